@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// The shell folders the program uses, numbered as the shell numbers them.
+enum TShellFolder { CSIDL_MYMUSIC = 13, CSIDL_APPDATA = 26 };
+
+QString RemoveInvalidFileNameChars(const QString &Text);
+// Path itself when no file is there, else Path with " (2)", " (3)", ... before
+// the extension; the folder is cut to 247 characters and the name so that the
+// whole path stays within 259.
+QString MakeUniqueFilePath(const QString &Path);
+void ShowFileInExplorer(const QString &Path);
+// The folder, or an empty string when the desktop has none.
+QString GetShellFolderPath(TShellFolder CSIDL);

@@ -1,0 +1,80 @@
+#include "ProgramUnit.h"
+
+#include "TEmbeddedBrowserRegistryManagerUnit.h"
+#include "THierarchicalSingletonUnit.h"
+#include "TMainFormUnit.h"
+#include "TQelmPathManagerUnit.h"
+#include "TSettingsFormUnit.h"
+#include "TThreadedObjectsManagerUnit.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+int RunNormalMode(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Marvane Player"));
+
+    struct TGlobalObjects
+    {
+        TGlobalObjects() { ThreadedObjectsManager = new TThreadedObjectsManager(); }
+        // Freed when the loop has ended or a window failed: the manager waits
+        // for every background task before the windows go.
+        ~TGlobalObjects()
+        {
+            delete ThreadedObjectsManager;
+            ThreadedObjectsManager = nullptr;
+        }
+    };
+
+    std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TSettingsForm> settingsForm;
+    int exitCode = 0;
+    try {
+        TGlobalObjects globals;
+        mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
+        settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
+        mainForm->show();
+        exitCode = application.exec();
+    } catch (const EProgramHalt &halt) {
+        exitCode = halt.ExitCode;
+    }
+    settingsForm.reset();
+    mainForm.reset();
+    return exitCode;
+}
+
+} // namespace
+
+bool IsInstallArgument(const QString &FirstArgument)
+{
+    return FirstArgument.toUpper() == QLatin1String("-INSTALL");
+}
+
+void RunInstallStep()
+{
+    TEmbeddedBrowserRegistryManager::DoRegister(9999);
+    const QString database = GetSavedTracksDBPath();
+    const QString emptyTemplate = GetEmptySavedTracksDBPath();
+    if (!QFileInfo::exists(database)) {
+        QFile::remove(database); // a dangling link: the copy would not replace it
+        QFile::copy(emptyTemplate, database);
+    }
+    QFile::remove(emptyTemplate);
+}
+
+int RunProgram(int argc, char **argv)
+{
+    int exitCode = 0;
+    if (argc > 1 && IsInstallArgument(QString::fromLocal8Bit(argv[1]))) {
+        QCoreApplication application(argc, argv);
+        RunInstallStep();
+    } else {
+        exitCode = RunNormalMode(argc, argv);
+    }
+    THierarchicalSingleton::DoDestroy();
+    return exitCode;
+}

@@ -1,0 +1,38 @@
+#include "TQelmPathManagerUnit.h"
+
+#include "FileUtilsUnit.h"
+
+QString GetProgramDataFolderPath()
+{
+    return GetShellFolderPath(CSIDL_APPDATA) + QStringLiteral("/MarvanePlayer");
+}
+
+QString GetSavedTracksDBPath()
+{
+    return GetProgramDataFolderPath() + QStringLiteral("/SavedTracks.db");
+}
+
+QString GetSavedTracksBackupDBPath()
+{
+    return GetProgramDataFolderPath() + QStringLiteral("/Backup/SavedTracks.db");
+}
+
+QString GetEmptySavedTracksDBPath()
+{
+    return GetProgramDataFolderPath() + QStringLiteral("/empty_SavedTracks.db");
+}
+
+QString GetCookiesFilePath()
+{
+    return GetProgramDataFolderPath() + QStringLiteral("/cookies.ini");
+}
+
+QString GetTokenFilePath()
+{
+    return GetProgramDataFolderPath() + QStringLiteral("/Token.ini");
+}
+
+QString GetDefaultMusicFolderPath()
+{
+    return GetShellFolderPath(CSIDL_MYMUSIC) + QStringLiteral("/MarvanePlayer/");
+}

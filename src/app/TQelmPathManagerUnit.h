@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files. These only compose paths; nothing here
+// creates a folder. An unknown data or music folder counts as empty.
+QString GetProgramDataFolderPath();      // <data folder>/MarvanePlayer
+QString GetSavedTracksDBPath();
+QString GetSavedTracksBackupDBPath();
+QString GetEmptySavedTracksDBPath();
+QString GetCookiesFilePath();
+QString GetTokenFilePath();
+QString GetDefaultMusicFolderPath();     // <music folder>/MarvanePlayer/

@@ -1,0 +1,6 @@
+#include "TSettingsFormUnit.h"
+
+TSettingsForm::TSettingsForm()
+{
+    setObjectName(QStringLiteral("SettingsForm"));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QFontMetrics;
+class QLabel;
+class QPainter;
+
+QString SecondsToTimeString(int Seconds);
+QString SecondsToRemainingTimeString(int Seconds, int Elapsed);
+
+// Fits Text into MaxWidth pixels, ending a cut text in "…" and never leaving a
+// space right before it. The label form measures with the label's font and
+// treats widths below 15 as 15; the canvas form uses the painter's font and
+// never goes below the width of "…".
+QString CropTextByWidth(const QLabel &Label, const QString &Text, int MaxWidth, bool &IsCropped);
+QString CropTextByWidth(const QPainter &Canvas, const QString &Text, int MaxWidth, bool &IsCropped);
+QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth,
+                        bool &IsCropped);
+
+QString StripHTMLTags(const QString &Text);
+QByteArray StringToUTF8Bytes(const QString &Text);
+
+// Percent-encodes the UTF-8 bytes of Value for a query string or a form body:
+// upper-case hexadecimal, a space as %20.
+QString EncodeURLParamValue(const QString &Value);
+// "name=value" lines to a query string: names as they are, values encoded.
+QString EncodeURLParams(const QStringList &List);

@@ -1,0 +1,111 @@
+#include "InterfaceThreadUnit.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+
+namespace InterfaceThread {
+namespace {
+
+struct TPendingCall
+{
+    std::function<void()> Call;
+    std::exception_ptr Error;
+    bool Done = false;
+};
+
+std::mutex GLock;
+std::condition_variable GCallDone;   // a worker waits here for its call
+std::condition_variable GWake;       // the interface thread waits here
+std::deque<std::shared_ptr<TPendingCall>> GPending;
+
+QObject *Context()
+{
+    return QCoreApplication::instance();
+}
+
+} // namespace
+
+bool IsCurrent()
+{
+    auto *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void Synchronize(const std::function<void()> &Call)
+{
+    if (IsCurrent() || !Context()) {
+        Call();
+        return;
+    }
+    auto pending = std::make_shared<TPendingCall>();
+    pending->Call = Call;
+    {
+        std::lock_guard guard(GLock);
+        GPending.push_back(pending);
+    }
+    GWake.notify_all();
+    QMetaObject::invokeMethod(Context(), [] { CheckSynchronize(); }, Qt::QueuedConnection);
+
+    std::unique_lock lock(GLock);
+    GCallDone.wait(lock, [&] { return pending->Done; });
+    if (pending->Error)
+        std::rethrow_exception(pending->Error);
+}
+
+void Queue(std::function<void()> Call)
+{
+    if (auto *context = Context())
+        QMetaObject::invokeMethod(context, std::move(Call), Qt::QueuedConnection);
+}
+
+void CheckSynchronize()
+{
+    for (;;) {
+        std::shared_ptr<TPendingCall> pending;
+        {
+            std::lock_guard guard(GLock);
+            if (GPending.empty())
+                return;
+            pending = GPending.front();
+            GPending.pop_front();
+        }
+        try {
+            pending->Call();
+        } catch (...) {
+            pending->Error = std::current_exception();
+        }
+        {
+            std::lock_guard guard(GLock);
+            pending->Done = true;
+        }
+        GCallDone.notify_all();
+    }
+}
+
+void WaitUntil(const std::function<bool()> &Done)
+{
+    const bool serve = IsCurrent();
+    for (;;) {
+        if (serve)
+            CheckSynchronize();
+        std::unique_lock lock(GLock);
+        if (Done())
+            return;
+        // The timeout covers a Done that turns true without a wake-up.
+        GWake.wait_for(lock, std::chrono::milliseconds(10), [&] { return (serve && !GPending.empty()) || Done(); });
+    }
+}
+
+void WakeWaiters()
+{
+    { std::lock_guard guard(GLock); }
+    GWake.notify_all();
+}
+
+} // namespace InterfaceThread

@@ -1,0 +1,13 @@
+#include "TIDGeneratorUnit.h"
+
+int TIDGenerator::GetID()
+{
+    const int id = FCurrentID;
+    NextID();
+    return id;
+}
+
+void TIDGenerator::NextID()
+{
+    ++FCurrentID;
+}

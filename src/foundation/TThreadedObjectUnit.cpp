@@ -1,0 +1,68 @@
+#include "TThreadedObjectUnit.h"
+
+#include "InterfaceThreadUnit.h"
+#include "TThreadedObjectsManagerUnit.h"
+
+namespace {
+std::atomic<std::uint32_t> GNextID{1};
+}
+
+TThreadedObject::TThreadedObject() : FID(GNextID++)
+{
+}
+
+TThreadedObject::~TThreadedObject()
+{
+    WaitFor();
+}
+
+void TThreadedObject::Start(bool WaitFor)
+{
+    FThread = std::thread([this] { RunThread(); });
+    if (WaitFor)
+        this->WaitFor();
+    else
+        ThreadedObjectsManager->Add(this);
+}
+
+void TThreadedObject::Start(TNotifyEvent ResultCallback)
+{
+    FResultCallback = std::move(ResultCallback);
+    ThreadedObjectsManager->Add(this);
+    FThread = std::thread([this] { RunThread(); });
+}
+
+void TThreadedObject::WaitFor()
+{
+    if (!FThread.joinable())
+        return;
+    InterfaceThread::WaitUntil([this] { return FIsFinished.load(); });
+    FThread.join();
+}
+
+void TThreadedObject::RunThread()
+{
+    try {
+        if (FStartCallback)
+            InterfaceThread::Synchronize([this] { FStartCallback(this); });
+    } catch (...) {
+        // A failing start callback must not keep the work from running.
+    }
+    try {
+        Execute();
+    } catch (...) {
+        // Still deliver the result below: the caller learns the work ended,
+        // and the object is marked used so the manager can free it.
+    }
+    try {
+        const bool terminating = ThreadedObjectsManager && ThreadedObjectsManager->IsTerminating();
+        if (FResultCallback && !terminating)
+            InterfaceThread::Synchronize([this] { FResultCallback(this); });
+    } catch (...) {
+    }
+    // After FIsUsed the reaper may free this object at any moment, so nothing
+    // of it is touched after that.
+    FIsFinished = true;
+    InterfaceThread::WakeWaiters();
+    FIsUsed = true;
+}

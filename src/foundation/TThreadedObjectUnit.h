@@ -1,0 +1,52 @@
+#pragma once
+
+#include "BaseTypesUnit.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+// One piece of background work run once on a thread of its own. The start and
+// result callbacks run on the interface thread while the worker waits.
+//
+// Two ways of use: Start(true) runs and waits, and the caller frees the object;
+// Start(false) or Start(ResultCallback) hands the object to the global
+// threaded-objects manager, which frees it after the result step.
+class TThreadedObject : public TObject
+{
+public:
+    TThreadedObject();
+    ~TThreadedObject() override;
+    TThreadedObject(const TThreadedObject &) = delete;
+    TThreadedObject &operator=(const TThreadedObject &) = delete;
+
+    void Start(bool WaitFor);
+    void Start(TNotifyEvent ResultCallback);
+    // For the owner only: waits until the thread has ended.
+    void WaitFor();
+    void Abort() { FIsAborted = true; }
+
+    // Unique for the whole run and never 0, so 0 can mean "no object".
+    std::uint32_t ID() const { return FID; }
+    bool IsUsed() const { return FIsUsed; }
+    bool IsAborted() const { return FIsAborted; }
+
+    void SetStartCallback(TNotifyEvent Callback) { FStartCallback = std::move(Callback); }
+    void SetResultCallback(TNotifyEvent Callback) { FResultCallback = std::move(Callback); }
+
+protected:
+    // The work. Descendants catch their own failures and report them in their
+    // result fields; anything that still escapes is caught by the framework.
+    virtual void Execute() = 0;
+
+private:
+    void RunThread();
+
+    std::thread FThread;
+    TNotifyEvent FStartCallback;
+    TNotifyEvent FResultCallback;
+    std::uint32_t FID;
+    std::atomic<bool> FIsUsed{false};
+    std::atomic<bool> FIsAborted{false};
+    std::atomic<bool> FIsFinished{false};
+};

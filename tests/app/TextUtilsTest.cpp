@@ -1,0 +1,122 @@
+#include "TextUtilsUnit.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+TEST(TextUtils, TimeStrings)
+{
+    struct TCase
+    {
+        int Seconds, Elapsed;
+        const char *Time, *Remaining;
+    } cases[] = {
+        {0, 0, "00:00", "00:00"},
+        {59, 0, "00:59", "-00:59"},
+        {3600, 0, "60:00", "-60:00"},
+        {200, 50, "03:20", "-02:30"},
+        {125, 125, "02:05", "00:00"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(SecondsToTimeString(c.Seconds), QLatin1String(c.Time)) << c.Seconds;
+        EXPECT_EQ(SecondsToRemainingTimeString(c.Seconds, c.Elapsed), QLatin1String(c.Remaining)) << c.Seconds;
+    }
+}
+
+TEST(TextUtils, StripHTMLTags)
+{
+    EXPECT_EQ(StripHTMLTags(QStringLiteral("<p class=\"x\">Hello <b>world</b></p>\nsay &quot;hi&quot; &amp; go")),
+              QStringLiteral("Hello worldsay \"hi\" &amp; go"));
+    EXPECT_EQ(StripHTMLTags(QStringLiteral("a < b")), QStringLiteral("a "));
+}
+
+TEST(TextUtils, EncodesValuesWithTheFixedEscapeSet)
+{
+    struct TCase
+    {
+        QString Value;
+        const char *Encoded;
+    } cases[] = {
+        {QStringLiteral("a b&c=d"), "a%20b%26c%3Dd"},
+        {QStringLiteral("П"), "%D0%9F"},
+        {QStringLiteral("!$'()*,-._~Az09"), "!$'()*,-._~Az09"},
+        {QStringLiteral("\"#%+/:;<>?@[\\]^`{|}"), "%22%23%25%2B%2F%3A%3B%3C%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D"},
+        {QString(QChar(0x7F)) + QChar(u'\t'), "%7F%09"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(EncodeURLParamValue(c.Value), QLatin1String(c.Encoded)) << c.Value.toStdString();
+
+    EXPECT_EQ(EncodeURLParams({}), QString());
+    EXPECT_EQ(EncodeURLParams({QStringLiteral("q=a b"), QStringLiteral("count=5"), QStringLiteral("x=a=b")}),
+              QStringLiteral("q=a%20b&count=5&x=a%3Db"));
+}
+
+namespace {
+
+class CropTextTest : public ::testing::Test
+{
+protected:
+    QFont Font{QStringLiteral("DejaVu Sans"), 10};
+    QFontMetrics Metrics{Font};
+    const QString Ellipsis = QStringLiteral("\u2026");
+
+    int Width(const QString &Text) const { return Metrics.horizontalAdvance(Text); }
+};
+
+} // namespace
+
+TEST_F(CropTextTest, TextThatFitsIsUnchanged)
+{
+    bool cropped = true;
+    const QString text = QStringLiteral("Short");
+    EXPECT_EQ(CropTextByWidth(Metrics, text, Width(text), 15, cropped), text);
+    EXPECT_FALSE(cropped);
+}
+
+TEST_F(CropTextTest, CutTextFitsAndIsAPrefixEndingInEllipsis)
+{
+    const QString text = QStringLiteral("The quick   brown fox jumps over the lazy dog again and again");
+    for (int maxWidth = Width(Ellipsis); maxWidth < Width(text); maxWidth += 3) {
+        bool cropped = false;
+        const QString result = CropTextByWidth(Metrics, text, maxWidth, 0, cropped);
+        ASSERT_TRUE(cropped) << maxWidth;
+        ASSERT_TRUE(result.endsWith(Ellipsis)) << maxWidth;
+        ASSERT_LE(Width(result), maxWidth) << result.toStdString();
+        ASSERT_TRUE(text.startsWith(result.chopped(1))) << result.toStdString();
+    }
+}
+
+TEST_F(CropTextTest, ShrinkingNeverLeavesASpaceBeforeTheEllipsis)
+{
+    // Wide letters make the estimate from the width of "a" overshoot, so the
+    // result is found by shrinking.
+    const QString text = QStringLiteral("WWW  WWW  WWW  WWW  WWW  WWW  WWW  WWW");
+    for (int maxWidth = Width(Ellipsis); maxWidth < Width(text); maxWidth += 2) {
+        bool cropped = false;
+        const QString result = CropTextByWidth(Metrics, text, maxWidth, 0, cropped);
+        ASSERT_LE(Width(result), maxWidth);
+        if (result.size() > 1) {
+            EXPECT_NE(result[result.size() - 2], u' ') << maxWidth << " " << result.toStdString();
+        }
+    }
+}
+
+TEST_F(CropTextTest, LabelAndCanvasFormsUseTheirMinimumWidths)
+{
+    QLabel label;
+    label.setFont(Font);
+    bool cropped = false;
+    const QString text = QStringLiteral("Long enough to need cropping");
+    const QString labelResult = CropTextByWidth(label, text, 1, cropped);
+    EXPECT_TRUE(cropped);
+    EXPECT_LE(Width(labelResult), 15);
+
+    QPixmap pixmap(10, 10);
+    QPainter painter(&pixmap);
+    painter.setFont(Font);
+    EXPECT_EQ(CropTextByWidth(painter, text, 0, cropped), Ellipsis);
+    EXPECT_TRUE(cropped);
+}

@@ -1,0 +1,61 @@
+#include "TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cstdlib>
+
+namespace {
+constexpr const char *FolderVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "MARVANE_MACHINE_CONFIG_DIR"};
+}
+
+namespace TestEnvironment {
+
+void PrepareProcess()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("MARVANE_AUDIO_SINK"))
+        qputenv("MARVANE_AUDIO_SINK", "fakesink");
+    static QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // Keep the GStreamer plugin cache out of the user's home.
+    qputenv("GST_REGISTRY", (runtime.path() + QStringLiteral("/gst-registry.bin")).toLocal8Bit());
+    static QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("MARVANE_MACHINE_CONFIG_DIR", (home.path() + QStringLiteral("/machine")).toLocal8Bit());
+}
+
+bool WaitFor(const std::function<bool()> &Done, std::chrono::milliseconds Deadline)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!Done()) {
+        if (timer.elapsed() > Deadline.count())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+} // namespace TestEnvironment
+
+TTempUserFolders::TTempUserFolders()
+{
+    const QString dirs[] = {DataHome(), ConfigHome(), MachineConfig()};
+    for (int i = 0; i < 3; ++i) {
+        FSaved[i] = qgetenv(FolderVariables[i]);
+        QDir().mkpath(dirs[i]);
+        qputenv(FolderVariables[i], dirs[i].toLocal8Bit());
+    }
+}
+
+TTempUserFolders::~TTempUserFolders()
+{
+    for (int i = 0; i < 3; ++i)
+        qputenv(FolderVariables[i], FSaved[i]);
+}

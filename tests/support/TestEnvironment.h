@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+
+namespace TestEnvironment {
+
+// Sets the environment a headless test process needs; runs before the
+// application object exists.
+void PrepareProcess();
+
+// Serves the interface thread's event loop until Done() holds or the
+// deadline passes; returns Done().
+bool WaitFor(const std::function<bool()> &Done,
+             std::chrono::milliseconds Deadline = std::chrono::seconds(10));
+
+} // namespace TestEnvironment
+
+// Points the user's data, config and music folders at a fresh temporary
+// folder for as long as it lives.
+class TTempUserFolders
+{
+public:
+    TTempUserFolders();
+    ~TTempUserFolders();
+    QString Root() const { return FDir.path(); }
+    QString DataHome() const { return FDir.path() + QStringLiteral("/data"); }
+    QString ConfigHome() const { return FDir.path() + QStringLiteral("/config"); }
+    QString MachineConfig() const { return FDir.path() + QStringLiteral("/machine"); }
+
+private:
+    QTemporaryDir FDir;
+    QByteArray FSaved[3];
+};
