@@ -3,6 +3,7 @@
 #include "TEmbeddedBrowserRegistryManagerUnit.h"
 #include "THierarchicalSingletonUnit.h"
 #include "TMainFormUnit.h"
+#include "TQelmLocalizationUnit.h"
 #include "TQelmPathManagerUnit.h"
 #include "TSettingsFormUnit.h"
 #include "TThreadedObjectsManagerUnit.h"
@@ -68,6 +69,8 @@ void RunInstallStep()
 
 int RunProgram(int argc, char **argv)
 {
+    // Before the program body, in both modes: the texts in the chosen language.
+    InitializeLocalizationManager();
     int exitCode = 0;
     if (argc > 1 && IsInstallArgument(QString::fromLocal8Bit(argv[1]))) {
         QCoreApplication application(argc, argv);
@@ -75,6 +78,7 @@ int RunProgram(int argc, char **argv)
     } else {
         exitCode = RunNormalMode(argc, argv);
     }
+    FinalizeLocalizationManager();
     THierarchicalSingleton::DoDestroy();
     return exitCode;
 }

@@ -1,6 +1,9 @@
 #include "TMainFormUnit.h"
 
+#include "TQelmLocalizationUnit.h"
 #include "TVersionInfoUnit.h"
+
+#include <QCoreApplication>
 
 TMainForm::TMainForm()
 {
@@ -11,4 +14,7 @@ TMainForm::TMainForm()
 void TMainForm::FormCreate()
 {
     setWindowTitle(QStringLiteral("Marvane Player ") + GetProgramVersionString());
+    // Last step: the window fills its texts in the active language.
+    QEvent message(WM_LOCALIZATIONCHANGED);
+    QCoreApplication::sendEvent(this, &message);
 }

@@ -1,0 +1,90 @@
+#include "TQelmSettingsUnit.h"
+
+#include "TQelmPathManagerUnit.h"
+#include "TRegistryUnit.h"
+#include "TWinRegistrySettingsSourceUnit.h"
+
+#include <QLocale>
+
+namespace {
+const QString VolumeKey = QStringLiteral("Volume");
+const QString MuteFlagKey = QStringLiteral("MuteFlag");
+const QString LangKey = QStringLiteral("Lang");
+const QString CustomMusicFolderFlagKey = QStringLiteral("CustomMusicFolderFlag");
+const QString CustomMusicFolderPathKey = QStringLiteral("CustomMusicFolderPath");
+} // namespace
+
+QString GetUserDefaultLanguageName()
+{
+    const QLocale::Language language = QLocale::system().language();
+    if (language == QLocale::C || language == QLocale::AnyLanguage)
+        return QStringLiteral("en");
+    const QString name = QLocale::languageToCode(language);
+    return name.isEmpty() ? QStringLiteral("en") : name;
+}
+
+TQelmSettings::TQelmSettings()
+    : TSettings(std::make_shared<TWinRegistrySettingsSource>(TRegistryRoot::CurrentUser,
+                                                             QStringLiteral("Software\\MarvanePlayer")))
+{
+    DeclareValue(VolumeKey, TVariant::FromDouble(50.0), TVariant::FromDouble(0.0), TVariant::FromDouble(100.0));
+    DeclareValue(MuteFlagKey, TVariant::FromBoolean(false));
+    DeclareValue(LangKey, TVariant::FromString(GetUserDefaultLanguageName()));
+    DeclareValue(CustomMusicFolderFlagKey, TVariant::FromBoolean(false));
+    DeclareValue(CustomMusicFolderPathKey, TVariant::FromString(GetDefaultMusicFolderPath()));
+}
+
+double TQelmSettings::Volume()
+{
+    return GetValue(VolumeKey).ToDouble();
+}
+
+void TQelmSettings::SetVolume(double Value)
+{
+    SetValue(VolumeKey, TVariant::FromDouble(Value));
+}
+
+bool TQelmSettings::MuteFlag()
+{
+    return GetValue(MuteFlagKey).ToBoolean();
+}
+
+void TQelmSettings::SetMuteFlag(bool Value)
+{
+    SetValue(MuteFlagKey, TVariant::FromBoolean(Value));
+}
+
+QString TQelmSettings::Lang()
+{
+    return GetValue(LangKey).ToString();
+}
+
+void TQelmSettings::SetLang(const QString &Value)
+{
+    SetValue(LangKey, TVariant::FromString(Value));
+}
+
+bool TQelmSettings::CustomMusicFolderFlag()
+{
+    return GetValue(CustomMusicFolderFlagKey).ToBoolean();
+}
+
+void TQelmSettings::SetCustomMusicFolderFlag(bool Value)
+{
+    SetValue(CustomMusicFolderFlagKey, TVariant::FromBoolean(Value));
+}
+
+QString TQelmSettings::CustomMusicFolderPath()
+{
+    return GetValue(CustomMusicFolderPathKey).ToString();
+}
+
+void TQelmSettings::SetCustomMusicFolderPath(const QString &Value)
+{
+    SetValue(CustomMusicFolderPathKey, TVariant::FromString(Value));
+}
+
+QString TQelmSettings::CurrentMusicFolderPath()
+{
+    return CustomMusicFolderFlag() ? CustomMusicFolderPath() : GetDefaultMusicFolderPath();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "TSettingsUnit.h"
+
+// The player's preferences, kept under the current user's registry key
+// "Software\MarvanePlayer". Obtain with GetInstance<TQelmSettings>().
+class TQelmSettings : public TSettings
+{
+public:
+    double Volume();               // 0..100
+    void SetVolume(double Value);
+    bool MuteFlag();
+    void SetMuteFlag(bool Value);
+    QString Lang();                // ISO 639 language name, e.g. "en"
+    void SetLang(const QString &Value);
+    bool CustomMusicFolderFlag();
+    void SetCustomMusicFolderFlag(bool Value);
+    QString CustomMusicFolderPath();
+    void SetCustomMusicFolderPath(const QString &Value);
+    // The custom folder when it is switched on, else the default music folder.
+    QString CurrentMusicFolderPath();
+
+protected:
+    TQelmSettings();
+    template <class C>
+    friend C *GetInstance();
+};
+
+// The language name of the user's locale, "en" when it has none.
+QString GetUserDefaultLanguageName();
