@@ -69,7 +69,7 @@ private:
 
 // Sends WM_LOCALIZATIONCHANGED to Target and then, depth first, to every
 // object it owns, in ownership order.
-void SendLocalizationChangedMessage(class QObject *Target);
+void SendLocalizationChangedMessage(QObject *Target);
 
 // The program's manager, from InitializeLocalizationManager to
 // FinalizeLocalizationManager.
