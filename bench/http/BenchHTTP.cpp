@@ -149,6 +149,8 @@ void BM_CurlTool(benchmark::State &State)
 class TMedianReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Without colours, so that every figure line starts with "figure:".
+    TMedianReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run> &Runs) override
     {
         for (const Run &run : Runs)

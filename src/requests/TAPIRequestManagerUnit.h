@@ -73,7 +73,8 @@ public:
     // Asks the worker to end and waits for it.
     void StopThread();
 
-    // On the worker thread, after an invoker has been started: must not touch widgets.
+    // Set both before queueing. On the worker thread, after an invoker has
+    // been started: must not touch widgets.
     void SetOnRequestStart(TNotifyEvent Event) { FOnRequestStart = std::move(Event); }
     // On the interface thread, after every finished invoker.
     void SetOnRequestEnd(TNotifyEvent Event) { FOnRequestEnd = std::move(Event); }

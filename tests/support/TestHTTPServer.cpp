@@ -239,9 +239,10 @@ bool TRawTestServer::TConnection::Send(std::string_view Bytes)
 
 void TRawTestServer::TConnection::Stall()
 {
-    char byte;
+    char buffer[4096];
     while (!FStopping) {
-        if (Readable(FSocket) && recv(FSocket, &byte, 1, MSG_PEEK) <= 0)
+        // Whatever else the peer sends is dropped; its closing ends the stall.
+        if (Readable(FSocket) && recv(FSocket, buffer, sizeof(buffer), 0) <= 0)
             return;
     }
 }
