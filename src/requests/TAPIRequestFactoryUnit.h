@@ -1,0 +1,64 @@
+#pragma once
+
+#include "TCloneableUnit.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+struct TURIParam
+{
+    QString Name;  // sent as it is
+    QString Value; // percent-encoded when rendered
+};
+
+// Parameters in the order they are sent.
+using TURIParams = std::vector<TURIParam>;
+
+TURIParam URIParam(const QString &Name, const QString &Value);
+// 0 gives the empty string, so that the parameter is left out of the request.
+QString IntToParamValue(int Value);
+// The empty string gives 0; text that is not a decimal integer raises an Exception.
+int ParamValueToInt(const QString &Text);
+
+// A call of a web API: base URL, method name and ordered named parameters.
+// Parameter names are compared without regard to case; a parameter with an
+// empty value does not exist.
+class TAPIRequest : public TCloneable
+{
+public:
+    TAPIRequest() = default;
+    TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params);
+    // The clone constructor: copies URL, method and parameters only when
+    // Source is a request; otherwise the new request stays empty.
+    explicit TAPIRequest(const TCloneable &Source);
+
+    std::unique_ptr<TCloneable> Clone() const override;
+    // Base URL and method name with the parameters as the query; a query or
+    // default port in the base URL is dropped, a fragment kept.
+    virtual QString ToURL() const;
+
+    const QString &APIURL() const { return FAPIURL; }
+    const QString &APIMethodName() const { return FMethodName; }
+    // "name=value" lines in insertion order.
+    const QStringList &ParamsList() const { return FParamsList; }
+
+    QString getParam(const QString &Name) const;
+    // Replaces a parameter of that name in place (taking the new spelling of
+    // the name) or appends it; an empty Value removes it.
+    void setParam(const QString &Name, const QString &Value);
+
+private:
+    qsizetype IndexOfParam(const QString &Name) const;
+
+    QString FAPIURL;
+    QString FMethodName;
+    QStringList FParamsList;
+};
+
+// Base of the per-service request factories, whose static Construct...Request
+// functions build requests owned by the caller.
+class TAPIRequestFactory
+{
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "TAPIResponseParserUnit.h"
+#include "THTTPRequestExecutorUnit.h"
+#include "TThreadedObjectUnit.h"
+
+#include <functional>
+#include <memory>
+
+class TAPIRequest;
+
+struct TAPIRequestInvokerResult
+{
+    // 0 success; 1 the HTTP exchange failed (see HTTPRequestResult); 2 the
+    // parser reported a failure (see APIResponseParserResult).
+    std::uint8_t ResultCode = 0;
+    THTTPRequestResult HTTPRequestResult;
+    // A copy of the parser's result; absent when the exchange failed.
+    std::unique_ptr<TAPIResponseParserResult> APIResponseParserResult;
+};
+
+// Runs one API request: a GET of its URL, then the parser of the concrete
+// invoker on the answer. Nothing is retried here.
+class TAPIRequestInvoker : public TThreadedObject
+{
+public:
+    explicit TAPIRequestInvoker(std::unique_ptr<TAPIRequest> ARequest);
+    ~TAPIRequestInvoker() override;
+
+    TAPIRequest &Request() const { return *FRequest; }
+    const TAPIRequestInvokerResult &Result() const { return FResult; }
+    TAPIResponseParserResult *APIResult() const { return FResult.APIResponseParserResult.get(); }
+
+protected:
+    void Execute() override;
+    virtual TAPIResponseParserClass GetResponseParserClass() const = 0;
+
+private:
+    std::unique_ptr<TAPIRequest> FRequest;
+    TAPIRequestInvokerResult FResult;
+};
+
+// What a class reference of an invoker family does here: makes an invoker
+// that owns the given request.
+using TAPIRequestInvokerClass = std::function<std::unique_ptr<TAPIRequestInvoker>(std::unique_ptr<TAPIRequest>)>;
+
+template <class TInvoker>
+TAPIRequestInvokerClass InvokerClass()
+{
+    return [](std::unique_ptr<TAPIRequest> Request) { return std::make_unique<TInvoker>(std::move(Request)); };
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "TAPIRequestInvokerUnit.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class TAPIRequest;
+
+// What a caller hands to a manager: the request, the invoker family that runs
+// it, and the callbacks (on the interface thread, the invoker as sender).
+class TAPIRequestData : public TObject
+{
+public:
+    TAPIRequestData(TAPIRequestInvokerClass ARequestInvokerClass, std::unique_ptr<TAPIRequest> ARequest,
+                    TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult);
+    ~TAPIRequestData() override;
+
+    std::unique_ptr<TAPIRequest> APIRequest;
+    TAPIRequestInvokerClass RequestInvokerClass;
+    TNotifyEvent OnRequestStart;
+    TNotifyEvent OnRequestResult;
+};
+
+// States of a queue entry, as bits of a set; a manager with more states
+// numbers them from rsFirstCustomState on.
+enum TAPIRequestState : unsigned { rsPending, rsRunning, rsFinished, rsFirstCustomState };
+using TAPIRequestStates = std::uint32_t;
+constexpr TAPIRequestStates StateSet(unsigned State)
+{
+    return TAPIRequestStates(1) << State;
+}
+
+// One queue entry.
+class TAPIRequestManagerData : public TObject
+{
+public:
+    TAPIRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData);
+
+    std::uint32_t OperationID;
+    std::unique_ptr<TAPIRequestData> Data;
+    // The ID of the invoker running this entry; 0 until it starts.
+    std::uint32_t RequestInvokerID = 0;
+    TAPIRequestStates State = StateSet(rsPending);
+};
+
+// A queue of API requests served by one worker thread. Each pass (every
+// 100 ms) starts at most one waiting request, and never sooner than the
+// interval after the last start; several may run at once. Queueing under an
+// operation identifier supersedes whatever is queued or running under it,
+// whose result is then never delivered. Results come back on the interface
+// thread while the queue's re-entrant lock is held, so a result callback may
+// queue again.
+//
+// A concrete manager calls StartThread at the end of its constructor and, if
+// it overrides the worker's operations, StopThread in its destructor.
+class TAPIRequestManager : public TObject
+{
+public:
+    explicit TAPIRequestManager(std::uint32_t ARequestsInterval);
+    ~TAPIRequestManager() override;
+    TAPIRequestManager(const TAPIRequestManager &) = delete;
+    TAPIRequestManager &operator=(const TAPIRequestManager &) = delete;
+
+    // The manager takes AData.
+    void Add(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData);
+    void Reset();
+    // Asks the worker to end and waits for it.
+    void StopThread();
+
+    // Set both before queueing. On the worker thread, after an invoker has
+    // been started: must not touch widgets.
+    void SetOnRequestStart(TNotifyEvent Event) { FOnRequestStart = std::move(Event); }
+    // On the interface thread, after every finished invoker.
+    void SetOnRequestEnd(TNotifyEvent Event) { FOnRequestEnd = std::move(Event); }
+
+protected:
+    void StartThread();
+    bool Terminated() const { return FTerminated; }
+    // Sleeps for Milliseconds or until StopThread.
+    void Pause(int Milliseconds);
+
+    virtual void ProcessRequests();
+    virtual void DoAdd(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData);
+    virtual void DoReset();
+    // Sender is the finished invoker.
+    virtual void DoRequestEnd(TObject *Sender);
+
+    // An invoker for a clone of AData's request; the queued request stays as it is.
+    std::unique_ptr<TAPIRequestInvoker> CreateInvoker(const TAPIRequestData &AData);
+    // Starts Entry's invoker in the background; call with the lock held.
+    void StartEntry(TAPIRequestManagerData &Entry);
+    static std::uint64_t TickCount();
+
+    std::uint32_t FRequestsInterval;
+    std::uint64_t FLastTaskExecutionTime = 0;
+    std::recursive_mutex FLock;
+    std::vector<std::unique_ptr<TAPIRequestManagerData>> FRequests;
+    TNotifyEvent FOnRequestStart;
+    TNotifyEvent FOnRequestEnd;
+
+private:
+    std::thread FThread;
+    std::mutex FSleepLock;
+    std::condition_variable FSleep;
+    std::atomic<bool> FTerminated{false};
+    // Lets a result that arrives after the manager is gone find no manager.
+    std::shared_ptr<TAPIRequestManager *> FSelf;
+};

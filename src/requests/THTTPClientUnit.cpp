@@ -1,0 +1,169 @@
+#include "THTTPClientUnit.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace {
+
+void InitializeLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+} // namespace
+
+THTTPClient::THTTPClient()
+{
+    InitializeLibrary();
+    FHandle = curl_easy_init();
+    curl_easy_setopt(FHandle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(FHandle, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(FHandle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(FHandle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(FHandle, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(FHandle, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
+    // Larger blocks than the default 16 KB: fewer calls per megabyte received.
+    curl_easy_setopt(FHandle, CURLOPT_BUFFERSIZE, 256L * 1024L);
+    curl_easy_setopt(FHandle, CURLOPT_HEADERFUNCTION, &THTTPClient::HeaderCallback);
+    curl_easy_setopt(FHandle, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(FHandle, CURLOPT_WRITEFUNCTION, &THTTPClient::WriteCallback);
+    curl_easy_setopt(FHandle, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(FHandle, CURLOPT_XFERINFOFUNCTION, &THTTPClient::ProgressCallback);
+    curl_easy_setopt(FHandle, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(FHandle, CURLOPT_NOPROGRESS, 0L);
+    // curl's own "Expect: 100-continue" for larger bodies is not ours to send.
+    FHeaderLines = curl_slist_append(FHeaderLines, "Expect:");
+}
+
+THTTPClient::~THTTPClient()
+{
+    curl_easy_cleanup(FHandle);
+    curl_slist_free_all(FHeaderLines);
+}
+
+void THTTPClient::SetTimeouts(long ConnectMilliseconds, long TotalMilliseconds)
+{
+    curl_easy_setopt(FHandle, CURLOPT_CONNECTTIMEOUT_MS, ConnectMilliseconds);
+    curl_easy_setopt(FHandle, CURLOPT_TIMEOUT_MS, TotalMilliseconds);
+}
+
+void THTTPClient::SetContentType(const QString &MimeType)
+{
+    // "Content-Type:" with nothing after it also removes curl's default for POST.
+    AddHeaderLine(QStringLiteral("Content-Type:") + (MimeType.isEmpty() ? QString() : u' ' + MimeType));
+}
+
+void THTTPClient::AddHeaderLine(const QString &Line)
+{
+    FHeaderLines = curl_slist_append(FHeaderLines, Line.toUtf8().constData());
+}
+
+void THTTPClient::SetCookies(const QStringList &Cookies)
+{
+    FCookieHeader = Cookies.join(QStringLiteral("; ")).toUtf8();
+}
+
+void THTTPClient::SetBody(const QByteArray &Body)
+{
+    FBody = Body;
+    FHasBody = true;
+}
+
+bool THTTPClient::Perform(const QString &URL)
+{
+    const QByteArray url = URL.toUtf8();
+    curl_easy_setopt(FHandle, CURLOPT_URL, url.constData());
+    curl_easy_setopt(FHandle, CURLOPT_HTTPHEADER, FHeaderLines);
+    if (!FCookieHeader.isEmpty())
+        curl_easy_setopt(FHandle, CURLOPT_COOKIE, FCookieHeader.constData());
+    if (FHasBody) {
+        curl_easy_setopt(FHandle, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(FBody.size()));
+        curl_easy_setopt(FHandle, CURLOPT_POSTFIELDS, FBody.constData());
+    }
+
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(FHandle, CURLOPT_ERRORBUFFER, errorBuffer);
+    const CURLcode code = curl_easy_perform(FHandle);
+    curl_easy_setopt(FHandle, CURLOPT_ERRORBUFFER, nullptr);
+    if (code == CURLE_OK)
+        return true;
+    FErrorCode = code;
+    FErrorDescription = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    return false;
+}
+
+QString THTTPClient::Header(const QString &Name) const
+{
+    for (const auto &[name, value] : FResponseHeaders)
+        if (name.compare(Name, Qt::CaseInsensitive) == 0)
+            return value;
+    return {};
+}
+
+void THTTPClient::UpdateCookies(QStringList &Cookies) const
+{
+    for (const auto &[name, headerValue] : FResponseHeaders) {
+        if (name.compare(u"Set-Cookie", Qt::CaseInsensitive) != 0)
+            continue;
+        const QString pair = headerValue.section(u';', 0, 0).trimmed();
+        const qsizetype eq = pair.indexOf(u'=');
+        const QString cookieName = (eq < 0 ? pair : pair.left(eq)).trimmed();
+        const QString cookieValue = eq < 0 ? QString() : pair.mid(eq + 1).trimmed();
+        qsizetype index = -1;
+        for (qsizetype i = 0; i < Cookies.size() && index < 0; ++i)
+            if (Cookies[i].section(u'=', 0, 0) == cookieName)
+                index = i;
+        if (cookieValue.isEmpty()) {
+            if (index >= 0)
+                Cookies.removeAt(index);
+        } else if (index >= 0) {
+            Cookies[index] = cookieName + u'=' + cookieValue;
+        } else {
+            Cookies << cookieName + u'=' + cookieValue;
+        }
+    }
+}
+
+void THTTPClient::AddHeader(const QByteArray &Line)
+{
+    const QByteArray line = Line.trimmed();
+    if (line.startsWith("HTTP/")) {
+        // A new response begins (after a 100 Continue, say): forget the last one.
+        FResponseHeaders.clear();
+        const QList<QByteArray> parts = line.split(' ');
+        FStatusCode = parts.value(1).toInt();
+        const qsizetype reasonStart = line.indexOf(' ', line.indexOf(' ') + 1);
+        FReasonPhrase = reasonStart < 0 ? QString() : QString::fromUtf8(line.mid(reasonStart + 1));
+    } else if (line.isEmpty()) {
+        if (FStatusCode >= 200 && OnHeaders)
+            OnHeaders();
+    } else {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            FResponseHeaders.append({QString::fromUtf8(line.left(colon).trimmed()),
+                                     QString::fromUtf8(line.mid(colon + 1).trimmed())});
+    }
+}
+
+size_t THTTPClient::HeaderCallback(char *Data, size_t Size, size_t Count, void *Client)
+{
+    static_cast<THTTPClient *>(Client)->AddHeader(QByteArray::fromRawData(Data, qsizetype(Size * Count)));
+    return Size * Count;
+}
+
+size_t THTTPClient::WriteCallback(char *Data, size_t Size, size_t Count, void *Client)
+{
+    auto *client = static_cast<THTTPClient *>(Client);
+    const size_t size = Size * Count;
+    if (client->OnData && !client->OnData(Data, qsizetype(size)))
+        return 0;
+    return size;
+}
+
+int THTTPClient::ProgressCallback(void *Client, long long, long long, long long, long long)
+{
+    auto *client = static_cast<THTTPClient *>(Client);
+    return client->IsAborted && client->IsAborted() ? 1 : 0;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+typedef void CURL;
+struct curl_slist;
+
+// One HTTP/1.1 exchange over libcurl (TLS from OpenSSL, certificates
+// verified); a fresh client per exchange. Redirects are not followed, no
+// proxy is used for loopback addresses, and nothing is decompressed.
+class THTTPClient
+{
+public:
+    THTTPClient();
+    ~THTTPClient();
+    THTTPClient(const THTTPClient &) = delete;
+    THTTPClient &operator=(const THTTPClient &) = delete;
+
+    void SetTimeouts(long ConnectMilliseconds, long TotalMilliseconds);
+    // Empty: no Content-Type header at all.
+    void SetContentType(const QString &MimeType);
+    // A complete header line, sent as it is.
+    void AddHeaderLine(const QString &Line);
+    // "name=value" lines, sent as one "Cookie" header.
+    void SetCookies(const QStringList &Cookies);
+    // Makes the exchange a POST of Body; without it the exchange is a GET.
+    void SetBody(const QByteArray &Body);
+
+    // Each block of the body as it arrives; returning false stops the exchange.
+    std::function<bool(const char *Data, qsizetype Size)> OnData;
+    // When the headers of the final response are complete.
+    std::function<void()> OnHeaders;
+    // Called while the exchange runs; returning true aborts it.
+    std::function<bool()> IsAborted;
+
+    // Runs the exchange; true when the server's answer was received whole.
+    bool Perform(const QString &URL);
+
+    int StatusCode() const { return FStatusCode; }
+    const QString &ReasonPhrase() const { return FReasonPhrase; }
+    // The first response header of that name (compared without regard to case).
+    QString Header(const QString &Name) const;
+    // Cookies updated by every "Set-Cookie" of the response, in order: a
+    // cookie of the same name is replaced in place, a new one appended, and
+    // an empty value removes it.
+    void UpdateCookies(QStringList &Cookies) const;
+
+    // After a failed exchange: the transport's error number and description.
+    int ErrorCode() const { return FErrorCode; }
+    const QString &ErrorDescription() const { return FErrorDescription; }
+
+private:
+    static size_t HeaderCallback(char *Data, size_t Size, size_t Count, void *Client);
+    static size_t WriteCallback(char *Data, size_t Size, size_t Count, void *Client);
+    static int ProgressCallback(void *Client, long long, long long, long long, long long);
+    void AddHeader(const QByteArray &Line);
+
+    CURL *FHandle;
+    curl_slist *FHeaderLines = nullptr;
+    QByteArray FBody;
+    bool FHasBody = false;
+    QByteArray FCookieHeader;
+    int FStatusCode = 0;
+    QString FReasonPhrase;
+    QList<QPair<QString, QString>> FResponseHeaders;
+    int FErrorCode = 0;
+    QString FErrorDescription;
+};

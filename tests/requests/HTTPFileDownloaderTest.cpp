@@ -1,0 +1,191 @@
+#include "THTTPFileDownloaderUnit.h"
+
+#include "InterfaceThreadUnit.h"
+#include "TestHTTPServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Body(std::size_t Size)
+{
+    std::string body(Size, '\0');
+    for (std::size_t i = 0; i < Size; ++i)
+        body[i] = char('a' + (i * 7 + i / 1000) % 26);
+    return body;
+}
+
+// Sends Body in blocks of BlockSize, with or without a Content-Length.
+TRawTestServer::THandler Serve(std::string Body, bool WithLength = true, std::size_t BlockSize = 64 * 1024)
+{
+    return [=](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+        if (!connection.Send(TRawTestServer::Head(200, "OK", WithLength ? (long long)Body.size() : -1)))
+            return;
+        for (std::size_t at = 0; at < Body.size(); at += BlockSize)
+            if (!connection.Send(std::string_view(Body).substr(at, BlockSize)))
+                return;
+    };
+}
+
+QByteArray ReadFile(const QString &Path)
+{
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class HTTPFileDownloaderTest : public ::testing::Test
+{
+protected:
+    QString Destination() const { return FFolder.path() + QStringLiteral("/music/Artist - Title.mp3"); }
+    // Nothing but the destination, if anything, is left in its folder.
+    QStringList LeftFiles() const
+    {
+        return QDir(FFolder.path() + QStringLiteral("/music")).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    QTemporaryDir FFolder;
+};
+
+} // namespace
+
+TEST_F(HTTPFileDownloaderTest, FileDownloadReportsEachPercentOnceOnTheInterfaceThread)
+{
+    const std::string body = Body(3 * 1024 * 1024 + 123);
+    TRawTestServer server(Serve(body));
+    THTTPFileDownloader downloader(server.URL(QStringLiteral("/track.mp3")), Destination());
+    EXPECT_TRUE(QDir(FFolder.path() + QStringLiteral("/music")).exists()); // made at construction
+
+    std::vector<int> progress;
+    bool offInterfaceThread = false;
+    downloader.SetOnDownloadProgress([&](TObject *Sender, std::uint8_t Percent) {
+        EXPECT_EQ(Sender, &downloader);
+        offInterfaceThread |= !InterfaceThread::IsCurrent();
+        progress.push_back(Percent);
+    });
+    downloader.Start(true);
+
+    EXPECT_EQ(downloader.Result().ResultCode, 0);
+    EXPECT_TRUE(downloader.Result().ErrorMessage.isEmpty());
+    EXPECT_EQ(downloader.Result().ContentStream, nullptr);
+    EXPECT_EQ(ReadFile(Destination()), QByteArray::fromStdString(body));
+    EXPECT_EQ(LeftFiles(), QStringList{QStringLiteral("Artist - Title.mp3")});
+    EXPECT_FALSE(offInterfaceThread);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_LE(progress.size(), 100u);
+    EXPECT_EQ(progress.back(), 100);
+    for (std::size_t i = 1; i < progress.size(); ++i)
+        EXPECT_GT(progress[i], progress[i - 1]);
+}
+
+TEST_F(HTTPFileDownloaderTest, BodyWithoutLengthCompletesWithoutProgress)
+{
+    const std::string body = Body(300 * 1024);
+    TRawTestServer server(Serve(body, false));
+    THTTPFileDownloader downloader(server.URL(), Destination());
+    int events = 0;
+    downloader.SetOnDownloadProgress([&](TObject *, std::uint8_t) { ++events; });
+    downloader.Start(true);
+    EXPECT_EQ(downloader.Result().ResultCode, 0);
+    EXPECT_EQ(ReadFile(Destination()), QByteArray::fromStdString(body));
+    EXPECT_EQ(events, 0);
+}
+
+TEST_F(HTTPFileDownloaderTest, StreamDownloadKeepsTheBodyInMemory)
+{
+    const std::string body = "\x89PNG\r\n\x1a\n" + Body(5000) + "Привет";
+    TRawTestServer server(Serve(body, true, 1000));
+    THTTPFileDownloader downloader(server.URL(QStringLiteral("/cover.png")));
+    downloader.Start(true);
+    EXPECT_EQ(downloader.Result().ResultCode, 0);
+    ASSERT_NE(downloader.Result().ContentStream, nullptr);
+    EXPECT_EQ(*downloader.Result().ContentStream, QByteArray::fromStdString(body));
+}
+
+TEST_F(HTTPFileDownloaderTest, RefusedCutAndAbortedDownloadsLeaveNoFile)
+{
+    struct TCase
+    {
+        const char *Name;
+        TRawTestServer::THandler Handler;
+        bool AbortOnProgress;
+        int Code;
+        const char *MessageStart;
+    } cases[] = {
+        {"refused",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(404, "No Such Track", 9) + "not found");
+         },
+         false, 1, "404 No Such Track"},
+        {"cut",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
+         },
+         false, 2, "18 "},
+        {"aborted",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
+             connection.Stall();
+         },
+         true, 4, "42 "},
+    };
+    for (auto &c : cases) {
+        TRawTestServer server(c.Handler);
+        THTTPFileDownloader downloader(server.URL(), Destination());
+        if (c.AbortOnProgress)
+            downloader.SetOnDownloadProgress([&](TObject *, std::uint8_t) { downloader.Abort(); });
+        downloader.Start(true);
+        EXPECT_EQ(downloader.Result().ResultCode, c.Code) << c.Name;
+        EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QLatin1String(c.MessageStart)))
+            << c.Name << ": " << downloader.Result().ErrorMessage.toStdString();
+        EXPECT_TRUE(LeftFiles().isEmpty()) << c.Name;
+    }
+}
+
+TEST_F(HTTPFileDownloaderTest, ExistingFileIsReplacedOnlyBySuccess)
+{
+    QDir().mkpath(QFileInfo(Destination()).absolutePath());
+    QFile old(Destination());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older, longer download of the same track");
+    old.close();
+
+    TRawTestServer cut([](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+        connection.Send(TRawTestServer::Head(200, "OK", 100) + "new");
+    });
+    THTTPFileDownloader failed(cut.URL(), Destination());
+    failed.Start(true);
+    EXPECT_EQ(failed.Result().ResultCode, 2);
+    EXPECT_EQ(ReadFile(Destination()), QByteArray("an older, longer download of the same track"));
+
+    TRawTestServer whole(Serve("new body"));
+    THTTPFileDownloader succeeded(whole.URL(), Destination());
+    succeeded.Start(true);
+    EXPECT_EQ(succeeded.Result().ResultCode, 0);
+    EXPECT_EQ(ReadFile(Destination()), QByteArray("new body"));
+}
+
+TEST_F(HTTPFileDownloaderTest, UncreatableDestinationIsCode5)
+{
+    QFile blocker(FFolder.path() + QStringLiteral("/not-a-folder"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    TRawTestServer server(Serve("body"));
+    THTTPFileDownloader downloader(server.URL(), blocker.fileName() + QStringLiteral("/track.mp3"));
+    downloader.Start(true);
+    EXPECT_EQ(downloader.Result().ResultCode, 5);
+    EXPECT_TRUE(downloader.Result().ErrorMessage.isEmpty());
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST_F(HTTPFileDownloaderTest, UnreachableServerIsCode2)
+{
+    THTTPFileDownloader downloader(QStringLiteral("http://127.0.0.1:%1/x").arg(UnusedLoopbackPort()));
+    downloader.Start(true);
+    EXPECT_EQ(downloader.Result().ResultCode, 2);
+    EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QStringLiteral("7 ")));
+}
