@@ -48,11 +48,16 @@ void TThreadedObject::RunThread()
     } catch (...) {
         // A failing start callback must not keep the work from running.
     }
+    // After a failure the result is still delivered below: the caller learns
+    // the work ended, and the object is marked used so the manager can free it.
     try {
         Execute();
+    } catch (const Exception &e) {
+        ExecuteFailed(e.Message());
+    } catch (const std::exception &e) {
+        ExecuteFailed(QString::fromUtf8(e.what()));
     } catch (...) {
-        // Still deliver the result below: the caller learns the work ended,
-        // and the object is marked used so the manager can free it.
+        ExecuteFailed(QStringLiteral("Unknown error"));
     }
     try {
         const bool terminating = ThreadedObjectsManager && ThreadedObjectsManager->IsTerminating();

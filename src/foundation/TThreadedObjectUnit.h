@@ -2,6 +2,8 @@
 
 #include "BaseTypesUnit.h"
 
+#include <QString>
+
 #include <atomic>
 #include <cstdint>
 #include <thread>
@@ -38,6 +40,9 @@ protected:
     // The work. Descendants catch their own failures and report them in their
     // result fields; anything that still escapes is caught by the framework.
     virtual void Execute() = 0;
+    // Called on the worker thread when Execute let an error escape, before the
+    // result step: the place for a family to record it as a failure.
+    virtual void ExecuteFailed(const QString &Message) { (void)Message; }
 
 private:
     void RunThread();

@@ -31,3 +31,11 @@ std::unique_ptr<TAPIResponseParserResult> TAPIResponseParser::CreateResult() con
 {
     return std::make_unique<TAPIResponseParserResult>();
 }
+
+void TAPIResponseParser::ExecuteFailed(const QString &Message)
+{
+    if (Result().ResultCode == 0) {
+        Result().ResultCode = 1;
+        Result().ErrorMessage = Message;
+    }
+}

@@ -36,6 +36,8 @@ public:
 
 protected:
     virtual std::unique_ptr<TAPIResponseParserResult> CreateResult() const;
+    // A parser that failed without saying so must not report success.
+    void ExecuteFailed(const QString &Message) override;
     const QString &JSONString() const { return FJSONString; }
 
 private:

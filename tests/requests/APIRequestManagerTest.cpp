@@ -39,6 +39,8 @@ protected:
     void Execute() override
     {
         auto &result = static_cast<TEchoResult &>(Result());
+        if (JSONString() == QLatin1String("unparsable"))
+            throw Exception(QStringLiteral("Unexpected answer"));
         if (JSONString().startsWith(QStringLiteral("error:"))) {
             result.ResultCode = 1;
             result.ErrorMessage = QStringLiteral("API error");
@@ -217,7 +219,8 @@ TEST_F(APIRequestManagerTest, FailuresArriveAsResultCodes)
     FManager->Add(1, Data(QStringLiteral("error:Too many requests")));
     FManager->Add(2, Data(QStringLiteral("missing")));
     FManager->Add(3, Data(QStringLiteral("x"), QStringLiteral("http://127.0.0.1:%1/method/").arg(UnusedLoopbackPort())));
-    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 3; }));
+    FManager->Add(4, Data(QStringLiteral("unparsable")));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 4; }));
 
     const TAPIRequestInvokerResult &apiError = FDelivered[0].Copy;
     EXPECT_EQ(apiError.ResultCode, 2);
@@ -237,6 +240,13 @@ TEST_F(APIRequestManagerTest, FailuresArriveAsResultCodes)
     EXPECT_EQ(unreachable.ResultCode, 1);
     EXPECT_EQ(unreachable.HTTPRequestResult.ResultCode, 3);
     EXPECT_EQ(unreachable.APIResponseParserResult, nullptr);
+
+    // A parser whose work failed outright never reports success.
+    const TAPIRequestInvokerResult &unparsable = FDelivered[3].Copy;
+    EXPECT_EQ(unparsable.ResultCode, 2);
+    ASSERT_NE(unparsable.APIResponseParserResult, nullptr);
+    EXPECT_EQ(unparsable.APIResponseParserResult->ResultCode, 1);
+    EXPECT_EQ(unparsable.APIResponseParserResult->ErrorMessage, QStringLiteral("Unexpected answer"));
 }
 
 TEST_F(APIRequestManagerTest, ShutDownReturnsPromptlyWithRequestsQueued)
