@@ -59,7 +59,8 @@ bool TStreamDownload::Connect()
     FThread = std::thread([this] { Run(); });
     std::unique_lock lock(FLock);
     FArrived.wait_for(lock, NetTimeout, [this] { return !FData.empty() || FFinished; });
-    return !FFailed && (!FData.empty() || FFinished);
+    // A download that breaks off after its start still plays what came.
+    return !FData.empty() || (FFinished && !FFailed);
 }
 
 std::int64_t TStreamDownload::Received() const
