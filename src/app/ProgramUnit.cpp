@@ -1,5 +1,6 @@
 #include "ProgramUnit.h"
 
+#include "TAudioPlayerUnit.h"
 #include "TEmbeddedBrowserRegistryManagerUnit.h"
 #include "THierarchicalSingletonUnit.h"
 #include "TMainFormUnit.h"
@@ -21,11 +22,18 @@ int RunNormalMode(int argc, char **argv)
 
     struct TGlobalObjects
     {
-        TGlobalObjects() { ThreadedObjectsManager = new TThreadedObjectsManager(); }
-        // Freed when the loop has ended or a window failed: the manager waits
-        // for every background task before the windows go.
+        TGlobalObjects()
+        {
+            ThreadedObjectsManager = new TThreadedObjectsManager();
+            AudioPlayer = new TAudioPlayer();
+        }
+        // Freed when the loop has ended or a window failed: the player
+        // releases its stream before the audio library goes with the main
+        // window, and the manager waits for every background task.
         ~TGlobalObjects()
         {
+            delete AudioPlayer;
+            AudioPlayer = nullptr;
             delete ThreadedObjectsManager;
             ThreadedObjectsManager = nullptr;
         }

@@ -8,8 +8,16 @@ class TMainForm : public THandleCreateExceptionForm
     Q_OBJECT
 public:
     TMainForm();
+    ~TMainForm() override;
 
 protected:
     friend class THandleCreateExceptionForm;
     void FormCreate() override;
+    void FormDestroy();
+
+private:
+    void InitializeBassDLL();
+    void FinalizeBassDLL();
+
+    bool FAudioInitialized = false;
 };

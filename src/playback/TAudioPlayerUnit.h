@@ -1,0 +1,113 @@
+#pragma once
+
+#include "BaseTypesUnit.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QTimer;
+class TAudioPlaylist;
+class TCustomPlaylistItem;
+class TPlaybackOrder;
+class TVKAudioTrackPlayer;
+
+enum class TAudioPlayerState { psStopped, psPlaying, psPaused, psConnecting };
+
+using TDownloadProgressEvent = std::function<void(TObject *Sender, std::uint8_t ProgressPercent)>;
+
+// The playback engine: plays one track at a time from its own copy of the
+// playlist being played, and reports what the interface shows through its
+// events. Everything here runs on the interface thread.
+class TAudioPlayer : public TObject
+{
+public:
+    TAudioPlayer();
+    ~TAudioPlayer() override;
+    TAudioPlayer(const TAudioPlayer &) = delete;
+    TAudioPlayer &operator=(const TAudioPlayer &) = delete;
+
+    void Play(int Index);
+    void PlayFirst();
+    void PlayURL(const QString &URL);
+    void PlayLocalFile(const QString &FilePath);
+    void Pause();
+    void Resume();
+    void Stop();
+    void Next();
+    void Previous();
+    // Copies Value's items when Value holds other contents (another tag).
+    void SetPlaylist(const TAudioPlaylist *Value);
+    // Copies Value's items when Value is the list being played (same tag).
+    void UpdatePlaylist(const TAudioPlaylist *Value);
+
+    std::uint32_t Channel() const { return FChannel; }
+    TAudioPlayerState State() const { return FState; }
+    TAudioPlaylist *Playlist() const { return FPlaylist.get(); }
+    int CurrentPlaylistIndex() const;
+    const TCustomPlaylistItem *CurrentPlaylistItem() const { return FCurrentPlaylistItem.get(); }
+    int PlayingPosition() const { return FPlayingPosition; }
+    // Seeks, in seconds; only while playing or paused.
+    void SetPlayingPosition(int Value);
+    float Volume() const { return FVolume; }
+    void SetVolume(float Value);
+    bool MuteFlag() const { return FMuteFlag; }
+    void SetMuteFlag(bool Value);
+    TPlaybackOrder *PlaybackOrder() const { return FPlaybackOrder.get(); }
+
+    TNotifyEvent OnStartPlayingURL;
+    TNotifyEvent OnStartPlayingLocalFile;
+    TNotifyEvent OnStop;
+    TNotifyEvent OnPlayingPositionChange;
+    TNotifyEvent OnPause;
+    TNotifyEvent OnResume;
+    TNotifyEvent OnConnectionStart;
+    TNotifyEvent OnConnectionError;
+    TDownloadProgressEvent OnDownloadProgress;
+
+private:
+    friend void DownloadProcCallBack(const void *Buffer, std::uint32_t Len, std::uint32_t User);
+    friend void SyncEndCallBack(std::uint32_t Handle, std::uint32_t Channel, std::uint32_t Data, std::uint32_t User);
+
+    void StartChannel();
+    void FreeChannel(bool Notify);
+    void ConnectionStarted(TObject *Sender);
+    void ConnectionFinished(TObject *Sender);
+    void PollPosition();
+    void StreamEnded(std::uint32_t EndedChannel, std::int64_t Position, std::int64_t Length);
+    void PlayNext(bool IsNext, bool IsManual);
+    void CopyPlaylist(const TAudioPlaylist *Value);
+    // Recomputes the download percentage; true when it changed.
+    bool UpdateBufferedPercent();
+    void Raise(const TNotifyEvent &Event);
+
+    std::uint32_t FChannel = 0;
+    std::unique_ptr<TAudioPlaylist> FPlaylist;
+    // The URL track player started last (by ID); reports of others are stale.
+    std::atomic<std::uint32_t> FLastCreatedVKAudioTrackPlayerID{0};
+    // URL track players whose result has not come yet.
+    std::map<std::uint32_t, TVKAudioTrackPlayer *> FPendingTrackPlayers;
+    TAudioPlayerState FState = TAudioPlayerState::psStopped;
+    std::unique_ptr<TCustomPlaylistItem> FRequestedPlaylistItem;
+    std::unique_ptr<TCustomPlaylistItem> FCurrentPlaylistItem;
+    float FVolume = 0;
+    bool FMuteFlag = false;
+    std::unique_ptr<TPlaybackOrder> FPlaybackOrder;
+    std::unique_ptr<QTimer> FPlayingTimer;
+    int FPlayingPosition = 0;
+    // Written by the download thread, read by the interface.
+    std::atomic<std::int64_t> FFileSize{0};
+    std::atomic<std::int64_t> FBufferedSize{0};
+    std::atomic<std::uint8_t> FBufferedPercent{0};
+};
+
+// The one player of the program, created right after the threaded-objects
+// manager and freed before it.
+extern TAudioPlayer *AudioPlayer;
+
+// The audio library's callbacks, passed to it by the track players. They work
+// on the global player.
+void DownloadProcCallBack(const void *Buffer, std::uint32_t Len, std::uint32_t User);
+void SyncEndCallBack(std::uint32_t Handle, std::uint32_t Channel, std::uint32_t Data, std::uint32_t User);

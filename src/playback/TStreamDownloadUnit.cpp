@@ -1,0 +1,151 @@
+#include "TStreamDownloadUnit.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr auto ConnectTimeout = std::chrono::seconds(5);
+// The first data must come within this time; a download that then stalls this
+// long is given up.
+constexpr auto NetTimeout = std::chrono::seconds(10);
+
+void InitializeCurl()
+{
+    static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)initialized;
+}
+} // namespace
+
+TStreamDownload::TStreamDownload(QByteArray URL, TBlockEvent OnBlock)
+    : FURL(std::move(URL)), FOnBlock(std::move(OnBlock))
+{
+    InitializeCurl();
+    FMulti = curl_multi_init();
+    FEasy = curl_easy_init();
+    CURL *easy = static_cast<CURL *>(FEasy);
+    curl_easy_setopt(easy, CURLOPT_URL, FURL.constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // One file per connection: close it as soon as the file is in.
+    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::chrono::milliseconds(ConnectTimeout).count()));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::chrono::seconds(NetTimeout).count()));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TStreamDownload::WriteData);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_multi_add_handle(static_cast<CURLM *>(FMulti), easy);
+}
+
+TStreamDownload::~TStreamDownload()
+{
+    FStop = true;
+    curl_multi_wakeup(static_cast<CURLM *>(FMulti));
+    if (FThread.joinable())
+        FThread.join();
+    curl_multi_remove_handle(static_cast<CURLM *>(FMulti), static_cast<CURL *>(FEasy));
+    curl_easy_cleanup(static_cast<CURL *>(FEasy));
+    curl_multi_cleanup(static_cast<CURLM *>(FMulti));
+}
+
+bool TStreamDownload::Connect()
+{
+    FLastProgress = std::chrono::steady_clock::now();
+    FThread = std::thread([this] { Run(); });
+    std::unique_lock lock(FLock);
+    FArrived.wait_for(lock, NetTimeout, [this] { return !FData.empty() || FFinished; });
+    // A download that breaks off after its start still plays what came.
+    return !FData.empty() || (FFinished && !FFailed);
+}
+
+std::int64_t TStreamDownload::Received() const
+{
+    std::lock_guard guard(FLock);
+    return static_cast<std::int64_t>(FData.size());
+}
+
+std::size_t TStreamDownload::Read(std::int64_t Offset, char *Out, std::size_t Length) const
+{
+    std::lock_guard guard(FLock);
+    if (Offset < 0 || Offset >= static_cast<std::int64_t>(FData.size()))
+        return 0;
+    const std::size_t count = std::min(Length, FData.size() - static_cast<std::size_t>(Offset));
+    std::memcpy(Out, FData.data() + Offset, count);
+    return count;
+}
+
+std::chrono::steady_clock::time_point TStreamDownload::LastProgress() const
+{
+    std::lock_guard guard(FLock);
+    return FLastProgress;
+}
+
+bool TStreamDownload::IsComplete() const
+{
+    return FFinished && !FFailed && (FSize < 0 || Received() == FSize);
+}
+
+std::size_t TStreamDownload::WriteData(char *Data, std::size_t Size, std::size_t Count, void *Self)
+{
+    auto *self = static_cast<TStreamDownload *>(Self);
+    if (self->FStop)
+        return 0; // ends the transfer
+    self->Append(Data, Size * Count);
+    return Size * Count;
+}
+
+void TStreamDownload::Append(const char *Data, std::size_t Length)
+{
+    {
+        std::lock_guard guard(FLock);
+        if (FData.empty()) {
+            curl_off_t size = -1;
+            if (curl_easy_getinfo(static_cast<CURL *>(FEasy), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0) {
+                FSize = size;
+                FData.reserve(static_cast<std::size_t>(size));
+            }
+        }
+        FData.insert(FData.end(), Data, Data + Length);
+        FLastProgress = std::chrono::steady_clock::now();
+    }
+    FArrived.notify_all();
+    if (FOnBlock)
+        FOnBlock(Data, static_cast<std::uint32_t>(Length));
+    if (FOnChange)
+        FOnChange();
+}
+
+void TStreamDownload::Run()
+{
+    auto *multi = static_cast<CURLM *>(FMulti);
+    int running = 1;
+    while (running && !FStop) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        if (running)
+            curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    }
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    int queued = 0;
+    while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE)
+            result = message->data.result;
+    }
+    {
+        std::lock_guard guard(FLock);
+        FFailed = result != CURLE_OK;
+        FFinished = true;
+    }
+    FArrived.notify_all();
+    if (FStop)
+        return;
+    if (FOnBlock)
+        FOnBlock(nullptr, 0);
+    if (FOnChange)
+        FOnChange();
+}

@@ -1,0 +1,28 @@
+#include "TVKAudioTrackPlayerUnit.h"
+
+#include "AudioLibraryUnit.h"
+#include "TAudioPlayerUnit.h"
+
+void TVKAudioTrackPlayer::Execute()
+{
+    // The player counts only the blocks of the track player it started last.
+    FChannel = AudioLibrary::StreamCreateURL(FURL, &DownloadProcCallBack, ID());
+    if (FChannel == 0) {
+        FResultCode = 1;
+        return;
+    }
+    const std::int64_t start = AudioLibrary::StreamGetFilePosition(FChannel, AudioLibrary::TFilePosition::fpStart);
+    const std::int64_t end = AudioLibrary::StreamGetFilePosition(FChannel, AudioLibrary::TFilePosition::fpEnd);
+    if (start == -1 || end == -1 || AudioLibrary::ChannelSetSyncEnd(FChannel, &SyncEndCallBack, 0) == 0) {
+        FResultCode = 1;
+        AudioLibrary::StreamFree(FChannel);
+        return;
+    }
+    FFileSize = start + end;
+    if (IsAborted()) {
+        FResultCode = 2;
+        AudioLibrary::StreamFree(FChannel);
+        return;
+    }
+    FResultCode = 0;
+}

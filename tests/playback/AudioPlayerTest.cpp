@@ -1,0 +1,380 @@
+#include "AudioLibraryUnit.h"
+#include "AudioTestSupport.h"
+#include "QelmTypesUnit.h"
+#include "TAudioPlayerUnit.h"
+#include "TAudioPlaylistUnit.h"
+#include "TPlaybackOrderUnit.h"
+#include "TThreadedObjectsManagerUnit.h"
+#include "TestEnvironment.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+// Every event of the global player, in order, with what it showed.
+struct TEventLog
+{
+    struct TEntry
+    {
+        std::string Name;
+        int Value; // position, percent, or the current playlist index
+        qint64 At;
+    };
+    std::vector<TEntry> Entries;
+    QElapsedTimer Clock;
+
+    int Count(const std::string &Name) const
+    {
+        return static_cast<int>(std::count_if(Entries.begin(), Entries.end(), [&](const TEntry &e) { return e.Name == Name; }));
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto &e : Entries)
+            names.push_back(e.Name);
+        return names;
+    }
+    std::vector<int> Values(const std::string &Name) const
+    {
+        std::vector<int> values;
+        for (const auto &e : Entries)
+            if (e.Name == Name)
+                values.push_back(e.Value);
+        return values;
+    }
+};
+
+std::atomic<int> GExtraEnds{0};
+void CountEnd(AudioLibrary::THandle, AudioLibrary::THandle, std::uint32_t, std::uint32_t)
+{
+    ++GExtraEnds;
+}
+
+class AudioPlayerTest : public ::testing::Test
+{
+protected:
+    explicit AudioPlayerTest(const char *Sink = FastSink) : FSink(Sink) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(AudioLibrary::Init());
+        ThreadedObjectsManager = new TThreadedObjectsManager();
+        AudioPlayer = new TAudioPlayer();
+        FLog.Clock.start();
+        auto record = [this](const char *Name) {
+            return [this, Name](TObject *Sender) {
+                EXPECT_EQ(Sender, AudioPlayer);
+                const bool position = std::string(Name) == "position";
+                FLog.Entries.push_back({Name, position ? AudioPlayer->PlayingPosition() : AudioPlayer->CurrentPlaylistIndex(),
+                                        FLog.Clock.elapsed()});
+            };
+        };
+        AudioPlayer->OnStartPlayingURL = record("url");
+        AudioPlayer->OnStartPlayingLocalFile = record("file");
+        AudioPlayer->OnStop = record("stop");
+        AudioPlayer->OnPlayingPositionChange = record("position");
+        AudioPlayer->OnPause = record("pause");
+        AudioPlayer->OnResume = record("resume");
+        AudioPlayer->OnConnectionStart = record("connect");
+        AudioPlayer->OnConnectionError = record("error");
+        AudioPlayer->OnDownloadProgress = [this](TObject *, std::uint8_t Percent) {
+            FLog.Entries.push_back({"progress", Percent, FLog.Clock.elapsed()});
+        };
+    }
+
+    void TearDown() override
+    {
+        delete AudioPlayer;
+        AudioPlayer = nullptr;
+        delete ThreadedObjectsManager;
+        ThreadedObjectsManager = nullptr;
+        AudioLibrary::Free();
+        TVKAudioPlaylistItem::SetURLRequester({});
+    }
+
+    bool WaitForEvent(const std::string &Name, int Count = 1)
+    {
+        return TestEnvironment::WaitFor([&] { return FLog.Count(Name) >= Count; });
+    }
+
+    static std::unique_ptr<TVKAudioPlaylistItem> VKItem(int AID, const QString &URL)
+    {
+        TVKAudioRecord record;
+        record.AID = AID;
+        record.Title = QStringLiteral("Track %1").arg(AID);
+        record.URL = URL;
+        return std::make_unique<TVKAudioPlaylistItem>(record);
+    }
+    static std::unique_ptr<TLocalVKAudioPlaylistItem> LocalItem(int AID, const QString &FilePath)
+    {
+        TSavedTrackRecord record;
+        record.AID = AID;
+        record.Title = QStringLiteral("Saved %1").arg(AID);
+        record.FilePath = FilePath;
+        return std::make_unique<TLocalVKAudioPlaylistItem>(record);
+    }
+    void PlayList(std::uint32_t Tag, std::vector<std::unique_ptr<TCustomPlaylistItem>> Items)
+    {
+        TAudioPlaylist list;
+        list.Tag = Tag;
+        for (auto &item : Items)
+            list.Add(std::move(item));
+        AudioPlayer->SetPlaylist(&list);
+        AudioPlayer->PlayFirst();
+    }
+
+    TAudioSinkOverride FSink;
+    TEventLog FLog;
+};
+
+// The null output playing in real time, for what depends on the clock.
+class AudioPlayerRealTimeTest : public AudioPlayerTest
+{
+protected:
+    AudioPlayerRealTimeTest() : AudioPlayerTest("fakesink") {}
+};
+
+template <class... T>
+std::vector<std::unique_ptr<TCustomPlaylistItem>> Items(std::unique_ptr<T>... Item)
+{
+    std::vector<std::unique_ptr<TCustomPlaylistItem>> items;
+    (items.push_back(std::move(Item)), ...);
+    return items;
+}
+
+TEST_F(AudioPlayerRealTimeTest, LocalFilePlaysReportsItsPositionEverySecondAndMovesOn)
+{
+    PlayList(1, Items(LocalItem(1, AudioFixture("tone2s.mp3")), LocalItem(2, AudioFixture("tone1s.mp3"))));
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
+    ASSERT_TRUE(WaitForEvent("file", 2));
+    const auto names = FLog.Names();
+    ASSERT_EQ(names.front(), "file");
+    EXPECT_EQ(FLog.Entries.front().Value, 0);
+    const auto positions = FLog.Values("position");
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.front(), 1);
+    for (std::size_t i = 1; i < positions.size(); ++i)
+        EXPECT_EQ(positions[i], positions[i - 1] + 1);
+    for (const auto &e : FLog.Entries) {
+        if (e.Name == "position")
+            EXPECT_GE(e.At, 900) << "the first report comes after a second";
+    }
+    EXPECT_EQ(FLog.Entries.back().Value, 1) << "the next track is the second item";
+    EXPECT_EQ(AudioPlayer->CurrentPlaylistIndex(), 1);
+}
+
+TEST_F(AudioPlayerTest, URLTrackConnectsPlaysDownloadsFullyAndMovesOn)
+{
+    TAudioTestServer server;
+    PlayList(1, Items(VKItem(1, server.URL(QStringLiteral("tone2s.mp3"))), VKItem(2, server.URL(QStringLiteral("redirect/tone1s.mp3")))));
+    ASSERT_TRUE(WaitForEvent("url", 2));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] {
+        const auto percents = FLog.Values("progress");
+        return std::count(percents.begin(), percents.end(), 100) >= 2;
+    }));
+    const auto names = FLog.Names();
+    ASSERT_GE(names.size(), 3u);
+    EXPECT_EQ(names[0], "connect");
+    EXPECT_EQ(FLog.Entries[0].Value, 0) << "the requested item is current once connecting";
+    EXPECT_EQ(names[1], "url");
+    EXPECT_EQ(FLog.Entries[1].Value, 0);
+    const auto second = std::find_if(FLog.Entries.begin() + 2, FLog.Entries.end(), [](const auto &e) { return e.Name == "connect"; });
+    ASSERT_NE(second, FLog.Entries.end());
+    EXPECT_EQ(second->Value, 1);
+    for (const auto &e : FLog.Entries) {
+        if (e.Name == "progress") {
+            EXPECT_GT(e.Value, 0);
+            EXPECT_LE(e.Value, 100);
+        }
+    }
+}
+
+TEST_F(AudioPlayerTest, EndOfTrackAdvancesOrWithRepeatReplays)
+{
+    for (const bool repeat : {false, true}) {
+        FLog.Entries.clear();
+        AudioPlayer->PlaybackOrder()->SetIsRepeat(repeat);
+        PlayList(repeat ? 3 : 2, Items(LocalItem(1, AudioFixture("tone1s.mp3")), LocalItem(2, AudioFixture("tone1s.mp3")),
+                                       LocalItem(3, AudioFixture("tone1s.mp3"))));
+        ASSERT_TRUE(WaitForEvent("file", 4));
+        const auto indexes = FLog.Values("file");
+        const std::vector<int> expected = repeat ? std::vector<int>{0, 0, 0, 0} : std::vector<int>{0, 1, 2, 0};
+        EXPECT_EQ(std::vector<int>(indexes.begin(), indexes.begin() + 4), expected) << "repeat " << repeat;
+        EXPECT_EQ(FLog.Count("stop"), 0) << "tracks follow each other without a stop";
+        if (repeat) {
+            AudioPlayer->Next();
+            EXPECT_EQ(AudioPlayer->CurrentPlaylistIndex(), 1) << "Next still moves under repeat";
+        }
+        AudioPlayer->Stop();
+    }
+}
+
+TEST_F(AudioPlayerTest, ConnectionsThatFailEndInAConnectionError)
+{
+    TAudioTestServer server;
+    for (const QString &url : {server.URL(QStringLiteral("missing.mp3")), QStringLiteral("http://127.0.0.1:1/refused.mp3"),
+                               server.URL(QStringLiteral("corrupt.mp3"))}) {
+        FLog.Entries.clear();
+        PlayList(static_cast<std::uint32_t>(10 + FLog.Clock.elapsed()), Items(VKItem(1, url)));
+        ASSERT_TRUE(WaitForEvent("error")) << url.toStdString();
+        EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"connect", "error"})) << url.toStdString();
+        EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
+        EXPECT_EQ(AudioPlayer->CurrentPlaylistItem(), nullptr);
+        EXPECT_EQ(AudioPlayer->Channel(), 0u);
+    }
+}
+
+TEST_F(AudioPlayerTest, AFileThatCannotBeOpenedStopsWithNotice)
+{
+    PlayList(1, Items(LocalItem(1, AudioFixture("tone1s.mp3")), LocalItem(2, AudioFixture("corrupt.mp3"))));
+    AudioPlayer->Pause();
+    AudioPlayer->Next();
+    EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"file", "pause", "stop"}));
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
+    EXPECT_EQ(AudioPlayer->CurrentPlaylistItem(), nullptr);
+    EXPECT_EQ(AudioPlayer->Channel(), 0u);
+}
+
+TEST_F(AudioPlayerRealTimeTest, AStreamCutShortDoesNotAdvance)
+{
+    TAudioTestServer server;
+    GExtraEnds = 0;
+    // Our own end procedure runs after the player's, once it has handled the end.
+    AudioPlayer->OnStartPlayingURL = [](TObject *) { AudioLibrary::ChannelSetSyncEnd(AudioPlayer->Channel(), &CountEnd, 0); };
+    PlayList(1, Items(VKItem(1, server.URL(QStringLiteral("cut/tone1s.mp3"))), VKItem(2, server.URL(QStringLiteral("tone1s.mp3")))));
+    ASSERT_TRUE(TestEnvironment::WaitFor([] { return GExtraEnds > 0; }));
+    TestEnvironment::WaitFor([] { return false; }, std::chrono::milliseconds(50)); // serve what is queued
+    EXPECT_EQ(FLog.Count("connect"), 1);
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
+    EXPECT_EQ(AudioPlayer->CurrentPlaylistIndex(), 0);
+}
+
+TEST_F(AudioPlayerRealTimeTest, TwoURLsInARowPlayOnlyTheSecond)
+{
+    TAudioTestServer server;
+    AudioPlayer->PlayURL(server.URL(QStringLiteral("tone2s.mp3")));
+    AudioPlayer->PlayURL(server.URL(QStringLiteral("tone1s.mp3")));
+    ASSERT_TRUE(WaitForEvent("url"));
+    const std::uint32_t channel = AudioPlayer->Channel();
+    ASSERT_NE(channel, 0u);
+    EXPECT_NEAR(static_cast<double>(AudioLibrary::ChannelGetLength(channel)), 44100.0 * 4, 44100.0 * 4 * 0.1) << "the second track";
+    // The first connection's stream is freed once its late result comes.
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] {
+        for (std::uint32_t handle = 1; handle < channel; ++handle)
+            if (AudioLibrary::ChannelGetLength(handle) != -1)
+                return false;
+        return true;
+    }));
+    EXPECT_EQ(FLog.Count("connect"), 1);
+    EXPECT_EQ(FLog.Count("url"), 1);
+    EXPECT_EQ(FLog.Count("error"), 0);
+}
+
+TEST_F(AudioPlayerRealTimeTest, PauseResumeAndSeekFollowTheState)
+{
+    AudioPlayer->SetPlayingPosition(1); // stopped: nothing
+    AudioPlayer->Pause();
+    AudioPlayer->Resume();
+    EXPECT_TRUE(FLog.Entries.empty());
+
+    PlayList(1, Items(LocalItem(1, AudioFixture("tone2s.mp3"))));
+    AudioPlayer->Pause();
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPaused);
+    AudioPlayer->SetPlayingPosition(1);
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 1);
+    AudioPlayer->SetPlayingPosition(30); // beyond the end: nothing changes
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 1);
+    AudioPlayer->Resume();
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
+    AudioPlayer->Stop();
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
+    EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"file", "pause", "position", "resume", "stop"}));
+}
+
+TEST_F(AudioPlayerTest, VolumeAndMuteRules)
+{
+    AudioPlayer->SetVolume(0.5f);
+    AudioPlayer->SetMuteFlag(true);
+    EXPECT_TRUE(AudioPlayer->MuteFlag());
+    EXPECT_FLOAT_EQ(AudioPlayer->Volume(), 0.5f) << "muting keeps the volume";
+    AudioPlayer->SetVolume(0.5f);
+    EXPECT_TRUE(AudioPlayer->MuteFlag()) << "the same volume again changes nothing";
+    AudioPlayer->SetVolume(0.25f);
+    EXPECT_FALSE(AudioPlayer->MuteFlag()) << "a new volume unmutes";
+    EXPECT_FLOAT_EQ(AudioPlayer->Volume(), 0.25f);
+}
+
+TEST_F(AudioPlayerTest, PlaylistsAreCopiedByTag)
+{
+    AudioPlayer->PlayFirst(); // empty: nothing
+    EXPECT_TRUE(FLog.Entries.empty());
+
+    TAudioPlaylist list;
+    list.Tag = 7;
+    list.Add(LocalItem(1, AudioFixture("tone2s.mp3")));
+    std::vector<bool> changes;
+    AudioPlayer->Playlist()->SetOnChanged([&](TObject *, bool IsCurrentDataUpdated) { changes.push_back(IsCurrentDataUpdated); });
+    AudioPlayer->SetPlaylist(&list);
+    ASSERT_EQ(AudioPlayer->Playlist()->Count(), 1);
+    EXPECT_NE(AudioPlayer->Playlist()->getItem(0), list.getItem(0)) << "the player plays its own copy";
+
+    list.Add(LocalItem(2, AudioFixture("tone1s.mp3")));
+    AudioPlayer->SetPlaylist(&list); // same tag: nothing, even though it changed
+    EXPECT_EQ(AudioPlayer->Playlist()->Count(), 1);
+    AudioPlayer->UpdatePlaylist(&list);
+    EXPECT_EQ(AudioPlayer->Playlist()->Count(), 2);
+    EXPECT_EQ(AudioPlayer->PlaybackOrder()->OrderList().size(), 2u);
+
+    AudioPlayer->Play(1);
+    TAudioPlaylist other;
+    other.Tag = 8;
+    AudioPlayer->UpdatePlaylist(&other); // another list: ignored
+    EXPECT_EQ(AudioPlayer->Playlist()->Count(), 2);
+    AudioPlayer->SetPlaylist(&other);
+    EXPECT_EQ(AudioPlayer->Playlist()->Count(), 0);
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying) << "the track plays on while its list is replaced";
+    EXPECT_EQ(changes, (std::vector<bool>{false, true, false}));
+}
+
+TEST_F(AudioPlayerTest, ATrackWithoutURLPlaysOnceTheURLArrives)
+{
+    TAudioTestServer server;
+    std::vector<const TVKAudioPlaylistItem *> asked;
+    TAudioPlaylist *owner = nullptr;
+    TVKAudioPlaylistItem::SetURLRequester([&](const TVKAudioPlaylistItem &Track, TAudioPlaylist *Owner) {
+        asked.push_back(&Track);
+        owner = Owner;
+    });
+    PlayList(1, Items(VKItem(1, QString()), VKItem(2, QString())));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(owner, AudioPlayer->Playlist());
+    const auto track = CloneOf(*static_cast<const TVKAudioPlaylistItem *>(asked[0]));
+
+    const QString url = server.URL(QStringLiteral("tone1s.mp3"));
+    TVKAudioPlaylistItem::URLReceived(owner, *track, 1, {url});                 // failed
+    TVKAudioPlaylistItem::URLReceived(owner, *track, 0, {url, url});            // not exactly one
+    TVKAudioPlaylistItem::URLReceived(owner, *VKItem(9, QString()), 0, {url});  // not in the list
+    EXPECT_TRUE(FLog.Entries.empty());
+
+    TVKAudioPlaylistItem::URLReceived(owner, *track, 0, {url});
+    ASSERT_TRUE(WaitForEvent("url"));
+    EXPECT_EQ(AudioPlayer->Playlist()->getItem(0) == nullptr, false);
+    EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url) << "kept for the next time";
+}
+
+TEST_F(AudioPlayerRealTimeTest, FreeingThePlayerWhileConnectingWaitsForTheConnection)
+{
+    TAudioTestServer server;
+    AudioPlayer->PlayURL(server.URL(QStringLiteral("tone2s.mp3")));
+    AudioPlayer->PlayURL(server.URL(QStringLiteral("tone1s.mp3")));
+    delete AudioPlayer;
+    AudioPlayer = nullptr;
+    EXPECT_EQ(FLog.Count("url"), 0);
+    EXPECT_EQ(ThreadedObjectsManager->IsTerminating(), false);
+}
+
+} // namespace
