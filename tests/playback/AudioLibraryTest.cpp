@@ -148,7 +148,7 @@ TEST_F(AudioLibraryTest, URLStreamHandsOverEveryDownloadedBlockAndTheFileSize)
 {
     TAudioTestServer server;
     const qint64 size = ReadAudioFixture("tone2s.mp3").size();
-    for (const QString path : {QStringLiteral("tone2s.mp3"), QStringLiteral("redirect/tone2s.mp3")}) {
+    for (const QString &path : {QStringLiteral("tone2s.mp3"), QStringLiteral("redirect/tone2s.mp3")}) {
         ResetLog();
         const THandle channel = StreamCreateURL(server.URL(path), &RecordBlock, 77);
         ASSERT_NE(channel, 0u) << path.toStdString();

@@ -160,8 +160,9 @@ TEST_F(AudioPlayerRealTimeTest, LocalFilePlaysReportsItsPositionEverySecondAndMo
     for (std::size_t i = 1; i < positions.size(); ++i)
         EXPECT_EQ(positions[i], positions[i - 1] + 1);
     for (const auto &e : FLog.Entries) {
-        if (e.Name == "position")
+        if (e.Name == "position") {
             EXPECT_GE(e.At, 900) << "the first report comes after a second";
+        }
     }
     EXPECT_EQ(FLog.Entries.back().Value, 1) << "the next track is the second item";
     EXPECT_EQ(AudioPlayer->CurrentPlaylistIndex(), 1);
