@@ -165,6 +165,9 @@ BENCHMARK(Playing)->UseManualTime()->Iterations(1)->Repetitions(20)->Unit(benchm
 class TFigureReporter : public benchmark::ConsoleReporter
 {
 public:
+    // No colours: a figure line must start the line for scripts to read it.
+    TFigureReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run> &Runs) override
     {
         ConsoleReporter::ReportRuns(Runs);
