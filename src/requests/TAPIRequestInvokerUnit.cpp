@@ -22,3 +22,11 @@ void TAPIRequestInvoker::Execute()
     FResult.APIResponseParserResult = CloneOf(parser->Result());
     FResult.ResultCode = FResult.APIResponseParserResult->ResultCode != 0 ? 2 : 0;
 }
+
+void TAPIRequestInvoker::ExecuteFailed(const QString &Message)
+{
+    FResult.ResultCode = 1;
+    FResult.HTTPRequestResult.ResultCode = 4;
+    FResult.HTTPRequestResult.ErrorMessage = Message;
+    FResult.APIResponseParserResult.reset();
+}

@@ -33,6 +33,9 @@ public:
 
 protected:
     void Execute() override;
+    // An error that escaped the work (no thread for the exchange, a parser
+    // that could not be made) is a failed exchange, never a success.
+    void ExecuteFailed(const QString &Message) override;
     virtual TAPIResponseParserClass GetResponseParserClass() const = 0;
 
 private:

@@ -62,6 +62,21 @@ protected:
     TAPIResponseParserClass GetResponseParserClass() const override { return ParserClass<TEchoParser>(); }
 };
 
+// Its parser cannot even be made.
+class TBrokenInvoker : public TAPIRequestInvoker
+{
+public:
+    using TAPIRequestInvoker::TAPIRequestInvoker;
+
+protected:
+    TAPIResponseParserClass GetResponseParserClass() const override
+    {
+        return [](const QString &) -> std::unique_ptr<TAPIResponseParser> {
+            throw Exception(QStringLiteral("No parser"));
+        };
+    }
+};
+
 class TEchoRequestManager : public TAPIRequestManager
 {
 public:
@@ -108,13 +123,14 @@ protected:
         FManager->SetOnRequestEnd([this](TObject *) { ++FEnds; });
     }
 
-    std::unique_ptr<TAPIRequestData> Data(const QString &Text, const QString &URL = {})
+    std::unique_ptr<TAPIRequestData> Data(const QString &Text, const QString &URL = {},
+                                          TAPIRequestInvokerClass Invoker = InvokerClass<TEchoInvoker>())
     {
         auto request = std::make_unique<TAPIRequest>(URL.isEmpty() ? FServer.URL(QStringLiteral("/method/")) : URL,
                                                      QStringLiteral("echo"), TURIParams{URIParam(QStringLiteral("text"), Text)});
-        return std::make_unique<TAPIRequestData>(InvokerClass<TEchoInvoker>(), std::move(request), nullptr,
+        return std::make_unique<TAPIRequestData>(std::move(Invoker), std::move(request), nullptr,
                                                  [this, Text](TObject *Sender) {
-                                                     auto *invoker = static_cast<TEchoInvoker *>(Sender);
+                                                     auto *invoker = static_cast<TAPIRequestInvoker *>(Sender);
                                                      TDelivery delivery{Text, InterfaceThread::IsCurrent(), {}};
                                                      delivery.Copy.ResultCode = invoker->Result().ResultCode;
                                                      delivery.Copy.HTTPRequestResult = invoker->Result().HTTPRequestResult;
@@ -220,7 +236,8 @@ TEST_F(APIRequestManagerTest, FailuresArriveAsResultCodes)
     FManager->Add(2, Data(QStringLiteral("missing")));
     FManager->Add(3, Data(QStringLiteral("x"), QStringLiteral("http://127.0.0.1:%1/method/").arg(UnusedLoopbackPort())));
     FManager->Add(4, Data(QStringLiteral("unparsable")));
-    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 4; }));
+    FManager->Add(5, Data(QStringLiteral("x"), {}, InvokerClass<TBrokenInvoker>()));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 5; }));
 
     const TAPIRequestInvokerResult &apiError = FDelivered[0].Copy;
     EXPECT_EQ(apiError.ResultCode, 2);
@@ -247,6 +264,13 @@ TEST_F(APIRequestManagerTest, FailuresArriveAsResultCodes)
     ASSERT_NE(unparsable.APIResponseParserResult, nullptr);
     EXPECT_EQ(unparsable.APIResponseParserResult->ResultCode, 1);
     EXPECT_EQ(unparsable.APIResponseParserResult->ErrorMessage, QStringLiteral("Unexpected answer"));
+
+    // An invoker whose own work failed outright never reports success either.
+    const TAPIRequestInvokerResult &broken = FDelivered[4].Copy;
+    EXPECT_EQ(broken.ResultCode, 1);
+    EXPECT_EQ(broken.HTTPRequestResult.ResultCode, 4);
+    EXPECT_EQ(broken.HTTPRequestResult.ErrorMessage, QStringLiteral("No parser"));
+    EXPECT_EQ(broken.APIResponseParserResult, nullptr);
 }
 
 TEST_F(APIRequestManagerTest, ShutDownReturnsPromptlyWithRequestsQueued)
