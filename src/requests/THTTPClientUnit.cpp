@@ -21,6 +21,9 @@ THTTPClient::THTTPClient()
     curl_easy_setopt(FHandle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(FHandle, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(FHandle, CURLOPT_FOLLOWLOCATION, 0L);
+    // URLs often come from remote answers: they may not reach local files or
+    // other protocols.
+    curl_easy_setopt(FHandle, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(FHandle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(FHandle, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(FHandle, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -188,4 +189,20 @@ TEST_F(HTTPFileDownloaderTest, UnreachableServerIsCode2)
     downloader.Start(true);
     EXPECT_EQ(downloader.Result().ResultCode, 2);
     EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QStringLiteral("7 ")));
+}
+
+TEST_F(HTTPFileDownloaderTest, URLOfAnotherSchemeReadsNothing)
+{
+    // URLs come from remote answers; one naming a local file must not copy it.
+    QFile secret(FFolder.path() + QStringLiteral("/secret.txt"));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("private");
+    secret.close();
+
+    THTTPFileDownloader downloader(QUrl::fromLocalFile(secret.fileName()).toString());
+    downloader.Start(true);
+    EXPECT_EQ(downloader.Result().ResultCode, 2);
+    EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QStringLiteral("1 ")))
+        << downloader.Result().ErrorMessage.toStdString();
+    EXPECT_TRUE(downloader.Result().ContentStream->isEmpty());
 }
