@@ -3,6 +3,8 @@
 #include "InterfaceThreadUnit.h"
 #include "TThreadedObjectsManagerUnit.h"
 
+#include <system_error>
+
 namespace {
 std::atomic<std::uint32_t> GNextID{1};
 }
@@ -16,9 +18,20 @@ TThreadedObject::~TThreadedObject()
     WaitFor();
 }
 
+void TThreadedObject::LaunchThread()
+{
+    try {
+        FThread = std::thread([this] { RunThread(); });
+    } catch (const std::system_error &) {
+        // Out of threads: do the work here rather than never, so the object
+        // still ends and the manager can free it.
+        RunThread();
+    }
+}
+
 void TThreadedObject::Start(bool WaitFor)
 {
-    FThread = std::thread([this] { RunThread(); });
+    LaunchThread();
     if (WaitFor)
         this->WaitFor();
     else
@@ -29,7 +42,7 @@ void TThreadedObject::Start(TNotifyEvent ResultCallback)
 {
     FResultCallback = std::move(ResultCallback);
     ThreadedObjectsManager->Add(this);
-    FThread = std::thread([this] { RunThread(); });
+    LaunchThread();
 }
 
 void TThreadedObject::WaitFor()

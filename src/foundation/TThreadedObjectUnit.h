@@ -45,6 +45,7 @@ protected:
     virtual void ExecuteFailed(const QString &Message) { (void)Message; }
 
 private:
+    void LaunchThread();
     void RunThread();
 
     std::thread FThread;
