@@ -57,12 +57,13 @@ void TAudioPlayer::PlayURL(const QString &URL)
 {
     if (FState != TAudioPlayerState::psStopped)
         FreeChannel(false);
+    auto *trackPlayer = new TVKAudioTrackPlayer(URL);
+    trackPlayer->SetStartCallback([this](TObject *Sender) { ConnectionStarted(Sender); });
+    // A connection still under way stops counting first, then the count restarts.
+    FLastCreatedVKAudioTrackPlayerID = trackPlayer->ID();
     FFileSize = 0;
     FBufferedSize = 0;
     FBufferedPercent = 0;
-    auto *trackPlayer = new TVKAudioTrackPlayer(URL);
-    trackPlayer->SetStartCallback([this](TObject *Sender) { ConnectionStarted(Sender); });
-    FLastCreatedVKAudioTrackPlayerID = trackPlayer->ID();
     FPendingTrackPlayers[trackPlayer->ID()] = trackPlayer;
     trackPlayer->Start([this](TObject *Sender) { ConnectionFinished(Sender); });
 }

@@ -168,8 +168,8 @@ void TAudioPlaylist::Changed()
     if (!FIsChanging)
         return;
     FIsChanging = false;
-    if (FOnChanged)
-        FOnChanged(this, Tag == FTagBeforeChanging);
+    if (OnChanged)
+        OnChanged(this, Tag == FTagBeforeChanging);
 }
 
 int TAudioPlaylist::FindPlaylistItem(const TCustomPlaylistItem *AItem) const

@@ -114,15 +114,14 @@ public:
     void Changed();
     int FindPlaylistItem(const TCustomPlaylistItem *AItem) const;
 
-    void SetOnChanged(TAudioDataChangedEvent Event) { FOnChanged = std::move(Event); }
-
+    // Raised when a change announced by Changing ends.
+    TAudioDataChangedEvent OnChanged;
     std::uint32_t Tag = 0;
 
 private:
     std::vector<std::unique_ptr<TCustomPlaylistItem>> FList;
     bool FIsChanging = false;
     std::uint32_t FTagBeforeChanging = 0;
-    TAudioDataChangedEvent FOnChanged;
 };
 
 // The playlist of a VK track list.

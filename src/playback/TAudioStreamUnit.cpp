@@ -249,6 +249,8 @@ int TAudioStream::OnProbe(GstPad *, GstPadProbeInfo *Info, void *Self)
 void TAudioStream::OnSourceSetup(GstElement *, GstElement *Source, void *Self)
 {
     auto *self = static_cast<TAudioStream *>(Self);
+    // The download thread may be feeding already: it looks at the source under this lock.
+    std::lock_guard guard(self->FFeedLock);
     if (!GST_IS_APP_SRC(Source) || self->FAppSrc)
         return;
     self->FAppSrc = GST_APP_SRC(gst_object_ref(Source));

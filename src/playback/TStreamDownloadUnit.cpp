@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 constexpr auto ConnectTimeout = std::chrono::seconds(5);
 // The first data must come within this time; a download that then stalls this
 // long is given up.
 constexpr auto NetTimeout = std::chrono::seconds(10);
+constexpr curl_off_t MaxReserve = 64 * 1024 * 1024;
 
 void InitializeCurl()
 {
@@ -95,7 +97,11 @@ std::size_t TStreamDownload::WriteData(char *Data, std::size_t Size, std::size_t
     auto *self = static_cast<TStreamDownload *>(Self);
     if (self->FStop)
         return 0; // ends the transfer
-    self->Append(Data, Size * Count);
+    try {
+        self->Append(Data, Size * Count);
+    } catch (const std::bad_alloc &) {
+        return 0; // out of memory: the download fails, the program goes on
+    }
     return Size * Count;
 }
 
@@ -107,7 +113,8 @@ void TStreamDownload::Append(const char *Data, std::size_t Length)
             curl_off_t size = -1;
             if (curl_easy_getinfo(static_cast<CURL *>(FEasy), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0) {
                 FSize = size;
-                FData.reserve(static_cast<std::size_t>(size));
+                // The size comes from the server: reserve no more than a track needs.
+                FData.reserve(static_cast<std::size_t>(std::min<curl_off_t>(size, MaxReserve)));
             }
         }
         FData.insert(FData.end(), Data, Data + Length);

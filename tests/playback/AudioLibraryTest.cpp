@@ -180,6 +180,23 @@ TEST_F(AudioLibraryTest, URLStreamsThatCannotBeOpenedGiveNoHandle)
         EXPECT_EQ(StreamCreateURL(url, &RecordBlock, 0), 0u) << url.toStdString();
 }
 
+TEST_F(AudioLibraryTest, AnAnnouncedSizeBeyondMemoryStillPlaysWhatCame)
+{
+    TAudioTestServer server;
+    const THandle channel = StreamCreateURL(server.URL(QStringLiteral("huge/tone1s.mp3")), &RecordBlock, 0);
+    ASSERT_NE(channel, 0u);
+    EXPECT_EQ(StreamGetFilePosition(channel, TFilePosition::fpEnd), static_cast<std::int64_t>(TAudioTestServer::HugeSize));
+    ASSERT_TRUE(TestEnvironment::WaitFor([] {
+        std::lock_guard guard(GLog.Lock);
+        return GLog.DownloadEnded;
+    }));
+    {
+        std::lock_guard guard(GLog.Lock);
+        EXPECT_EQ(GLog.Downloaded, ReadAudioFixture("tone1s.mp3").size());
+    }
+    StreamFree(channel);
+}
+
 TEST_F(AudioLibraryTest, ADownloadCutShortEndsTheStreamBeforeItsLength)
 {
     TAudioTestServer server;

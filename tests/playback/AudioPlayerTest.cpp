@@ -318,7 +318,7 @@ TEST_F(AudioPlayerTest, PlaylistsAreCopiedByTag)
     list.Tag = 7;
     list.Add(LocalItem(1, AudioFixture("tone2s.mp3")));
     std::vector<bool> changes;
-    AudioPlayer->Playlist()->SetOnChanged([&](TObject *, bool IsCurrentDataUpdated) { changes.push_back(IsCurrentDataUpdated); });
+    AudioPlayer->Playlist()->OnChanged = [&](TObject *, bool IsCurrentDataUpdated) { changes.push_back(IsCurrentDataUpdated); };
     AudioPlayer->SetPlaylist(&list);
     ASSERT_EQ(AudioPlayer->Playlist()->Count(), 1);
     EXPECT_NE(AudioPlayer->Playlist()->getItem(0), list.getItem(0)) << "the player plays its own copy";

@@ -36,6 +36,14 @@ TAudioTestServer::TAudioTestServer() : FImpl(std::make_unique<TImpl>())
         server.Get("/redirect" + path, [path](const httplib::Request &, httplib::Response &Response) {
             Response.set_redirect(path);
         });
+        server.Get("/huge" + path, [data](const httplib::Request &, httplib::Response &Response) {
+            Response.set_content_provider(HugeSize, "audio/mpeg", [data](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
+                if (Offset >= data.size())
+                    return false; // drops the connection
+                Sink.write(data.data() + Offset, std::min(Length, data.size() - Offset));
+                return true;
+            });
+        });
         server.Get("/cut" + path, [data](const httplib::Request &, httplib::Response &Response) {
             const std::size_t half = data.size() / 2;
             Response.set_content_provider(data.size(), "audio/mpeg",

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <memory>
 
 // Fixture tracks made at build time.
@@ -13,10 +14,14 @@ QByteArray ReadAudioFixture(const char *Name);
 //   /tone1s.mp3, /tone2s.mp3, /corrupt.mp3  the files, with their sizes;
 //   /redirect/NAME                           a redirect to /NAME;
 //   /cut/NAME                                announces NAME's size, sends half, closes;
+//   /huge/NAME                               announces HugeSize bytes, sends NAME, closes;
 //   anything else                            404.
 class TAudioTestServer
 {
 public:
+    // More than any machine can hold.
+    static constexpr std::size_t HugeSize = std::size_t(1) << 42;
+
     TAudioTestServer();
     ~TAudioTestServer();
     QString URL(const QString &Path) const;

@@ -129,10 +129,10 @@ TEST(Playlist, ChangeEndsReportWhetherTheSameContentsWereUpdated)
 {
     TAudioPlaylist playlist;
     std::vector<bool> reports;
-    playlist.SetOnChanged([&](TObject *Sender, bool IsCurrentDataUpdated) {
+    playlist.OnChanged = [&](TObject *Sender, bool IsCurrentDataUpdated) {
         EXPECT_EQ(Sender, &playlist);
         reports.push_back(IsCurrentDataUpdated);
-    });
+    };
     playlist.Tag = 5;
     playlist.Changed(); // without Changing: nothing
     playlist.Changing();
