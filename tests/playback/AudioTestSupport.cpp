@@ -1,10 +1,10 @@
 #include "AudioTestSupport.h"
 
+#include "TestHTTPServer.h"
+
 #include <QFile>
 
 #include <httplib.h>
-
-#include <thread>
 
 QString AudioFixture(const char *Name)
 {
@@ -19,14 +19,12 @@ QByteArray ReadAudioFixture(const char *Name)
 
 struct TAudioTestServer::TImpl
 {
-    httplib::Server Server;
-    std::thread Thread;
-    int Port = 0;
+    TTestHTTPServer Server;
 };
 
 TAudioTestServer::TAudioTestServer() : FImpl(std::make_unique<TImpl>())
 {
-    auto &server = FImpl->Server;
+    auto &server = FImpl->Server.Routes();
     for (const char *name : {"tone1s.mp3", "tone2s.mp3", "corrupt.mp3"}) {
         const std::string data = ReadAudioFixture(name).toStdString();
         const std::string path = std::string("/") + name;
@@ -55,19 +53,14 @@ TAudioTestServer::TAudioTestServer() : FImpl(std::make_unique<TImpl>())
                                           });
         });
     }
-    FImpl->Port = server.bind_to_any_port("127.0.0.1");
-    FImpl->Thread = std::thread([this] { FImpl->Server.listen_after_bind(); });
+    FImpl->Server.Start();
 }
 
-TAudioTestServer::~TAudioTestServer()
-{
-    FImpl->Server.stop();
-    FImpl->Thread.join();
-}
+TAudioTestServer::~TAudioTestServer() = default;
 
 QString TAudioTestServer::URL(const QString &Path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1/%2").arg(FImpl->Port).arg(Path);
+    return FImpl->Server.URL(u'/' + Path);
 }
 
 TAudioSinkOverride::TAudioSinkOverride(const QByteArray &Description) : FSaved(qgetenv("MARVANE_AUDIO_SINK"))
