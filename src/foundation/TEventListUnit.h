@@ -11,7 +11,6 @@ class TEventList
 {
 public:
     void Add(TEvent Event) { FEvents.push_back(std::move(Event)); }
-    std::size_t Count() const { return FEvents.size(); }
 
 protected:
     // A handler added while the list is being invoked waits for the next pass.

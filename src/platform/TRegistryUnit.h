@@ -38,7 +38,6 @@ public:
     bool OpenKeyReadOnly(const QString &Key);
     void CloseKey();
     bool KeyExists(const QString &Key) const;
-    const QString &CurrentPath() const { return FCurrentPath; }
 
     bool ValueExists(const QString &Name) const;
     TRegDataType GetDataType(const QString &Name) const;
