@@ -1,11 +1,11 @@
 // Start-up latency of a track from a file and from a loopback URL, and the
 // cost of playing (CPU share of one core, resident memory), on the null
 // output in real time. Each figure is the median of 20 or more runs.
-#include "AudioLibraryUnit.h"
-#include "QelmTypesUnit.h"
-#include "TAudioPlayerUnit.h"
-#include "TAudioPlaylistUnit.h"
-#include "TThreadedObjectsManagerUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "tracks/QelmTypesUnit.h"
+#include "playback/TAudioPlayerUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

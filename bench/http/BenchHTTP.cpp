@@ -1,7 +1,7 @@
 // Downloads a 200 MB body from a loopback server to a file, with our
 // downloader and with the curl command-line tool, and reports the ratio of
 // their median throughputs and our peak resident memory.
-#include "THTTPFileDownloaderUnit.h"
+#include "requests/THTTPFileDownloaderUnit.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ApplicationUnit.h"
+#include "app/ApplicationUnit.h"
 
-#include "BaseTypesUnit.h"
+#include "foundation/BaseTypesUnit.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "FileUtilsUnit.h"
+#include "app/FileUtilsUnit.h"
 
-#include "ShellUnit.h"
+#include "platform/ShellUnit.h"
 
 #include <QDir>
 #include <QFileInfo>

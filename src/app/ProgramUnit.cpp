@@ -1,13 +1,13 @@
-#include "ProgramUnit.h"
+#include "app/ProgramUnit.h"
 
-#include "TAudioPlayerUnit.h"
-#include "TEmbeddedBrowserRegistryManagerUnit.h"
-#include "THierarchicalSingletonUnit.h"
-#include "TMainFormUnit.h"
-#include "TQelmLocalizationUnit.h"
-#include "TQelmPathManagerUnit.h"
-#include "TSettingsFormUnit.h"
-#include "TThreadedObjectsManagerUnit.h"
+#include "playback/TAudioPlayerUnit.h"
+#include "app/TEmbeddedBrowserRegistryManagerUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "app/TMainFormUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
+#include "app/TQelmPathManagerUnit.h"
+#include "app/TSettingsFormUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "TEmbeddedBrowserRegistryManagerUnit.h"
+#include "app/TEmbeddedBrowserRegistryManagerUnit.h"
 
-#include "ShellUnit.h"
-#include "TRegistryUnit.h"
+#include "platform/ShellUnit.h"
+#include "platform/TRegistryUnit.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

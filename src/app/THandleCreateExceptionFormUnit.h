@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ApplicationUnit.h"
+#include "app/ApplicationUnit.h"
 
 #include <QMainWindow>
 

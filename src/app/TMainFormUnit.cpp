@@ -1,9 +1,9 @@
-#include "TMainFormUnit.h"
+#include "app/TMainFormUnit.h"
 
-#include "AudioLibraryUnit.h"
-#include "BaseTypesUnit.h"
-#include "TQelmLocalizationUnit.h"
-#include "TVersionInfoUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "foundation/BaseTypesUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
+#include "app/TVersionInfoUnit.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "THandleCreateExceptionFormUnit.h"
+#include "app/THandleCreateExceptionFormUnit.h"
 
 // The main window: tabs, lists, the player bar and the sign-in panels.
 class TMainForm : public THandleCreateExceptionForm

@@ -1,6 +1,6 @@
-#include "TQelmPathManagerUnit.h"
+#include "app/TQelmPathManagerUnit.h"
 
-#include "FileUtilsUnit.h"
+#include "app/FileUtilsUnit.h"
 
 QString GetProgramDataFolderPath()
 {

@@ -1,4 +1,4 @@
-#include "TSettingsFormUnit.h"
+#include "app/TSettingsFormUnit.h"
 
 TSettingsForm::TSettingsForm()
 {

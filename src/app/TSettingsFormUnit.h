@@ -1,6 +1,6 @@
 #pragma once
 
-#include "THandleCreateExceptionFormUnit.h"
+#include "app/THandleCreateExceptionFormUnit.h"
 
 // The settings window: interface language and music folder.
 class TSettingsForm : public THandleCreateExceptionForm

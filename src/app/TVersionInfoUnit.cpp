@@ -1,6 +1,6 @@
-#include "TVersionInfoUnit.h"
+#include "app/TVersionInfoUnit.h"
 
-#include "MarvaneVersion.h"
+#include "app/MarvaneVersion.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

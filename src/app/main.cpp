@@ -1,4 +1,4 @@
-#include "ProgramUnit.h"
+#include "app/ProgramUnit.h"
 
 int main(int argc, char **argv)
 {

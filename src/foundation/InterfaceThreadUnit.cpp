@@ -1,4 +1,4 @@
-#include "InterfaceThreadUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
 
 #include <QCoreApplication>
 #include <QThread>

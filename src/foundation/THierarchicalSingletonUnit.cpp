@@ -1,4 +1,4 @@
-#include "THierarchicalSingletonUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
 
 #include <map>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "TIDGeneratorUnit.h"
+#include "foundation/TIDGeneratorUnit.h"
 
 int TIDGenerator::GetID()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "THierarchicalSingletonUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
 
 // Hands out 0, 1, 2, ... Each descendant class is a counter of its own.
 class TIDGenerator : public THierarchicalSingleton

@@ -1,7 +1,7 @@
-#include "TThreadedObjectUnit.h"
+#include "foundation/TThreadedObjectUnit.h"
 
-#include "InterfaceThreadUnit.h"
-#include "TThreadedObjectsManagerUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 
 #include <system_error>
 

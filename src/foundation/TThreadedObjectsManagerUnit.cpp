@@ -1,7 +1,7 @@
-#include "TThreadedObjectsManagerUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 
-#include "InterfaceThreadUnit.h"
-#include "TThreadedObjectUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "foundation/TThreadedObjectUnit.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "TCustomLocalizationManagerUnit.h"
+#include "localization/TCustomLocalizationManagerUnit.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "TLocalizationLoaderUnit.h"
+#include "localization/TLocalizationLoaderUnit.h"
 
 #include <QDir>
 #include <QFile>

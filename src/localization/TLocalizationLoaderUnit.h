@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCustomLocalizationManagerUnit.h"
+#include "localization/TCustomLocalizationManagerUnit.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "TQelmLocalizationUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
 
-#include "TQelmSettingsUnit.h"
+#include "settings/TQelmSettingsUnit.h"
 
 #include <QApplication>
 #include <QPointer>

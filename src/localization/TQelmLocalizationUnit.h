@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TLocalizationLoaderUnit.h"
+#include "localization/TLocalizationLoaderUnit.h"
 
 #include <QEvent>
 

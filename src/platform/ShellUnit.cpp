@@ -1,4 +1,4 @@
-#include "ShellUnit.h"
+#include "platform/ShellUnit.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "TIniFileUnit.h"
+#include "platform/TIniFileUnit.h"
 
 #include <QDir>
 #include <QFile>

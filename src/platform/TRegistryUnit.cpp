@@ -1,6 +1,6 @@
-#include "TRegistryUnit.h"
+#include "platform/TRegistryUnit.h"
 
-#include "TIniFileUnit.h"
+#include "platform/TIniFileUnit.h"
 
 #include <QStandardPaths>
 

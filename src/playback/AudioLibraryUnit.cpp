@@ -1,8 +1,8 @@
-#include "AudioLibraryUnit.h"
+#include "playback/AudioLibraryUnit.h"
 
-#include "InterfaceThreadUnit.h"
-#include "TAudioStreamUnit.h"
-#include "TStreamDownloadUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "playback/TAudioStreamUnit.h"
+#include "playback/TStreamDownloadUnit.h"
 
 #include <QUrl>
 

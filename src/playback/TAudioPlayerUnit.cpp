@@ -1,11 +1,11 @@
-#include "TAudioPlayerUnit.h"
+#include "playback/TAudioPlayerUnit.h"
 
-#include "AudioLibraryUnit.h"
-#include "InterfaceThreadUnit.h"
-#include "TAudioPlaylistUnit.h"
-#include "TLocalTrackPlayerUnit.h"
-#include "TPlaybackOrderUnit.h"
-#include "TVKAudioTrackPlayerUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
+#include "playback/TLocalTrackPlayerUnit.h"
+#include "playback/TPlaybackOrderUnit.h"
+#include "playback/TVKAudioTrackPlayerUnit.h"
 
 #include <QTimer>
 

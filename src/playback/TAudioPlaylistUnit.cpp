@@ -1,7 +1,7 @@
-#include "TAudioPlaylistUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
 
-#include "QelmTypesUnit.h"
-#include "TAudioPlayerUnit.h"
+#include "tracks/QelmTypesUnit.h"
+#include "playback/TAudioPlayerUnit.h"
 
 #include <stdexcept>
 

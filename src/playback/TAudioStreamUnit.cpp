@@ -1,6 +1,6 @@
-#include "TAudioStreamUnit.h"
+#include "playback/TAudioStreamUnit.h"
 
-#include "TStreamDownloadUnit.h"
+#include "playback/TStreamDownloadUnit.h"
 
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>

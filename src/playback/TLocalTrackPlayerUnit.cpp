@@ -1,7 +1,7 @@
-#include "TLocalTrackPlayerUnit.h"
+#include "playback/TLocalTrackPlayerUnit.h"
 
-#include "AudioLibraryUnit.h"
-#include "TAudioPlayerUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "playback/TAudioPlayerUnit.h"
 
 void TLocalTrackPlayer::Execute()
 {

@@ -1,4 +1,4 @@
-#include "TPlaybackOrderUnit.h"
+#include "playback/TPlaybackOrderUnit.h"
 
 #include <QRandomGenerator>
 

@@ -1,4 +1,4 @@
-#include "TStreamDownloadUnit.h"
+#include "playback/TStreamDownloadUnit.h"
 
 #include <curl/curl.h>
 
@@ -12,28 +12,16 @@ constexpr auto ConnectTimeout = std::chrono::seconds(5);
 // long is given up.
 constexpr auto NetTimeout = std::chrono::seconds(10);
 constexpr curl_off_t MaxReserve = 64 * 1024 * 1024;
-
-void InitializeCurl()
-{
-    static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)initialized;
-}
 } // namespace
 
 TStreamDownload::TStreamDownload(QByteArray URL, TBlockEvent OnBlock)
-    : FURL(std::move(URL)), FOnBlock(std::move(OnBlock))
+    : FURL(std::move(URL)), FOnBlock(std::move(OnBlock)), FMulti(Curl::NewMulti()), FEasy(Curl::NewEasy())
 {
-    InitializeCurl();
-    FMulti = curl_multi_init();
-    FEasy = curl_easy_init();
-    CURL *easy = static_cast<CURL *>(FEasy);
+    CURL *easy = FEasy.get();
     curl_easy_setopt(easy, CURLOPT_URL, FURL.constData());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     // One file per connection: close it as soon as the file is in.
     curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::chrono::milliseconds(ConnectTimeout).count()));
@@ -41,18 +29,16 @@ TStreamDownload::TStreamDownload(QByteArray URL, TBlockEvent OnBlock)
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::chrono::seconds(NetTimeout).count()));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &TStreamDownload::WriteData);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-    curl_multi_add_handle(static_cast<CURLM *>(FMulti), easy);
+    curl_multi_add_handle(FMulti.get(), easy);
 }
 
 TStreamDownload::~TStreamDownload()
 {
     FStop = true;
-    curl_multi_wakeup(static_cast<CURLM *>(FMulti));
+    curl_multi_wakeup(FMulti.get());
     if (FThread.joinable())
         FThread.join();
-    curl_multi_remove_handle(static_cast<CURLM *>(FMulti), static_cast<CURL *>(FEasy));
-    curl_easy_cleanup(static_cast<CURL *>(FEasy));
-    curl_multi_cleanup(static_cast<CURLM *>(FMulti));
+    curl_multi_remove_handle(FMulti.get(), FEasy.get());
 }
 
 bool TStreamDownload::Connect()
@@ -111,7 +97,7 @@ void TStreamDownload::Append(const char *Data, std::size_t Length)
         std::lock_guard guard(FLock);
         if (FData.empty()) {
             curl_off_t size = -1;
-            if (curl_easy_getinfo(static_cast<CURL *>(FEasy), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0) {
+            if (curl_easy_getinfo(FEasy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0) {
                 FSize = size;
                 // The size comes from the server: reserve no more than a track needs.
                 FData.reserve(static_cast<std::size_t>(std::min<curl_off_t>(size, MaxReserve)));
@@ -129,7 +115,7 @@ void TStreamDownload::Append(const char *Data, std::size_t Length)
 
 void TStreamDownload::Run()
 {
-    auto *multi = static_cast<CURLM *>(FMulti);
+    CURLM *multi = FMulti.get();
     int running = 1;
     while (running && !FStop) {
         if (curl_multi_perform(multi, &running) != CURLM_OK)

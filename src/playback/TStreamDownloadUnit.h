@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include "platform/CurlUnit.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -51,8 +53,8 @@ private:
     QByteArray FURL;
     TBlockEvent FOnBlock;
     std::function<void()> FOnChange;
-    void *FMulti = nullptr;
-    void *FEasy = nullptr;
+    Curl::TMultiHandle FMulti;
+    Curl::TEasyHandle FEasy;
     std::thread FThread;
 
     mutable std::mutex FLock;

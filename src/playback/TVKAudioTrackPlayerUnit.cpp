@@ -1,7 +1,7 @@
-#include "TVKAudioTrackPlayerUnit.h"
+#include "playback/TVKAudioTrackPlayerUnit.h"
 
-#include "AudioLibraryUnit.h"
-#include "TAudioPlayerUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "playback/TAudioPlayerUnit.h"
 
 void TVKAudioTrackPlayer::Execute()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TThreadedObjectUnit.h"
+#include "foundation/TThreadedObjectUnit.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "TAPIRequestFactoryUnit.h"
+#include "requests/TAPIRequestFactoryUnit.h"
 
-#include "TextUtilsUnit.h"
+#include "app/TextUtilsUnit.h"
 
 TURIParam URIParam(const QString &Name, const QString &Value)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCloneableUnit.h"
+#include "foundation/TCloneableUnit.h"
 
 #include <QString>
 #include <QStringList>

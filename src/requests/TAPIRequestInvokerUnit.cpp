@@ -1,6 +1,6 @@
-#include "TAPIRequestInvokerUnit.h"
+#include "requests/TAPIRequestInvokerUnit.h"
 
-#include "TAPIRequestFactoryUnit.h"
+#include "requests/TAPIRequestFactoryUnit.h"
 
 TAPIRequestInvoker::TAPIRequestInvoker(std::unique_ptr<TAPIRequest> ARequest) : FRequest(std::move(ARequest))
 {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TAPIResponseParserUnit.h"
-#include "THTTPRequestExecutorUnit.h"
-#include "TThreadedObjectUnit.h"
+#include "requests/TAPIResponseParserUnit.h"
+#include "requests/THTTPRequestExecutorUnit.h"
+#include "foundation/TThreadedObjectUnit.h"
 
 #include <functional>
 #include <memory>

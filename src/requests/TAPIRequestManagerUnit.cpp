@@ -1,6 +1,6 @@
-#include "TAPIRequestManagerUnit.h"
+#include "requests/TAPIRequestManagerUnit.h"
 
-#include "TAPIRequestFactoryUnit.h"
+#include "requests/TAPIRequestFactoryUnit.h"
 
 #include <algorithm>
 #include <chrono>

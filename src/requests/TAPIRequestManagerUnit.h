@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TAPIRequestInvokerUnit.h"
+#include "requests/TAPIRequestInvokerUnit.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "TAPIResponseParserUnit.h"
+#include "requests/TAPIResponseParserUnit.h"
 
 TAPIResponseParserResult::TAPIResponseParserResult(const TCloneable &Source)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TCloneableUnit.h"
-#include "TThreadedObjectUnit.h"
+#include "foundation/TCloneableUnit.h"
+#include "foundation/TThreadedObjectUnit.h"
 
 #include <QString>
 

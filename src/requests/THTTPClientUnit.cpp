@@ -1,55 +1,30 @@
-#include "THTTPClientUnit.h"
+#include "requests/THTTPClientUnit.h"
 
 #include <curl/curl.h>
 
-#include <mutex>
-
-namespace {
-
-void InitializeLibrary()
+THTTPClient::THTTPClient() : FHandle(Curl::NewEasy())
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-} // namespace
-
-THTTPClient::THTTPClient()
-{
-    InitializeLibrary();
-    FHandle = curl_easy_init();
-    curl_easy_setopt(FHandle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(FHandle, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(FHandle, CURLOPT_FOLLOWLOCATION, 0L);
-    // URLs often come from remote answers: they may not reach local files or
-    // other protocols.
-    curl_easy_setopt(FHandle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(FHandle, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(FHandle, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(FHandle, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
+    CURL *handle = FHandle.get();
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
     // Larger blocks than the default 16 KB: fewer calls per megabyte received.
-    curl_easy_setopt(FHandle, CURLOPT_BUFFERSIZE, 256L * 1024L);
-    curl_easy_setopt(FHandle, CURLOPT_HEADERFUNCTION, &THTTPClient::HeaderCallback);
-    curl_easy_setopt(FHandle, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(FHandle, CURLOPT_WRITEFUNCTION, &THTTPClient::WriteCallback);
-    curl_easy_setopt(FHandle, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(FHandle, CURLOPT_XFERINFOFUNCTION, &THTTPClient::ProgressCallback);
-    curl_easy_setopt(FHandle, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(FHandle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 256L * 1024L);
+    curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &THTTPClient::HeaderCallback);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &THTTPClient::WriteCallback);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &THTTPClient::ProgressCallback);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     // curl's own "Expect: 100-continue" for larger bodies is not ours to send.
-    FHeaderLines = curl_slist_append(FHeaderLines, "Expect:");
+    Curl::AppendHeader(FHeaderLines, "Expect:");
 }
 
-THTTPClient::~THTTPClient()
-{
-    curl_easy_cleanup(FHandle);
-    curl_slist_free_all(FHeaderLines);
-}
+THTTPClient::~THTTPClient() = default;
 
 void THTTPClient::SetTimeouts(long ConnectMilliseconds, long TotalMilliseconds)
 {
-    curl_easy_setopt(FHandle, CURLOPT_CONNECTTIMEOUT_MS, ConnectMilliseconds);
-    curl_easy_setopt(FHandle, CURLOPT_TIMEOUT_MS, TotalMilliseconds);
+    curl_easy_setopt(FHandle.get(), CURLOPT_CONNECTTIMEOUT_MS, ConnectMilliseconds);
+    curl_easy_setopt(FHandle.get(), CURLOPT_TIMEOUT_MS, TotalMilliseconds);
 }
 
 void THTTPClient::SetContentType(const QString &MimeType)
@@ -60,7 +35,7 @@ void THTTPClient::SetContentType(const QString &MimeType)
 
 void THTTPClient::AddHeaderLine(const QString &Line)
 {
-    FHeaderLines = curl_slist_append(FHeaderLines, Line.toUtf8().constData());
+    Curl::AppendHeader(FHeaderLines, Line.toUtf8().constData());
 }
 
 void THTTPClient::SetCookies(const QStringList &Cookies)
@@ -77,19 +52,19 @@ void THTTPClient::SetBody(const QByteArray &Body)
 bool THTTPClient::Perform(const QString &URL)
 {
     const QByteArray url = URL.toUtf8();
-    curl_easy_setopt(FHandle, CURLOPT_URL, url.constData());
-    curl_easy_setopt(FHandle, CURLOPT_HTTPHEADER, FHeaderLines);
+    curl_easy_setopt(FHandle.get(), CURLOPT_URL, url.constData());
+    curl_easy_setopt(FHandle.get(), CURLOPT_HTTPHEADER, FHeaderLines.get());
     if (!FCookieHeader.isEmpty())
-        curl_easy_setopt(FHandle, CURLOPT_COOKIE, FCookieHeader.constData());
+        curl_easy_setopt(FHandle.get(), CURLOPT_COOKIE, FCookieHeader.constData());
     if (FHasBody) {
-        curl_easy_setopt(FHandle, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(FBody.size()));
-        curl_easy_setopt(FHandle, CURLOPT_POSTFIELDS, FBody.constData());
+        curl_easy_setopt(FHandle.get(), CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(FBody.size()));
+        curl_easy_setopt(FHandle.get(), CURLOPT_POSTFIELDS, FBody.constData());
     }
 
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(FHandle, CURLOPT_ERRORBUFFER, errorBuffer);
-    const CURLcode code = curl_easy_perform(FHandle);
-    curl_easy_setopt(FHandle, CURLOPT_ERRORBUFFER, nullptr);
+    curl_easy_setopt(FHandle.get(), CURLOPT_ERRORBUFFER, errorBuffer);
+    const CURLcode code = curl_easy_perform(FHandle.get());
+    curl_easy_setopt(FHandle.get(), CURLOPT_ERRORBUFFER, nullptr);
     if (code == CURLE_OK)
         return true;
     FErrorCode = code;

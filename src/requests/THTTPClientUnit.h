@@ -8,8 +8,7 @@
 
 #include <functional>
 
-typedef void CURL;
-struct curl_slist;
+#include "platform/CurlUnit.h"
 
 // One HTTP/1.1 exchange over libcurl (TLS from OpenSSL, certificates
 // verified); a fresh client per exchange. Redirects are not followed, no
@@ -61,8 +60,8 @@ private:
     static int ProgressCallback(void *Client, long long, long long, long long, long long);
     void AddHeader(const QByteArray &Line);
 
-    CURL *FHandle;
-    curl_slist *FHeaderLines = nullptr;
+    Curl::TEasyHandle FHandle;
+    Curl::THeaderList FHeaderLines;
     QByteArray FBody;
     bool FHasBody = false;
     QByteArray FCookieHeader;

@@ -1,7 +1,7 @@
-#include "THTTPFileDownloaderUnit.h"
+#include "requests/THTTPFileDownloaderUnit.h"
 
-#include "InterfaceThreadUnit.h"
-#include "THTTPClientUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "requests/THTTPClientUnit.h"
 
 #include <QDir>
 #include <QFile>

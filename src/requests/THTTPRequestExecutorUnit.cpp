@@ -1,7 +1,7 @@
-#include "THTTPRequestExecutorUnit.h"
+#include "requests/THTTPRequestExecutorUnit.h"
 
-#include "THTTPClientUnit.h"
-#include "TextUtilsUnit.h"
+#include "requests/THTTPClientUnit.h"
+#include "app/TextUtilsUnit.h"
 
 namespace {
 constexpr long TimeoutMilliseconds = 5000;

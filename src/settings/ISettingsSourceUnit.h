@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TVariantUnit.h"
+#include "settings/TVariantUnit.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "TIniFileSettingsSourceUnit.h"
+#include "settings/TIniFileSettingsSourceUnit.h"
 
-#include "TIniFileUnit.h"
-#include "TSettingValueStreamUnit.h"
+#include "platform/TIniFileUnit.h"
+#include "settings/TSettingValueStreamUnit.h"
 
 namespace {
 

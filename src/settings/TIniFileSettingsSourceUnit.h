@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ISettingsSourceUnit.h"
+#include "settings/ISettingsSourceUnit.h"
 
 class TIniFile;
 

@@ -1,8 +1,8 @@
-#include "TQelmSettingsUnit.h"
+#include "settings/TQelmSettingsUnit.h"
 
-#include "TQelmPathManagerUnit.h"
-#include "TRegistryUnit.h"
-#include "TWinRegistrySettingsSourceUnit.h"
+#include "app/TQelmPathManagerUnit.h"
+#include "platform/TRegistryUnit.h"
+#include "settings/TWinRegistrySettingsSourceUnit.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TSettingsUnit.h"
+#include "settings/TSettingsUnit.h"
 
 // The player's preferences, kept under the current user's registry key
 // "Software\MarvanePlayer". Obtain with GetInstance<TQelmSettings>().

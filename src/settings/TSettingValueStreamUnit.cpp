@@ -1,6 +1,6 @@
-#include "TSettingValueStreamUnit.h"
+#include "settings/TSettingValueStreamUnit.h"
 
-#include "BaseTypesUnit.h"
+#include "foundation/BaseTypesUnit.h"
 
 #include <QtEndian>
 

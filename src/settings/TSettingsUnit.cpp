@@ -1,6 +1,6 @@
-#include "TSettingsUnit.h"
+#include "settings/TSettingsUnit.h"
 
-#include "ISettingsSourceUnit.h"
+#include "settings/ISettingsSourceUnit.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "THierarchicalSingletonUnit.h"
-#include "TVariantUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "settings/TVariantUnit.h"
 
 #include <memory>
 #include <vector>

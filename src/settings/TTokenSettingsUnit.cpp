@@ -1,7 +1,7 @@
-#include "TTokenSettingsUnit.h"
+#include "settings/TTokenSettingsUnit.h"
 
-#include "TIniFileSettingsSourceUnit.h"
-#include "TQelmPathManagerUnit.h"
+#include "settings/TIniFileSettingsSourceUnit.h"
+#include "app/TQelmPathManagerUnit.h"
 
 TTokenSettings::TTokenSettings() : TSettings(std::make_shared<TIniFileSettingsSource>(GetTokenFilePath()))
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TSettingsUnit.h"
+#include "settings/TSettingsUnit.h"
 
 // The keys of a VK API access token in "Token.ini" of the per-user data
 // folder, reached through GetValue/SetValue. Obtain with

@@ -1,4 +1,4 @@
-#include "TVariantUnit.h"
+#include "settings/TVariantUnit.h"
 
 #include <cmath>
 #include <limits>

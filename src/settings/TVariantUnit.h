@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BaseTypesUnit.h"
+#include "foundation/BaseTypesUnit.h"
 
 #include <QString>
 

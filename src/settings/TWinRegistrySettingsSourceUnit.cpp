@@ -1,7 +1,7 @@
-#include "TWinRegistrySettingsSourceUnit.h"
+#include "settings/TWinRegistrySettingsSourceUnit.h"
 
-#include "TRegistryUnit.h"
-#include "TSettingValueStreamUnit.h"
+#include "platform/TRegistryUnit.h"
+#include "settings/TSettingValueStreamUnit.h"
 
 TWinRegistrySettingsSource::TWinRegistrySettingsSource(TRegistryRoot AHKEY, const QString &AKeyPath)
     : FRegistry(std::make_unique<TRegistry>(AHKEY))

@@ -1,7 +1,7 @@
-#include "FileUtilsUnit.h"
-#include "TQelmPathManagerUnit.h"
-#include "TVersionInfoUnit.h"
-#include "TestEnvironment.h"
+#include "app/FileUtilsUnit.h"
+#include "app/TQelmPathManagerUnit.h"
+#include "app/TVersionInfoUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>

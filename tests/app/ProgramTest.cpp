@@ -1,10 +1,10 @@
-#include "ApplicationUnit.h"
-#include "ProgramUnit.h"
-#include "ShellUnit.h"
-#include "TEmbeddedBrowserRegistryManagerUnit.h"
-#include "THandleCreateExceptionFormUnit.h"
-#include "TRegistryUnit.h"
-#include "TestEnvironment.h"
+#include "app/ApplicationUnit.h"
+#include "app/ProgramUnit.h"
+#include "platform/ShellUnit.h"
+#include "app/TEmbeddedBrowserRegistryManagerUnit.h"
+#include "app/THandleCreateExceptionFormUnit.h"
+#include "platform/TRegistryUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
 #include <QDir>

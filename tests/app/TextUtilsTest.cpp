@@ -1,4 +1,4 @@
-#include "TextUtilsUnit.h"
+#include "app/TextUtilsUnit.h"
 
 #include <QFontMetrics>
 #include <QLabel>

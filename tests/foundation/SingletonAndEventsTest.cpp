@@ -1,7 +1,7 @@
-#include "TCloneableUnit.h"
-#include "TEventListUnit.h"
-#include "THierarchicalSingletonUnit.h"
-#include "TIDGeneratorUnit.h"
+#include "foundation/TCloneableUnit.h"
+#include "foundation/TEventListUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "foundation/TIDGeneratorUnit.h"
 
 #include <gtest/gtest.h>
 

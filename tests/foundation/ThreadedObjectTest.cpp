@@ -1,7 +1,7 @@
-#include "InterfaceThreadUnit.h"
-#include "TThreadedObjectUnit.h"
-#include "TThreadedObjectsManagerUnit.h"
-#include "TestEnvironment.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "foundation/TThreadedObjectUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,5 +1,5 @@
 // The two localization resources as the program carries them.
-#include "TQelmLocalizationUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
 
 #include <QFile>
 #include <QRegularExpression>

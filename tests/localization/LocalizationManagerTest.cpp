@@ -1,7 +1,7 @@
-#include "TQelmLocalizationUnit.h"
-#include "TQelmSettingsUnit.h"
-#include "TRegistryUnit.h"
-#include "TestEnvironment.h"
+#include "localization/TQelmLocalizationUnit.h"
+#include "settings/TQelmSettingsUnit.h"
+#include "platform/TRegistryUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QBuffer>
 #include <QFile>

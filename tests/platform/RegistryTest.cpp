@@ -1,5 +1,5 @@
-#include "TRegistryUnit.h"
-#include "TestEnvironment.h"
+#include "platform/TRegistryUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 

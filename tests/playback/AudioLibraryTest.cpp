@@ -1,6 +1,6 @@
-#include "AudioLibraryUnit.h"
-#include "AudioTestSupport.h"
-#include "TestEnvironment.h"
+#include "playback/AudioLibraryUnit.h"
+#include "playback/AudioTestSupport.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "AudioLibraryUnit.h"
-#include "AudioTestSupport.h"
-#include "QelmTypesUnit.h"
-#include "TAudioPlayerUnit.h"
-#include "TAudioPlaylistUnit.h"
-#include "TPlaybackOrderUnit.h"
-#include "TThreadedObjectsManagerUnit.h"
-#include "TestEnvironment.h"
+#include "playback/AudioLibraryUnit.h"
+#include "playback/AudioTestSupport.h"
+#include "tracks/QelmTypesUnit.h"
+#include "playback/TAudioPlayerUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
+#include "playback/TPlaybackOrderUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>
 

@@ -1,6 +1,6 @@
-#include "AudioTestSupport.h"
+#include "playback/AudioTestSupport.h"
 
-#include "TestHTTPServer.h"
+#include "support/TestHTTPServer.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "ApplicationUnit.h"
-#include "AudioLibraryUnit.h"
-#include "AudioTestSupport.h"
-#include "TMainFormUnit.h"
+#include "app/ApplicationUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "playback/AudioTestSupport.h"
+#include "app/TMainFormUnit.h"
 
 #include <gtest/gtest.h>
 

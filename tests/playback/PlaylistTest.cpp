@@ -1,7 +1,7 @@
-#include "QelmTypesUnit.h"
-#include "TAudioPlayerUnit.h"
-#include "TAudioPlaylistUnit.h"
-#include "TPlaybackOrderUnit.h"
+#include "tracks/QelmTypesUnit.h"
+#include "playback/TAudioPlayerUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
+#include "playback/TPlaybackOrderUnit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "TAPIRequestFactoryUnit.h"
-#include "TAPIRequestManagerUnit.h"
-#include "TThreadedObjectsManagerUnit.h"
+#include "requests/TAPIRequestFactoryUnit.h"
+#include "requests/TAPIRequestManagerUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 
-#include "InterfaceThreadUnit.h"
-#include "TestEnvironment.h"
-#include "TestHTTPServer.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "support/TestEnvironment.h"
+#include "support/TestHTTPServer.h"
 
 #include <QElapsedTimer>
 

@@ -1,4 +1,4 @@
-#include "TAPIRequestFactoryUnit.h"
+#include "requests/TAPIRequestFactoryUnit.h"
 
 #include <gtest/gtest.h>
 

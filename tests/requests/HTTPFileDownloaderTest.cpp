@@ -1,7 +1,7 @@
-#include "THTTPFileDownloaderUnit.h"
+#include "requests/THTTPFileDownloaderUnit.h"
 
-#include "InterfaceThreadUnit.h"
-#include "TestHTTPServer.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "support/TestHTTPServer.h"
 
 #include <QDir>
 #include <QFile>

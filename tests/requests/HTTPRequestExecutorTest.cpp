@@ -1,6 +1,6 @@
-#include "THTTPRequestExecutorUnit.h"
+#include "requests/THTTPRequestExecutorUnit.h"
 
-#include "TestHTTPServer.h"
+#include "support/TestHTTPServer.h"
 
 #include <QElapsedTimer>
 

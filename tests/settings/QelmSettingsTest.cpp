@@ -1,8 +1,8 @@
-#include "TQelmPathManagerUnit.h"
-#include "TQelmSettingsUnit.h"
-#include "TRegistryUnit.h"
-#include "TSettingValueStreamUnit.h"
-#include "TestEnvironment.h"
+#include "app/TQelmPathManagerUnit.h"
+#include "settings/TQelmSettingsUnit.h"
+#include "platform/TRegistryUnit.h"
+#include "settings/TSettingValueStreamUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QLocale>
 

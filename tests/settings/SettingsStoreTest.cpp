@@ -1,12 +1,12 @@
 // The store and its two backends, through a settings class of the test's own.
-#include "ISettingsSourceUnit.h"
-#include "TIniFileSettingsSourceUnit.h"
-#include "TIniFileUnit.h"
-#include "TRegistryUnit.h"
-#include "TSettingsUnit.h"
-#include "TTokenSettingsUnit.h"
-#include "TWinRegistrySettingsSourceUnit.h"
-#include "TestEnvironment.h"
+#include "settings/ISettingsSourceUnit.h"
+#include "settings/TIniFileSettingsSourceUnit.h"
+#include "platform/TIniFileUnit.h"
+#include "platform/TRegistryUnit.h"
+#include "settings/TSettingsUnit.h"
+#include "settings/TTokenSettingsUnit.h"
+#include "settings/TWinRegistrySettingsSourceUnit.h"
+#include "support/TestEnvironment.h"
 
 #include <QFile>
 

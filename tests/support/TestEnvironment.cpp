@@ -1,4 +1,4 @@
-#include "TestEnvironment.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>

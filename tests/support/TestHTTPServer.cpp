@@ -1,4 +1,4 @@
-#include "TestHTTPServer.h"
+#include "support/TestHTTPServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

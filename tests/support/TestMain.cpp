@@ -1,6 +1,6 @@
 // Every test program runs headless: offscreen widgets, a private runtime
 // folder, a null audio sink, and data and config folders of its own.
-#include "TestEnvironment.h"
+#include "support/TestEnvironment.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "QelmTypesUnit.h"
+#include "tracks/QelmTypesUnit.h"
 
 #include <gtest/gtest.h>
 
