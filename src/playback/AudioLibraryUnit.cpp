@@ -140,7 +140,7 @@ void StreamEnded(THandle Channel)
     GSyncThread->Post([Channel] {
         std::vector<TSync> syncs;
         {
-            std::lock_guard guard(GLock);
+            std::lock_guard channelsGuard(GLock);
             const auto found = GChannels.find(Channel);
             if (found == GChannels.end())
                 return;

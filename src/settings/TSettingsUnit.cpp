@@ -10,17 +10,17 @@ TSettingsValue::TSettingsValue(QString AKeyName, TVariant ADefaultValue, TVarian
 {
 }
 
-void TSettingsValue::CheckValueBounds(TVariant &Value) const
+void TSettingsValue::CheckValueBounds(TVariant &AValue) const
 {
-    if (!Value.IsNumeric())
+    if (!AValue.IsNumeric())
         return;
-    const double magnitude = Value.Magnitude();
+    const double magnitude = AValue.Magnitude();
     // A stored NaN lies within no bounds: it takes the nearest usable bound.
     const bool notANumber = std::isnan(magnitude);
     if (!MinValue.IsNull() && (notANumber || magnitude < MinValue.Magnitude()))
-        Value = MinValue;
+        AValue = MinValue;
     else if (!MaxValue.IsNull() && (notANumber || magnitude > MaxValue.Magnitude()))
-        Value = MaxValue;
+        AValue = MaxValue;
 }
 
 TSettingsValue *TSettingsValuesList::Add(std::unique_ptr<TSettingsValue> Item)

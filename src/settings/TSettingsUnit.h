@@ -15,7 +15,7 @@ public:
     TSettingsValue(QString AKeyName, TVariant ADefaultValue, TVariant AMinValue, TVariant AMaxValue);
 
     // Clamps a numeric value to the bounds; other kinds pass unchanged.
-    void CheckValueBounds(TVariant &Value) const;
+    void CheckValueBounds(TVariant &AValue) const;
 
     QString KeyName;
     TVariant Value; // valid once IsInitialized

@@ -38,6 +38,6 @@ int main(int argc, char **argv)
         }
         db.close();
     }
-    QSqlDatabase::removeDatabase(QSqlDatabase::defaultConnection);
+    QSqlDatabase::removeDatabase(QString::fromLatin1(QSqlDatabase::defaultConnection));
     return ok ? 0 : 1;
 }
