@@ -1,0 +1,3 @@
+#pragma once
+
+#include "playback/TPlayer.h"
