@@ -4,11 +4,22 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 const QString Ellipsis = QStringLiteral("\u2026");
+
+// The longest time shown, 9999:59; anything longer is no real duration.
+constexpr qint64 MaxShownSeconds = 9999 * 60 + 59;
+
+// Negative times show as zero, absurd ones as the cap.
+QString ClampedTimeString(qint64 Seconds)
+{
+    const auto shown = int(std::clamp<qint64>(Seconds, 0, MaxShownSeconds));
+    return QString::asprintf("%.2d:%.2d", shown / 60, shown % 60);
+}
 
 bool MustEscape(unsigned char Byte)
 {
@@ -25,13 +36,14 @@ bool MustEscape(unsigned char Byte)
 
 QString SecondsToTimeString(int Seconds)
 {
-    return QString::asprintf("%.2d:%.2d", Seconds / 60, Seconds % 60);
+    return ClampedTimeString(Seconds);
 }
 
 QString SecondsToRemainingTimeString(int Seconds, int Elapsed)
 {
-    const int remaining = Seconds - Elapsed;
-    const QString text = SecondsToTimeString(remaining);
+    // In 64 bits, so extreme arguments cannot overflow the difference.
+    const qint64 remaining = qint64(Seconds) - qint64(Elapsed);
+    const QString text = ClampedTimeString(remaining);
     return remaining > 0 ? u'-' + text : text;
 }
 

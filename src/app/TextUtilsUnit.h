@@ -7,7 +7,10 @@ class QFontMetrics;
 class QLabel;
 class QPainter;
 
+// "mm:ss" with the minutes unwrapped ("60:00"); a negative time shows as
+// "00:00" and anything beyond "9999:59" as that.
 QString SecondsToTimeString(int Seconds);
+// The same for Seconds - Elapsed, with "-" in front while time remains.
 QString SecondsToRemainingTimeString(int Seconds, int Elapsed);
 
 // Fits Text into MaxWidth pixels, ending a cut text in "…" and never leaving a

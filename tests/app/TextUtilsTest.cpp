@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 TEST(TextUtils, TimeStrings)
 {
     struct TCase
@@ -19,10 +21,22 @@ TEST(TextUtils, TimeStrings)
         {3600, 0, "60:00", "-60:00"},
         {200, 50, "03:20", "-02:30"},
         {125, 125, "02:05", "00:00"},
+        {360000, 0, "6000:00", "-6000:00"},
+        // Past the end, or a negative position: zero, never "-01:-15".
+        {50, 125, "00:50", "00:00"},
+        {-75, 0, "00:00", "00:00"},
+        // Extremes are capped and their difference does not overflow.
+        {599999, 0, "9999:59", "-9999:59"},
+        {600000, 0, "9999:59", "-9999:59"},
+        {INT_MAX, -1, "9999:59", "-9999:59"},
+        {INT_MAX, INT_MIN, "9999:59", "-9999:59"},
+        {INT_MIN, INT_MAX, "00:00", "00:00"},
+        {INT_MIN, 0, "00:00", "00:00"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(SecondsToTimeString(c.Seconds), QLatin1String(c.Time)) << c.Seconds;
-        EXPECT_EQ(SecondsToRemainingTimeString(c.Seconds, c.Elapsed), QLatin1String(c.Remaining)) << c.Seconds;
+        EXPECT_EQ(SecondsToRemainingTimeString(c.Seconds, c.Elapsed), QLatin1String(c.Remaining))
+            << c.Seconds << " " << c.Elapsed;
     }
 }
 
