@@ -1,6 +1,8 @@
 #include "platform/TRegistryUnit.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 TEST(Registry, TypedValuesRoundTripAndKeysIgnoreCase)
@@ -37,4 +39,24 @@ TEST(Registry, RootsAreSeparateFiles)
     TRegistry machine(TRegistryRoot::LocalMachine);
     EXPECT_FALSE(machine.KeyExists(QStringLiteral("Software\\X")));
     EXPECT_TRUE(RegistryFilePath(TRegistryRoot::LocalMachine).startsWith(folders.MachineConfig()));
+}
+
+TEST(Registry, NamesTheFileCannotHoldAreRefused)
+{
+    TTempUserFolders folders;
+    TRegistry registry(TRegistryRoot::CurrentUser);
+    ASSERT_TRUE(registry.OpenKey(QStringLiteral("Software\\MarvanePlayer"), true));
+    registry.WriteString(QStringLiteral("Lang"), QStringLiteral("en"));
+    const auto fileText = [] {
+        QFile file(RegistryFilePath(TRegistryRoot::CurrentUser));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = fileText();
+    for (const QString &name : {QStringLiteral("a=b"), QStringLiteral("Lang\n[Software\\Other]"), QStringLiteral(" Lang")})
+        for (int i = 0; i < 2; ++i)
+            EXPECT_THROW(registry.WriteInteger(name, 1), ERegistryException) << name.toStdString();
+    EXPECT_FALSE(registry.OpenKey(QStringLiteral("Software\\a]b"), true));
+    EXPECT_EQ(fileText(), before);
+    EXPECT_EQ(registry.GetValueNames(), QStringList{QStringLiteral("Lang")});
+    EXPECT_EQ(registry.ReadString(QStringLiteral("Lang")), QStringLiteral("en"));
 }
