@@ -10,6 +10,10 @@
 
 #include <QFile>
 
+#include <climits>
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -253,4 +257,91 @@ TEST(TokenSettings, FreshProfileAndStoredFile)
     EXPECT_EQ(token->GetValue(QStringLiteral("expires_in")).ToInteger(), 86400);
     EXPECT_EQ(token->GetValue(QStringLiteral("token_request_datetime")), TVariant::FromDateTime(1.5));
     delete token;
+}
+
+namespace {
+
+class TRoundTripSettings : public TSettings
+{
+public:
+    explicit TRoundTripSettings(std::shared_ptr<ISettingsSource> Source) : TSettings(std::move(Source))
+    {
+        DeclareValue(QStringLiteral("Text"), TVariant::FromString(QStringLiteral("dflt")));
+        DeclareValue(QStringLiteral("Number"), TVariant::FromInteger(7));
+        DeclareValue(QStringLiteral("Flag"), TVariant::FromBoolean(true));
+        DeclareValue(QStringLiteral("When"), TVariant::FromDateTime(2.25));
+        DeclareValue(QStringLiteral("Real"), TVariant::FromDouble(1.5));
+    }
+};
+
+} // namespace
+
+TEST(SettingsStore, EveryValueRoundTripsThroughBothBackends)
+{
+    TTempUserFolders folders;
+    const QString iniPath = folders.Root() + QStringLiteral("/roundtrip.ini");
+    struct TCase
+    {
+        const char *Key;
+        TVariant Value;
+        TVariant FromIni; // the INI backend gives numbers back as text, doubles as date-times
+    };
+    std::vector<TCase> cases;
+    for (const QString &text : {QString(), QStringLiteral("plain"), QStringLiteral("a=b"), QStringLiteral(";c"),
+                                QStringLiteral("[S]"), QStringLiteral("x\n[]\nNumber=666"), QStringLiteral("  lead"),
+                                QStringLiteral("trail  "), QStringLiteral(" both "), QStringLiteral("line\nbreak"),
+                                QStringLiteral("cr\rin"), QStringLiteral("\r\n"), QStringLiteral("Привет \u00a0"),
+                                QStringLiteral("\"q\""), QStringLiteral("C:\\new\\"), QStringLiteral("\\x41")})
+        cases.push_back({"Text", TVariant::FromString(text), TVariant::FromString(text)});
+    for (const int number : {INT_MIN, -1, 0, INT_MAX})
+        cases.push_back({"Number", TVariant::FromInteger(number), TVariant::FromString(QString::number(number))});
+    cases.push_back({"Flag", TVariant::FromBoolean(false), TVariant::FromString(QStringLiteral("False"))});
+    cases.push_back({"Flag", TVariant::FromBoolean(true), TVariant::FromString(QStringLiteral("True"))});
+    for (const double when : {0.0, 45000.75, -693593.0})
+        cases.push_back({"When", TVariant::FromDateTime(when), TVariant::FromDateTime(when)});
+    for (const double real : {0.0, 37.5, -1e300, 5e-324})
+        cases.push_back({"Real", TVariant::FromDouble(real), TVariant::FromDateTime(real)});
+
+    const struct
+    {
+        const char *Name;
+        std::function<std::shared_ptr<ISettingsSource>()> Source;
+        bool Ini;
+    } backends[] = {
+        {"registry", RegistrySource, false},
+        {"INI", [&] { return std::make_shared<TIniFileSettingsSource>(iniPath); }, true},
+    };
+    for (const auto &backend : backends) {
+        // A neighbour that a broken text could overwrite or hide.
+        TRoundTripSettings(backend.Source()).SetValue(QStringLiteral("Number"), TVariant::FromInteger(42));
+        for (const auto &c : cases) {
+            const QString key = QString::fromLatin1(c.Key);
+            TRoundTripSettings(backend.Source()).SetValue(key, c.Value);
+            TRoundTripSettings restarted(backend.Source());
+            EXPECT_EQ(restarted.GetValue(key), backend.Ini ? c.FromIni : c.Value)
+                << backend.Name << " " << c.Value.ToString().toStdString();
+            if (key == QStringLiteral("Text")) {
+                EXPECT_EQ(restarted.GetValue(QStringLiteral("Number")).ToInteger(), 42)
+                    << backend.Name << " " << c.Value.ToString().toStdString();
+            }
+        }
+    }
+}
+
+TEST(TokenSettings, ATokenWithLineBreaksStaysOneValue)
+{
+    TTempUserFolders folders;
+    const QString path = folders.DataHome() + QStringLiteral("/MarvanePlayer/Token.ini");
+    const QString token = QStringLiteral("abc\n[]\nuser_id=666\r\nexpires_in=1");
+    auto *settings = GetInstance<TTokenSettings>();
+    settings->SetValue(QStringLiteral("user_id"), TVariant::FromInteger(42));
+    settings->SetValue(QStringLiteral("access_token"), TVariant::FromString(token));
+    delete settings;
+    EXPECT_EQ(FileText(path), QByteArray("[]\nuser_id=42\naccess_token=\"abc\\n[]\\nuser_id=666\\r\\nexpires_in=1\"\n"));
+
+    settings = GetInstance<TTokenSettings>();
+    EXPECT_EQ(settings->GetValue(QStringLiteral("access_token")), TVariant::FromString(token));
+    EXPECT_EQ(settings->GetValue(QStringLiteral("user_id")), TVariant::FromString(QStringLiteral("42")));
+    EXPECT_EQ(settings->GetValue(QStringLiteral("expires_in")), TVariant::FromString(QStringLiteral("0")));
+    delete settings;
 }
