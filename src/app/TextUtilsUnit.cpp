@@ -3,13 +3,18 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
-#include <cmath>
+#include <vector>
 
 namespace {
 
 const QString Ellipsis = QStringLiteral("\u2026");
+
+// The most UTF-16 units one character may take and still be shown: far above
+// any real one (the stream-safe limit is 30 marks), far below a pile of marks.
+constexpr qsizetype MaxCharacterLength = 64;
 
 // The longest time shown, 9999:59; anything longer is no real duration.
 constexpr qint64 MaxShownSeconds = 9999 * 60 + 59;
@@ -52,38 +57,44 @@ QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int Ma
 {
     IsCropped = false;
     MaxWidth = std::max(MaxWidth, MinWidth);
-    auto width = [&](const QString &s) { return Metrics.horizontalAdvance(s); };
-    if (width(Text) <= MaxWidth)
+    // The places a cut may go: between whole characters (never inside a
+    // surrogate pair or between a base and its marks), and not after white
+    // space, so that no space stands before the ellipsis. A character piled
+    // with more marks than any script uses is never shown: shaping it costs
+    // time that grows with the square of its length, and no font draws it.
+    std::vector<qsizetype> cuts{0};
+    bool whole = true;
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, Text);
+    for (qsizetype from = 0, at = boundaries.toNextBoundary(); at > 0; from = at, at = boundaries.toNextBoundary()) {
+        if (at - from > MaxCharacterLength) {
+            whole = false;
+            break;
+        }
+        if (!Text[at - 1].isSpace())
+            cuts.push_back(at);
+    }
+    if (whole && Metrics.horizontalAdvance(Text) <= MaxWidth)
         return Text;
 
     IsCropped = true;
-    const int letterWidth = std::max(1, width(QStringLiteral("a")));
-    const int estimate = int(std::lround(double(MaxWidth) / letterWidth));
-    qsizetype k = std::clamp<qsizetype>(estimate - 1, 0, Text.size());
-    auto candidate = [&](qsizetype count) { return Text.left(count) + Ellipsis; };
-    QString result = candidate(k);
+    auto candidate = [&](std::size_t index) { return Text.left(cuts[index]) + Ellipsis; };
+    auto fits = [&](std::size_t index) { return Metrics.horizontalAdvance(candidate(index)) <= MaxWidth; };
 
-    if (width(result) > MaxWidth) {
-        while (k > 0 && width(result) > MaxWidth) {
-            --k;
-            while (k > 0 && Text[k - 1] == u' ')
-                --k;
-            result = candidate(k);
-        }
-    } else if (width(result) < MaxWidth) {
-        while (k < Text.size()) {
-            qsizetype next = k;
-            while (next < Text.size() && Text[next] == u' ')
-                ++next;
-            next = std::min(next + 1, Text.size());
-            const QString grown = candidate(next);
-            if (width(grown) >= MaxWidth)
-                break;
-            k = next;
-            result = grown;
-        }
+    // Each measurement costs the length of its text: gallop from the start,
+    // then halve, so a long title costs a few measurements of about the part
+    // that is kept. The bare ellipsis is the last resort.
+    std::size_t fitting = 0;
+    std::size_t tooWide = 1;
+    while (tooWide < cuts.size() && fits(tooWide)) {
+        fitting = tooWide;
+        tooWide *= 2;
     }
-    return result;
+    tooWide = std::min(tooWide, cuts.size());
+    while (tooWide - fitting > 1) {
+        const std::size_t middle = fitting + (tooWide - fitting) / 2;
+        (fits(middle) ? fitting : tooWide) = middle;
+    }
+    return candidate(fitting);
 }
 
 QString CropTextByWidth(const QLabel &Label, const QString &Text, int MaxWidth, bool &IsCropped)

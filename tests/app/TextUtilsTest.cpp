@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QTextBoundaryFinder>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,36 @@ protected:
     const QString Ellipsis = QStringLiteral("\u2026");
 
     int Width(const QString &Text) const { return Metrics.horizontalAdvance(Text); }
+
+    // Crops Text at every width from the ellipsis's up to its own and checks
+    // that each result fits, cuts between whole characters, has no white
+    // space before the ellipsis and keeps all that fits.
+    void CheckEveryWidth(const QString &Text)
+    {
+        for (int maxWidth = Width(Ellipsis); maxWidth < Width(Text); ++maxWidth) {
+            bool cropped = false;
+            const QString result = CropTextByWidth(Metrics, Text, maxWidth, 0, cropped);
+            const auto where = [&] { return std::to_string(maxWidth) + " " + result.toStdString(); };
+            ASSERT_TRUE(cropped) << where();
+            ASSERT_TRUE(result.endsWith(Ellipsis)) << where();
+            ASSERT_LE(Width(result), maxWidth) << where();
+            const QString kept = result.chopped(1);
+            ASSERT_TRUE(Text.startsWith(kept)) << where();
+            QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, Text);
+            characters.setPosition(kept.size());
+            EXPECT_TRUE(characters.isAtBoundary()) << where();
+            if (!kept.isEmpty()) {
+                EXPECT_FALSE(kept.back().isSpace()) << where();
+            }
+            // The next possible cut, past any white space, would not fit.
+            qsizetype next = characters.toNextBoundary();
+            while (next > 0 && Text[next - 1].isSpace())
+                next = characters.toNextBoundary();
+            if (next > 0) {
+                EXPECT_GT(Width(Text.left(next) + Ellipsis), maxWidth) << where();
+            }
+        }
+    }
 };
 
 } // namespace
@@ -133,4 +164,52 @@ TEST_F(CropTextTest, LabelAndCanvasFormsUseTheirMinimumWidths)
     painter.setFont(Font);
     EXPECT_EQ(CropTextByWidth(painter, text, 0, cropped), Ellipsis);
     EXPECT_TRUE(cropped);
+}
+
+TEST_F(CropTextTest, EveryWidthGivesTheLongestFittingCutWithoutASpaceBeforeTheEllipsis)
+{
+    const QString texts[] = {
+        QStringLiteral("The quick   brown fox jumps over the lazy dog"),
+        QStringLiteral("i i i i i i i i i i i i i i i i i i i i"),
+        QStringLiteral("WWW  WWW  WWW  WWW  WWW"),
+        QStringLiteral("tab\tand\u00a0no-break  spaces"),
+        QStringLiteral("Кино \u2014 Группа крови"),
+    };
+    for (const QString &text : texts)
+        CheckEveryWidth(text);
+}
+
+TEST_F(CropTextTest, NeverCutsInsideACharacter)
+{
+    const QString texts[] = {
+        // Letters with combining marks, a surrogate pair, a joined emoji sequence.
+        QStringLiteral("Cafe\u0301 de\u0301ja\u0300 vu\u0308 e\u0301\u0302\u0303e\u0301\u0302\u0303e\u0301\u0302\u0303"),
+        QString::fromUtf8("Track \xf0\x9f\x8e\xb5\xf0\x9f\x8e\xb5\xf0\x9f\x8e\xb5 \xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91"
+                          "\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7 end"),
+    };
+    for (const QString &text : texts)
+        CheckEveryWidth(text);
+}
+
+TEST_F(CropTextTest, LongRunsOfMarksCropLikeAnyText)
+{
+    // Thousands of marked letters crop like an ordinary title.
+    CheckEveryWidth(QStringLiteral("e\u0301\u0302").repeated(40));
+    bool cropped = false;
+    const QString marked = QStringLiteral("e\u0301\u0302").repeated(3000);
+    const QString result = CropTextByWidth(Metrics, marked, 200, 0, cropped);
+    EXPECT_TRUE(cropped);
+    EXPECT_LE(Width(result), 200);
+    EXPECT_GT(result.size(), 30);
+    EXPECT_TRUE(marked.startsWith(result.chopped(1)));
+
+    // One letter carrying thousands of marks is no character any font draws:
+    // the text ends before it, even where it would fit.
+    const QString piled = QStringLiteral("Song ") + u'a' + QString(8000, QChar(0x0301)) + QStringLiteral(" remix");
+    EXPECT_EQ(CropTextByWidth(Metrics, piled, 10000, 0, cropped), QStringLiteral("Song") + Ellipsis);
+    EXPECT_TRUE(cropped);
+    // A letter with a few marks is shown whole.
+    const QString few = QStringLiteral("a\u0301\u0302\u0303\u0304 b");
+    EXPECT_EQ(CropTextByWidth(Metrics, few, Width(few), 0, cropped), few);
+    EXPECT_FALSE(cropped);
 }
