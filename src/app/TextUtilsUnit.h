@@ -15,9 +15,10 @@ QString SecondsToRemainingTimeString(int Seconds, int Elapsed);
 
 // Fits Text into MaxWidth pixels, ending a cut text in "…" and never leaving a
 // space right before it: the longest start of whole characters that fits. A
-// character carrying more marks than any script uses ends the text shown. The label form measures with the label's font and
-// treats widths below 15 as 15; the canvas form uses the painter's font and
-// never goes below the width of "…".
+// character carrying more marks than any script uses ends the text shown.
+// The label form measures with the label's font and treats widths below 15 as
+// 15; the canvas form uses the painter's font and never goes below the width
+// of "…".
 QString CropTextByWidth(const QLabel &Label, const QString &Text, int MaxWidth, bool &IsCropped);
 QString CropTextByWidth(const QPainter &Canvas, const QString &Text, int MaxWidth, bool &IsCropped);
 QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth,

@@ -248,7 +248,8 @@ TEST_F(IniFileTest, OrdinaryValuesAreStoredAsTheyAre)
         {QStringLiteral("a\\b\nc"), "k=\"a\\\\b\\nc\""},
     };
     for (const auto &c : cases) {
-        const QByteArray text = AfterWrite({}, [&](TIniFile &ini) { return ini.WriteString({}, QStringLiteral("k"), c.Value); });
+        const QByteArray text =
+            AfterWrite({}, [&](TIniFile &ini) { return ini.WriteString({}, QStringLiteral("k"), c.Value); });
         EXPECT_EQ(text, "[]\n" + c.Line + "\n") << c.Value.toStdString();
     }
 }

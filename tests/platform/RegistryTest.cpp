@@ -52,7 +52,8 @@ TEST(Registry, NamesTheFileCannotHoldAreRefused)
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     const QByteArray before = fileText();
-    for (const QString &name : {QStringLiteral("a=b"), QStringLiteral("Lang\n[Software\\Other]"), QStringLiteral(" Lang")})
+    const QString names[] = {QStringLiteral("a=b"), QStringLiteral("Lang\n[Software\\Other]"), QStringLiteral(" Lang")};
+    for (const QString &name : names)
         for (int i = 0; i < 2; ++i)
             EXPECT_THROW(registry.WriteInteger(name, 1), ERegistryException) << name.toStdString();
     EXPECT_FALSE(registry.OpenKey(QStringLiteral("Software\\a]b"), true));

@@ -337,7 +337,8 @@ TEST(TokenSettings, ATokenWithLineBreaksStaysOneValue)
     settings->SetValue(QStringLiteral("user_id"), TVariant::FromInteger(42));
     settings->SetValue(QStringLiteral("access_token"), TVariant::FromString(token));
     delete settings;
-    EXPECT_EQ(FileText(path), QByteArray("[]\nuser_id=42\naccess_token=\"abc\\n[]\\nuser_id=666\\r\\nexpires_in=1\"\n"));
+    EXPECT_EQ(FileText(path),
+              QByteArray("[]\nuser_id=42\naccess_token=\"abc\\n[]\\nuser_id=666\\r\\nexpires_in=1\"\n"));
 
     settings = GetInstance<TTokenSettings>();
     EXPECT_EQ(settings->GetValue(QStringLiteral("access_token")), TVariant::FromString(token));
