@@ -27,33 +27,33 @@ bool TThreadedObject::LaunchThread()
     }
 }
 
-void TThreadedObject::Start(bool WaitFor)
+bool TThreadedObject::Start(bool WaitFor)
 {
-    if (!WaitFor) {
-        HandOver();
-        return;
-    }
+    if (!WaitFor)
+        return HandOver();
     if (LaunchThread())
         this->WaitFor();
     else
         RunResultStep();
+    return true;
 }
 
-void TThreadedObject::Start(TNotifyEvent ResultCallback)
+bool TThreadedObject::Start(TNotifyEvent ResultCallback)
 {
     FResultCallback = std::move(ResultCallback);
-    HandOver();
+    return HandOver();
 }
 
-void TThreadedObject::HandOver()
+bool TThreadedObject::HandOver()
 {
     if (!TThreadedObjectsManager::Adopt(this)) {
         // No manager would ever free it: nothing runs, nothing is reported.
         delete this;
-        return;
+        return false;
     }
     if (!LaunchThread())
         TThreadedObjectsManager::FinishWithoutThread(this);
+    return true;
 }
 
 void TThreadedObject::WaitFor()

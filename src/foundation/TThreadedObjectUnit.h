@@ -30,8 +30,10 @@ public:
     TThreadedObject(const TThreadedObject &) = delete;
     TThreadedObject &operator=(const TThreadedObject &) = delete;
 
-    void Start(bool WaitFor);
-    void Start(TNotifyEvent ResultCallback);
+    // Both return false only when a hand-over was refused, the object then
+    // being freed already: a caller that keeps a pointer to it must drop it.
+    bool Start(bool WaitFor);
+    bool Start(TNotifyEvent ResultCallback);
     // For the owner only: waits until the thread has ended.
     void WaitFor();
     void Abort() { FIsAborted = true; }
@@ -56,7 +58,7 @@ protected:
 private:
     friend class TThreadedObjectsManager;
 
-    void HandOver();
+    bool HandOver();
     bool LaunchThread();
     void RunThread();
     void RunResultStep();

@@ -200,8 +200,8 @@ TEST_F(ThreadedObjectTest, StartAfterTheManagerIsGoneIsRefusedAndFreesTheObject)
     delete ThreadedObjectsManager;
     ThreadedObjectsManager = nullptr;
 
-    (new TProbe(Journal, TWork::Quick))->Start(Recorder(Journal, "result"));
-    (new TProbe(Journal, TWork::Quick))->Start(false);
+    EXPECT_FALSE((new TProbe(Journal, TWork::Quick))->Start(Recorder(Journal, "result")));
+    EXPECT_FALSE((new TProbe(Journal, TWork::Quick))->Start(false));
     EXPECT_EQ(Journal.Freed, 2);
     EXPECT_TRUE(Journal.Snapshot().empty());
 }
