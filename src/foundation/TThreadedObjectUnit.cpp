@@ -53,6 +53,7 @@ bool TThreadedObject::HandOver()
     }
     if (!LaunchThread())
         TThreadedObjectsManager::FinishWithoutThread(this);
+    FIsHandedOver = true; // the last touch: the reaper may free it from here on
     return true;
 }
 

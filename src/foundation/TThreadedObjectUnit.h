@@ -72,4 +72,7 @@ private:
     std::atomic<bool> FIsFinished{false};
     // Set for an adopted object that got no thread; the reaper runs its result step.
     std::atomic<bool> FIsWithoutThread{false};
+    // Set when Start has stopped touching an adopted object: before that the
+    // reaper may not free it, however quickly its work ended.
+    std::atomic<bool> FIsHandedOver{false};
 };

@@ -124,7 +124,9 @@ void TThreadedObjectsManager::Reap()
             std::lock_guard guard(FListLock);
             wasEmpty = FThreadObjectsList.empty();
             auto used = std::stable_partition(FThreadObjectsList.begin(), FThreadObjectsList.end(),
-                                              [](TThreadedObject *object) { return !object->IsUsed(); });
+                                              [](TThreadedObject *object) {
+                                                  return !(object->IsUsed() && object->FIsHandedOver);
+                                              });
             finished.assign(used, FThreadObjectsList.end());
             FThreadObjectsList.erase(used, FThreadObjectsList.end());
             for (auto *object : FThreadObjectsList)
