@@ -31,8 +31,9 @@ TAPIRequestManager::TAPIRequestManager(std::uint32_t ARequestsInterval)
 
 TAPIRequestManager::~TAPIRequestManager()
 {
-    StopThread();
+    // First: results served while the stop waits find no manager.
     *FSelf = nullptr;
+    StopThread();
 }
 
 void TAPIRequestManager::StartThread()
