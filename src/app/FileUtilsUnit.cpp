@@ -31,9 +31,14 @@ QString MakeUniqueFilePath(const QString &Path)
         const QString suffix = i == 1 ? QString() : QStringLiteral(" (%1)").arg(i);
         const qsizetype room = 258 - folder.size() - extension.size() - suffix.size();
         const QString candidate = folder + u'/' + baseName.left(std::max<qsizetype>(room, 0)) + suffix + extension;
-        if (!QFileInfo::exists(candidate))
+        if (!QFileInfo::exists(candidate) && !QFileInfo::exists(PartialFilePath(candidate)))
             return candidate;
     }
+}
+
+QString PartialFilePath(const QString &Path)
+{
+    return Path + QStringLiteral(".part");
 }
 
 void ShowFileInExplorer(const QString &Path)

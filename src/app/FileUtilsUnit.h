@@ -6,10 +6,13 @@
 enum TShellFolder { CSIDL_MYMUSIC = 13, CSIDL_APPDATA = 26 };
 
 QString RemoveInvalidFileNameChars(const QString &Text);
-// Path itself when no file is there, else Path with " (2)", " (3)", ... before
+// Path itself when the name is free, else Path with " (2)", " (3)", ... before
 // the extension; the folder is cut to 247 characters and the name so that the
-// whole path stays within 259.
+// whole path stays within 259. A name is taken by a file of that name or by
+// its partial file (a download to it still running).
 QString MakeUniqueFilePath(const QString &Path);
+// The file a download writes into until it is complete: Path with ".part".
+QString PartialFilePath(const QString &Path);
 void ShowFileInExplorer(const QString &Path);
 // The folder, or an empty string when the desktop has none.
 QString GetShellFolderPath(TShellFolder CSIDL);

@@ -3,8 +3,6 @@
 #include "foundation/InterfaceThreadUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
 
-#include <system_error>
-
 namespace {
 std::atomic<std::uint32_t> GNextID{1};
 }
@@ -18,31 +16,45 @@ TThreadedObject::~TThreadedObject()
     WaitFor();
 }
 
-void TThreadedObject::LaunchThread()
+bool TThreadedObject::LaunchThread()
 {
     try {
-        FThread = std::thread([this] { RunThread(); });
-    } catch (const std::system_error &) {
-        // Out of threads: do the work here rather than never, so the object
-        // still ends and the manager can free it.
-        RunThread();
+        FThread = TThreadedObjectsManager::CreateThread([this] { RunThread(); });
+        return true;
+    } catch (const std::exception &error) {
+        ExecuteFailed(QStringLiteral("No thread for the work: ") + QString::fromLocal8Bit(error.what()));
+        return false;
     }
 }
 
-void TThreadedObject::Start(bool WaitFor)
+bool TThreadedObject::Start(bool WaitFor)
 {
-    LaunchThread();
-    if (WaitFor)
+    if (!WaitFor)
+        return HandOver();
+    if (LaunchThread())
         this->WaitFor();
     else
-        ThreadedObjectsManager->Add(this);
+        RunResultStep();
+    return true;
 }
 
-void TThreadedObject::Start(TNotifyEvent ResultCallback)
+bool TThreadedObject::Start(TNotifyEvent ResultCallback)
 {
     FResultCallback = std::move(ResultCallback);
-    ThreadedObjectsManager->Add(this);
-    LaunchThread();
+    return HandOver();
+}
+
+bool TThreadedObject::HandOver()
+{
+    if (!TThreadedObjectsManager::Adopt(this)) {
+        // No manager would ever free it: nothing runs, nothing is reported.
+        delete this;
+        return false;
+    }
+    if (!LaunchThread())
+        TThreadedObjectsManager::FinishWithoutThread(this);
+    FIsHandedOver = true; // the last touch: the reaper may free it from here on
+    return true;
 }
 
 void TThreadedObject::WaitFor()
@@ -72,9 +84,13 @@ void TThreadedObject::RunThread()
     } catch (...) {
         ExecuteFailed(QStringLiteral("Unknown error"));
     }
+    RunResultStep();
+}
+
+void TThreadedObject::RunResultStep()
+{
     try {
-        const bool terminating = ThreadedObjectsManager && ThreadedObjectsManager->IsTerminating();
-        if (FResultCallback && !terminating)
+        if (FResultCallback && !TThreadedObjectsManager::IsShuttingDown())
             InterfaceThread::Synchronize([this] { FResultCallback(this); });
     } catch (...) {
     }

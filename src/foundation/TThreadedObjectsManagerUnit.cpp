@@ -8,26 +8,82 @@
 TThreadedObjectsManager *ThreadedObjectsManager = nullptr;
 
 namespace {
+
 constexpr auto ReaperInterval = std::chrono::milliseconds(100);
-}
+
+// Guards which manager lives and whether it still takes work. Taken before a
+// manager's list lock, never while waiting for anything.
+std::mutex GCurrentLock;
+TThreadedObjectsManager *GCurrent = nullptr;
+
+std::mutex GFactoryLock;
+TThreadedObjectsManager::TThreadFactory GThreadFactory;
+
+} // namespace
 
 TThreadedObjectsManager::TThreadedObjectsManager()
 {
     FThread = std::thread([this] { Reap(); });
+    std::lock_guard guard(GCurrentLock);
+    GCurrent = this;
 }
 
 TThreadedObjectsManager::~TThreadedObjectsManager()
 {
-    FIsTerminating = true;
+    {
+        // From here on nothing new is handed over and results are skipped.
+        std::lock_guard guard(GCurrentLock);
+        FIsTerminating = true;
+    }
     FTerminated = true;
     AbortThreadedObjects();
-    {
-        std::lock_guard guard(FSleepLock);
-    }
-    FSleep.notify_all();
+    Wake();
     // Workers may still need the interface thread for their start callbacks.
     InterfaceThread::WaitUntil([this] { return FReaperEnded.load(); });
     FThread.join();
+    std::lock_guard guard(GCurrentLock);
+    if (GCurrent == this)
+        GCurrent = nullptr;
+}
+
+bool TThreadedObjectsManager::Adopt(TThreadedObject *AThreadedObject)
+{
+    std::lock_guard guard(GCurrentLock);
+    if (!GCurrent || GCurrent->FIsTerminating)
+        return false;
+    GCurrent->Add(AThreadedObject);
+    return true;
+}
+
+bool TThreadedObjectsManager::IsShuttingDown()
+{
+    std::lock_guard guard(GCurrentLock);
+    return GCurrent && GCurrent->FIsTerminating;
+}
+
+void TThreadedObjectsManager::FinishWithoutThread(TThreadedObject *AThreadedObject)
+{
+    AThreadedObject->FIsWithoutThread = true;
+    std::lock_guard guard(GCurrentLock);
+    // The manager that adopted the object waits for it, so one lives here.
+    if (GCurrent)
+        GCurrent->Wake();
+}
+
+void TThreadedObjectsManager::SetThreadFactory(TThreadFactory Factory)
+{
+    std::lock_guard guard(GFactoryLock);
+    GThreadFactory = std::move(Factory);
+}
+
+std::thread TThreadedObjectsManager::CreateThread(std::function<void()> Body)
+{
+    TThreadFactory factory;
+    {
+        std::lock_guard guard(GFactoryLock);
+        factory = GThreadFactory;
+    }
+    return factory ? factory(std::move(Body)) : std::thread(std::move(Body));
 }
 
 void TThreadedObjectsManager::Add(TThreadedObject *AThreadedObject)
@@ -49,26 +105,46 @@ void TThreadedObjectsManager::AbortThreadedObjects()
         object->Abort();
 }
 
+void TThreadedObjectsManager::Wake()
+{
+    {
+        std::lock_guard guard(FSleepLock);
+        FWakeUp = true;
+    }
+    FSleep.notify_all();
+}
+
 void TThreadedObjectsManager::Reap()
 {
     for (;;) {
         std::vector<TThreadedObject *> finished;
+        std::vector<TThreadedObject *> withoutThread;
         bool wasEmpty;
         {
             std::lock_guard guard(FListLock);
             wasEmpty = FThreadObjectsList.empty();
             auto used = std::stable_partition(FThreadObjectsList.begin(), FThreadObjectsList.end(),
-                                              [](TThreadedObject *object) { return !object->IsUsed(); });
+                                              [](TThreadedObject *object) {
+                                                  return !(object->IsUsed() && object->FIsHandedOver);
+                                              });
             finished.assign(used, FThreadObjectsList.end());
             FThreadObjectsList.erase(used, FThreadObjectsList.end());
+            for (auto *object : FThreadObjectsList)
+                if (object->FIsWithoutThread.exchange(false))
+                    withoutThread.push_back(object);
         }
-        // Freed outside the lock: a destructor may hand new work to the manager.
+        // Outside the lock: a result step waits for the interface thread, and
+        // a destructor may hand new work over.
+        for (auto *object : withoutThread)
+            object->RunResultStep();
         for (auto *object : finished)
             delete object;
         if (FTerminated && wasEmpty)
             break;
         std::unique_lock lock(FSleepLock);
-        FSleep.wait_for(lock, ReaperInterval);
+        // Objects finished without a thread are freed on the next pass at once.
+        FSleep.wait_for(lock, ReaperInterval, [&] { return FWakeUp || !withoutThread.empty(); });
+        FWakeUp = false;
     }
     FReaperEnded = true;
     InterfaceThread::WakeWaiters();

@@ -13,20 +13,21 @@ void TAPIRequestInvoker::Execute()
     THTTPRequestExecutor executor(FRequest->ToURL());
     executor.Start(true);
     FResult.HTTPRequestResult = executor.Result();
-    if (FResult.HTTPRequestResult.ResultCode != 0) {
-        FResult.ResultCode = 1;
+    // A redirect counts as a failure here.
+    if (FResult.HTTPRequestResult.ResultCode != hrOK) {
+        FResult.ResultCode = irHTTPFailed;
         return;
     }
     const std::unique_ptr<TAPIResponseParser> parser = GetResponseParserClass()(executor.Result().Response);
     parser->Start(true);
     FResult.APIResponseParserResult = CloneOf(parser->Result());
-    FResult.ResultCode = FResult.APIResponseParserResult->ResultCode != 0 ? 2 : 0;
+    FResult.ResultCode = FResult.APIResponseParserResult->ResultCode != prOK ? irParserFailed : irOK;
 }
 
 void TAPIRequestInvoker::ExecuteFailed(const QString &Message)
 {
-    FResult.ResultCode = 1;
-    FResult.HTTPRequestResult.ResultCode = 4;
+    FResult.ResultCode = irHTTPFailed;
+    FResult.HTTPRequestResult.ResultCode = hrException;
     FResult.HTTPRequestResult.ErrorMessage = Message;
     FResult.APIResponseParserResult.reset();
 }

@@ -9,11 +9,15 @@
 
 class TAPIRequest;
 
+enum TAPIRequestInvokerResultCode : std::uint8_t {
+    irOK = 0,           // the answer was received and parsed
+    irHTTPFailed = 1,   // the exchange failed: see HTTPRequestResult
+    irParserFailed = 2, // the parser reported a failure: see APIResponseParserResult
+};
+
 struct TAPIRequestInvokerResult
 {
-    // 0 success; 1 the HTTP exchange failed (see HTTPRequestResult); 2 the
-    // parser reported a failure (see APIResponseParserResult).
-    std::uint8_t ResultCode = 0;
+    TAPIRequestInvokerResultCode ResultCode = irOK;
     THTTPRequestResult HTTPRequestResult;
     // A copy of the parser's result; absent when the exchange failed.
     std::unique_ptr<TAPIResponseParserResult> APIResponseParserResult;

@@ -1,5 +1,6 @@
 #include "requests/TAPIRequestManagerUnit.h"
 
+#include "foundation/InterfaceThreadUnit.h"
 #include "requests/TAPIRequestFactoryUnit.h"
 
 #include <algorithm>
@@ -30,13 +31,18 @@ TAPIRequestManager::TAPIRequestManager(std::uint32_t ARequestsInterval)
 
 TAPIRequestManager::~TAPIRequestManager()
 {
-    StopThread();
+    // First: results served while the stop waits find no manager.
     *FSelf = nullptr;
+    StopThread();
 }
 
 void TAPIRequestManager::StartThread()
 {
-    FThread = std::thread([this] { ProcessRequests(); });
+    FThread = std::thread([this] {
+        ProcessRequests();
+        FWorkerEnded = true;
+        InterfaceThread::WakeWaiters();
+    });
 }
 
 void TAPIRequestManager::StopThread()
@@ -46,8 +52,11 @@ void TAPIRequestManager::StopThread()
         FTerminated = true;
     }
     FSleep.notify_all();
-    if (FThread.joinable())
-        FThread.join();
+    if (!FThread.joinable())
+        return;
+    // The worker may be waiting for the interface thread.
+    InterfaceThread::WaitUntil([this] { return FWorkerEnded.load(); });
+    FThread.join();
 }
 
 void TAPIRequestManager::Pause(int Milliseconds)
@@ -110,7 +119,8 @@ void TAPIRequestManager::StartEntry(TAPIRequestManagerData &Entry)
     Entry.RequestInvokerID = invoker->ID();
     Entry.State = StateSet(rsRunning);
     FLastTaskExecutionTime = TickCount();
-    // From here on the threaded-objects manager owns the invoker.
+    // From here on the threaded-objects manager owns the invoker (or, once it
+    // is going, has freed it unrun).
     invoker.release()->Start([self = FSelf](TObject *Sender) {
         if (*self)
             (*self)->DoRequestEnd(Sender);

@@ -58,7 +58,9 @@ public:
 // queue again.
 //
 // A concrete manager calls StartThread at the end of its constructor and, if
-// it overrides the worker's operations, StopThread in its destructor.
+// it overrides the worker's operations, StopThread in its destructor. The
+// program stops every worker (StopThread) before it frees the threaded-objects
+// manager; a request the worker would start after that is refused.
 class TAPIRequestManager : public TObject
 {
 public:
@@ -70,7 +72,9 @@ public:
     // The manager takes AData.
     void Add(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData);
     void Reset();
-    // Asks the worker to end and waits for it.
+    // Asks the worker to end and waits for it, neither for the interval nor for
+    // running requests. On the interface thread it serves synchronized calls
+    // while it waits.
     void StopThread();
 
     // Set both before queueing. On the worker thread, after an invoker has
@@ -109,6 +113,7 @@ private:
     std::mutex FSleepLock;
     std::condition_variable FSleep;
     std::atomic<bool> FTerminated{false};
+    std::atomic<bool> FWorkerEnded{false};
     // Lets a result that arrives after the manager is gone find no manager.
     std::shared_ptr<TAPIRequestManager *> FSelf;
 };

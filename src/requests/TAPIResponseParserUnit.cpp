@@ -34,8 +34,8 @@ std::unique_ptr<TAPIResponseParserResult> TAPIResponseParser::CreateResult() con
 
 void TAPIResponseParser::ExecuteFailed(const QString &Message)
 {
-    if (Result().ResultCode == 0) {
-        Result().ResultCode = 1;
+    if (Result().ResultCode == prOK) {
+        Result().ResultCode = prParseFailed;
         Result().ErrorMessage = Message;
     }
 }

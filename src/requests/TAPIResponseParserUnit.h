@@ -9,6 +9,13 @@
 #include <functional>
 #include <memory>
 
+// Result codes every parser shares; a concrete parser numbers its own
+// failures from 2 on.
+enum TAPIResponseParserResultCode : std::uint8_t {
+    prOK = 0,
+    prParseFailed = 1, // the answer could not be read; ErrorMessage says why
+};
+
 // The outcome of parsing one answer. Descendants add fields and copy them in
 // their clone constructors.
 class TAPIResponseParserResult : public TCloneable
@@ -18,8 +25,8 @@ public:
     explicit TAPIResponseParserResult(const TCloneable &Source);
     std::unique_ptr<TCloneable> Clone() const override;
 
-    // 0 success; any other value is a failure the concrete parser defines.
-    std::uint8_t ResultCode = 0;
+    // A TAPIResponseParserResultCode or a code of the concrete parser.
+    std::uint8_t ResultCode = prOK;
     QString ErrorMessage;
     std::uint8_t APIErrorCode = 0;
     QString APIErrorMessage;

@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <utility>
+
 THTTPClient::THTTPClient() : FHandle(Curl::NewEasy())
 {
     CURL *handle = FHandle.get();
@@ -49,6 +51,11 @@ void THTTPClient::SetBody(const QByteArray &Body)
     FHasBody = true;
 }
 
+void THTTPClient::SetMaxBodySize(qint64 Size)
+{
+    FMaxBodySize = Size;
+}
+
 bool THTTPClient::Perform(const QString &URL)
 {
     const QByteArray url = URL.toUtf8();
@@ -61,15 +68,68 @@ bool THTTPClient::Perform(const QString &URL)
         curl_easy_setopt(FHandle.get(), CURLOPT_POSTFIELDS, FBody.constData());
     }
 
+    if (FMaxBodySize > 0)
+        curl_easy_setopt(FHandle.get(), CURLOPT_MAXFILESIZE_LARGE, curl_off_t(FMaxBodySize));
+
     char errorBuffer[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(FHandle.get(), CURLOPT_ERRORBUFFER, errorBuffer);
     const CURLcode code = curl_easy_perform(FHandle.get());
     curl_easy_setopt(FHandle.get(), CURLOPT_ERRORBUFFER, nullptr);
-    if (code == CURLE_OK)
+    if (FHandlerError)
+        std::rethrow_exception(std::exchange(FHandlerError, nullptr));
+    if (FBodyTooLarge) {
+        Fail(CURLE_FILESIZE_EXCEEDED);
+        return false;
+    }
+    if (code != CURLE_OK) {
+        FErrorCode = code;
+        FErrorDescription = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+        return false;
+    }
+    if (!BodyMatchesItsLength()) {
+        Fail(CURLE_PARTIAL_FILE);
+        return false;
+    }
+    return true;
+}
+
+void THTTPClient::Fail(int Code)
+{
+    FErrorCode = Code;
+    FErrorDescription = QString::fromUtf8(curl_easy_strerror(CURLcode(Code)));
+}
+
+bool THTTPClient::BodyMatchesItsLength() const
+{
+    // These answers have no body whatever length they announce, and a
+    // transfer coding overrides the length.
+    if (FStatusCode == 204 || FStatusCode == 304 || !Header(QStringLiteral("Transfer-Encoding")).isEmpty())
         return true;
-    FErrorCode = code;
-    FErrorDescription = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
-    return false;
+    // libcurl trusts the last of several Content-Length headers; every one
+    // must agree with what arrived.
+    for (const auto &[name, value] : FResponseHeaders) {
+        if (name.compare(u"Content-Length", Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QString &item : value.split(u',')) {
+            bool isNumber = false;
+            const qint64 length = item.trimmed().toLongLong(&isNumber);
+            if (!isNumber || length != FBodySize)
+                return false;
+        }
+    }
+    return true;
+}
+
+template <class TCall>
+bool THTTPClient::Guard(TCall &&Call)
+{
+    try {
+        Call();
+        return true;
+    } catch (...) {
+        FHandlerError = std::current_exception();
+        return false;
+    }
 }
 
 QString THTTPClient::Header(const QString &Name) const
@@ -110,6 +170,7 @@ void THTTPClient::AddHeader(const QByteArray &Line)
     if (line.startsWith("HTTP/")) {
         // A new response begins (after a 100 Continue, say): forget the last one.
         FResponseHeaders.clear();
+        FBodySize = 0;
         const QList<QByteArray> parts = line.split(' ');
         FStatusCode = parts.value(1).toInt();
         const qsizetype reasonStart = line.indexOf(' ', line.indexOf(' ') + 1);
@@ -125,23 +186,35 @@ void THTTPClient::AddHeader(const QByteArray &Line)
     }
 }
 
+// Returning anything but the size given, or a non-zero progress answer, makes
+// libcurl end the exchange.
 size_t THTTPClient::HeaderCallback(char *Data, size_t Size, size_t Count, void *Client)
 {
-    static_cast<THTTPClient *>(Client)->AddHeader(QByteArray::fromRawData(Data, qsizetype(Size * Count)));
-    return Size * Count;
+    auto *client = static_cast<THTTPClient *>(Client);
+    const bool handled =
+        client->Guard([&] { client->AddHeader(QByteArray::fromRawData(Data, qsizetype(Size * Count))); });
+    return handled ? Size * Count : 0;
 }
 
 size_t THTTPClient::WriteCallback(char *Data, size_t Size, size_t Count, void *Client)
 {
-    auto *client = static_cast<THTTPClient *>(Client);
-    const size_t size = Size * Count;
-    if (client->OnData && !client->OnData(Data, qsizetype(size)))
-        return 0;
-    return size;
+    return static_cast<THTTPClient *>(Client)->WriteBody(Data, qsizetype(Size * Count)) ? Size * Count : 0;
+}
+
+bool THTTPClient::WriteBody(const char *Data, qsizetype Size)
+{
+    FBodySize += Size;
+    if (FMaxBodySize > 0 && FBodySize > FMaxBodySize) {
+        FBodyTooLarge = true;
+        return false;
+    }
+    bool keepGoing = true;
+    return Guard([&] { keepGoing = !OnData || OnData(Data, Size); }) && keepGoing;
 }
 
 int THTTPClient::ProgressCallback(void *Client, long long, long long, long long, long long)
 {
     auto *client = static_cast<THTTPClient *>(Client);
-    return client->IsAborted && client->IsAborted() ? 1 : 0;
+    bool aborted = false;
+    return client->Guard([&] { aborted = client->IsAborted && client->IsAborted(); }) && !aborted ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 
 #include "platform/CurlUnit.h"
@@ -16,6 +17,9 @@
 class THTTPClient
 {
 public:
+    // The most an answer kept in memory may hold.
+    static constexpr qint64 MaxMemoryBodySize = 32 * 1024 * 1024;
+
     THTTPClient();
     ~THTTPClient();
     THTTPClient(const THTTPClient &) = delete;
@@ -30,6 +34,13 @@ public:
     void SetCookies(const QStringList &Cookies);
     // Makes the exchange a POST of Body; without it the exchange is a GET.
     void SetBody(const QByteArray &Body);
+    // A larger body ends the exchange as failed ("63 Maximum file size
+    // exceeded"), at once when the server announces it; 0 means no limit.
+    void SetMaxBodySize(qint64 Size);
+
+    // The handlers run inside libcurl, which cannot carry an exception: one
+    // thrown by a handler (running out of memory, say) ends the exchange, and
+    // Perform throws it again once libcurl has returned.
 
     // Each block of the body as it arrives; returning false stops the exchange.
     std::function<bool(const char *Data, qsizetype Size)> OnData;
@@ -38,7 +49,9 @@ public:
     // Called while the exchange runs; returning true aborts it.
     std::function<bool()> IsAborted;
 
-    // Runs the exchange; true when the server's answer was received whole.
+    // Runs the exchange; true when the server's answer was received whole: a
+    // body shorter or longer than an announced Content-Length is a failed
+    // exchange ("18 Transferred a partial file"), whatever libcurl made of it.
     bool Perform(const QString &URL);
 
     int StatusCode() const { return FStatusCode; }
@@ -59,12 +72,22 @@ private:
     static size_t WriteCallback(char *Data, size_t Size, size_t Count, void *Client);
     static int ProgressCallback(void *Client, long long, long long, long long, long long);
     void AddHeader(const QByteArray &Line);
+    bool WriteBody(const char *Data, qsizetype Size);
+    // Runs a handler; false when it threw, whose error is then kept for Perform.
+    template <class TCall>
+    bool Guard(TCall &&Call);
+    bool BodyMatchesItsLength() const;
+    void Fail(int Code);
 
     Curl::TEasyHandle FHandle;
     Curl::THeaderList FHeaderLines;
     QByteArray FBody;
     bool FHasBody = false;
     QByteArray FCookieHeader;
+    qint64 FMaxBodySize = 0;
+    qint64 FBodySize = 0;
+    bool FBodyTooLarge = false;
+    std::exception_ptr FHandlerError;
     int FStatusCode = 0;
     QString FReasonPhrase;
     QList<QPair<QString, QString>> FResponseHeaders;

@@ -1,5 +1,6 @@
 #include "requests/THTTPFileDownloaderUnit.h"
 
+#include "app/FileUtilsUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "requests/THTTPClientUnit.h"
 
@@ -13,6 +14,7 @@ THTTPFileDownloader::THTTPFileDownloader(QString AURL, const QString &AFilePath)
     : FURL(std::move(AURL)), FDownloadDestination(ddFile), FFilePath(QFileInfo(AFilePath).absoluteFilePath())
 {
     QDir().mkpath(QFileInfo(FFilePath).absolutePath());
+    ReserveFilePath();
 }
 
 THTTPFileDownloader::THTTPFileDownloader(QString AURL)
@@ -21,11 +23,28 @@ THTTPFileDownloader::THTTPFileDownloader(QString AURL)
     FResult.ContentStream = FContent.get();
 }
 
-THTTPFileDownloader::~THTTPFileDownloader() = default;
-
-QString THTTPFileDownloader::PartialFilePath(const QString &FilePath)
+THTTPFileDownloader::~THTTPFileDownloader()
 {
-    return FilePath + QStringLiteral(".part");
+    // Never started (or refused): give the reserved name back.
+    if (FFile)
+        FFile->remove();
+}
+
+void THTTPFileDownloader::ReserveFilePath()
+{
+    // Creating the partial file exclusively is what makes the name ours: of
+    // two downloads racing for it, the second moves on to the next name.
+    for (;;) {
+        const QString path = MakeUniqueFilePath(FFilePath);
+        auto file = std::make_unique<QFile>(PartialFilePath(path));
+        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            FFilePath = path;
+            FFile = std::move(file);
+            return;
+        }
+        if (!file->exists())
+            return; // cannot be created: Execute reports code 5
+    }
 }
 
 void THTTPFileDownloader::Execute()
@@ -33,39 +52,50 @@ void THTTPFileDownloader::Execute()
     try {
         Download();
     } catch (const Exception &error) {
-        FResult.ResultCode = 2;
-        FResult.ErrorMessage = error.Message();
+        ExecuteFailed(error.Message());
     } catch (const std::exception &error) {
-        FResult.ResultCode = 2;
-        FResult.ErrorMessage = QString::fromLocal8Bit(error.what());
+        ExecuteFailed(QString::fromLocal8Bit(error.what()));
     }
     if (FFile) {
         FFile->close();
-        if (FResult.ResultCode == 0) {
-            // QFile::rename does not replace: an earlier file of that name goes first.
-            QFile::remove(FFilePath);
-            if (!FFile->rename(FFilePath)) {
-                FResult.ResultCode = 5;
-                FFile->remove();
-            }
-        } else {
+        if (FResult.ResultCode == fdOK && !MoveIntoPlace())
+            FResult.ResultCode = fdFileNotCreated;
+        if (FResult.ResultCode != fdOK)
             FFile->remove();
-        }
+        FFile.reset();
     }
+}
+
+void THTTPFileDownloader::ExecuteFailed(const QString &Message)
+{
+    FResult.ResultCode = fdFailed;
+    FResult.ErrorMessage = Message;
+}
+
+bool THTTPFileDownloader::MoveIntoPlace()
+{
+    // QFile::rename never replaces an existing file. A name taken since the
+    // reservation (by something else than a download) gives way to the next.
+    QString target = FFilePath;
+    while (!FFile->rename(target)) {
+        if (!QFileInfo::exists(target))
+            return false;
+        target = MakeUniqueFilePath(FFilePath);
+    }
+    FFilePath = target;
+    return true;
 }
 
 void THTTPFileDownloader::Download()
 {
-    if (FDownloadDestination == ddFile) {
-        FFile = std::make_unique<QFile>(PartialFilePath(FFilePath));
-        if (!FFile->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-            FFile.reset();
-            FResult.ResultCode = 5;
-            return;
-        }
+    if (FDownloadDestination == ddFile && !FFile) {
+        FResult.ResultCode = fdFileNotCreated;
+        return;
     }
 
     THTTPClient client;
+    if (FDownloadDestination == ddStream)
+        client.SetMaxBodySize(THTTPClient::MaxMemoryBodySize);
     client.OnHeaders = [this, &client] {
         FFileSize = client.Header(QStringLiteral("Content-Length")).toLongLong();
     };
@@ -74,13 +104,13 @@ void THTTPFileDownloader::Download()
 
     if (client.Perform(FURL)) {
         if (client.StatusCode() == 200) {
-            FResult.ResultCode = 0;
+            FResult.ResultCode = fdOK;
         } else {
-            FResult.ResultCode = 1;
+            FResult.ResultCode = fdHTTPError;
             FResult.ErrorMessage = QString::number(client.StatusCode()) + u' ' + client.ReasonPhrase();
         }
     } else {
-        FResult.ResultCode = IsAborted() ? 4 : 2;
+        FResult.ResultCode = IsAborted() ? fdAborted : fdFailed;
         FResult.ErrorMessage = QString::number(client.ErrorCode()) + u' ' + client.ErrorDescription();
     }
 }
@@ -98,8 +128,7 @@ bool THTTPFileDownloader::WriteBlock(const char *Data, qsizetype Size)
         const auto percent = std::uint8_t(std::min<std::int64_t>(100, FLoadedFileSize * 100 / FFileSize));
         if (percent != FLoadedPercent) {
             FLoadedPercent = percent;
-            // Nothing may be thrown through the transport's callback: a
-            // failing progress handler does not stop the download.
+            // A failing progress handler does not stop the download.
             if (FOnDownloadProgress) {
                 try {
                     InterfaceThread::Synchronize([this, percent] { FOnDownloadProgress(this, percent); });

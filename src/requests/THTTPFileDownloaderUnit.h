@@ -13,11 +13,17 @@ class QFile;
 
 enum TDownloadDestination { ddFile, ddStream };
 
+enum TFileDownloadResultCode : std::uint8_t {
+    fdOK = 0,             // status 200, the body is stored
+    fdHTTPError = 1,      // another status
+    fdFailed = 2,         // the exchange failed, or an error was raised
+    fdAborted = 4,        // aborted (there is no code 3)
+    fdFileNotCreated = 5, // the destination file could not be created
+};
+
 struct TFileDownloadResult
 {
-    // 0 status 200, body stored; 1 another status; 2 the exchange failed or
-    // an error was raised; 4 aborted; 5 the destination file could not be created.
-    std::uint8_t ResultCode = 0;
+    TFileDownloadResultCode ResultCode = fdOK;
     // For 1: status and reason phrase; for 2 and 4: the transport's error
     // number and description, or the error's message.
     QString ErrorMessage;
@@ -28,19 +34,32 @@ struct TFileDownloadResult
 using TDownloadProgressEvent = std::function<void(TObject *Sender, std::uint8_t ProgressPercent)>;
 
 // Fetches one URL with a GET into a file or into memory, reporting progress
-// in whole percent on the interface thread. A file download writes into a
-// ".part" file beside the destination and puts it in place only when the
-// download has succeeded, so the destination never holds a partial body.
+// in whole percent on the interface thread.
+//
+// A file download writes into the partial file beside its destination
+// (PartialFilePath) and puts it in place only when the download has
+// succeeded, so the destination never holds a partial body. The name is
+// reserved at construction: the partial file is created then, exclusively,
+// and a name already taken by a file or by another download's partial file
+// gives way to the next free one (MakeUniqueFilePath), so two downloads of the
+// same "Artist - Title" never share a file. An existing file is never
+// replaced, not even by the final rename.
+//
+// An in-memory body larger than THTTPClient::MaxMemoryBodySize fails (code 2).
 class THTTPFileDownloader : public TThreadedObject
 {
 public:
-    // Into a file; the folders of the path are created at once.
+    // Into a file; the folders of the path are created and the name reserved at once.
     THTTPFileDownloader(QString AURL, const QString &AFilePath);
     // Into memory (Result().ContentStream).
     explicit THTTPFileDownloader(QString AURL);
     ~THTTPFileDownloader() override;
 
     const QString &URL() const { return FURL; }
+    // The file the download goes to: the path given or, when that was taken,
+    // the free name reserved instead. Read it after construction, and again
+    // in the result callback (a name taken meanwhile by something else than a
+    // download moves a finished download to the next free name).
     const QString &FilePath() const { return FFilePath; }
     const TFileDownloadResult &Result() const { return FResult; }
 
@@ -50,11 +69,13 @@ public:
 
 protected:
     void Execute() override;
+    void ExecuteFailed(const QString &Message) override;
 
 private:
+    void ReserveFilePath();
     void Download();
     bool WriteBlock(const char *Data, qsizetype Size);
-    static QString PartialFilePath(const QString &FilePath);
+    bool MoveIntoPlace();
 
     QString FURL;
     TDownloadDestination FDownloadDestination;

@@ -22,6 +22,7 @@ void THTTPRequestExecutor::Execute()
         if (!FReferer.isEmpty())
             client.AddHeaderLine(FReferer);
         client.SetCookies(FCookies);
+        client.SetMaxBodySize(THTTPClient::MaxMemoryBodySize);
         if (!FPostData.isEmpty())
             client.SetBody(EncodeURLParams(FPostData).toLatin1());
 
@@ -36,26 +37,29 @@ void THTTPRequestExecutor::Execute()
             FResult.Response = QString::fromUtf8(body);
             const int status = client.StatusCode();
             if (status == 200) {
-                FResult.ResultCode = 0;
+                FResult.ResultCode = hrOK;
             } else if (status == 301 || status == 302 || status == 307) {
-                FResult.ResultCode = 1;
+                FResult.ResultCode = hrRedirect;
                 FResult.Location = client.Header(QStringLiteral("Location"));
             } else {
-                FResult.ResultCode = 2;
+                FResult.ResultCode = hrHTTPError;
                 FResult.ErrorMessage = QString::number(status) + u' ' + client.ReasonPhrase();
             }
         } else {
-            FResult.ResultCode = 3;
+            FResult.ResultCode = hrTransportError;
             FResult.ErrorMessage = QString::number(client.ErrorCode()) + u' ' + client.ErrorDescription();
         }
     } catch (const Exception &error) {
-        FResult.ResultCode = 4;
-        FResult.ErrorMessage = error.Message();
+        ExecuteFailed(error.Message());
     } catch (const std::exception &error) {
-        FResult.ResultCode = 4;
-        FResult.ErrorMessage = QString::fromLocal8Bit(error.what());
+        ExecuteFailed(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        FResult.ResultCode = 4;
-        FResult.ErrorMessage = QStringLiteral("Unknown error");
+        ExecuteFailed(QStringLiteral("Unknown error"));
     }
+}
+
+void THTTPRequestExecutor::ExecuteFailed(const QString &Message)
+{
+    FResult.ResultCode = hrException;
+    FResult.ErrorMessage = Message;
 }

@@ -7,11 +7,17 @@
 
 #include <cstdint>
 
+enum THTTPRequestResultCode : std::uint8_t {
+    hrOK = 0,              // status 200
+    hrRedirect = 1,        // 301, 302 or 307; not followed
+    hrHTTPError = 2,       // any other status
+    hrTransportError = 3,  // the exchange did not complete
+    hrException = 4,       // an error was raised during the exchange
+};
+
 struct THTTPRequestResult
 {
-    // 0 status 200; 1 redirect (301, 302, 307; not followed); 2 any other
-    // status; 3 the exchange did not complete; 4 an error was raised.
-    std::uint8_t ResultCode = 0;
+    THTTPRequestResultCode ResultCode = hrOK;
     // The body decoded as UTF-8, whenever the server answered.
     QString Response;
     // The "Location" header, for code 1.
@@ -23,6 +29,9 @@ struct THTTPRequestResult
 
 // One HTTP exchange: a GET, or a POST of form fields when PostData has lines.
 // Both time-outs are 5000 ms; aborting does not cut a running exchange short.
+// The answer is kept in memory, so one larger than THTTPClient's
+// MaxMemoryBodySize fails the exchange (code 3) instead of growing until
+// memory runs out.
 class THTTPRequestExecutor : public TThreadedObject
 {
 public:
@@ -46,6 +55,8 @@ public:
 
 protected:
     void Execute() override;
+    // No thread for the exchange: it never took place.
+    void ExecuteFailed(const QString &Message) override;
 
 private:
     QString FURL;

@@ -33,6 +33,16 @@ TEST(FileUtils, MakeUniqueFilePathCountsUpAndKeepsTheLengthLimit)
     EXPECT_TRUE(cut.endsWith(QStringLiteral("x.mp3")));
 }
 
+TEST(FileUtils, MakeUniqueFilePathSkipsNamesWhoseDownloadIsStillRunning)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Artist - Title.mp3"));
+    QFile(PartialFilePath(path)).open(QIODevice::WriteOnly);
+    EXPECT_EQ(MakeUniqueFilePath(path), dir.filePath(QStringLiteral("Artist - Title (2).mp3")));
+    QFile(dir.filePath(QStringLiteral("Artist - Title (2).mp3.part"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(MakeUniqueFilePath(path), dir.filePath(QStringLiteral("Artist - Title (3).mp3")));
+}
+
 TEST(Version, ParseVersion)
 {
     const TVersionNumbers v = ParseVersion(QStringLiteral("1.2.3.65537"));

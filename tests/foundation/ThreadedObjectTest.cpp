@@ -11,6 +11,7 @@
 #include <atomic>
 #include <mutex>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -66,10 +67,27 @@ protected:
             throw std::runtime_error("work failed");
         }
     }
+    void ExecuteFailed(const QString &Message) override
+    {
+        FJournal.Add("failed: " + Message.toStdString() + (OnInterfaceThread() ? " on interface thread" : ""));
+    }
 
 private:
     TJournal &FJournal;
     TWork FWork;
+};
+
+// Runs until aborted; its destructor, run by the reaper while the manager is
+// being destroyed, hands new work over: the kind of late start a queue worker
+// makes at shut-down.
+class TChain : public TProbe
+{
+public:
+    TChain(TJournal &Journal, TJournal &Chained) : TProbe(Journal, TWork::UntilAborted), FChained(Chained) {}
+    ~TChain() override { (new TProbe(FChained, TWork::Quick))->Start(false); }
+
+private:
+    TJournal &FChained;
 };
 
 TNotifyEvent Recorder(TJournal &Journal, std::string Name)
@@ -86,8 +104,15 @@ protected:
     void SetUp() override { ThreadedObjectsManager = new TThreadedObjectsManager(); }
     void TearDown() override
     {
+        TThreadedObjectsManager::SetThreadFactory(nullptr);
         delete ThreadedObjectsManager;
         ThreadedObjectsManager = nullptr;
+    }
+    static void MakeNoThreads()
+    {
+        TThreadedObjectsManager::SetThreadFactory([](std::function<void()>) -> std::thread {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        });
     }
     TJournal Journal;
 };
@@ -139,7 +164,7 @@ TEST_F(ThreadedObjectTest, WorkThatThrowsStillEndsAndShutDownDoesNotHang)
     auto *probe = new TProbe(Journal, TWork::Throw);
     probe->Start(Recorder(Journal, "result"));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"work", "result"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"work", "failed: work failed", "result"}));
 }
 
 TEST_F(ThreadedObjectTest, ShutDownAbortsRunningObjectsAndWaitsForThem)
@@ -168,4 +193,50 @@ TEST_F(ThreadedObjectTest, StartCallbacksStillRunDuringShutDown)
     ThreadedObjectsManager = nullptr;
     EXPECT_EQ(Journal.Freed, 1);
     EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"start", "work"}));
+}
+
+TEST_F(ThreadedObjectTest, StartAfterTheManagerIsGoneIsRefusedAndFreesTheObject)
+{
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = nullptr;
+
+    EXPECT_FALSE((new TProbe(Journal, TWork::Quick))->Start(Recorder(Journal, "result")));
+    EXPECT_FALSE((new TProbe(Journal, TWork::Quick))->Start(false));
+    EXPECT_EQ(Journal.Freed, 2);
+    EXPECT_TRUE(Journal.Snapshot().empty());
+}
+
+TEST_F(ThreadedObjectTest, StartDuringShutDownIsRefused)
+{
+    TJournal chained;
+    (new TChain(Journal, chained))->Start(false);
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Snapshot().size() == 1; }));
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = nullptr;
+    EXPECT_EQ(Journal.Freed, 1);
+    EXPECT_EQ(chained.Freed, 1);
+    EXPECT_TRUE(chained.Snapshot().empty()); // refused, never run
+}
+
+TEST_F(ThreadedObjectTest, WithoutAThreadTheWorkFailsAndStillEndsThroughItsResult)
+{
+    MakeNoThreads();
+    const std::string failure = "failed: No thread for the work: Resource temporarily unavailable";
+
+    // Background: the result comes on the interface thread, and the object is freed.
+    auto *probe = new TProbe(Journal, TWork::Quick);
+    probe->SetStartCallback(Recorder(Journal, "start"));
+    probe->Start(Recorder(Journal, "result"));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{failure + " on interface thread", "result"}));
+
+    // Synchronous: the caller gets the failure and the result at once.
+    TJournal syncJournal;
+    {
+        TProbe sync(syncJournal, TWork::Quick);
+        sync.SetResultCallback(Recorder(syncJournal, "result"));
+        sync.Start(true);
+        EXPECT_TRUE(sync.IsUsed());
+    }
+    EXPECT_EQ(syncJournal.Snapshot(), (std::vector<std::string>{failure + " on interface thread", "result"}));
 }

@@ -6,11 +6,12 @@
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
 
-#include <QElapsedTimer>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -81,12 +82,15 @@ class TEchoRequestManager : public TAPIRequestManager
 {
 public:
     explicit TEchoRequestManager(std::uint32_t Interval) : TAPIRequestManager(Interval) { StartThread(); }
+    // The manager's own tick of the last start; read on the worker thread.
+    std::uint64_t LastStartTick() const { return FLastTaskExecutionTime; }
 };
 
 struct TDelivery
 {
     QString Text;
     bool OnInterfaceThread;
+    std::uint32_t InvokerID;
     TAPIRequestInvokerResult Copy;
 };
 
@@ -96,11 +100,16 @@ protected:
     void SetUp() override
     {
         ThreadedObjectsManager = new TThreadedObjectsManager();
-        // Echoes "text"; "slow" answers after 400 ms; "missing" is a 404.
-        FServer.Routes().Get("/method/echo", [](const httplib::Request &request, httplib::Response &response) {
+        // Echoes "text"; "slow" answers after 400 ms, "held" once released;
+        // "missing" is a 404.
+        FServer.Routes().Get("/method/echo", [this](const httplib::Request &request, httplib::Response &response) {
             const std::string text = request.get_param_value("text");
             if (text == "slow")
                 std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            if (text == "held") {
+                std::unique_lock lock(FHoldLock);
+                FHeld.wait(lock, [this] { return FReleased; });
+            }
             response.status = text == "missing" ? 404 : 200;
             response.set_content(text, "application/json");
         });
@@ -108,17 +117,28 @@ protected:
     }
     void TearDown() override
     {
+        Release();
         FManager.reset();
+        TThreadedObjectsManager::SetThreadFactory(nullptr);
         delete ThreadedObjectsManager;
         ThreadedObjectsManager = nullptr;
+    }
+
+    void Release()
+    {
+        {
+            std::lock_guard guard(FHoldLock);
+            FReleased = true;
+        }
+        FHeld.notify_all();
     }
 
     void Make(std::uint32_t Interval)
     {
         FManager = std::make_unique<TEchoRequestManager>(Interval);
-        FManager->SetOnRequestStart([this](TObject *) {
+        FManager->SetOnRequestStart([this](TObject *Sender) {
             std::lock_guard guard(FLock);
-            FStarts.push_back(std::chrono::steady_clock::now());
+            FStarts.push_back(static_cast<TEchoRequestManager *>(Sender)->LastStartTick());
         });
         FManager->SetOnRequestEnd([this](TObject *) { ++FEnds; });
     }
@@ -131,7 +151,7 @@ protected:
         return std::make_unique<TAPIRequestData>(std::move(Invoker), std::move(request), nullptr,
                                                  [this, Text](TObject *Sender) {
                                                      auto *invoker = static_cast<TAPIRequestInvoker *>(Sender);
-                                                     TDelivery delivery{Text, InterfaceThread::IsCurrent(), {}};
+                                                     TDelivery delivery{Text, InterfaceThread::IsCurrent(), invoker->ID(), {}};
                                                      delivery.Copy.ResultCode = invoker->Result().ResultCode;
                                                      delivery.Copy.HTTPRequestResult = invoker->Result().HTTPRequestResult;
                                                      if (invoker->APIResult())
@@ -149,17 +169,37 @@ protected:
     TTestHTTPServer FServer;
     std::unique_ptr<TEchoRequestManager> FManager;
     std::mutex FLock;
-    std::vector<std::chrono::steady_clock::time_point> FStarts;
+    std::vector<std::uint64_t> FStarts;
+    std::mutex FHoldLock;
+    std::condition_variable FHeld;
+    bool FReleased = false;
     std::atomic<int> FEnds{0};
     std::vector<TDelivery> FDelivered;
 };
 
+// The texts in start order: invokers are numbered as they are made, while
+// their deliveries may come in any order.
 QStringList Texts(const std::vector<TDelivery> &Delivered)
 {
-    QStringList texts;
+    std::vector<const TDelivery *> started;
     for (const auto &delivery : Delivered)
-        texts << delivery.Text;
+        started.push_back(&delivery);
+    std::sort(started.begin(), started.end(), [](const auto *a, const auto *b) { return a->InvokerID < b->InvokerID; });
+    QStringList texts;
+    for (const auto *delivery : started)
+        texts << delivery->Text;
     return texts;
+}
+
+const TAPIRequestInvokerResult &ResultOf(const std::vector<TDelivery> &Delivered, const QString &Text)
+{
+    static const TAPIRequestInvokerResult None;
+    auto delivery = std::find_if(Delivered.begin(), Delivered.end(), [&](const auto &d) { return d.Text == Text; });
+    if (delivery == Delivered.end()) {
+        ADD_FAILURE() << "no result for " << Text.toStdString();
+        return None;
+    }
+    return delivery->Copy;
 }
 
 } // namespace
@@ -175,14 +215,15 @@ TEST_F(APIRequestManagerTest, StartsRequestsAnIntervalApartInOrderAndDeliversOnT
     EXPECT_EQ(Texts(FDelivered), QStringList({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}));
     for (const auto &delivery : FDelivered) {
         EXPECT_TRUE(delivery.OnInterfaceThread);
-        EXPECT_EQ(delivery.Copy.ResultCode, 0);
+        EXPECT_EQ(delivery.Copy.ResultCode, irOK);
         ASSERT_NE(dynamic_cast<TEchoResult *>(delivery.Copy.APIResponseParserResult.get()), nullptr);
         EXPECT_EQ(static_cast<TEchoResult &>(*delivery.Copy.APIResponseParserResult).Text, delivery.Text);
     }
+    // The starts as the manager itself timed them: never closer than the interval.
     std::lock_guard guard(FLock);
     ASSERT_EQ(FStarts.size(), 3u);
     for (std::size_t i = 1; i < FStarts.size(); ++i)
-        EXPECT_GE(FStarts[i] - FStarts[i - 1], std::chrono::milliseconds(280)); // less hand-over jitter
+        EXPECT_GE(FStarts[i] - FStarts[i - 1], 300u);
 }
 
 TEST_F(APIRequestManagerTest, NewRequestSupersedesAWaitingOneOfTheSameOperation)
@@ -234,61 +275,124 @@ TEST_F(APIRequestManagerTest, FailuresArriveAsResultCodes)
     Make(100);
     FManager->Add(1, Data(QStringLiteral("error:Too many requests")));
     FManager->Add(2, Data(QStringLiteral("missing")));
-    FManager->Add(3, Data(QStringLiteral("x"), QStringLiteral("http://127.0.0.1:%1/method/").arg(UnusedLoopbackPort())));
+    FManager->Add(3, Data(QStringLiteral("unreachable"), QStringLiteral("http://127.0.0.1:%1/method/").arg(UnusedLoopbackPort())));
     FManager->Add(4, Data(QStringLiteral("unparsable")));
-    FManager->Add(5, Data(QStringLiteral("x"), {}, InvokerClass<TBrokenInvoker>()));
+    FManager->Add(5, Data(QStringLiteral("broken"), {}, InvokerClass<TBrokenInvoker>()));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 5; }));
 
-    const TAPIRequestInvokerResult &apiError = FDelivered[0].Copy;
-    EXPECT_EQ(apiError.ResultCode, 2);
+    const TAPIRequestInvokerResult &apiError = ResultOf(FDelivered, QStringLiteral("error:Too many requests"));
+    EXPECT_EQ(apiError.ResultCode, irParserFailed);
     ASSERT_NE(apiError.APIResponseParserResult, nullptr);
     EXPECT_EQ(apiError.APIResponseParserResult->ResultCode, 1);
     EXPECT_EQ(apiError.APIResponseParserResult->ErrorMessage, QStringLiteral("API error"));
     EXPECT_EQ(apiError.APIResponseParserResult->APIErrorCode, 14);
     EXPECT_EQ(apiError.APIResponseParserResult->APIErrorMessage, QStringLiteral("Too many requests"));
 
-    const TAPIRequestInvokerResult &missing = FDelivered[1].Copy;
-    EXPECT_EQ(missing.ResultCode, 1);
-    EXPECT_EQ(missing.HTTPRequestResult.ResultCode, 2);
+    const TAPIRequestInvokerResult &missing = ResultOf(FDelivered, QStringLiteral("missing"));
+    EXPECT_EQ(missing.ResultCode, irHTTPFailed);
+    EXPECT_EQ(missing.HTTPRequestResult.ResultCode, hrHTTPError);
     EXPECT_EQ(missing.HTTPRequestResult.ErrorMessage, QStringLiteral("404 Not Found"));
     EXPECT_EQ(missing.APIResponseParserResult, nullptr);
 
-    const TAPIRequestInvokerResult &unreachable = FDelivered[2].Copy;
-    EXPECT_EQ(unreachable.ResultCode, 1);
-    EXPECT_EQ(unreachable.HTTPRequestResult.ResultCode, 3);
+    const TAPIRequestInvokerResult &unreachable = ResultOf(FDelivered, QStringLiteral("unreachable"));
+    EXPECT_EQ(unreachable.ResultCode, irHTTPFailed);
+    EXPECT_EQ(unreachable.HTTPRequestResult.ResultCode, hrTransportError);
     EXPECT_EQ(unreachable.APIResponseParserResult, nullptr);
 
     // A parser whose work failed outright never reports success.
-    const TAPIRequestInvokerResult &unparsable = FDelivered[3].Copy;
-    EXPECT_EQ(unparsable.ResultCode, 2);
+    const TAPIRequestInvokerResult &unparsable = ResultOf(FDelivered, QStringLiteral("unparsable"));
+    EXPECT_EQ(unparsable.ResultCode, irParserFailed);
     ASSERT_NE(unparsable.APIResponseParserResult, nullptr);
-    EXPECT_EQ(unparsable.APIResponseParserResult->ResultCode, 1);
+    EXPECT_EQ(unparsable.APIResponseParserResult->ResultCode, prParseFailed);
     EXPECT_EQ(unparsable.APIResponseParserResult->ErrorMessage, QStringLiteral("Unexpected answer"));
 
     // An invoker whose own work failed outright never reports success either.
-    const TAPIRequestInvokerResult &broken = FDelivered[4].Copy;
-    EXPECT_EQ(broken.ResultCode, 1);
-    EXPECT_EQ(broken.HTTPRequestResult.ResultCode, 4);
+    const TAPIRequestInvokerResult &broken = ResultOf(FDelivered, QStringLiteral("broken"));
+    EXPECT_EQ(broken.ResultCode, irHTTPFailed);
+    EXPECT_EQ(broken.HTTPRequestResult.ResultCode, hrException);
     EXPECT_EQ(broken.HTTPRequestResult.ErrorMessage, QStringLiteral("No parser"));
     EXPECT_EQ(broken.APIResponseParserResult, nullptr);
 }
 
-TEST_F(APIRequestManagerTest, ShutDownReturnsPromptlyWithRequestsQueued)
+TEST_F(APIRequestManagerTest, StopThreadWaitsNeitherForTheIntervalNorForRunningRequests)
 {
-    Make(10000);
-    FManager->Add(1, Data(QStringLiteral("slow")));
+    Make(60000);
+    FManager->Add(1, Data(QStringLiteral("held")));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Starts() == 1; }));
     for (std::uint32_t id = 2; id <= 4; ++id)
         FManager->Add(id, Data(QStringLiteral("queued")));
 
-    QElapsedTimer timer;
-    timer.start();
-    FManager->StopThread();
+    // Stopped on a thread of its own, so that a stop that waits for the held
+    // request fails here instead of blocking the test.
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        FManager->StopThread();
+        stopped = true;
+    });
+    const bool stoppedWhileHeld = TestEnvironment::WaitFor([&] { return stopped.load(); });
+    Release();
+    stopper.join();
+    EXPECT_TRUE(stoppedWhileHeld);
     FManager.reset();
-    EXPECT_LT(timer.elapsed(), 1000);
 
     // The running request still ends; its result finds no manager.
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ThreadedObjectsManager->Count() == 0; }));
     EXPECT_TRUE(FDelivered.empty());
     EXPECT_EQ(FServer.Requests().size(), 1u);
+}
+
+TEST_F(APIRequestManagerTest, AWorkerLeftRunningAfterTheObjectsManagerIsGoneStartsNothing)
+{
+    Make(100);
+    FManager->Add(1, Data(QStringLiteral("one")));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 1; }));
+
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = nullptr;
+    FManager->Add(2, Data(QStringLiteral("late")));
+    // The worker goes on and starts the request: the start is refused.
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Starts() == 2; }));
+    FManager->StopThread();
+    EXPECT_EQ(Texts(FDelivered), QStringList{QStringLiteral("one")});
+    EXPECT_EQ(FServer.Requests().size(), 1u);
+}
+
+TEST_F(APIRequestManagerTest, WithoutAThreadTheExchangeFailsInsteadOfDeadlocking)
+{
+    // The threads of a request are made in this order: the invoker's, the
+    // executor's, the parser's. One of them cannot be made.
+    std::atomic<int> made{0};
+    std::atomic<int> failing{0};
+    TThreadedObjectsManager::SetThreadFactory([&](std::function<void()> Body) {
+        if (++made == failing)
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        return std::thread(std::move(Body));
+    });
+    const struct
+    {
+        int Failing;
+        TAPIRequestInvokerResultCode Code;
+        std::size_t Requests;
+    } cases[] = {{1, irHTTPFailed, 0}, {2, irHTTPFailed, 0}, {3, irParserFailed, 1}};
+
+    Make(100);
+    std::uint32_t operation = 0;
+    for (const auto &c : cases) {
+        made = 0;
+        failing = c.Failing;
+        const std::size_t requestsBefore = FServer.Requests().size();
+        FManager->Add(++operation, Data(QStringLiteral("x")));
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == operation; })) << c.Failing;
+
+        const TDelivery &delivery = FDelivered.back();
+        EXPECT_TRUE(delivery.OnInterfaceThread) << c.Failing;
+        EXPECT_EQ(delivery.Copy.ResultCode, c.Code) << c.Failing;
+        const QString failure = c.Code == irHTTPFailed ? delivery.Copy.HTTPRequestResult.ErrorMessage
+                                                       : delivery.Copy.APIResponseParserResult->ErrorMessage;
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("No thread for the work"))) << failure.toStdString();
+        if (c.Code == irHTTPFailed) {
+            EXPECT_EQ(delivery.Copy.HTTPRequestResult.ResultCode, hrException) << c.Failing;
+        }
+        EXPECT_EQ(FServer.Requests().size() - requestsBefore, c.Requests) << c.Failing;
+    }
 }

@@ -1,6 +1,8 @@
 #include "requests/THTTPFileDownloaderUnit.h"
 
+#include "app/FileUtilsUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
+#include "requests/THTTPClientUnit.h"
 #include "support/TestHTTPServer.h"
 
 #include <QDir>
@@ -38,10 +40,19 @@ QByteArray ReadFile(const QString &Path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+void WriteFile(const QString &Path, const QByteArray &Data)
+{
+    QDir().mkpath(QFileInfo(Path).absolutePath());
+    QFile file(Path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Data);
+}
+
 class HTTPFileDownloaderTest : public ::testing::Test
 {
 protected:
     QString Destination() const { return FFolder.path() + QStringLiteral("/music/Artist - Title.mp3"); }
+    QString Second() const { return FFolder.path() + QStringLiteral("/music/Artist - Title (2).mp3"); }
     // Nothing but the destination, if anything, is left in its folder.
     QStringList LeftFiles() const
     {
@@ -69,7 +80,7 @@ TEST_F(HTTPFileDownloaderTest, FileDownloadReportsEachPercentOnceOnTheInterfaceT
     });
     downloader.Start(true);
 
-    EXPECT_EQ(downloader.Result().ResultCode, 0);
+    EXPECT_EQ(downloader.Result().ResultCode, fdOK);
     EXPECT_TRUE(downloader.Result().ErrorMessage.isEmpty());
     EXPECT_EQ(downloader.Result().ContentStream, nullptr);
     EXPECT_EQ(ReadFile(Destination()), QByteArray::fromStdString(body));
@@ -90,7 +101,7 @@ TEST_F(HTTPFileDownloaderTest, BodyWithoutLengthCompletesWithoutProgress)
     int events = 0;
     downloader.SetOnDownloadProgress([&](TObject *, std::uint8_t) { ++events; });
     downloader.Start(true);
-    EXPECT_EQ(downloader.Result().ResultCode, 0);
+    EXPECT_EQ(downloader.Result().ResultCode, fdOK);
     EXPECT_EQ(ReadFile(Destination()), QByteArray::fromStdString(body));
     EXPECT_EQ(events, 0);
 }
@@ -101,7 +112,7 @@ TEST_F(HTTPFileDownloaderTest, StreamDownloadKeepsTheBodyInMemory)
     TRawTestServer server(Serve(body, true, 1000));
     THTTPFileDownloader downloader(server.URL(QStringLiteral("/cover.png")));
     downloader.Start(true);
-    EXPECT_EQ(downloader.Result().ResultCode, 0);
+    EXPECT_EQ(downloader.Result().ResultCode, fdOK);
     ASSERT_NE(downloader.Result().ContentStream, nullptr);
     EXPECT_EQ(*downloader.Result().ContentStream, QByteArray::fromStdString(body));
 }
@@ -113,25 +124,32 @@ TEST_F(HTTPFileDownloaderTest, RefusedCutAndAbortedDownloadsLeaveNoFile)
         const char *Name;
         TRawTestServer::THandler Handler;
         bool AbortOnProgress;
-        int Code;
+        TFileDownloadResultCode Code;
         const char *MessageStart;
     } cases[] = {
         {"refused",
          [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
              connection.Send(TRawTestServer::Head(404, "No Such Track", 9) + "not found");
          },
-         false, 1, "404 No Such Track"},
+         false, fdHTTPError, "404 No Such Track"},
         {"cut",
          [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
              connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
          },
-         false, 2, "18 "},
+         false, fdFailed, "18 "},
+        // libcurl alone would take the last length and the short body as whole.
+        {"lying about its length",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(200, "OK", -1, {"Content-Length: 1000000", "Content-Length: 200000"})
+                             + std::string(200000, 'x'));
+         },
+         false, fdFailed, "18 "},
         {"aborted",
          [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
              connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
              connection.Stall();
          },
-         true, 4, "42 "},
+         true, fdAborted, "42 "},
     };
     for (auto &c : cases) {
         TRawTestServer server(c.Handler);
@@ -146,27 +164,69 @@ TEST_F(HTTPFileDownloaderTest, RefusedCutAndAbortedDownloadsLeaveNoFile)
     }
 }
 
-TEST_F(HTTPFileDownloaderTest, ExistingFileIsReplacedOnlyBySuccess)
+TEST_F(HTTPFileDownloaderTest, AnExistingFileIsNeverReplaced)
 {
-    QDir().mkpath(QFileInfo(Destination()).absolutePath());
-    QFile old(Destination());
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("an older, longer download of the same track");
-    old.close();
-
+    const QByteArray older("an older, longer download of the same track");
     TRawTestServer cut([](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
         connection.Send(TRawTestServer::Head(200, "OK", 100) + "new");
     });
-    THTTPFileDownloader failed(cut.URL(), Destination());
-    failed.Start(true);
-    EXPECT_EQ(failed.Result().ResultCode, 2);
-    EXPECT_EQ(ReadFile(Destination()), QByteArray("an older, longer download of the same track"));
-
     TRawTestServer whole(Serve("new body"));
-    THTTPFileDownloader succeeded(whole.URL(), Destination());
-    succeeded.Start(true);
-    EXPECT_EQ(succeeded.Result().ResultCode, 0);
-    EXPECT_EQ(ReadFile(Destination()), QByteArray("new body"));
+
+    // The file is there before the download is made, or appears while it runs.
+    for (const bool before : {true, false}) {
+        QDir(FFolder.path() + QStringLiteral("/music")).removeRecursively();
+        if (before)
+            WriteFile(Destination(), older);
+
+        THTTPFileDownloader failed(cut.URL(), Destination());
+        failed.Start(true);
+        EXPECT_EQ(failed.Result().ResultCode, fdFailed);
+
+        THTTPFileDownloader succeeded(whole.URL(), Destination());
+        if (!before) {
+            EXPECT_EQ(succeeded.FilePath(), Destination());
+            WriteFile(Destination(), older);
+        }
+        succeeded.Start(true);
+        EXPECT_EQ(succeeded.Result().ResultCode, fdOK) << before;
+        EXPECT_EQ(succeeded.FilePath(), Second()) << before;
+        EXPECT_EQ(ReadFile(Destination()), older) << before;
+        EXPECT_EQ(ReadFile(Second()), QByteArray("new body")) << before;
+        EXPECT_EQ(LeftFiles().size(), 2) << before;
+    }
+}
+
+TEST_F(HTTPFileDownloaderTest, TwoDownloadsOfTheSameNameGetAFileEach)
+{
+    // A double click: both are made before either starts, and the one made
+    // second finishes first.
+    TRawTestServer first(Serve(Body(500 * 1024)));
+    TRawTestServer second(Serve("the second"));
+    THTTPFileDownloader a(first.URL(), Destination());
+    THTTPFileDownloader b(second.URL(), MakeUniqueFilePath(Destination()));
+    EXPECT_EQ(a.FilePath(), Destination());
+    EXPECT_EQ(b.FilePath(), Second());
+
+    b.Start(true);
+    a.Start(true);
+    EXPECT_EQ(a.Result().ResultCode, fdOK);
+    EXPECT_EQ(b.Result().ResultCode, fdOK);
+    EXPECT_EQ(ReadFile(Destination()), QByteArray::fromStdString(Body(500 * 1024)));
+    EXPECT_EQ(ReadFile(Second()), QByteArray("the second"));
+
+    // Even a caller that asks for a name already reserved gets a file of its own.
+    THTTPFileDownloader c(second.URL(), FFolder.path() + QStringLiteral("/music/Other.mp3"));
+    THTTPFileDownloader d(second.URL(), FFolder.path() + QStringLiteral("/music/Other.mp3"));
+    EXPECT_NE(c.FilePath(), d.FilePath());
+}
+
+TEST_F(HTTPFileDownloaderTest, ADownloaderNeverStartedGivesItsNameBack)
+{
+    {
+        THTTPFileDownloader downloader(QStringLiteral("http://127.0.0.1:1/"), Destination());
+        EXPECT_EQ(LeftFiles(), QStringList{QStringLiteral("Artist - Title.mp3.part")});
+    }
+    EXPECT_TRUE(LeftFiles().isEmpty());
 }
 
 TEST_F(HTTPFileDownloaderTest, UncreatableDestinationIsCode5)
@@ -178,7 +238,7 @@ TEST_F(HTTPFileDownloaderTest, UncreatableDestinationIsCode5)
     TRawTestServer server(Serve("body"));
     THTTPFileDownloader downloader(server.URL(), blocker.fileName() + QStringLiteral("/track.mp3"));
     downloader.Start(true);
-    EXPECT_EQ(downloader.Result().ResultCode, 5);
+    EXPECT_EQ(downloader.Result().ResultCode, fdFileNotCreated);
     EXPECT_TRUE(downloader.Result().ErrorMessage.isEmpty());
     EXPECT_TRUE(server.Requests().empty());
 }
@@ -187,8 +247,21 @@ TEST_F(HTTPFileDownloaderTest, UnreachableServerIsCode2)
 {
     THTTPFileDownloader downloader(QStringLiteral("http://127.0.0.1:%1/x").arg(UnusedLoopbackPort()));
     downloader.Start(true);
-    EXPECT_EQ(downloader.Result().ResultCode, 2);
+    EXPECT_EQ(downloader.Result().ResultCode, fdFailed);
     EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QStringLiteral("7 ")));
+}
+
+TEST_F(HTTPFileDownloaderTest, AnImageLargerThanTheMemoryLimitFails)
+{
+    TRawTestServer server([](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+        connection.Send(TRawTestServer::Head(200, "OK", -1, {"Connection: close"}));
+        connection.Send(std::string(std::size_t(THTTPClient::MaxMemoryBodySize) + 1, 'x'));
+    });
+    THTTPFileDownloader downloader(server.URL());
+    downloader.Start(true);
+    EXPECT_EQ(downloader.Result().ResultCode, fdFailed);
+    EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QStringLiteral("63 ")))
+        << downloader.Result().ErrorMessage.toStdString();
 }
 
 TEST_F(HTTPFileDownloaderTest, URLOfAnotherSchemeReadsNothing)
@@ -201,7 +274,7 @@ TEST_F(HTTPFileDownloaderTest, URLOfAnotherSchemeReadsNothing)
 
     THTTPFileDownloader downloader(QUrl::fromLocalFile(secret.fileName()).toString());
     downloader.Start(true);
-    EXPECT_EQ(downloader.Result().ResultCode, 2);
+    EXPECT_EQ(downloader.Result().ResultCode, fdFailed);
     EXPECT_TRUE(downloader.Result().ErrorMessage.startsWith(QStringLiteral("1 ")))
         << downloader.Result().ErrorMessage.toStdString();
     EXPECT_TRUE(downloader.Result().ContentStream->isEmpty());

@@ -1,5 +1,6 @@
 #include "requests/THTTPRequestExecutorUnit.h"
 
+#include "requests/THTTPClientUnit.h"
 #include "support/TestHTTPServer.h"
 
 #include <QElapsedTimer>
@@ -31,7 +32,7 @@ TEST(HTTPRequestExecutor, GetSendsCookiesAndUpdatesTheJar)
     executor.Cookies() = QStringList{QStringLiteral("b=old"), QStringLiteral("a=0"), QStringLiteral("keep=yes")};
     const THTTPRequestResult result = Exchange(executor);
 
-    EXPECT_EQ(result.ResultCode, 0);
+    EXPECT_EQ(result.ResultCode, hrOK);
     EXPECT_EQ(result.Response, QString::fromStdString(CyrillicText)); // UTF-8 whatever the declared charset
     EXPECT_TRUE(result.ErrorMessage.isEmpty());
     EXPECT_EQ(executor.Cookies(), QStringList({QStringLiteral("a=1"), QStringLiteral("keep=yes"), QStringLiteral("c=3")}));
@@ -58,7 +59,7 @@ TEST(HTTPRequestExecutor, PostSendsEncodedFormAndHeaderLines)
     executor.SetMimeType(QStringLiteral("application/x-www-form-urlencoded"));
     executor.SetOrigin(QStringLiteral("Origin: http://site.test"));
     executor.SetReferer(QStringLiteral("Referer: http://site.test/login"));
-    EXPECT_EQ(Exchange(executor).ResultCode, 0);
+    EXPECT_EQ(Exchange(executor).ResultCode, hrOK);
     EXPECT_TRUE(executor.Cookies().isEmpty());
 
     const auto requests = server.Requests();
@@ -84,7 +85,7 @@ TEST(HTTPRequestExecutor, RedirectIsReportedWithItsTargetAndCookiesAndNotFollowe
 
     THTTPRequestExecutor executor(server.URL(QStringLiteral("/login")));
     const THTTPRequestResult result = Exchange(executor);
-    EXPECT_EQ(result.ResultCode, 1);
+    EXPECT_EQ(result.ResultCode, hrRedirect);
     EXPECT_EQ(result.Location, QStringLiteral("/feed?from=login"));
     EXPECT_TRUE(result.ErrorMessage.isEmpty());
     EXPECT_EQ(executor.Cookies(), QStringList{QStringLiteral("sid=abc")});
@@ -97,15 +98,15 @@ TEST(HTTPRequestExecutor, StatusesGiveTheirCodesWithTheServersReasonPhrase)
     {
         int Status;
         std::string Reason;
-        int Code;
+        THTTPRequestResultCode Code;
         const char *ErrorMessage;
     } cases[] = {
-        {404, "Page Went Fishing", 2, "404 Page Went Fishing"},
-        {500, "Internal Server Error", 2, "500 Internal Server Error"},
-        {303, "See Other", 2, "303 See Other"},
-        {304, "Not Modified", 2, "304 Not Modified"},
-        {301, "Moved Permanently", 1, ""},
-        {307, "Temporary Redirect", 1, ""},
+        {404, "Page Went Fishing", hrHTTPError, "404 Page Went Fishing"},
+        {500, "Internal Server Error", hrHTTPError, "500 Internal Server Error"},
+        {303, "See Other", hrHTTPError, "303 See Other"},
+        {304, "Not Modified", hrHTTPError, "304 Not Modified"},
+        {301, "Moved Permanently", hrRedirect, ""},
+        {307, "Temporary Redirect", hrRedirect, ""},
     };
     for (const auto &c : cases) {
         const std::string body = c.Status == 304 ? "" : "<h1>" + c.Reason + "</h1>";
@@ -119,7 +120,8 @@ TEST(HTTPRequestExecutor, StatusesGiveTheirCodesWithTheServersReasonPhrase)
         EXPECT_EQ(result.ResultCode, c.Code) << c.Status;
         EXPECT_EQ(result.ErrorMessage, QLatin1String(c.ErrorMessage)) << c.Status;
         EXPECT_EQ(result.Response, QString::fromStdString(body)) << c.Status;
-        EXPECT_EQ(result.Location, c.Code == 1 ? QStringLiteral("http://elsewhere.test/x") : QString()) << c.Status;
+        EXPECT_EQ(result.Location, c.Code == hrRedirect ? QStringLiteral("http://elsewhere.test/x") : QString())
+            << c.Status;
     }
 }
 
@@ -128,20 +130,47 @@ TEST(HTTPRequestExecutor, FailedExchangesAreCode3AndLeaveTheJar)
     THTTPRequestExecutor refused(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedLoopbackPort()));
     refused.Cookies() << QStringLiteral("a=1");
     THTTPRequestResult result = Exchange(refused);
-    EXPECT_EQ(result.ResultCode, 3);
+    EXPECT_EQ(result.ResultCode, hrTransportError);
     EXPECT_TRUE(result.ErrorMessage.startsWith(QStringLiteral("7 "))) << result.ErrorMessage.toStdString();
     EXPECT_TRUE(result.Response.isEmpty());
     EXPECT_EQ(refused.Cookies(), QStringList{QStringLiteral("a=1")});
+}
 
-    // A connection cut in the middle of the body.
-    TRawTestServer cut([](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-        connection.Send(TRawTestServer::Head(200, "OK", 1000) + std::string(100, 'x'));
-    });
-    THTTPRequestExecutor partial(cut.URL());
-    result = Exchange(partial);
-    EXPECT_EQ(result.ResultCode, 3);
-    EXPECT_TRUE(result.ErrorMessage.startsWith(QStringLiteral("18 "))) << result.ErrorMessage.toStdString();
-    EXPECT_TRUE(result.Response.isEmpty());
+TEST(HTTPRequestExecutor, AnswersThatBreakTheirLengthOrTheLimitFail)
+{
+    const std::string tooLarge = std::to_string(THTTPClient::MaxMemoryBodySize + 1);
+    struct TCase
+    {
+        const char *Name;
+        std::string Head;
+        std::size_t BodySize;
+        const char *ErrorMessage; // "" for success
+        std::size_t ResponseSize;
+    } cases[] = {
+        {"dropped mid-body", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", 100, "18 ", 0},
+        // libcurl goes by the last of the lengths and would take 100 bytes as whole.
+        {"two lengths", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nContent-Length: 100\r\n\r\n", 100, "18 ", 0},
+        {"a list of lengths", "HTTP/1.1 200 OK\r\nContent-Length: 100, 1000\r\n\r\n", 100, "18 ", 0},
+        {"an error page dropped mid-body", "HTTP/1.1 404 Not Found\r\nContent-Length: 1000\r\n\r\n", 10, "18 ", 0},
+        // Bytes past the announced length are not part of the answer.
+        {"too much", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n", 100, "", 50},
+        {"announced beyond the limit", "HTTP/1.1 200 OK\r\nContent-Length: " + tooLarge + "\r\n\r\n", 1000, "63 ", 0},
+        {"beyond the limit without a length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n",
+         std::size_t(THTTPClient::MaxMemoryBodySize) + 1, "63 ", 0},
+        {"up to the limit without a length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n",
+         std::size_t(THTTPClient::MaxMemoryBodySize), "", std::size_t(THTTPClient::MaxMemoryBodySize)},
+    };
+    for (const auto &c : cases) {
+        TRawTestServer server([&](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+            if (connection.Send(c.Head))
+                connection.Send(std::string(c.BodySize, 'x'));
+        });
+        THTTPRequestExecutor executor(server.URL());
+        const THTTPRequestResult result = Exchange(executor);
+        EXPECT_EQ(result.ResultCode, *c.ErrorMessage ? hrTransportError : hrOK) << c.Name;
+        EXPECT_EQ(result.ErrorMessage.left(3), QLatin1String(c.ErrorMessage)) << c.Name;
+        EXPECT_EQ(std::size_t(result.Response.size()), c.ResponseSize) << c.Name;
+    }
 }
 
 TEST(HTTPRequestExecutor, StalledServerTimesOutAfterFiveSeconds)
@@ -154,7 +183,7 @@ TEST(HTTPRequestExecutor, StalledServerTimesOutAfterFiveSeconds)
     QElapsedTimer timer;
     timer.start();
     const THTTPRequestResult result = Exchange(executor);
-    EXPECT_EQ(result.ResultCode, 3);
+    EXPECT_EQ(result.ResultCode, hrTransportError);
     EXPECT_TRUE(result.ErrorMessage.startsWith(QStringLiteral("28 "))) << result.ErrorMessage.toStdString();
     // The time-out is the whole-exchange limit of 5000 ms, not a hang.
     EXPECT_GE(timer.elapsed(), 4500);
