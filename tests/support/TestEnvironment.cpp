@@ -59,3 +59,13 @@ TTempUserFolders::~TTempUserFolders()
     for (int i = 0; i < 3; ++i)
         qputenv(FolderVariables[i], FSaved[i]);
 }
+
+TShownErrors::TShownErrors()
+    : FSaved(Application::SetExceptionHandler([this](const QString &Message) { Messages << Message; }))
+{
+}
+
+TShownErrors::~TShownErrors()
+{
+    Application::SetExceptionHandler(std::move(FSaved));
+}
