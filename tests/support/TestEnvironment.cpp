@@ -1,5 +1,7 @@
 #include "support/TestEnvironment.h"
 
+#include "app/ApplicationUnit.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/ApplicationUnit.h"
-
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -52,5 +50,5 @@ public:
     QStringList Messages;
 
 private:
-    Application::TExceptionHandler FSaved;
+    std::function<void(const QString &Message)> FSaved;
 };
