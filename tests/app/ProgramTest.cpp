@@ -188,10 +188,10 @@ TEST_F(HandlerErrorTest, AButtonsClickHandler)
     QWidget window;
     QPushButton button(&window);
     int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, [&] {
-        ++clicks;
-        button.setText(localization.getValue(QStringLiteral("NoSuchKey")));
-    });
+    QObject::connect(&button, &QPushButton::clicked, Application::Guarded([&] {
+                         ++clicks;
+                         button.setText(localization.getValue(QStringLiteral("NoSuchKey")));
+                     }));
     window.show();
     for (int click = 1; click <= 2; ++click) {
         QTest::mouseClick(&button, Qt::LeftButton);
