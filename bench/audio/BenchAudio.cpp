@@ -1,11 +1,12 @@
 // Start-up latency of a track from a file and from a loopback URL, and the
 // cost of playing (CPU share of one core, resident memory), on the null
 // output in real time. Each figure is the median of 20 or more runs.
-#include "playback/AudioLibraryUnit.h"
-#include "tracks/QelmTypesUnit.h"
+#include "app/TGlobalObjectsUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
-#include "foundation/TThreadedObjectsManagerUnit.h"
+#include "support/BenchReport.h"
+#include "support/TestHTTPServer.h"
+#include "tracks/QelmTypesUnit.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,16 +14,13 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -109,12 +107,10 @@ void StartURL(benchmark::State &State)
 {
     QFile file(Track);
     file.open(QIODevice::ReadOnly);
-    const std::string data = file.readAll().toStdString();
-    httplib::Server server;
-    server.Get("/track.mp3", [&](const httplib::Request &, httplib::Response &Response) { Response.set_content(data, "audio/mpeg"); });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread thread([&] { server.listen_after_bind(); });
-    const QString url = QStringLiteral("http://127.0.0.1:%1/track.mp3").arg(port);
+    TTestHTTPServer server;
+    server.Answer("/track.mp3", 200, file.readAll().toStdString(), {}, "audio/mpeg");
+    server.Start();
+    const QString url = server.URL(QStringLiteral("/track.mp3"));
 
     for (auto _ : State) {
         TWait wait;
@@ -134,8 +130,6 @@ void StartURL(benchmark::State &State)
     }
     AudioPlayer->OnStartPlayingURL = {};
     AudioPlayer->OnConnectionError = {};
-    server.stop();
-    thread.join();
 }
 
 void Playing(benchmark::State &State)
@@ -161,61 +155,29 @@ BENCHMARK(StartFile)->UseManualTime()->Iterations(1)->Repetitions(Runs)->Unit(be
 BENCHMARK(StartURL)->UseManualTime()->Iterations(1)->Repetitions(Runs)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
 BENCHMARK(Playing)->UseManualTime()->Iterations(1)->Repetitions(20)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
 
-// Prints each median as a "figure:" line.
-class TFigureReporter : public benchmark::ConsoleReporter
-{
-public:
-    // No colours: a figure line must start the line for scripts to read it.
-    TFigureReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &Runs) override
-    {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run &run : Runs) {
-            if (run.aggregate_name != "median")
-                continue;
-            const std::string name = run.run_name.function_name;
-            if (name == "StartFile")
-                Figure("audio.start_file_ms", run.GetAdjustedRealTime(), "ms");
-            else if (name == "StartURL")
-                Figure("audio.start_url_ms", run.GetAdjustedRealTime(), "ms");
-            else if (name == "Playing") {
-                Figure("audio.cpu_percent_playing", run.counters.at("cpu_percent"), "%");
-                Figure("audio.rss_playing_mb", run.counters.at("rss_mb"), "MB");
-            }
-        }
-    }
-
-private:
-    static void Figure(const char *Name, double Value, const char *Unit)
-    {
-        std::printf("figure: %s %.2f %s\n", Name, Value, Unit);
-        std::fflush(stdout);
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    if (!AudioLibrary::Init()) {
-        std::fprintf(stderr, "no audio output\n");
+    TMedianReporter reporter;
+    try {
+        TGlobalObjects globals;
+        AudioPlayer->SetVolume(1);
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        benchmark::Shutdown();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    ThreadedObjectsManager = new TThreadedObjectsManager();
-    AudioPlayer = new TAudioPlayer();
-    AudioPlayer->SetVolume(1);
-
-    benchmark::Initialize(&argc, argv);
-    TFigureReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    delete AudioPlayer;
-    AudioPlayer = nullptr;
-    delete ThreadedObjectsManager;
-    ThreadedObjectsManager = nullptr;
-    AudioLibrary::Free();
+    if (reporter.Has("StartFile"))
+        Figure("audio.start_file_ms", reporter.Time("StartFile"), "ms");
+    if (reporter.Has("StartURL"))
+        Figure("audio.start_url_ms", reporter.Time("StartURL"), "ms");
+    if (reporter.Has("Playing")) {
+        Figure("audio.cpu_percent_playing", reporter.Counter("Playing", "cpu_percent"), "%");
+        Figure("audio.rss_playing_mb", reporter.Counter("Playing", "rss_mb"), "MB");
+    }
     return 0;
 }

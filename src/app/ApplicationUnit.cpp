@@ -2,8 +2,9 @@
 
 #include "foundation/BaseTypesUnit.h"
 
-#include <QApplication>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace Application {
 namespace {
@@ -20,9 +21,25 @@ void HandleException(const std::exception &E)
         QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
 }
 
-void SetExceptionHandler(TExceptionHandler Handler)
+TExceptionHandler SetExceptionHandler(TExceptionHandler Handler)
 {
-    GHandler = std::move(Handler);
+    return std::exchange(GHandler, std::move(Handler));
 }
 
 } // namespace Application
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+}
+
+bool TApplication::notify(QObject *Receiver, QEvent *Event)
+{
+    // Qt has no handler of its own above this point: what escapes here would
+    // end the process.
+    try {
+        return QApplication::notify(Receiver, Event);
+    } catch (const std::exception &e) {
+        Application::HandleException(e);
+        return true; // handled: shown to the user
+    }
+}

@@ -1,13 +1,13 @@
 #include "app/ProgramUnit.h"
 
-#include "playback/TAudioPlayerUnit.h"
+#include "app/ApplicationUnit.h"
 #include "app/TEmbeddedBrowserRegistryManagerUnit.h"
-#include "foundation/THierarchicalSingletonUnit.h"
+#include "app/TGlobalObjectsUnit.h"
 #include "app/TMainFormUnit.h"
-#include "localization/TQelmLocalizationUnit.h"
 #include "app/TQelmPathManagerUnit.h"
 #include "app/TSettingsFormUnit.h"
-#include "foundation/TThreadedObjectsManagerUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,46 +17,35 @@ namespace {
 
 int RunNormalMode(int argc, char **argv)
 {
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Marvane Player"));
+    return RunPlayer();
+}
 
-    struct TGlobalObjects
-    {
-        TGlobalObjects()
-        {
-            ThreadedObjectsManager = new TThreadedObjectsManager();
-            AudioPlayer = new TAudioPlayer();
-        }
-        // Freed when the loop has ended or a window failed: the player
-        // releases its stream before the audio library goes with the main
-        // window, and the manager waits for every background task.
-        ~TGlobalObjects()
-        {
-            delete AudioPlayer;
-            AudioPlayer = nullptr;
-            delete ThreadedObjectsManager;
-            ThreadedObjectsManager = nullptr;
-        }
-    };
+} // namespace
 
+int RunPlayer()
+{
     std::unique_ptr<TMainForm> mainForm;
     std::unique_ptr<TSettingsForm> settingsForm;
     int exitCode = 0;
     try {
+        // Freed when the loop has ended or a window failed, before the windows.
         TGlobalObjects globals;
         mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
         settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
         mainForm->show();
-        exitCode = application.exec();
+        exitCode = QApplication::exec();
     } catch (const EProgramHalt &halt) {
         exitCode = halt.ExitCode;
+    } catch (const std::exception &e) {
+        // The global objects failed (no audio output): shown, then the end.
+        Application::HandleException(e);
     }
     settingsForm.reset();
     mainForm.reset();
     return exitCode;
 }
-
-} // namespace
 
 bool IsInstallArgument(const QString &FirstArgument)
 {

@@ -3,21 +3,15 @@
 #include "app/THandleCreateExceptionFormUnit.h"
 
 // The main window: tabs, lists, the player bar and the sign-in panels.
+// Closing it ends the program, whatever other windows are open.
 class TMainForm : public THandleCreateExceptionForm
 {
     Q_OBJECT
 public:
     TMainForm();
-    ~TMainForm() override;
 
 protected:
     friend class THandleCreateExceptionForm;
     void FormCreate() override;
-    void FormDestroy();
-
-private:
-    void InitializeBassDLL();
-    void FinalizeBassDLL();
-
-    bool FAudioInitialized = false;
+    void closeEvent(QCloseEvent *Event) override;
 };

@@ -15,7 +15,6 @@ namespace {
 struct TPendingCall
 {
     std::function<void()> Call;
-    std::exception_ptr Error;
     bool Done = false;
 };
 
@@ -54,8 +53,6 @@ void Synchronize(const std::function<void()> &Call)
 
     std::unique_lock lock(GLock);
     GCallDone.wait(lock, [&] { return pending->Done; });
-    if (pending->Error)
-        std::rethrow_exception(pending->Error);
 }
 
 void Queue(std::function<void()> Call)
@@ -78,7 +75,9 @@ void CheckSynchronize()
         try {
             pending->Call();
         } catch (...) {
-            pending->Error = std::current_exception();
+            // The error is the interface's, not the worker's: raise it again
+            // from the event loop, where the application shows it.
+            Queue([error = std::current_exception()] { std::rethrow_exception(error); });
         }
         {
             std::lock_guard guard(GLock);

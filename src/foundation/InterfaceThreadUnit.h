@@ -9,10 +9,12 @@ namespace InterfaceThread {
 bool IsCurrent();
 
 // Runs Call on the interface thread and waits for it; runs it at once when
-// already there. An exception thrown by Call is rethrown to the caller.
+// already there. An exception thrown by Call from a worker's request is raised
+// again from the interface thread's event loop; the worker goes on.
 void Synchronize(const std::function<void()> &Call);
 
-// Runs Call on the interface thread later, without waiting.
+// Runs Call on the interface thread later, without waiting; what it throws
+// goes to the application object's event handling.
 void Queue(std::function<void()> Call);
 
 // Runs the synchronized calls waiting for the interface thread. Waiting on the

@@ -2,7 +2,7 @@
 
 #include "settings/TQelmSettingsUnit.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -262,6 +262,59 @@ void TQelmLocalizationManager::SelectStartupLocalization(const QString &Lang)
         SetActiveLCID(EnglishLCID);
 }
 
+namespace {
+
+// The application's window list: the top-level widgets in the order they were
+// created or became windows. Qt keeps its own in a set, in no stable order.
+class TWindowList : public QObject
+{
+public:
+    explicit TWindowList(QObject *Application) : QObject(Application)
+    {
+        GInstance = this;
+        Application->installEventFilter(this);
+    }
+    ~TWindowList() override { GInstance = nullptr; }
+
+    static const TWindowList *Instance() { return GInstance; }
+    QList<QPointer<QWidget>> Windows() const
+    {
+        return {FWindows.begin(), FWindows.end()};
+    }
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        const QEvent::Type type = Event->type();
+        if (!Watched->isWidgetType()
+            || (type != QEvent::Create && type != QEvent::ParentChange && type != QEvent::Destroy))
+            return false;
+        auto *widget = static_cast<QWidget *>(Watched);
+        const bool window = type != QEvent::Destroy && widget->isWindow();
+        if (window != FWindows.contains(widget)) {
+            if (window)
+                FWindows.append(widget);
+            else
+                FWindows.removeOne(widget);
+        }
+        return false;
+    }
+
+private:
+    QList<QWidget *> FWindows;
+    static inline TWindowList *GInstance = nullptr;
+};
+
+// Runs as the application object is made, before any widget exists.
+void InstallWindowList()
+{
+    new TWindowList(QCoreApplication::instance());
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(InstallWindowList)
+
 void SendLocalizationChangedMessage(QObject *Target)
 {
     QEvent message(WM_LOCALIZATIONCHANGED);
@@ -277,13 +330,13 @@ void SendLocalizationChangedMessage(QObject *Target)
 
 void TQelmLocalizationManager::DoActiveLocalizationChanged()
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return; // no windows yet
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        windows << window;
+    const TWindowList *windowList = TWindowList::Instance();
+    if (!windowList)
+        return; // no application object, so no windows either
+    // A handler may create or delete windows: walk a guarded snapshot.
+    const QList<QPointer<QWidget>> windows = windowList->Windows();
     for (const QPointer<QWidget> &window : windows)
-        if (window)
+        if (window && window->isWindow())
             SendLocalizationChangedMessage(window);
 }
 

@@ -58,7 +58,8 @@ public:
     void SelectStartupLocalization(const QString &Lang);
 
 protected:
-    // Sends WM_LOCALIZATIONCHANGED to every window and what it owns.
+    // Sends WM_LOCALIZATIONCHANGED to every window and what it owns, the
+    // windows in the order they were created (or became windows).
     void DoActiveLocalizationChanged() override;
     void InitializeDefaultValues() override;
 

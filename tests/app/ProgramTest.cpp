@@ -4,12 +4,27 @@
 #include "app/TEmbeddedBrowserRegistryManagerUnit.h"
 #include "app/THandleCreateExceptionFormUnit.h"
 #include "platform/TRegistryUnit.h"
+#include "app/TGlobalObjectsUnit.h"
+#include "foundation/InterfaceThreadUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
+#include "playback/TAudioPlayerUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
+#include "requests/TAPIRequestManagerUnit.h"
+#include "settings/TQelmSettingsUnit.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -130,14 +145,181 @@ protected:
 
 TEST(HandleCreateExceptionForm, ShowsTheErrorAndStopsWithExitCodeZero)
 {
-    QString shown;
-    Application::SetExceptionHandler([&](const QString &Message) { shown = Message; });
+    TShownErrors shown;
     try {
         THandleCreateExceptionForm::CreateForm<TFailingForm>();
         ADD_FAILURE() << "the program should stop";
     } catch (const EProgramHalt &halt) {
         EXPECT_EQ(halt.ExitCode, 0);
     }
-    Application::SetExceptionHandler({});
-    EXPECT_EQ(shown, QStringLiteral("Can't initialize device"));
+    EXPECT_EQ(shown.Messages, QStringList{QStringLiteral("Can't initialize device")});
+}
+
+namespace {
+
+// Errors raised by ordinary event handlers, each through a real widget, timer
+// or call, and each with the text the user is shown.
+class HandlerErrorTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { THierarchicalSingleton::DoDestroy(); }
+
+    // The message is shown once, and the event loop still serves what comes next.
+    void ExpectShownAndGoingOn(const QString &Message)
+    {
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !Shown.Messages.isEmpty(); })) << "never shown";
+        EXPECT_EQ(Shown.Messages, QStringList{Message});
+        bool served = false;
+        InterfaceThread::Queue([&] { served = true; });
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return served; }));
+        EXPECT_EQ(Shown.Messages.size(), 1);
+        Shown.Messages.clear();
+    }
+
+    TShownErrors Shown;
+    TTempUserFolders Folders;
+};
+
+} // namespace
+
+TEST_F(HandlerErrorTest, AButtonsClickHandler)
+{
+    TQelmLocalizationManager localization;
+    QWidget window;
+    QPushButton button(&window);
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, Application::Guarded([&] {
+                         ++clicks;
+                         button.setText(localization.getValue(QStringLiteral("NoSuchKey")));
+                     }));
+    window.show();
+    for (int click = 1; click <= 2; ++click) {
+        QTest::mouseClick(&button, Qt::LeftButton);
+        EXPECT_EQ(clicks, click) << "the button still works";
+        ExpectShownAndGoingOn(QStringLiteral("Item not found"));
+    }
+}
+
+TEST_F(HandlerErrorTest, ATimersHandler)
+{
+    // A file where the settings folder should be: no user, root included, can write there.
+    QFile blocker(Folders.ConfigHome() + QStringLiteral("/MarvanePlayer"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QTimer timer;
+    int ticks = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 2)
+            timer.stop();
+        GetInstance<TQelmSettings>()->SetVolume(0.5);
+    });
+    timer.start(0);
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ticks == 2; })) << "the timer goes on after a failure";
+    EXPECT_EQ(Shown.Messages, QStringList(2, QStringLiteral("Failed to set data for 'Volume'")));
+}
+
+TEST_F(HandlerErrorTest, QueuedAndSynchronizedCalls)
+{
+    TAudioPlaylist playlist;
+    InterfaceThread::Queue([&] { playlist.getItem(3); });
+    ExpectShownAndGoingOn(QStringLiteral("List index out of bounds"));
+
+    // The worker that asked for the call is not the one to blame: it goes on.
+    bool workerWentOn = false;
+    std::thread worker([&] {
+        InterfaceThread::Synchronize([&] { playlist.getItem(-1); });
+        workerWentOn = true;
+    });
+    ExpectShownAndGoingOn(QStringLiteral("List index out of bounds"));
+    worker.join();
+    EXPECT_TRUE(workerWentOn);
+}
+
+namespace {
+
+// Stands in for the main window's request managers: notes whether the
+// program-wide objects were still there when its worker was stopped.
+class TWatchedRequestManager : public TAPIRequestManager
+{
+public:
+    TWatchedRequestManager(QStringList &Log, QString Name)
+        : TAPIRequestManager(0), FLog(Log), FName(std::move(Name))
+    {
+        StartThread();
+    }
+    ~TWatchedRequestManager() override { StopThread(); }
+
+protected:
+    void ProcessRequests() override
+    {
+        while (!Terminated())
+            Pause(60000);
+        const bool present = ThreadedObjectsManager && AudioPlayer;
+        FLog << FName + (present ? QStringLiteral(" stopped first") : QStringLiteral(" stopped late"));
+    }
+
+private:
+    QStringList &FLog;
+    QString FName;
+};
+
+} // namespace
+
+TEST(GlobalObjects, StopTheQueueWorkersBeforeFreeingTheRest)
+{
+    QStringList log;
+    TWatchedRequestManager api(log, QStringLiteral("api")), lastfm(log, QStringLiteral("lastfm"));
+    {
+        TGlobalObjects globals;
+        EXPECT_NE(ThreadedObjectsManager, nullptr);
+        EXPECT_NE(AudioPlayer, nullptr);
+        globals.AddQueueWorker(api);
+        globals.AddQueueWorker(lastfm);
+    }
+    EXPECT_EQ(ThreadedObjectsManager, nullptr);
+    EXPECT_EQ(AudioPlayer, nullptr);
+    EXPECT_EQ(log, (QStringList{QStringLiteral("api stopped first"), QStringLiteral("lastfm stopped first")}));
+}
+
+TEST(GlobalObjects, NoAudioOutputStopsTheStartWithItsMessage)
+{
+    const QByteArray sink = qgetenv("MARVANE_AUDIO_SINK");
+    qputenv("MARVANE_AUDIO_SINK", "nosuchsink");
+    TShownErrors shown;
+    EXPECT_EQ(RunPlayer(), 0);
+    qputenv("MARVANE_AUDIO_SINK", sink);
+    EXPECT_EQ(shown.Messages, QStringList{QStringLiteral("Can't initialize device")});
+    EXPECT_EQ(ThreadedObjectsManager, nullptr);
+    EXPECT_EQ(AudioPlayer, nullptr);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "no window was made";
+}
+
+TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)
+{
+    TShownErrors shown;
+    bool settingsOpen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *main = nullptr;
+        QWidget *settings = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == QLatin1String("MainForm"))
+                main = window;
+            else if (window->objectName() == QLatin1String("SettingsForm"))
+                settings = window;
+        }
+        ASSERT_TRUE(main && settings);
+        settings->show();
+        settingsOpen = settings->isVisible();
+        main->close();
+    });
+    // Ends a loop that would otherwise run for ever.
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(10000);
+
+    EXPECT_EQ(RunPlayer(), 0) << "still running with the main window closed";
+    EXPECT_TRUE(settingsOpen);
+    EXPECT_TRUE(shown.Messages.isEmpty());
+    EXPECT_EQ(ThreadedObjectsManager, nullptr);
 }

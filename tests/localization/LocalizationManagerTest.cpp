@@ -208,8 +208,8 @@ TEST(LocalizationChangedMessage, ReachesEveryWindowAndItsChildrenDepthFirst)
     EXPECT_EQ(caption->text(), QStringLiteral("Search"));
     EXPECT_EQ(inner->text(), QStringLiteral("Search"));
     EXPECT_EQ(other->text(), QStringLiteral("Search"));
-    log.removeAll(QStringLiteral("other"));
-    EXPECT_EQ(log, (QStringList{QStringLiteral("caption"), QStringLiteral("inner"), QStringLiteral("last")}));
+    EXPECT_EQ(log, (QStringList{QStringLiteral("caption"), QStringLiteral("inner"), QStringLiteral("last"),
+                                QStringLiteral("other")}));
 
     manager.SetActiveLocalizationIndex(1);
     EXPECT_EQ(caption->text(), QStringLiteral("Поиск"));
@@ -225,4 +225,46 @@ TEST(LocalizationChangedMessage, ReachesEveryWindowAndItsChildrenDepthFirst)
     manager.SetActiveLCID(1033);
     EXPECT_EQ(caption->text(), QStringLiteral("Search"));
     EXPECT_EQ(inner->Received, 3);
+}
+
+// Windows in the order they were made, or became windows; never the order of
+// their addresses or of a hash.
+TEST(LocalizationChangedMessage, ReachesTheWindowsInTheOrderTheyWereCreated)
+{
+    TQelmLocalizationManager manager;
+    QStringList log;
+    std::vector<std::unique_ptr<QWidget>> windows;
+    QStringList expected;
+    for (int i = 0; i < 24; ++i) {
+        auto window = std::make_unique<TCaptionLabel>(manager, nullptr, log);
+        window->setObjectName(QStringLiteral("window%1").arg(i));
+        if (i % 3 == 0)
+            window->show();
+        expected << window->objectName();
+        windows.push_back(std::move(window));
+    }
+    // Gone: not visited.
+    windows.erase(windows.begin() + 5);
+    expected.removeAt(5);
+    // Made a child: reached through its new parent, right after it.
+    windows[7]->setParent(windows[2].get());
+    windows[7].release();
+    expected.removeAt(7);
+    expected.insert(3, QStringLiteral("window8"));
+    // A child that becomes a window comes last.
+    auto *panel = new TCaptionLabel(manager, windows[0].get(), log);
+    panel->setObjectName(QStringLiteral("panel"));
+    expected.insert(1, QStringLiteral("panel"));
+    auto *detached = new TCaptionLabel(manager, windows[1].get(), log);
+    detached->setObjectName(QStringLiteral("detached"));
+    detached->setParent(nullptr);
+    windows.emplace_back(detached);
+    expected << QStringLiteral("detached");
+
+    const std::string order = expected.join(u' ').toStdString();
+    manager.SetActiveLocalizationIndex(0);
+    EXPECT_EQ(log.join(u' ').toStdString(), order);
+    log.clear();
+    manager.SetActiveLocalizationIndex(1);
+    EXPECT_EQ(log.join(u' ').toStdString(), order) << "the same order every time";
 }

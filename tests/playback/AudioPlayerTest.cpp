@@ -1,10 +1,10 @@
+#include "app/TGlobalObjectsUnit.h"
 #include "playback/AudioLibraryUnit.h"
 #include "playback/AudioTestSupport.h"
 #include "tracks/QelmTypesUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "playback/TPlaybackOrderUnit.h"
-#include "foundation/TThreadedObjectsManagerUnit.h"
 #include "support/TestEnvironment.h"
 
 #include <QElapsedTimer>
@@ -61,9 +61,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(AudioLibrary::Init());
-        ThreadedObjectsManager = new TThreadedObjectsManager();
-        AudioPlayer = new TAudioPlayer();
+        FGlobals = std::make_unique<TGlobalObjects>();
         FLog.Clock.start();
         auto record = [this](const char *Name) {
             return [this, Name](TObject *Sender) {
@@ -88,11 +86,7 @@ protected:
 
     void TearDown() override
     {
-        delete AudioPlayer;
-        AudioPlayer = nullptr;
-        delete ThreadedObjectsManager;
-        ThreadedObjectsManager = nullptr;
-        AudioLibrary::Free();
+        FGlobals.reset();
         TVKAudioPlaylistItem::SetURLRequester({});
     }
 
@@ -128,6 +122,7 @@ protected:
     }
 
     TAudioSinkOverride FSink;
+    std::unique_ptr<TGlobalObjects> FGlobals;
     TEventLog FLog;
 };
 
@@ -372,10 +367,9 @@ TEST_F(AudioPlayerRealTimeTest, FreeingThePlayerWhileConnectingWaitsForTheConnec
     TAudioTestServer server;
     AudioPlayer->PlayURL(server.URL(QStringLiteral("tone2s.mp3")));
     AudioPlayer->PlayURL(server.URL(QStringLiteral("tone1s.mp3")));
-    delete AudioPlayer;
-    AudioPlayer = nullptr;
+    // The owner frees the player first, while the manager still runs.
+    FGlobals.reset();
     EXPECT_EQ(FLog.Count("url"), 0);
-    EXPECT_EQ(ThreadedObjectsManager->IsTerminating(), false);
 }
 
 } // namespace

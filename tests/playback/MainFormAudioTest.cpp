@@ -1,25 +1,26 @@
-#include "app/ApplicationUnit.h"
+#include "app/TGlobalObjectsUnit.h"
 #include "playback/AudioLibraryUnit.h"
 #include "playback/AudioTestSupport.h"
-#include "app/TMainFormUnit.h"
+#include "foundation/BaseTypesUnit.h"
 
 #include <gtest/gtest.h>
 
-TEST(MainFormAudio, NoOutputStopsTheStartWithItsMessage)
+TEST(GlobalObjectsAudio, NoOutputStopsTheStartWithItsMessage)
 {
     TAudioSinkOverride sink("nosuchsink");
-    QString shown;
-    Application::SetExceptionHandler([&](const QString &Message) { shown = Message; });
-    EXPECT_THROW(THandleCreateExceptionForm::CreateForm<TMainForm>(), EProgramHalt);
-    Application::SetExceptionHandler({});
-    EXPECT_EQ(shown, QStringLiteral("Can't initialize device"));
+    try {
+        TGlobalObjects globals;
+        ADD_FAILURE() << "no output, no start";
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Can't initialize device"));
+    }
 }
 
-TEST(MainFormAudio, TheWindowBringsTheOutputUpAndDown)
+TEST(GlobalObjectsAudio, TheOwnerBringsTheOutputUpAndDown)
 {
     {
-        auto form = THandleCreateExceptionForm::CreateForm<TMainForm>();
+        TGlobalObjects globals;
         EXPECT_NE(AudioLibrary::StreamCreateFile(AudioFixture("tone1s.mp3")), 0u);
     }
-    EXPECT_EQ(AudioLibrary::StreamCreateFile(AudioFixture("tone1s.mp3")), 0u) << "released with the window";
+    EXPECT_EQ(AudioLibrary::StreamCreateFile(AudioFixture("tone1s.mp3")), 0u) << "released with the owner";
 }

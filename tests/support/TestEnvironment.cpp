@@ -1,5 +1,7 @@
 #include "support/TestEnvironment.h"
 
+#include "app/ApplicationUnit.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -58,4 +60,14 @@ TTempUserFolders::~TTempUserFolders()
 {
     for (int i = 0; i < 3; ++i)
         qputenv(FolderVariables[i], FSaved[i]);
+}
+
+TShownErrors::TShownErrors()
+    : FSaved(Application::SetExceptionHandler([this](const QString &Message) { Messages << Message; }))
+{
+}
+
+TShownErrors::~TShownErrors()
+{
+    Application::SetExceptionHandler(std::move(FSaved));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -34,4 +35,20 @@ public:
 private:
     QTemporaryDir FDir;
     QByteArray FSaved[3];
+};
+
+// Collects the messages the application shows to the user, for as long as it
+// lives.
+class TShownErrors
+{
+public:
+    TShownErrors();
+    ~TShownErrors();
+    TShownErrors(const TShownErrors &) = delete;
+    TShownErrors &operator=(const TShownErrors &) = delete;
+
+    QStringList Messages;
+
+private:
+    std::function<void(const QString &Message)> FSaved;
 };

@@ -2,14 +2,17 @@
 // folder, a null audio sink, and data and config folders of its own.
 #include "support/TestEnvironment.h"
 
-#include <QApplication>
+#include "app/ApplicationUnit.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
     TestEnvironment::PrepareProcess();
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
+    // A message box would wait for a click no one makes.
+    Application::SetExceptionHandler(
+        [](const QString &Message) { ADD_FAILURE() << "error shown to the user: " << Message.toStdString(); });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
