@@ -92,6 +92,8 @@ struct TAudioStream::TImpl
     bool EndSent = false;
 
     GstElement *CreateOutput(GstElement *Sink);
+    // Where the file holds Time, as the parser estimates it; -1 when unknown.
+    std::int64_t FileOffset(GstClockTime Time);
     void Feed();
     void EndReached(bool Clean);
 
@@ -190,6 +192,29 @@ GstElement *TAudioStream::TImpl::CreateOutput(GstElement *Sink)
                       &TImpl::OnProbe, this, nullptr);
     gst_object_unref(output);
     return bin;
+}
+
+std::int64_t TAudioStream::TImpl::FileOffset(GstClockTime Time)
+{
+    gint64 offset = -1;
+    GstIterator *elements = gst_bin_iterate_recurse(GST_BIN(Pipeline));
+    GValue item = G_VALUE_INIT;
+    while (offset < 0 && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+        auto *element = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory *factory = gst_element_get_factory(element);
+        const gchar *klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
+        if (klass && g_strrstr(klass, "Parser")) {
+            if (GstPad *pad = gst_element_get_static_pad(element, "src")) {
+                if (!gst_pad_query_convert(pad, GST_FORMAT_TIME, static_cast<gint64>(Time), GST_FORMAT_BYTES, &offset))
+                    offset = -1;
+                gst_object_unref(pad);
+            }
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(elements);
+    return offset;
 }
 
 bool TAudioStream::Open()
@@ -300,8 +325,23 @@ bool TAudioStream::SetPosition(std::int64_t Bytes)
     const std::int64_t length = Length();
     if (Bytes < 0 || length < 0 || Bytes >= length)
         return false;
-    if (!gst_element_seek_simple(impl.Pipeline, GST_FORMAT_TIME,
-                                 static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), BytesToTime(Bytes)))
+    const GstClockTime time = BytesToTime(Bytes);
+    // The parser scans forward from the last frame it has seen when the target
+    // is near it in time, which on a download means waiting for every byte
+    // before the target: far ahead of the download, ask for the file's bytes
+    // there instead.
+    const std::int64_t fileOffset = impl.Download ? impl.FileOffset(time) : -1;
+    // A download that broke off has nothing beyond what came.
+    if (fileOffset >= 0 && impl.Download->IsFinished() && impl.Download->IsFailed() && fileOffset >= impl.Download->End())
+        return false;
+    bool sought;
+    if (fileOffset >= 0 && impl.Download->IsFarAhead(fileOffset))
+        sought = gst_element_seek(impl.Pipeline, 1.0, GST_FORMAT_BYTES, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, fileOffset,
+                                  GST_SEEK_TYPE_NONE, -1);
+    else
+        sought = gst_element_seek_simple(impl.Pipeline, GST_FORMAT_TIME,
+                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), time);
+    if (!sought)
         return false;
     std::lock_guard guard(impl.StateLock);
     impl.Ended = false;

@@ -100,6 +100,12 @@ bool TStreamDownload::Refetch(std::int64_t Offset)
     return true;
 }
 
+bool TStreamDownload::IsFarAhead(std::int64_t Offset) const
+{
+    std::lock_guard guard(FLock);
+    return !FRangesRefused && Offset > FStart + static_cast<std::int64_t>(FData.size()) + RefetchGap;
+}
+
 std::chrono::steady_clock::time_point TStreamDownload::LastProgress() const
 {
     std::lock_guard guard(FLock);

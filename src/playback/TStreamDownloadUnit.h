@@ -55,6 +55,8 @@ public:
     // Makes the transfer go on from Offset when Offset is outside the part held
     // and the server may honour ranges; true when it will.
     bool Refetch(std::int64_t Offset);
+    // Offset is beyond what is quicker to wait for than to fetch anew.
+    bool IsFarAhead(std::int64_t Offset) const;
     std::chrono::steady_clock::time_point LastProgress() const;
     bool IsFinished() const;
     bool IsFailed() const;
