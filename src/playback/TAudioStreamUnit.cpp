@@ -322,8 +322,10 @@ std::int64_t TAudioStream::Length()
 bool TAudioStream::SetPosition(std::int64_t Bytes)
 {
     TImpl &impl = *FImpl;
+    // An unknown length (a variable rate without a header that gives it, read
+    // only in part so far) does not forbid the seek: the parser estimates.
     const std::int64_t length = Length();
-    if (Bytes < 0 || length < 0 || Bytes >= length)
+    if (Bytes < 0 || (length >= 0 && Bytes >= length))
         return false;
     const GstClockTime time = BytesToTime(Bytes);
     // The parser scans forward from the last frame it has seen when the target

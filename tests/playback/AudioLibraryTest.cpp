@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
+#include <thread>
 #include <mutex>
 
 using namespace AudioLibrary;
@@ -44,6 +46,14 @@ void RecordBlock(const void *Buffer, std::uint32_t Length, std::uint32_t User)
     } else {
         GLog.DownloadEnded = true;
     }
+}
+
+// A download procedure that takes its time: the download thread is often
+// between handing a block over and feeding it to the decoder.
+void RecordBlockSlowly(const void *Buffer, std::uint32_t Length, std::uint32_t User)
+{
+    RecordBlock(Buffer, Length, User);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 void RecordEnd(THandle, THandle Channel, std::uint32_t, std::uint32_t)
@@ -158,6 +168,22 @@ TEST_F(AudioLibraryTest, ConvertsBytesAndSecondsAndSeeksOnlyInsideTheStream)
     ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
     EXPECT_EQ(ChannelGetPosition(channel), ChannelGetLength(channel));
     StreamFree(channel);
+}
+
+// A variable rate without a header that gives the length: the length is not
+// known until the whole file has been read, yet a seek must not be refused.
+TEST_F(AudioLibraryTest, SeeksWhileTheLengthIsNotKnownYet)
+{
+    TAudioTestServer server;
+    const THandle file = StreamCreateFile(AudioFixture("vbr4s.mp3"));
+    const THandle url = StreamCreateURL(server.URL(QStringLiteral("crawl/vbr4s.mp3")), &RecordBlock, 0);
+    for (const THandle channel : {file, url}) {
+        ASSERT_NE(channel, 0u);
+        ASSERT_TRUE(ChannelSetPosition(channel, 2 * BytesPerSecond));
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return std::abs(ChannelGetPosition(channel) - 2 * BytesPerSecond) < BytesPerSecond / 10; }))
+            << ChannelGetPosition(channel);
+        StreamFree(channel);
+    }
 }
 
 TEST_F(AudioLibraryTest, URLStreamHandsOverEveryDownloadedBlockAndTheFileSize)
@@ -283,7 +309,7 @@ TEST_F(AudioLibraryTest, FreeingAStreamWhileItDownloadsIsSafe)
     TAudioTestServer server;
     for (int i = 0; i < 20; ++i) {
         ResetLog();
-        const THandle channel = StreamCreateURL(server.URL(QStringLiteral("endless/tone2s.mp3")), &RecordBlock, 0);
+        const THandle channel = StreamCreateURL(server.URL(QStringLiteral("endless/tone2s.mp3")), &RecordBlockSlowly, 0);
         ASSERT_NE(channel, 0u);
         ASSERT_TRUE(ChannelPlay(channel));
         ASSERT_TRUE(TestEnvironment::WaitFor([] {
