@@ -168,10 +168,10 @@ public:
     // No colours: a figure line must start the line for scripts to read it.
     TFigureReporter() : ConsoleReporter(OO_Tabular) {}
 
-    void ReportRuns(const std::vector<Run> &Runs) override
+    void ReportRuns(const std::vector<Run> &Reports) override
     {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run &run : Runs) {
+        ConsoleReporter::ReportRuns(Reports);
+        for (const Run &run : Reports) {
             if (run.aggregate_name != "median")
                 continue;
             const std::string name = run.run_name.function_name;
