@@ -230,18 +230,16 @@ bool TAudioStream::Open()
     std::unique_lock lock(impl.StateLock);
     if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL)
         impl.Prerolled = true;
+    // Gives up when nothing has come for a while: a stalled download, or a
+    // decoder that neither starts nor fails.
     const auto started = std::chrono::steady_clock::now();
+    const auto deadline = [&] { return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout; };
     for (;;) {
-        if (impl.Failed || impl.Aborted)
+        if (impl.Failed || impl.Aborted || std::chrono::steady_clock::now() >= deadline())
             return false;
         if (impl.Prerolled)
             break;
-        // Gives up when nothing has come for a while: a stalled download, or a
-        // decoder that neither starts nor fails.
-        const auto reference = impl.Download ? std::max(started, impl.Download->LastProgress()) : started;
-        if (impl.StateChanged.wait_until(lock, reference + OpenTimeout) == std::cv_status::timeout
-            && std::chrono::steady_clock::now() - (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) >= OpenTimeout)
-            return false;
+        impl.StateChanged.wait_until(lock, deadline());
     }
     lock.unlock();
     // Prerolled is not enough: a picture or any other file without sound
