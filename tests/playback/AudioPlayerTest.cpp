@@ -416,8 +416,8 @@ TEST_F(AudioPlayerTest, ATrackWithoutURLPlaysOnceTheURLArrives)
     EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url) << "kept for the next time";
 }
 
-// A server that accepts the connection and never answers; Gone() once the
-// player has closed the connection.
+// A server that accepts the connection and never answers; Closed() counts
+// the connections the player has closed.
 class TSilentServer
 {
 public:
@@ -484,6 +484,7 @@ TEST_F(AudioPlayerRealTimeTest, AFilePlayedWhileAConnectionIsPendingPlaysOn)
     TSilentServer silent;
     PlayList(1, Items(VKItem(1, silent.URL()), LocalItem(2, AudioFixture("tone2s.mp3"))));
     ASSERT_TRUE(WaitForEvent("connect"));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return silent.Connected(); }));
     AudioPlayer->Play(1);
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
     EXPECT_TRUE(TestEnvironment::WaitFor([&] { return silent.Closed() == 1; }, PromptDeadline)) << "the connection is given up";
