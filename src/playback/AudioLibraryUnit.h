@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -27,7 +26,8 @@ inline constexpr std::int64_t BytesPerSecond = std::int64_t(SampleRate) * BytesP
 
 using THandle = std::uint32_t;
 // Called on the download thread with every block of the file as it arrives,
-// then once with no data when the download has ended.
+// then once with no data when a transfer has ended (a seek far ahead may start
+// another one from there, whose blocks follow).
 using TDownloadProc = void (*)(const void *Buffer, std::uint32_t Length, std::uint32_t User);
 // Called on the library's own thread when a stream has ended.
 using TSyncProc = void (*)(THandle Sync, THandle Channel, std::uint32_t Data, std::uint32_t User);
@@ -46,14 +46,13 @@ class TConnectionAbort
 {
 public:
     void Abort();
-    bool IsAborted() const { return FAborted; }
     // For the library: what Abort does while a connection is under way.
     void SetAction(std::function<void()> Action);
 
 private:
     std::mutex FLock;
     std::function<void()> FAction;
-    std::atomic<bool> FAborted{false};
+    bool FAborted = false;
 };
 
 // Opens the output; false when no output can be opened.
