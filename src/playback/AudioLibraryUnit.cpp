@@ -9,9 +9,9 @@
 
 #include <gst/gst.h>
 
-#include <chrono>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
