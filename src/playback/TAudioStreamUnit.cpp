@@ -331,8 +331,7 @@ bool TAudioStream::SetPosition(std::int64_t Bytes)
     // before the target: far ahead of the download, ask for the file's bytes
     // there instead.
     const std::int64_t fileOffset = impl.Download ? impl.FileOffset(time) : -1;
-    // A download that broke off has nothing beyond what came.
-    if (fileOffset >= 0 && impl.Download->IsFinished() && impl.Download->IsFailed() && fileOffset >= impl.Download->End())
+    if (fileOffset >= 0 && impl.Download->BrokeOffBefore(fileOffset))
         return false;
     bool sought;
     if (fileOffset >= 0 && impl.Download->IsFarAhead(fileOffset))
@@ -469,8 +468,7 @@ gboolean TAudioStream::TImpl::OnSeekData(GstAppSrc *, guint64 Offset, gpointer S
     const std::int64_t size = download.Size();
     if (size >= 0 && offset > size)
         return FALSE;
-    // A download that broke off has nothing beyond what came.
-    if (download.IsFinished() && download.IsFailed() && offset > download.End())
+    if (download.BrokeOffBefore(offset))
         return FALSE;
     // Far ahead of the download (or behind what it still holds): fetch from there.
     download.Refetch(offset);

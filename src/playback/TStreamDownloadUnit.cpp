@@ -106,6 +106,12 @@ bool TStreamDownload::IsFarAhead(std::int64_t Offset) const
     return !FRangesRefused && Offset > FStart + static_cast<std::int64_t>(FData.size()) + RefetchGap;
 }
 
+bool TStreamDownload::BrokeOffBefore(std::int64_t Offset) const
+{
+    std::lock_guard guard(FLock);
+    return FFinished && FFailed && FRestartAt < 0 && Offset >= FStart + static_cast<std::int64_t>(FData.size());
+}
+
 std::chrono::steady_clock::time_point TStreamDownload::LastProgress() const
 {
     std::lock_guard guard(FLock);

@@ -57,6 +57,8 @@ public:
     bool Refetch(std::int64_t Offset);
     // Offset is beyond what is quicker to wait for than to fetch anew.
     bool IsFarAhead(std::int64_t Offset) const;
+    // The transfer broke off before reaching Offset: nothing more will come.
+    bool BrokeOffBefore(std::int64_t Offset) const;
     std::chrono::steady_clock::time_point LastProgress() const;
     bool IsFinished() const;
     bool IsFailed() const;
