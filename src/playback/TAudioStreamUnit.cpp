@@ -22,8 +22,8 @@ constexpr guint PlayFlagSoftVolume = 1 << 4;
 
 std::int64_t TimeToBytes(std::int64_t Nanoseconds)
 {
-    return static_cast<std::int64_t>(gst_util_uint64_scale(static_cast<guint64>(Nanoseconds), AudioLibrary::SampleRate, GST_SECOND))
-         * AudioLibrary::BytesPerFrame;
+    const guint64 frames = gst_util_uint64_scale(static_cast<guint64>(Nanoseconds), AudioLibrary::SampleRate, GST_SECOND);
+    return static_cast<std::int64_t>(frames) * AudioLibrary::BytesPerFrame;
 }
 
 GstClockTime BytesToTime(std::int64_t Bytes)
@@ -233,7 +233,9 @@ bool TAudioStream::Open()
     // Gives up when nothing has come for a while: a stalled download, or a
     // decoder that neither starts nor fails.
     const auto started = std::chrono::steady_clock::now();
-    const auto deadline = [&] { return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout; };
+    const auto deadline = [&] {
+        return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout;
+    };
     for (;;) {
         if (impl.Failed || impl.Aborted || std::chrono::steady_clock::now() >= deadline())
             return false;
