@@ -40,9 +40,10 @@ public:
     std::vector<std::string> Ranges() const;
 
 private:
+    // Before the server, whose threads count into it until they have ended.
+    std::atomic<std::size_t> FThrottledBytesSent{0};
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;
-    std::atomic<std::size_t> FThrottledBytesSent{0};
 };
 
 // Sets MARVANE_AUDIO_SINK for as long as it lives.
