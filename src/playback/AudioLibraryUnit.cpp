@@ -4,10 +4,14 @@
 #include "playback/TAudioStreamUnit.h"
 #include "playback/TStreamDownloadUnit.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 #include <gst/gst.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -91,6 +95,7 @@ std::map<THandle, TChannel> GChannels;
 THandle GLastHandle = 0;
 QByteArray GSinkDescription;
 std::unique_ptr<TSyncThread> GSyncThread;
+std::atomic<std::uint32_t> GNetTimeout{10000};
 
 THandle NewHandle()
 {
@@ -105,31 +110,6 @@ std::shared_ptr<TAudioStream> Find(THandle Channel)
     std::lock_guard guard(GLock);
     const auto found = GChannels.find(Channel);
     return found == GChannels.end() ? nullptr : found->second.Stream;
-}
-
-GstElement *CreateSink()
-{
-    GError *error = nullptr;
-    GstElement *sink = gst_parse_bin_from_description(GSinkDescription.constData(), TRUE, &error);
-    if (!sink) {
-        g_clear_error(&error);
-        return nullptr;
-    }
-    g_clear_error(&error);
-    // A null output still plays in real time unless told otherwise.
-    if (!GSinkDescription.contains("sync=")) {
-        GstIterator *sinks = gst_bin_iterate_sinks(GST_BIN(sink));
-        GValue item = G_VALUE_INIT;
-        while (gst_iterator_next(sinks, &item) == GST_ITERATOR_OK) {
-            auto *element = GST_ELEMENT(g_value_get_object(&item));
-            if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "sync"))
-                g_object_set(element, "sync", TRUE, nullptr);
-            g_value_reset(&item);
-        }
-        g_value_unset(&item);
-        gst_iterator_free(sinks);
-    }
-    return sink;
 }
 
 void StreamEnded(THandle Channel)
@@ -151,17 +131,19 @@ void StreamEnded(THandle Channel)
     });
 }
 
-THandle Register(std::unique_ptr<TStreamDownload> Download, const QByteArray &URI)
+THandle Register(std::unique_ptr<TStreamDownload> Download, const QByteArray &URI, TConnectionAbort *Abort = nullptr)
 {
     if (!GSyncThread)
         return 0;
-    GstElement *sink = CreateSink();
-    if (!sink)
-        return 0;
     const THandle handle = NewHandle();
-    auto stream = std::make_shared<TAudioStream>(sink, URI, std::move(Download));
+    auto stream = std::make_shared<TAudioStream>(GSinkDescription, URI, std::move(Download));
     stream->SetOnEnd([handle] { StreamEnded(handle); });
-    if (!stream->Open())
+    if (Abort)
+        Abort->SetAction([stream] { stream->Abort(); });
+    const bool opened = stream->Open();
+    if (Abort)
+        Abort->SetAction({});
+    if (!opened)
         return 0;
     std::lock_guard guard(GLock);
     GChannels[handle].Stream = std::move(stream);
@@ -169,6 +151,22 @@ THandle Register(std::unique_ptr<TStreamDownload> Download, const QByteArray &UR
 }
 
 } // namespace
+
+void TConnectionAbort::Abort()
+{
+    std::lock_guard guard(FLock);
+    FAborted = true;
+    if (FAction)
+        FAction();
+}
+
+void TConnectionAbort::SetAction(std::function<void()> Action)
+{
+    std::lock_guard guard(FLock);
+    FAction = std::move(Action);
+    if (FAborted && FAction)
+        FAction();
+}
 
 bool Init()
 {
@@ -178,16 +176,10 @@ bool Init()
     GSinkDescription = qgetenv("MARVANE_AUDIO_SINK");
     if (GSinkDescription.trimmed().isEmpty())
         GSinkDescription = "autoaudiosink";
-    GstElement *sink = CreateSink();
-    if (!sink)
+    if (!TAudioStream::CanOpenOutput(GSinkDescription))
         return false;
-    gst_object_ref_sink(sink);
-    const bool opened = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
-    gst_element_set_state(sink, GST_STATE_NULL);
-    gst_object_unref(sink);
-    if (opened)
-        GSyncThread = std::make_unique<TSyncThread>();
-    return opened;
+    GSyncThread = std::make_unique<TSyncThread>();
+    return true;
 }
 
 void Free()
@@ -206,35 +198,46 @@ void Free()
     thread.reset();
 }
 
-THandle StreamCreateURL(const QString &URL, TDownloadProc Proc, std::uint32_t User)
+bool SetConfig(TConfigOption Option, std::uint32_t Value)
+{
+    switch (Option) {
+    case TConfigOption::coNetTimeout:
+        if (Value == 0)
+            return false;
+        GNetTimeout = Value;
+        return true;
+    }
+    return false;
+}
+
+THandle StreamCreateURL(const QString &URL, TDownloadProc Proc, std::uint32_t User, TConnectionAbort *Abort)
 {
     if (!GSyncThread)
         return 0;
-    auto download = std::make_unique<TStreamDownload>(QUrl(URL).toEncoded(), [Proc, User](const void *Buffer, std::uint32_t Length) {
-        if (Proc)
-            Proc(Buffer, Length, User);
-    });
-    if (!download->Connect())
-        return 0;
-    return Register(std::move(download), QByteArrayLiteral("appsrc://"));
+    auto download = std::make_unique<TStreamDownload>(
+        QUrl(URL).toEncoded(),
+        [Proc, User](const void *Buffer, std::uint32_t Length) {
+            if (Proc)
+                Proc(Buffer, Length, User);
+        },
+        std::chrono::milliseconds(GNetTimeout.load()));
+    return Register(std::move(download), QByteArrayLiteral("appsrc://"), Abort);
 }
 
 THandle StreamCreateFile(const QString &FilePath)
 {
     if (FilePath.isEmpty())
         return 0;
-    return Register(nullptr, QUrl::fromLocalFile(FilePath).toEncoded());
+    // A file URL is always absolute: a relative path would be read from the root.
+    return Register(nullptr, QUrl::fromLocalFile(QFileInfo(FilePath).absoluteFilePath()).toEncoded());
 }
 
 std::int64_t StreamGetFilePosition(THandle Channel, TFilePosition Mode)
 {
     const auto stream = Find(Channel);
-    if (!stream)
+    if (!stream || !stream->IsURLStream())
         return -1;
-    const std::int64_t size = stream->FileSize();
-    if (size < 0)
-        return -1;
-    return Mode == TFilePosition::fpStart ? 0 : size;
+    return Mode == TFilePosition::fpStart ? 0 : std::max<std::int64_t>(stream->FileSize(), 0);
 }
 
 bool StreamFree(THandle Channel)
@@ -285,6 +288,12 @@ bool ChannelSetVolume(THandle Channel, float Volume)
     return true;
 }
 
+float ChannelGetVolume(THandle Channel)
+{
+    const auto stream = Find(Channel);
+    return stream ? static_cast<float>(stream->Volume()) : -1;
+}
+
 std::int64_t ChannelGetPosition(THandle Channel)
 {
     const auto stream = Find(Channel);
@@ -307,14 +316,14 @@ double ChannelBytes2Seconds(THandle Channel, std::int64_t Bytes)
 {
     if (!Find(Channel) || Bytes < 0)
         return -1;
-    return static_cast<double>(Bytes) / (44100.0 * 4);
+    return static_cast<double>(Bytes) / static_cast<double>(BytesPerSecond);
 }
 
 std::int64_t ChannelSeconds2Bytes(THandle Channel, double Seconds)
 {
     if (!Find(Channel) || Seconds < 0)
         return -1;
-    return static_cast<std::int64_t>(std::floor(Seconds * 44100)) * 4;
+    return static_cast<std::int64_t>(std::floor(Seconds * SampleRate)) * BytesPerFrame;
 }
 
 } // namespace AudioLibrary

@@ -27,9 +27,8 @@ TAudioPlayer::~TAudioPlayer()
     if (FState == TAudioPlayerState::psPlaying || FState == TAudioPlayerState::psPaused)
         Stop();
     // Every connection still open would report to this object: abort them and
-    // wait for their results.
-    for (auto &[id, trackPlayer] : FPendingTrackPlayers)
-        trackPlayer->Abort();
+    // wait for their results, which are no connection errors.
+    AbortConnections();
     InterfaceThread::WaitUntil([this] { return FPendingTrackPlayers.empty(); });
     FreeChannel(false);
 }
@@ -53,10 +52,18 @@ void TAudioPlayer::PlayFirst()
         Play(0);
 }
 
+void TAudioPlayer::AbortConnections()
+{
+    FLastCreatedVKAudioTrackPlayerID = 0;
+    for (auto &[id, trackPlayer] : FPendingTrackPlayers)
+        trackPlayer->AbortConnection();
+}
+
 void TAudioPlayer::PlayURL(const QString &URL)
 {
     if (FState != TAudioPlayerState::psStopped)
         FreeChannel(false);
+    AbortConnections();
     auto *trackPlayer = new TVKAudioTrackPlayer(URL);
     trackPlayer->SetStartCallback([this](TObject *Sender) { ConnectionStarted(Sender); });
     // A connection still under way stops counting first, then the count restarts.
@@ -83,17 +90,18 @@ void TAudioPlayer::ConnectionFinished(TObject *Sender)
     FPendingTrackPlayers.erase(trackPlayer->ID());
     if (trackPlayer->ID() != FLastCreatedVKAudioTrackPlayerID) {
         // The user has asked for something else meanwhile.
-        if (trackPlayer->ResultCode() == 0)
+        if (trackPlayer->ResultCode() == TTrackPlayerResult::trOpened)
             AudioLibrary::StreamFree(trackPlayer->Channel());
         return;
     }
-    if (trackPlayer->ResultCode() != 0) {
+    if (trackPlayer->ResultCode() != TTrackPlayerResult::trOpened) {
         FState = TAudioPlayerState::psStopped;
         FCurrentPlaylistItem.reset();
         Raise(OnConnectionError);
         return;
     }
     FChannel = trackPlayer->Channel();
+    FChannelIsURL = true;
     FFileSize = trackPlayer->FileSize();
     StartChannel();
     Raise(OnStartPlayingURL);
@@ -107,11 +115,12 @@ void TAudioPlayer::PlayLocalFile(const QString &FilePath)
     if (FState != TAudioPlayerState::psStopped)
         FreeChannel(false);
     // A connection still under way must not start playing over this file.
-    FLastCreatedVKAudioTrackPlayerID = 0;
+    AbortConnections();
     TLocalTrackPlayer trackPlayer(FilePath);
     trackPlayer.Start(true);
-    if (trackPlayer.ResultCode() == 0) {
+    if (trackPlayer.ResultCode() == TTrackPlayerResult::trOpened) {
         FChannel = trackPlayer.Channel();
+        FChannelIsURL = false;
         StartChannel();
         FCurrentPlaylistItem = std::move(FRequestedPlaylistItem);
         Raise(OnStartPlayingLocalFile);
@@ -169,10 +178,10 @@ void TAudioPlayer::Resume()
 
 void TAudioPlayer::Stop()
 {
+    // A connection under way ends now, and its result must not start playing
+    // afterwards.
+    AbortConnections();
     if (FState == TAudioPlayerState::psConnecting) {
-        // Stopping while connecting: the connection's result must not start
-        // playing afterwards.
-        FLastCreatedVKAudioTrackPlayerID = 0;
         FState = TAudioPlayerState::psStopped;
         FCurrentPlaylistItem.reset();
         Raise(OnStop);
@@ -286,9 +295,18 @@ bool TAudioPlayer::UpdateBufferedPercent()
 
 void TAudioPlayer::StreamEnded(std::uint32_t EndedChannel, std::int64_t Position, std::int64_t Length)
 {
-    // The end of a stream that is no longer ours, or one cut short, changes nothing.
-    if (EndedChannel != FChannel || Position < 0 || Position != Length)
+    // The end of a stream that is no longer ours changes nothing.
+    if (EndedChannel != FChannel)
         return;
+    if (Position < 0 || Position != Length) {
+        // Cut short: the download broke off, or the data could not be decoded.
+        // The track is over; say so rather than freeze on its last second.
+        const bool connectionBroke = FChannelIsURL;
+        FreeChannel(!connectionBroke);
+        if (connectionBroke)
+            Raise(OnConnectionError);
+        return;
+    }
     const int index = FPlaybackOrder->GetNextTrackIndex(CurrentPlaylistIndex(), true, false);
     if (index >= 0)
         Play(index);

@@ -16,6 +16,13 @@ class TVKAudioTrackPlayer;
 
 enum class TAudioPlayerState { psStopped, psPlaying, psPaused, psConnecting };
 
+// What a track player reports.
+enum class TTrackPlayerResult : std::uint8_t {
+    trOpened = 0,  // the end notification is attached; the stream is handed over
+    trFailed = 1,  // no stream
+    trAborted = 2, // aborted; no stream
+};
+
 using TDownloadProgressEvent = std::function<void(TObject *Sender, std::uint8_t ProgressPercent)>;
 
 // The playback engine: plays one track at a time from its own copy of the
@@ -72,6 +79,8 @@ private:
     friend void SyncEndCallBack(std::uint32_t Handle, std::uint32_t Channel, std::uint32_t Data, std::uint32_t User);
 
     void StartChannel();
+    // Gives up every connection under way; their results change nothing.
+    void AbortConnections();
     void FreeChannel(bool Notify);
     void ConnectionStarted(TObject *Sender);
     void ConnectionFinished(TObject *Sender);
@@ -84,6 +93,8 @@ private:
     void Raise(const TNotifyEvent &Event);
 
     std::uint32_t FChannel = 0;
+    // FChannel plays a download, whose breaking off is a connection error.
+    bool FChannelIsURL = false;
     std::unique_ptr<TAudioPlaylist> FPlaylist;
     // The URL track player started last (by ID); reports of others are stale.
     std::atomic<std::uint32_t> FLastCreatedVKAudioTrackPlayerID{0};

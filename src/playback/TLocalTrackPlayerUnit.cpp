@@ -7,18 +7,18 @@ void TLocalTrackPlayer::Execute()
 {
     FChannel = AudioLibrary::StreamCreateFile(FFilePath);
     if (FChannel == 0) {
-        FResultCode = 1;
+        FResultCode = TTrackPlayerResult::trFailed;
         return;
     }
     if (AudioLibrary::ChannelSetSyncEnd(FChannel, &SyncEndCallBack, 0) == 0) {
-        FResultCode = 1;
+        FResultCode = TTrackPlayerResult::trFailed;
         AudioLibrary::StreamFree(FChannel);
         return;
     }
     if (IsAborted()) {
-        FResultCode = 2;
+        FResultCode = TTrackPlayerResult::trAborted;
         AudioLibrary::StreamFree(FChannel);
         return;
     }
-    FResultCode = 0;
+    FResultCode = TTrackPlayerResult::trOpened;
 }

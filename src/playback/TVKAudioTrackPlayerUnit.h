@@ -1,18 +1,22 @@
 #pragma once
 
 #include "foundation/TThreadedObjectUnit.h"
+#include "playback/AudioLibraryUnit.h"
+#include "playback/TAudioPlayerUnit.h"
 
 #include <cstdint>
 
 // Connects to a VK track's stream URL and attaches the player's download and
-// end notifications. Result codes: 0 opened, 1 failed, 2 aborted (the stream
-// is freed again). An abort is looked at only once the connection is made.
+// end notifications. An abort through AbortConnection ends a connection under
+// way at once.
 class TVKAudioTrackPlayer : public TThreadedObject
 {
 public:
     explicit TVKAudioTrackPlayer(QString AURL) : FURL(std::move(AURL)) {}
 
-    std::uint8_t ResultCode() const { return FResultCode; }
+    TTrackPlayerResult ResultCode() const { return FResultCode; }
+    // Any thread: aborts, and gives up the connection under way.
+    void AbortConnection();
     std::uint32_t Channel() const { return FChannel; }
     std::int64_t FileSize() const { return FFileSize; }
 
@@ -20,8 +24,9 @@ protected:
     void Execute() override;
 
 private:
-    std::uint8_t FResultCode = 1;
+    TTrackPlayerResult FResultCode = TTrackPlayerResult::trFailed;
     std::uint32_t FChannel = 0;
     QString FURL;
     std::int64_t FFileSize = 0;
+    AudioLibrary::TConnectionAbort FConnectionAbort;
 };

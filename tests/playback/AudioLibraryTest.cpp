@@ -1,6 +1,7 @@
 #include "playback/AudioLibraryUnit.h"
 #include "playback/AudioTestSupport.h"
 #include "support/TestEnvironment.h"
+#include "support/TestHTTPServer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
 #include <mutex>
 
 using namespace AudioLibrary;
@@ -42,6 +46,14 @@ void RecordBlock(const void *Buffer, std::uint32_t Length, std::uint32_t User)
     } else {
         GLog.DownloadEnded = true;
     }
+}
+
+// A download procedure that takes its time: the download thread is often
+// between handing a block over and feeding it to the decoder.
+void RecordBlockSlowly(const void *Buffer, std::uint32_t Length, std::uint32_t User)
+{
+    RecordBlock(Buffer, Length, User);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 void RecordEnd(THandle, THandle Channel, std::uint32_t, std::uint32_t)
@@ -95,6 +107,7 @@ TEST_F(AudioLibraryTest, OpensFilesAtAnyPathAndRefusesWhatItCannotDecode)
         {AudioFixture("tone1s.mp3"), true},
         {cyrillic, true},
         {AudioFixture("corrupt.mp3"), false},
+        {AudioFixture("picture.mp3"), false}, // a picture prerolls too, with no sound
         {dir.path() + QStringLiteral("/missing.mp3"), false},
         {QString(), false},
     };
@@ -108,6 +121,19 @@ TEST_F(AudioLibraryTest, OpensFilesAtAnyPathAndRefusesWhatItCannotDecode)
             EXPECT_EQ(ChannelGetLength(channel), -1) << "a freed handle is not used again";
         }
     }
+}
+
+TEST_F(AudioLibraryTest, ARelativePathIsTakenFromTheCurrentFolder)
+{
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QFileInfo(AudioFixture("tone1s.mp3")).path()));
+    const THandle channel = StreamCreateFile(QStringLiteral("tone1s.mp3"));
+    const THandle nested = StreamCreateFile(QStringLiteral("../fixtures/tone1s.mp3"));
+    QDir::setCurrent(saved);
+    EXPECT_NE(channel, 0u);
+    EXPECT_NE(nested, 0u);
+    StreamFree(channel);
+    StreamFree(nested);
 }
 
 TEST_F(AudioLibraryTest, PlaysAFileToItsEndAndReportsTheEndOnItsOwnThread)
@@ -144,6 +170,22 @@ TEST_F(AudioLibraryTest, ConvertsBytesAndSecondsAndSeeksOnlyInsideTheStream)
     StreamFree(channel);
 }
 
+// A variable rate without a header that gives the length: the length is not
+// known until the whole file has been read, yet a seek must not be refused.
+TEST_F(AudioLibraryTest, SeeksWhileTheLengthIsNotKnownYet)
+{
+    TAudioTestServer server;
+    const THandle file = StreamCreateFile(AudioFixture("vbr4s.mp3"));
+    const THandle url = StreamCreateURL(server.URL(QStringLiteral("crawl/vbr4s.mp3")), &RecordBlock, 0);
+    for (const THandle channel : {file, url}) {
+        ASSERT_NE(channel, 0u);
+        ASSERT_TRUE(ChannelSetPosition(channel, 2 * BytesPerSecond));
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return std::abs(ChannelGetPosition(channel) - 2 * BytesPerSecond) < BytesPerSecond / 10; }))
+            << ChannelGetPosition(channel);
+        StreamFree(channel);
+    }
+}
+
 TEST_F(AudioLibraryTest, URLStreamHandsOverEveryDownloadedBlockAndTheFileSize)
 {
     TAudioTestServer server;
@@ -176,8 +218,156 @@ TEST_F(AudioLibraryTest, URLStreamsThatCannotBeOpenedGiveNoHandle)
 {
     TAudioTestServer server;
     for (const QString &url : {server.URL(QStringLiteral("missing.mp3")), server.URL(QStringLiteral("corrupt.mp3")),
-                               QStringLiteral("http://127.0.0.1:1/refused.mp3"), QStringLiteral("ftp://127.0.0.1/tone.mp3")})
+                               server.URL(QStringLiteral("picture.mp3")), QStringLiteral("http://127.0.0.1:1/refused.mp3"),
+                               QStringLiteral("ftp://127.0.0.1/tone.mp3")})
         EXPECT_EQ(StreamCreateURL(url, &RecordBlock, 0), 0u) << url.toStdString();
+}
+
+// What a browser plays: a body ended by its last chunk, or by the server
+// closing the connection.
+TEST_F(AudioLibraryTest, URLStreamsWithoutASizePlayToTheirEnd)
+{
+    TAudioTestServer server;
+    const QByteArray data = ReadAudioFixture("tone1s.mp3");
+    TRawTestServer closing([&](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+        Connection.Send(TRawTestServer::Head(200, "OK", -1, {"Content-Type: audio/mpeg"}));
+        Connection.Send(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    });
+    for (const QString &url : {server.URL(QStringLiteral("chunked/tone1s.mp3")), closing.URL(QStringLiteral("/tone1s.mp3"))}) {
+        ResetLog();
+        const THandle channel = StreamCreateURL(url, &RecordBlock, 0);
+        ASSERT_NE(channel, 0u) << url.toStdString();
+        EXPECT_EQ(StreamGetFilePosition(channel, TFilePosition::fpEnd), 0) << "no size known";
+        ASSERT_NE(ChannelSetSyncEnd(channel, &RecordEnd, 0), 0u);
+        ASSERT_TRUE(ChannelPlay(channel));
+        ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; })) << url.toStdString();
+        EXPECT_EQ(ChannelGetPosition(channel), ChannelGetLength(channel)) << url.toStdString();
+        EXPECT_NEAR(static_cast<double>(ChannelGetLength(channel)), BytesPerSecond, BytesPerSecond * 0.1);
+        {
+            std::lock_guard guard(GLog.Lock);
+            EXPECT_EQ(GLog.Downloaded, data.size());
+        }
+        StreamFree(channel);
+    }
+}
+
+// A connection runs on its own thread, as a track player runs it.
+std::future<THandle> ConnectInBackground(const QString &URL, TConnectionAbort *Abort = nullptr)
+{
+    return std::async(std::launch::async, [URL, Abort] { return StreamCreateURL(URL, &RecordBlock, 0, Abort); });
+}
+
+bool Ready(const std::future<THandle> &Result)
+{
+    return Result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+// Well inside the default net time-out of 10 s: an abort that only took
+// effect at the time-out would miss these deadlines.
+constexpr auto PromptDeadline = std::chrono::seconds(3);
+
+TEST_F(AudioLibraryTest, AnAbortEndsAConnectionUnderWayAtOnce)
+{
+    TAudioTestServer server;
+    std::atomic<bool> peerGone{false};
+    TRawTestServer silent([&](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+        Connection.Stall();
+        peerGone = true;
+    });
+    for (const QString &url : {silent.URL(QStringLiteral("/tone1s.mp3")), server.URL(QStringLiteral("trickle/tone1s.mp3"))}) {
+        TConnectionAbort abort;
+        auto result = ConnectInBackground(url, &abort);
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !silent.Requests().empty(); }));
+        abort.Abort();
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Ready(result); }, PromptDeadline)) << url.toStdString();
+        EXPECT_EQ(result.get(), 0u) << url.toStdString();
+    }
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return peerGone.load(); }, PromptDeadline)) << "the connection was closed";
+
+    TConnectionAbort early;
+    early.Abort();
+    EXPECT_EQ(StreamCreateURL(server.URL(QStringLiteral("tone1s.mp3")), &RecordBlock, 0, &early), 0u) << "aborted before it began";
+}
+
+TEST_F(AudioLibraryTest, AConnectionWithoutRealProgressFailsAfterTheNetTimeOut)
+{
+    TAudioTestServer server;
+    TRawTestServer silent([](const TRecordedRequest &, TRawTestServer::TConnection &Connection) { Connection.Stall(); });
+    ASSERT_TRUE(SetConfig(TConfigOption::coNetTimeout, 1000));
+    for (const QString &url : {silent.URL(QStringLiteral("/tone1s.mp3")), server.URL(QStringLiteral("trickle/tone1s.mp3"))}) {
+        auto result = ConnectInBackground(url);
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return Ready(result); }, PromptDeadline)) << url.toStdString();
+        EXPECT_EQ(result.get(), 0u) << url.toStdString();
+    }
+    SetConfig(TConfigOption::coNetTimeout, 10000);
+}
+
+// The download thread hands blocks to the decoder's source until the very
+// moment it is stopped; freeing must wait for it before the source goes.
+TEST_F(AudioLibraryTest, FreeingAStreamWhileItDownloadsIsSafe)
+{
+    TAudioTestServer server;
+    for (int i = 0; i < 20; ++i) {
+        ResetLog();
+        const THandle channel = StreamCreateURL(server.URL(QStringLiteral("endless/tone2s.mp3")), &RecordBlockSlowly, 0);
+        ASSERT_NE(channel, 0u);
+        ASSERT_TRUE(ChannelPlay(channel));
+        ASSERT_TRUE(TestEnvironment::WaitFor([] {
+            std::lock_guard guard(GLog.Lock);
+            return GLog.Blocks >= 20;
+        }));
+        EXPECT_TRUE(StreamFree(channel));
+        std::lock_guard guard(GLog.Lock);
+        EXPECT_FALSE(GLog.DownloadEnded) << "stopped, not ended";
+    }
+}
+
+TEST_F(AudioLibraryTest, ASeekAheadOfTheDownloadFetchesFromThere)
+{
+    TAudioTestServer server;
+    const auto size = static_cast<std::size_t>(ReadAudioFixture("tone10s.mp3").size());
+    const THandle channel = StreamCreateURL(server.URL(QStringLiteral("crawl/tone10s.mp3")), &RecordBlock, 0);
+    ASSERT_NE(channel, 0u);
+    ASSERT_NE(ChannelSetSyncEnd(channel, &RecordEnd, 0), 0u);
+    ASSERT_TRUE(ChannelSetPosition(channel, 8 * BytesPerSecond));
+    ASSERT_TRUE(ChannelPlay(channel));
+    ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
+    EXPECT_EQ(ChannelGetPosition(channel), ChannelGetLength(channel)) << "played to its end";
+    EXPECT_LT(server.ThrottledBytesSent(), size) << "the part before the seek point was never waited for";
+    const auto ranges = server.Ranges();
+    ASSERT_EQ(ranges.size(), 1u);
+    const long long from = std::stoll(ranges[0].substr(std::string("bytes=").size()));
+    EXPECT_GT(from, static_cast<long long>(size) * 6 / 10);
+    {
+        std::lock_guard guard(GLog.Lock);
+        EXPECT_LT(GLog.Downloaded, static_cast<std::int64_t>(size)) << "only what was received is reported";
+    }
+    StreamFree(channel);
+}
+
+// A server that ignores ranges sends the file from its start again; the
+// decoder must still get each byte at its own place.
+TEST_F(AudioLibraryTest, ASeekAheadOnAServerThatIgnoresRangesStillPlaysRight)
+{
+    const QByteArray data = ReadAudioFixture("tone10s.mp3");
+    TRawTestServer server([&](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+        if (!Connection.Send(TRawTestServer::Head(200, "OK", data.size(), {"Content-Type: audio/mpeg"})))
+            return;
+        for (qsizetype offset = 0; offset < data.size(); offset += 4000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (!Connection.Send(std::string_view(data.constData() + offset, static_cast<std::size_t>(std::min<qsizetype>(4000, data.size() - offset)))))
+                return;
+        }
+    });
+    const THandle channel = StreamCreateURL(server.URL(QStringLiteral("/tone10s.mp3")), &RecordBlock, 0);
+    ASSERT_NE(channel, 0u);
+    ASSERT_NE(ChannelSetSyncEnd(channel, &RecordEnd, 0), 0u);
+    ASSERT_TRUE(ChannelSetPosition(channel, 8 * BytesPerSecond));
+    ASSERT_TRUE(ChannelPlay(channel));
+    ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
+    EXPECT_EQ(ChannelGetPosition(channel), ChannelGetLength(channel));
+    EXPECT_NEAR(static_cast<double>(ChannelGetLength(channel)), 10.0 * BytesPerSecond, BytesPerSecond * 0.2);
+    StreamFree(channel);
 }
 
 TEST_F(AudioLibraryTest, AnAnnouncedSizeBeyondMemoryStillPlaysWhatCame)
@@ -202,6 +392,11 @@ TEST_F(AudioLibraryTest, ADownloadCutShortEndsTheStreamBeforeItsLength)
     TAudioTestServer server;
     const THandle channel = StreamCreateURL(server.URL(QStringLiteral("cut/tone2s.mp3")), &RecordBlock, 0);
     ASSERT_NE(channel, 0u);
+    ASSERT_TRUE(TestEnvironment::WaitFor([] {
+        std::lock_guard guard(GLog.Lock);
+        return GLog.DownloadEnded;
+    }));
+    EXPECT_FALSE(ChannelSetPosition(channel, ChannelSeconds2Bytes(channel, 1.8))) << "nothing came beyond the half";
     ASSERT_NE(ChannelSetSyncEnd(channel, &RecordEnd, 0), 0u);
     ASSERT_TRUE(ChannelPlay(channel));
     ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
