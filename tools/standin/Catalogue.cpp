@@ -57,7 +57,7 @@ TCatalogue::TCatalogue(const std::vector<TToneFile> &Tones)
         const std::size_t n = FTracks.size();
         const std::size_t owner = n % Owners.size();
         const TToneFile &tone = Tones[n % Tones.size()];
-        FTracks.push_back({++nextAID[owner], Owners[owner], Artist, Title, tone.Seconds, tone.Name, n % 53 == 52});
+        FTracks.push_back({++nextAID[owner], Owners[owner], Artist, Title, tone.Seconds, tone.Name, n % 41 == 40});
     };
     for (int i = 0; i < SpecialTitles.size(); ++i)
         add(Artists[i % Artists.size()], SpecialTitles[i]);

@@ -100,10 +100,11 @@ int main(int argc, char **argv)
     Standin::AddAudioHandlers(web, state, origins);
     files.AddHandlers(web);
     Standin::AddLoginHandlers(login, state, origins);
-    web.set_logger([&log](const httplib::Request &Request, const httplib::Response &Response) {
+    // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
+    web.set_post_routing_handler([&log](const httplib::Request &Request, const httplib::Response &Response) {
         log.Write("web", Request, Response);
     });
-    login.set_logger([&log](const httplib::Request &Request, const httplib::Response &Response) {
+    login.set_post_routing_handler([&log](const httplib::Request &Request, const httplib::Response &Response) {
         log.Write("login", Request, Response);
     });
 
