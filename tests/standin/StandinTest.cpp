@@ -125,8 +125,7 @@ protected:
     {
         FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         FProcess.start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
-                       {u"--web-port"_s, u"0"_s, u"--login-port"_s, u"0"_s, u"--log"_s, LogPath(),
-                        u"--exit-on-stdin-eof"_s});
+            {u"--web-port"_s, u"0"_s, u"--login-port"_s, u"0"_s, u"--log"_s, LogPath(), u"--exit-on-stdin-eof"_s});
         ASSERT_TRUE(FProcess.waitForStarted(5000));
         QString output;
         while (!output.contains(u"ready\n") && FProcess.waitForReadyRead(10000))
@@ -141,18 +140,19 @@ protected:
 
     // Loads the front page for its tokens and posts the login form as the site's own page would.
     TAnswer SignIn(TBrowser &Browser, const QString &Login, const QString &Password, const QString &CaptchaSid = {},
-                   const QString &CaptchaKey = {}, const QString &LoginFormHash = {})
+        const QString &CaptchaKey = {}, const QString &LoginFormHash = {})
     {
         const QString front = Browser.Get(FWeb + u"/"_s).Text();
         const QString ipHash = Extract(front, u"name=\"ip_h\" value=\"(.*?)\""_s);
-        const QString lgHash = LoginFormHash.isEmpty() ? Extract(front, u"name=\"lg_h\" value=\"(.*?)\""_s) : LoginFormHash;
+        const QString lgHash
+            = LoginFormHash.isEmpty() ? Extract(front, u"name=\"lg_h\" value=\"(.*?)\""_s) : LoginFormHash;
         EXPECT_FALSE(ipHash.isEmpty());
         EXPECT_FALSE(lgHash.isEmpty());
         return Browser.Post(FLogin + u"/?act=login"_s,
-                            u"act=login&role=al_frame&expire=&captcha_sid=%1&captcha_key=%2&_origin=%3&ip_h=%4&lg_h=%5"
-                            "&email=%6&pass=%7"_s.arg(CaptchaSid, FormEncode(CaptchaKey),
-                                                      QString(FWeb).replace(u":"_s, u"%3A"_s).replace(u"/"_s, u"%2F"_s),
-                                                      ipHash, lgHash, FormEncode(Login), FormEncode(Password)));
+            u"act=login&role=al_frame&expire=&captcha_sid=%1&captcha_key=%2&_origin=%3&ip_h=%4&lg_h=%5"
+            "&email=%6&pass=%7"_s.arg(CaptchaSid, FormEncode(CaptchaKey),
+                QString(FWeb).replace(u":"_s, u"%3A"_s).replace(u"/"_s, u"%2F"_s), ipHash, lgHash, FormEncode(Login),
+                FormEncode(Password)));
     }
 
     QString FeedUserID(TBrowser &Browser) { return Extract(Browser.Get(FWeb + u"/feed"_s).Text(), u"id: (.*?),"_s); }
@@ -172,10 +172,10 @@ protected:
 
     QJsonArray SearchPage(TBrowser &Browser, const QString &Query, int Offset)
     {
-        return AudioObject(Browser, u"act=a_load_section&al=1&album_id=-%1&claim=0&offset=%2&owner_id=1001"
-                                    "&search_history=0&search_lyrics=0&search_performer=0&search_q=%3&search_sort=0"
-                                    "&type=search"_s.arg(QString::number(Offset + 11), QString::number(Offset),
-                                                         FormEncode(Query)))[u"list"]
+        return AudioObject(Browser,
+            u"act=a_load_section&al=1&album_id=-%1&claim=0&offset=%2&owner_id=1001"
+            "&search_history=0&search_lyrics=0&search_performer=0&search_q=%3&search_sort=0"
+            "&type=search"_s.arg(QString::number(Offset + 11), QString::number(Offset), FormEncode(Query)))[u"list"]
             .toArray();
     }
 };
@@ -212,8 +212,8 @@ TEST_F(StandinTest, LoginAnswersCarryTheMarkersOfEachOutcome)
         // A form token the site never issued: a security page without any marker.
         {u"plain@marvane.test"_s, u"plain-pass"_s, u"0000"_s, {}},
     };
-    const QStringList markers = {u"parent.onLoginFailed"_s, u"parent.onLoginCaptcha"_s, u"parent.location.href"_s,
-                                 u"parent.onLoginDone"_s};
+    const QStringList markers
+        = {u"parent.onLoginFailed"_s, u"parent.onLoginCaptcha"_s, u"parent.location.href"_s, u"parent.onLoginDone"_s};
     for (const TCase &test : cases) {
         TBrowser browser;
         const QString page = SignIn(browser, test.Login, test.Password, {}, {}, test.LoginFormHash).Text();
@@ -237,8 +237,8 @@ TEST_F(StandinTest, CaptchaShowsAPngAndTheRightTextSignsIn)
     EXPECT_EQ(picture.size(), QSize(130, 50));
 
     // A wrong text uses the captcha up and asks a new one.
-    const QString second =
-        Extract(SignIn(browser, u"captcha@marvane.test"_s, u"captcha-pass"_s, first, u"11111"_s).Text(), pattern);
+    const QString second
+        = Extract(SignIn(browser, u"captcha@marvane.test"_s, u"captcha-pass"_s, first, u"11111"_s).Text(), pattern);
     ASSERT_FALSE(second.isEmpty());
     EXPECT_NE(second, first);
     EXPECT_EQ(browser.Get(FWeb + u"/captcha.php?sid="_s + first).Status, 404);
@@ -256,7 +256,8 @@ TEST_F(StandinTest, TwoStepCheckRejectsAWrongCodeAndAcceptsTheRightOne)
     ASSERT_FALSE(hash.isEmpty());
 
     auto post = [&](const QString &Code) {
-        return browser.Post(FWeb + u"/al_login.php"_s, u"act=a_authcheck_code&al=1&code=%1&hash=%2&remember=1"_s.arg(Code, hash))
+        return browser
+            .Post(FWeb + u"/al_login.php"_s, u"act=a_authcheck_code&al=1&code=%1&hash=%2&remember=1"_s.arg(Code, hash))
             .Text();
     };
     EXPECT_FALSE(post(u"654321"_s).contains(u"login.php"_s));
@@ -274,7 +275,8 @@ TEST_F(StandinTest, AudioAnswersAreWindows1251FramesWithCyrillicAndReferencesInt
 
     SignIn(browser, u"plain@marvane.test"_s, u"plain-pass"_s);
     const TAnswer answer = Audio(browser, u"act=load_silent&al=1&album_id=-2&band=false&owner_id=1001"_s);
-    EXPECT_NE(answer.Body.find("\xD1\xE5\xE2\xE5\xF0\xED\xFB\xE5"), std::string::npos) << "\"Северные\" in Windows-1251";
+    EXPECT_NE(answer.Body.find("\xD1\xE5\xE2\xE5\xF0\xED\xFB\xE5"), std::string::npos)
+        << "\"Северные\" in Windows-1251";
     const QJsonArray list = MyMusic(browser);
     ASSERT_EQ(list.size(), 40);
     QStringList titles;
@@ -287,7 +289,7 @@ TEST_F(StandinTest, AudioAnswersAreWindows1251FramesWithCyrillicAndReferencesInt
     }
     EXPECT_EQ(titles.first(), u"Rock & Roll; Live"_s);
     for (const QString &title : {u"Тишина&nbsp;(Remix)"_s, u"&quot;Ёлка&quot; — версия 2"_s, u"Don&#39;t Stop"_s,
-                                 u"Live &amp; Unplugged"_s, u"&#128512; Улыбка"_s})
+             u"Live &amp; Unplugged"_s, u"&#128512; Улыбка"_s})
         EXPECT_TRUE(titles.contains(title)) << title.toStdString();
 
     // Search pages of 50 cover the catalogue exactly once; the query ignores case.
@@ -315,10 +317,12 @@ TEST_F(StandinTest, MyMusicAddAndDeleteChangeTheListAndCheckTheirHashes)
     const QStringList hashes = source[13].toString().split(u'/');
     const QString add = u"act=add&aid=%1&al=1&from=search&gid=0&hash=%2&oid=%3"_s;
 
-    EXPECT_FALSE(Audio(browser, add.arg(source[0].toInt()).arg(hashes[1]).arg(source[1].toInt())).Text().contains(u"<!json>"_s))
+    EXPECT_FALSE(
+        Audio(browser, add.arg(source[0].toInt()).arg(hashes[1]).arg(source[1].toInt())).Text().contains(u"<!json>"_s))
         << "the removal token does not add";
-    const QString added = Extract(Audio(browser, add.arg(source[0].toInt()).arg(hashes[0]).arg(source[1].toInt())).Text(),
-                                  u"<!json>(\\[.*?\"\\])"_s);
+    const QString added
+        = Extract(Audio(browser, add.arg(source[0].toInt()).arg(hashes[0]).arg(source[1].toInt())).Text(),
+            u"<!json>(\\[.*?\"\\])"_s);
     const QJsonArray copy = QJsonDocument::fromJson(added.toUtf8()).array();
     ASSERT_GE(copy.size(), 14) << added.toStdString();
     EXPECT_EQ(copy[1].toString(), u"1001"_s);
@@ -343,7 +347,8 @@ TEST_F(StandinTest, TrackURLsServeWholeTonesAndByteRanges)
     for (const QJsonValue &value : SearchPage(browser, {}, 0)) {
         const QJsonArray record = value.toArray();
         const QString id = u"%1_%2"_s.arg(record[1].toInt()).arg(record[0].toInt());
-        const QString json = Extract(Audio(browser, u"act=reload_audio&al=1&ids="_s + id).Text(), u"<!json>(\\[.*?\\])<!>"_s);
+        const QString json
+            = Extract(Audio(browser, u"act=reload_audio&al=1&ids="_s + id).Text(), u"<!json>(\\[.*?\\])<!>"_s);
         const QJsonArray urls = QJsonDocument::fromJson(json.toUtf8()).array();
         ASSERT_EQ(urls.size(), 1) << id.toStdString();
         const QString url = urls[0].toArray()[2].toString();

@@ -28,7 +28,7 @@ QJsonArray Record(const TTrack &Track, const QString &URL, bool IDsAsText)
     const QJsonValue aid = IDsAsText ? QJsonValue(QString::number(Track.AID)) : QJsonValue(Track.AID);
     const QJsonValue owner = IDsAsText ? QJsonValue(QString::number(Track.OwnerID)) : QJsonValue(Track.OwnerID);
     return {aid, owner, URL, Track.Title, Track.Artist, Track.Duration, 0, 0, u""_s, 0, 2, u""_s, u""_s,
-            TrackHashes(Track)};
+        TrackHashes(Track)};
 }
 
 QString Json(const QJsonArray &Array)
@@ -67,12 +67,9 @@ QString Search(const TSiteState &State, const TFields &Form)
     const int total = int(found.size());
     const int offset = std::clamp(Field(Form, u"offset"_s).toInt(), 0, total);
     const int count = std::min(SearchPageSize, total - offset);
-    const QJsonObject page{{u"type"_s, u"search"_s},
-                           {u"list"_s, Records({found.begin() + offset, found.begin() + offset + count})},
-                           {u"offset"_s, offset},
-                           {u"nextOffset"_s, offset + count},
-                           {u"hasMore"_s, offset + count < total},
-                           {u"totalCount"_s, total}};
+    const QJsonObject page {{u"type"_s, u"search"_s},
+        {u"list"_s, Records({found.begin() + offset, found.begin() + offset + count})}, {u"offset"_s, offset},
+        {u"nextOffset"_s, offset + count}, {u"hasMore"_s, offset + count < total}, {u"totalCount"_s, total}};
     return JsonFrame(Json(page));
 }
 
@@ -83,12 +80,9 @@ QString UserList(const TSiteState &State, const TFields &Form)
     if (!ok)
         return ErrorFrame(u"Список недоступен"_s);
     const std::vector<TTrack> tracks = State.AccountOf(owner) ? State.MyMusic(owner) : State.Catalogue().OwnedBy(owner);
-    const QJsonObject list{{u"type"_s, u"playlist"_s},
-                           {u"ownerId"_s, owner},
-                           {u"id"_s, Field(Form, u"album_id"_s).toInt()},
-                           {u"list"_s, Records(tracks)},
-                           {u"totalCount"_s, int(tracks.size())},
-                           {u"hasMore"_s, false}};
+    const QJsonObject list {{u"type"_s, u"playlist"_s}, {u"ownerId"_s, owner},
+        {u"id"_s, Field(Form, u"album_id"_s).toInt()}, {u"list"_s, Records(tracks)},
+        {u"totalCount"_s, int(tracks.size())}, {u"hasMore"_s, false}};
     return JsonFrame(Json(list));
 }
 
@@ -106,10 +100,9 @@ QString URLs(const TSiteState &State, const TOrigins &Origins, const TFields &Fo
     QJsonArray records;
     for (const QString &id : Field(Form, u"ids"_s).split(u',', Qt::SkipEmptyParts))
         if (const std::optional<TTrack> track = TrackOf(State, id.trimmed())) {
-            const QString url = track->Blocked ? QString()
-                                               : u"%1/audio/%2?extra=%3_%4"_s.arg(Origins.Web, track->ToneFile)
-                                                     .arg(track->OwnerID)
-                                                     .arg(track->AID);
+            const QString url = track->Blocked
+                ? QString()
+                : u"%1/audio/%2?extra=%3_%4"_s.arg(Origins.Web, track->ToneFile).arg(track->OwnerID).arg(track->AID);
             records.append(Record(*track, url, false));
         }
     return JsonFrame(Json(records));

@@ -17,9 +17,8 @@ constexpr std::array<int, 10> SegmentsOfDigit = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0
 void DrawDigit(QPainter &Painter, int Digit, qreal Left)
 {
     const qreal w = 14, h = 14, top = 10;
-    const std::array<QLineF, 7> segments = {
-        QLineF(0, 0, w, 0),         QLineF(w, 0, w, h),     QLineF(w, h, w, 2 * h), QLineF(0, 2 * h, w, 2 * h),
-        QLineF(0, h, 0, 2 * h),     QLineF(0, 0, 0, h),     QLineF(0, h, w, h)};
+    const std::array<QLineF, 7> segments = {QLineF(0, 0, w, 0), QLineF(w, 0, w, h), QLineF(w, h, w, 2 * h),
+        QLineF(0, 2 * h, w, 2 * h), QLineF(0, h, 0, 2 * h), QLineF(0, 0, 0, h), QLineF(0, h, w, h)};
     Painter.save();
     Painter.translate(Left, top);
     Painter.shear(-0.15, 0);

@@ -27,8 +27,14 @@ struct TTrack
 
 // The site's per-track tokens, "/"-separated: adding first, removing second.
 QString TrackHashes(const TTrack &Track);
-inline QString AddHash(const TTrack &Track) { return TrackHashes(Track).section(u'/', 0, 0); }
-inline QString DeleteHash(const TTrack &Track) { return TrackHashes(Track).section(u'/', 1, 1); }
+inline QString AddHash(const TTrack &Track)
+{
+    return TrackHashes(Track).section(u'/', 0, 0);
+}
+inline QString DeleteHash(const TTrack &Track)
+{
+    return TrackHashes(Track).section(u'/', 1, 1);
+}
 
 // The tracks everyone can find: a few hundred, spread over a handful of owners
 // whose AIDs overlap (an AID is unique only within its owner).

@@ -23,7 +23,8 @@ bool TFileServer::Load(const QString &Folder)
         FFiles[name.toStdString()] = file.readAll().toStdString();
         FTones.push_back({name, match.captured(1).toInt()});
     }
-    std::sort(FTones.begin(), FTones.end(), [](const TToneFile &A, const TToneFile &B) { return A.Seconds < B.Seconds; });
+    std::sort(
+        FTones.begin(), FTones.end(), [](const TToneFile &A, const TToneFile &B) { return A.Seconds < B.Seconds; });
     return !FTones.empty();
 }
 

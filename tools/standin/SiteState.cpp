@@ -25,8 +25,8 @@ template<typename Container> void Bound(Container &Items)
 TSiteState::TSiteState(const TCatalogue &Catalogue) :
       FCatalogue(Catalogue),
       FAccounts({{u"plain@marvane.test"_s, u"plain-pass"_s, 1001, u"Анна Плейн"_s, false, {}},
-                 {u"captcha@marvane.test"_s, u"captcha-pass"_s, 1002, u"Борис Капча"_s, true, {}},
-                 {u"twostep@marvane.test"_s, u"twostep-pass"_s, 1003, u"Вера Двухэтапная"_s, false, u"123456"_s}}),
+          {u"captcha@marvane.test"_s, u"captcha-pass"_s, 1002, u"Борис Капча"_s, true, {}},
+          {u"twostep@marvane.test"_s, u"twostep-pass"_s, 1003, u"Вера Двухэтапная"_s, false, u"123456"_s}}),
       FIPHash(RandomToken(9))
 {
     // Each account starts with a few catalogue tracks; the first gets the ones with references.
@@ -140,7 +140,7 @@ void TSiteState::EndTwoStepCheck(const QString &Hash)
 
 std::pair<QString, QString> TSiteState::OpenSession(int UserID)
 {
-    std::pair<QString, QString> cookies{RandomToken(24), RandomToken(12)};
+    std::pair<QString, QString> cookies {RandomToken(24), RandomToken(12)};
     std::lock_guard lock(FLock);
     FSessions[cookies.first] = {cookies.second, UserID};
     return cookies;

@@ -19,7 +19,7 @@ struct TAccount
     int UserID = 0;
     QString Name;
     bool NeedsCaptcha = false; // every sign-in starts with a captcha
-    QString TwoStepCode;       // empty: no two-step check
+    QString TwoStepCode; // empty: no two-step check
 };
 
 // How a post to the login host ended; the web host's "/login.php?act=slogin" shows it.
@@ -30,7 +30,7 @@ struct TLoginOutcome
     int UserID = 0;
     QString CaptchaSid;
     QString LoginCookie; // the "p" cookie the login host set with a successful answer
-    QString CheckHash;   // the pending two-step check
+    QString CheckHash; // the pending two-step check
 };
 
 // The site's accounts and everything that changes while it runs, under one lock.
@@ -82,10 +82,10 @@ private:
     QString FIPHash;
     std::set<QString> FLoginFormHashes;
     std::map<QString, TLoginOutcome> FTickets;
-    std::map<QString, QString> FCaptchas;    // sid → text
-    std::map<QString, int> FTwoStepChecks;   // hash → user
+    std::map<QString, QString> FCaptchas; // sid → text
+    std::map<QString, int> FTwoStepChecks; // hash → user
     std::map<QString, std::pair<QString, int>> FSessions; // remixsid → (remixstid, user)
-    std::map<int, std::vector<TTrack>> FMyMusic;          // newest first
+    std::map<int, std::vector<TTrack>> FMyMusic; // newest first
     std::map<int, int> FNextAID;
 };
 

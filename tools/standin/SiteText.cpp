@@ -20,9 +20,11 @@ TFields ParseForm(const std::string &Text)
         if (pair.isEmpty())
             continue;
         const qsizetype equals = pair.indexOf('=');
-        auto decode = [](QByteArray Part) { return QString::fromUtf8(QByteArray::fromPercentEncoding(Part.replace('+', ' '))); };
+        auto decode = [](QByteArray Part) {
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(Part.replace('+', ' ')));
+        };
         fields.emplace_back(decode(pair.left(equals < 0 ? pair.size() : equals)),
-                            equals < 0 ? QString() : decode(pair.mid(equals + 1)));
+            equals < 0 ? QString() : decode(pair.mid(equals + 1)));
     }
     return fields;
 }

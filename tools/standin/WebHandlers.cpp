@@ -24,19 +24,21 @@ void SendScript(httplib::Response &Response, const QString &Script)
 
 QString LoginForm(TSiteState &State, const TOrigins &Origins)
 {
-    return QStringLiteral("<form method=\"post\" name=\"login\" id=\"quick_login_form\" action=\"%1/?act=login\">\n"
-                          "<input type=\"hidden\" name=\"act\" value=\"login\" />\n"
-                          "<input type=\"hidden\" name=\"role\" value=\"al_frame\" />\n"
-                          "<input type=\"hidden\" name=\"expire\" id=\"quick_expire_input\" value=\"\" />\n"
-                          "<input type=\"hidden\" name=\"captcha_sid\" id=\"quick_captcha_sid\" value=\"\" />\n"
-                          "<input type=\"hidden\" name=\"captcha_key\" id=\"quick_captcha_key\" value=\"\" />\n"
-                          "<input type=\"hidden\" name=\"_origin\" value=\"%2\" />\n"
-                          "<input type=\"hidden\" name=\"ip_h\" value=\"%3\" />\n"
-                          "<input type=\"hidden\" name=\"lg_h\" value=\"%4\" />\n"
-                          "<input type=\"text\" class=\"big_text\" name=\"email\" id=\"quick_email\" placeholder=\"Телефон или email\" />\n"
-                          "<input type=\"password\" class=\"big_text\" name=\"pass\" id=\"quick_pass\" placeholder=\"Пароль\" />\n"
-                          "<button id=\"quick_login_button\">Войти</button>\n"
-                          "</form>")
+    return QStringLiteral(
+        "<form method=\"post\" name=\"login\" id=\"quick_login_form\" action=\"%1/?act=login\">\n"
+        "<input type=\"hidden\" name=\"act\" value=\"login\" />\n"
+        "<input type=\"hidden\" name=\"role\" value=\"al_frame\" />\n"
+        "<input type=\"hidden\" name=\"expire\" id=\"quick_expire_input\" value=\"\" />\n"
+        "<input type=\"hidden\" name=\"captcha_sid\" id=\"quick_captcha_sid\" value=\"\" />\n"
+        "<input type=\"hidden\" name=\"captcha_key\" id=\"quick_captcha_key\" value=\"\" />\n"
+        "<input type=\"hidden\" name=\"_origin\" value=\"%2\" />\n"
+        "<input type=\"hidden\" name=\"ip_h\" value=\"%3\" />\n"
+        "<input type=\"hidden\" name=\"lg_h\" value=\"%4\" />\n"
+        "<input type=\"text\" class=\"big_text\" name=\"email\" id=\"quick_email\" placeholder=\"Телефон или email\" "
+        "/>\n"
+        "<input type=\"password\" class=\"big_text\" name=\"pass\" id=\"quick_pass\" placeholder=\"Пароль\" />\n"
+        "<button id=\"quick_login_button\">Войти</button>\n"
+        "</form>")
         .arg(Origins.Login, Origins.Web, State.IPHash(), State.IssueLoginFormHash());
 }
 
@@ -67,7 +69,8 @@ void FinishSignIn(TSiteState &State, const httplib::Request &Request, httplib::R
     case TLoginOutcome::Rejected:
         break;
     }
-    SendPage(Response, Page(0, u"Ошибка"_s, u"<div class=\"message_page\">Ошибка безопасности. Попробуйте войти ещё раз.</div>"_s));
+    SendPage(Response,
+        Page(0, u"Ошибка"_s, u"<div class=\"message_page\">Ошибка безопасности. Попробуйте войти ещё раз.</div>"_s));
 }
 
 void CheckCode(TSiteState &State, const httplib::Request &Request, httplib::Response &Response)
@@ -137,18 +140,20 @@ void AddWebHandlers(httplib::Server &Server, TSiteState &State, const TOrigins &
             Response.set_redirect("/login?to=ZmVlZA--");
             return;
         }
-        SendPage(Response, Page(user, u"Новости"_s,
-                                u"<div id=\"feed_rows\"><div class=\"post\">%1: Новостей пока нет.</div></div>"_s.arg(
-                                    State.AccountOf(user)->Name)));
+        SendPage(Response,
+            Page(user, u"Новости"_s,
+                u"<div id=\"feed_rows\"><div class=\"post\">%1: Новостей пока нет.</div></div>"_s.arg(
+                    State.AccountOf(user)->Name)));
     });
     Server.Get("/login", [&State, &Origins](const httplib::Request &Request, httplib::Response &Response) {
         const QString hash = RequestCookie(Request, u"remixauthcheck"_s);
         if (Field(QueryFields(Request), u"act"_s) == u"authcheck" && State.TwoStepUser(hash)) {
             SendPage(Response,
-                     Page(0, u"Подтверждение входа"_s,
-                          u"<script type=\"text/javascript\">\nAuthcheck.init({\n  hash: '%1',\n  ajaxUrl: '/al_login.php'\n});\n</script>\n"
-                          "<div class=\"login_authcheck\">Введите код из SMS.<input type=\"text\" id=\"authcheck_code\" /></div>"_s
-                              .arg(hash)));
+                Page(0, u"Подтверждение входа"_s,
+                    u"<script type=\"text/javascript\">\nAuthcheck.init({\n  hash: '%1',\n  ajaxUrl: "
+                    u"'/al_login.php'\n});\n</script>\n"
+                    "<div class=\"login_authcheck\">Введите код из SMS.<input type=\"text\" id=\"authcheck_code\" /></div>"_s
+                        .arg(hash)));
             return;
         }
         SendPage(Response, Page(SignedInUser(State, Request), u"Вход"_s, LoginForm(State, Origins)));

@@ -68,8 +68,9 @@ int main(int argc, char **argv)
 {
     const std::optional<TOptions> options = ParseOptions(argc, argv);
     if (!options) {
-        std::fprintf(stderr, "usage: marvane-standin [--web-port N] [--login-port N] [--log FILE] "
-                             "[--audio-dir DIR] [--exit-on-stdin-eof]\n");
+        std::fprintf(stderr,
+            "usage: marvane-standin [--web-port N] [--login-port N] [--log FILE] "
+            "[--audio-dir DIR] [--exit-on-stdin-eof]\n");
         return 2;
     }
 
@@ -83,7 +84,7 @@ int main(int argc, char **argv)
     Standin::TFileServer files;
     if (!files.Load(options->AudioFolder)) {
         std::fprintf(stderr, "marvane-standin: no tone-<seconds>s.mp3 files in %s\n",
-                     options->AudioFolder.toLocal8Bit().constData());
+            options->AudioFolder.toLocal8Bit().constData());
         return 1;
     }
     Standin::TRequestLog log;
@@ -112,7 +113,7 @@ int main(int argc, char **argv)
     const int loginPort = Bind(login, options->LoginPort);
     if (webPort < 0 || loginPort < 0) {
         std::fprintf(stderr, "marvane-standin: cannot listen on 127.0.0.1 port %d\n",
-                     webPort < 0 ? options->WebPort : options->LoginPort);
+            webPort < 0 ? options->WebPort : options->LoginPort);
         return 1;
     }
     origins.Web = QStringLiteral("http://127.0.0.1:%1").arg(webPort);
@@ -121,14 +122,13 @@ int main(int argc, char **argv)
     std::thread webThread([&web] { web.listen_after_bind(); });
     std::thread loginThread([&login] { login.listen_after_bind(); });
     std::printf("MARVANE_VK_WEB_URL=%s\nMARVANE_VK_LOGIN_URL=%s\nready\n", origins.Web.toLatin1().constData(),
-                origins.Login.toLatin1().constData());
+        origins.Login.toLatin1().constData());
     std::fflush(stdout);
 
     if (options->ExitOnStdinEof)
         std::thread([] {
             char buffer[256];
-            while (read(STDIN_FILENO, buffer, sizeof(buffer)) > 0) {
-            }
+            while (read(STDIN_FILENO, buffer, sizeof(buffer)) > 0) { }
             kill(getpid(), SIGTERM);
         }).detach();
 
