@@ -383,6 +383,15 @@ TEST_F(StandinTest, TrackURLsServeWholeTonesAndByteRanges)
     EXPECT_GT(blocked, 0) << "some tracks are blocked and get an empty URL";
 }
 
+TEST_F(StandinTest, APortInUseIsRefusedNotShared)
+{
+    QProcess second;
+    second.start(QStringLiteral(MARVANE_STANDIN_PROGRAM), {u"--web-port"_s, FWeb.section(u':', 2)});
+    ASSERT_TRUE(second.waitForFinished(5000)) << "a second stand-in on a busy port must not start serving";
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_FALSE(second.readAllStandardOutput().contains("ready"));
+}
+
 TEST_F(StandinTest, LogHasOneJsonLinePerRequestAndTermStopsCleanly)
 {
     TBrowser browser;

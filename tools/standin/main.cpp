@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -57,6 +58,12 @@ std::optional<TOptions> ParseOptions(int argc, char **argv)
 // The port bound on 127.0.0.1: the one asked for, or a free one for 0; -1 on failure.
 int Bind(httplib::Server &Server, int Port)
 {
+    // cpp-httplib's default SO_REUSEPORT would let a second stand-in share a port in use,
+    // each answering part of the requests from its own accounts and sessions.
+    Server.set_socket_options([](int Socket) {
+        const int yes = 1;
+        setsockopt(Socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     if (Port == 0)
         return Server.bind_to_any_port("127.0.0.1");
     return Server.bind_to_port("127.0.0.1", Port) ? Port : -1;
