@@ -130,7 +130,7 @@ std::vector<TTrack> TCatalogue::Search(const QString &Query) const
 
 QString TCatalogue::PlainText(const QString &Html)
 {
-    static const QRegularExpression reference(u"&(#x[0-9a-fA-F]+|#[0-9]+|amp|quot|lt|gt|nbsp);"_s);
+    thread_local const QRegularExpression reference(u"&(#x[0-9a-fA-F]+|#[0-9]+|amp|quot|lt|gt|nbsp);"_s);
     QString plain;
     qsizetype last = 0;
     for (auto it = reference.globalMatch(Html); it.hasNext();) {
