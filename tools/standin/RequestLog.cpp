@@ -1,0 +1,52 @@
+#include "standin/RequestLog.h"
+
+#include "standin/SiteText.h"
+
+#include <httplib.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace Standin {
+
+namespace {
+QJsonObject ToJson(const TFields &Fields)
+{
+    QJsonObject object;
+    for (const auto &[name, value] : Fields)
+        object.insert(name, value);
+    return object;
+}
+} // namespace
+
+TRequestLog::~TRequestLog()
+{
+    if (FFile)
+        std::fclose(FFile);
+}
+
+bool TRequestLog::Open(const QString &Path)
+{
+    FFile = std::fopen(QFile::encodeName(Path).constData(), "a");
+    return FFile != nullptr;
+}
+
+void TRequestLog::Write(const char *Host, const httplib::Request &Request, const httplib::Response &Response)
+{
+    if (!FFile)
+        return;
+    const bool isForm = Request.get_header_value("Content-Type").starts_with("application/x-www-form-urlencoded");
+    const QJsonObject line {{u"method"_s, QString::fromStdString(Request.method)},
+        {u"host"_s, QString::fromLatin1(Host)}, {u"path"_s, QString::fromStdString(Request.path)},
+        {u"query"_s, ToJson(QueryFields(Request))}, {u"form"_s, ToJson(isForm ? ParseForm(Request.body) : TFields())},
+        {u"status"_s, Response.status}};
+    const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+    std::lock_guard lock(FLock);
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), FFile);
+    std::fflush(FFile);
+}
+
+} // namespace Standin

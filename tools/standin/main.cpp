@@ -1,0 +1,149 @@
+// marvane-standin: the VK web site on loopback, for tests and the demo run.
+// See README.md for the options, accounts and answers.
+#include "standin/AudioHandlers.h"
+#include "standin/Catalogue.h"
+#include "standin/FileServer.h"
+#include "standin/RequestLog.h"
+#include "standin/SiteState.h"
+#include "standin/WebHandlers.h"
+
+#include <httplib.h>
+
+#include <QString>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct TOptions
+{
+    int WebPort = 0;
+    int LoginPort = 0;
+    QString LogPath;
+    QString AudioFolder = QStringLiteral(MARVANE_STANDIN_AUDIO_DIR);
+    bool ExitOnStdinEof = false;
+};
+
+std::optional<TOptions> ParseOptions(int argc, char **argv)
+{
+    TOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--exit-on-stdin-eof")
+            options.ExitOnStdinEof = true;
+        else if (hasValue && (option == "--web-port" || option == "--login-port")) {
+            bool ok = false;
+            const int port = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || port < 0 || port > 65535)
+                return std::nullopt;
+            (option == "--web-port" ? options.WebPort : options.LoginPort) = port;
+        } else if (hasValue && option == "--log")
+            options.LogPath = QString::fromLocal8Bit(argv[++i]);
+        else if (hasValue && option == "--audio-dir")
+            options.AudioFolder = QString::fromLocal8Bit(argv[++i]);
+        else
+            return std::nullopt;
+    }
+    return options;
+}
+
+// The port bound on 127.0.0.1: the one asked for, or a free one for 0; -1 on failure.
+int Bind(httplib::Server &Server, int Port)
+{
+    // cpp-httplib's default SO_REUSEPORT would let a second stand-in share a port in use,
+    // each answering part of the requests from its own accounts and sessions.
+    Server.set_socket_options([](int Socket) {
+        const int yes = 1;
+        setsockopt(Socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
+    if (Port == 0)
+        return Server.bind_to_any_port("127.0.0.1");
+    return Server.bind_to_port("127.0.0.1", Port) ? Port : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::optional<TOptions> options = ParseOptions(argc, argv);
+    if (!options) {
+        std::fprintf(stderr,
+            "usage: marvane-standin [--web-port N] [--login-port N] [--log FILE] "
+            "[--audio-dir DIR] [--exit-on-stdin-eof]\n");
+        return 2;
+    }
+
+    // Signals are taken by sigwait below; every thread started from here on inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    Standin::TFileServer files;
+    if (!files.Load(options->AudioFolder)) {
+        std::fprintf(stderr, "marvane-standin: no tone-<seconds>s.mp3 files in %s\n",
+            options->AudioFolder.toLocal8Bit().constData());
+        return 1;
+    }
+    Standin::TRequestLog log;
+    if (!options->LogPath.isEmpty() && !log.Open(options->LogPath)) {
+        std::fprintf(stderr, "marvane-standin: cannot write %s\n", options->LogPath.toLocal8Bit().constData());
+        return 1;
+    }
+
+    const Standin::TCatalogue catalogue(files.Tones());
+    Standin::TSiteState state(catalogue);
+    Standin::TOrigins origins;
+    httplib::Server web, login;
+    Standin::AddWebHandlers(web, state, origins);
+    Standin::AddAudioHandlers(web, state, origins);
+    files.AddHandlers(web);
+    Standin::AddLoginHandlers(login, state, origins);
+    // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
+    web.set_post_routing_handler([&log](const httplib::Request &Request, const httplib::Response &Response) {
+        log.Write("web", Request, Response);
+    });
+    login.set_post_routing_handler([&log](const httplib::Request &Request, const httplib::Response &Response) {
+        log.Write("login", Request, Response);
+    });
+
+    const int webPort = Bind(web, options->WebPort);
+    const int loginPort = Bind(login, options->LoginPort);
+    if (webPort < 0 || loginPort < 0) {
+        std::fprintf(stderr, "marvane-standin: cannot listen on 127.0.0.1 port %d\n",
+            webPort < 0 ? options->WebPort : options->LoginPort);
+        return 1;
+    }
+    origins.Web = QStringLiteral("http://127.0.0.1:%1").arg(webPort);
+    origins.Login = QStringLiteral("http://127.0.0.1:%1").arg(loginPort);
+
+    std::thread webThread([&web] { web.listen_after_bind(); });
+    std::thread loginThread([&login] { login.listen_after_bind(); });
+    std::printf("MARVANE_VK_WEB_URL=%s\nMARVANE_VK_LOGIN_URL=%s\nready\n", origins.Web.toLatin1().constData(),
+        origins.Login.toLatin1().constData());
+    std::fflush(stdout);
+
+    if (options->ExitOnStdinEof)
+        std::thread([] {
+            char buffer[256];
+            while (read(STDIN_FILENO, buffer, sizeof(buffer)) > 0) { }
+            kill(getpid(), SIGTERM);
+        }).detach();
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    web.stop();
+    login.stop();
+    webThread.join();
+    loginThread.join();
+    return 0;
+}
