@@ -242,6 +242,30 @@ QByteArray EscapeNonASCII(const QByteArray &UTF8JSON)
     return result;
 }
 
+// Local date text as the user's locale writes it, with or without seconds
+// and zone; two-digit years of the short form are read as four.
+QDateTime ParseLocalDateTime(const QString &Text)
+{
+    const QLocale locale = QLocale::system();
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    if (!date.contains(QStringLiteral("yyyy")))
+        date.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    QString longTime = locale.timeFormat(QLocale::LongFormat);
+    const QString formats[] = {
+        date + u' ' + longTime,
+        date + u' ' + longTime.remove(QStringLiteral(" t")),
+        date + u' ' + locale.timeFormat(QLocale::ShortFormat),
+        locale.dateTimeFormat(QLocale::LongFormat),
+        locale.dateTimeFormat(QLocale::ShortFormat),
+    };
+    for (const QString &format : formats) {
+        const QDateTime parsed = locale.toDateTime(Text, format);
+        if (parsed.isValid())
+            return parsed;
+    }
+    return {};
+}
+
 std::optional<QDateTime> ReadExpires(const QJsonValue &Value)
 {
     QDateTime expires;
@@ -250,13 +274,8 @@ std::optional<QDateTime> ReadExpires(const QJsonValue &Value)
     } else if (Value.isString()) {
         const QString text = Value.toString().trimmed();
         expires = QDateTime::fromString(text, Qt::ISODateWithMs);
-        const QLocale locale = QLocale::system();
-        for (const auto format : {QLocale::ShortFormat, QLocale::LongFormat, QLocale::NarrowFormat})
-            if (!expires.isValid())
-                expires = locale.toDateTime(text, format);
         if (!expires.isValid())
-            expires = locale.toDateTime(text, locale.dateFormat(QLocale::ShortFormat) + u' '
-                                                  + locale.timeFormat(QLocale::LongFormat));
+            expires = ParseLocalDateTime(text);
         if (!expires.isValid())
             return std::nullopt;
     } else {
