@@ -2,11 +2,9 @@
 
 #include "app/RemoteHostsUnit.h"
 #include "foundation/BaseTypesUnit.h"
+#include "vkweb/TJSONReaderUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -14,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -37,15 +36,6 @@ QString ExtractObject(const QString &Answer)
     return json;
 }
 
-QJsonArray ParseArray(const QString &Text)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(Text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        throw Exception(QStringLiteral("The answer holds no JSON array"));
-    return document.array();
-}
-
 // The site's tokens come as "add/delete/..."; either slash separates them.
 QStringList SplitHashes(const QString &Hashes)
 {
@@ -53,38 +43,79 @@ QStringList SplitHashes(const QString &Hashes)
     return Hashes.split(separators);
 }
 
-QJsonValue At(const QJsonArray &Array, qsizetype Position)
+// A decimal integer in 32 bits: an optional minus and digits only.
+std::optional<int> DecimalText(QStringView Text)
 {
-    if (Position >= Array.size())
-        throw Exception(QStringLiteral("The track array is too short"));
-    return Array.at(Position);
-}
-
-bool IsIntegral(double Value)
-{
-    return std::isfinite(Value) && std::trunc(Value) == Value && Value >= std::numeric_limits<int>::min()
-        && Value <= std::numeric_limits<int>::max();
+    const bool negative = Text.startsWith(u'-');
+    const QStringView digits = negative ? Text.mid(1) : Text;
+    if (digits.isEmpty() || digits.size() > 10)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    value = negative ? -value : value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
 }
 
 // A number, or a string holding a decimal integer.
-int DecimalField(const QJsonValue &Value)
+int ReadDecimal(TJSONReader &Reader)
 {
-    if (Value.isDouble() && IsIntegral(Value.toDouble()))
-        return int(Value.toDouble());
-    if (Value.isString()) {
-        bool ok = false;
-        const int number = Value.toString().toInt(&ok, 10);
-        if (ok)
-            return number;
-    }
-    throw Exception(QStringLiteral("A track field is not a number"));
+    std::optional<int> number;
+    if (Reader.Peek() == TJSONReader::TKind::Number)
+        number = DecimalText(Reader.ReadNumber());
+    else if (Reader.Peek() == TJSONReader::TKind::String)
+        number = DecimalText(Reader.ReadString());
+    if (!number)
+        throw Exception(QStringLiteral("A track field is not a decimal number"));
+    return *number;
 }
 
-QString StringField(const QJsonValue &Value)
+QString ReadText(TJSONReader &Reader)
 {
-    if (!Value.isString())
+    if (Reader.Peek() != TJSONReader::TKind::String)
         throw Exception(QStringLiteral("A track field is not a string"));
-    return Value.toString();
+    return Reader.ReadString();
+}
+
+// Any JSON number; a fraction is cut off.
+int ReadDuration(TJSONReader &Reader)
+{
+    if (Reader.Peek() != TJSONReader::TKind::Number)
+        throw Exception(QStringLiteral("A track's duration is not a number"));
+    const QStringView text = Reader.ReadNumber();
+    if (const std::optional<int> seconds = DecimalText(text))
+        return *seconds;
+    const double seconds = std::trunc(text.toDouble());
+    if (!(seconds >= std::numeric_limits<int>::min() && seconds <= std::numeric_limits<int>::max()))
+        throw Exception(QStringLiteral("A track's duration is out of range"));
+    return int(seconds);
+}
+
+// The site's track array, read by position.
+TVKAudioRecord ReadAudioRecord(TJSONReader &Reader)
+{
+    TVKAudioRecord record;
+    qsizetype length = 0;
+    Reader.ReadArray([&](qsizetype Position) {
+        switch (Position) {
+        case 0: record.AID = ReadDecimal(Reader); break;
+        case 1: record.OwnerID = ReadDecimal(Reader); break;
+        case 3: record.Title = UnEntity(ReadText(Reader)); break;
+        case 4: record.Artist = UnEntity(ReadText(Reader)); break;
+        case 5: record.Duration = ReadDuration(Reader); break;
+        case 13: record.Hashes = ReadText(Reader); break;
+        default: Reader.SkipValue();
+        }
+        length = Position + 1;
+    });
+    if (length < 14)
+        throw Exception(QStringLiteral("The track array is too short"));
+    return record;
 }
 
 struct TNamedReference
@@ -123,8 +154,12 @@ void AppendCodePoint(QString &Result, char32_t Code)
     // A code HTML cannot carry becomes the replacement character, as a browser shows it.
     if (Code == 0 || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
         Code = 0xFFFD;
-    const char32_t codes[] = {Code};
-    Result.append(QString::fromUcs4(codes, 1));
+    if (QChar::requiresSurrogates(Code)) {
+        Result.append(QChar(QChar::highSurrogate(Code)));
+        Result.append(QChar(QChar::lowSurrogate(Code)));
+    } else {
+        Result.append(QChar(char16_t(Code)));
+    }
 }
 
 // When a reference starts at Text[Start] (an "&"), appends its characters to
@@ -198,18 +233,24 @@ QString LoadAudioList(TCookieManager &CookieManager, int OwnerID, int AlbumID)
 QStringList ReloadAudioURLs(TCookieManager &CookieManager, const QString &IDs)
 {
     const QString body = QStringLiteral("act=reload_audio&al=1&ids=") + EncodeFormValue(IDs);
-    const QJsonArray tracks = ParseArray(ExtractRegExGroup(PostAudio(CookieManager, body), ArrayPattern));
+    const QString json = ExtractRegExGroup(PostAudio(CookieManager, body), ArrayPattern);
+    TJSONReader reader(json);
     QStringList urls;
-    urls.reserve(tracks.size());
-    for (const QJsonValue &track : tracks) {
-        if (!track.isArray())
-            throw Exception(QStringLiteral("A track of the answer is not an array"));
-        const QJsonValue url = At(track.toArray(), 2);
-        if (url.isDouble())
-            urls.append(QString::number(url.toDouble(), 'g', 17));
-        else
-            urls.append(StringField(url));
-    }
+    reader.ReadArray([&](qsizetype) {
+        std::optional<QString> url;
+        reader.ReadArray([&](qsizetype Position) {
+            if (Position != 2)
+                reader.SkipValue();
+            else if (reader.Peek() == TJSONReader::TKind::Number)
+                url = reader.ReadNumber().toString();
+            else
+                url = ReadText(reader);
+        });
+        if (!url)
+            throw Exception(QStringLiteral("A track of the answer has no URL"));
+        urls.append(*url);
+    });
+    reader.End();
     return urls;
 }
 
@@ -218,7 +259,7 @@ TVKAudioRecord AddAudio(TCookieManager &CookieManager, int OwnerID, int AID, con
     const QString body = QStringLiteral("act=add&aid=") + QString::number(AID)
         + QStringLiteral("&al=1&from=search&gid=0&hash=") + SplitHashes(Hashes).first() + QStringLiteral("&oid=")
         + QString::number(OwnerID);
-    return ParseAudioRecord(ParseArray(ExtractRegExGroup(PostAudio(CookieManager, body), AddedTrackPattern)));
+    return ParseAudioRecord(ExtractRegExGroup(PostAudio(CookieManager, body), AddedTrackPattern));
 }
 
 void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QString &Hashes)
@@ -235,36 +276,31 @@ void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QStr
 
 QList<TVKAudioRecord> ParseAudioList(const QString &Text)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(Text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    TJSONReader reader(Text);
+    if (reader.Peek() != TJSONReader::TKind::Object)
         throw Exception(QStringLiteral("The audio list is not a JSON object"));
-    const QJsonValue list = document.object().value(u"list");
-    if (!list.isArray())
+    std::optional<QList<TVKAudioRecord>> records;
+    reader.ReadObject([&](const QString &Name) {
+        if (Name != u"list") {
+            reader.SkipValue();
+            return;
+        }
+        if (reader.Peek() != TJSONReader::TKind::Array)
+            throw Exception(QStringLiteral("The audio list's tracks are not an array"));
+        records.emplace();
+        reader.ReadArray([&](qsizetype) { records->append(ReadAudioRecord(reader)); });
+    });
+    reader.End();
+    if (!records)
         throw Exception(QStringLiteral("The audio list has no tracks array"));
-    const QJsonArray tracks = list.toArray();
-    QList<TVKAudioRecord> records;
-    records.reserve(tracks.size());
-    for (const QJsonValue &track : tracks)
-        records.append(ParseAudioRecord(track));
-    return records;
+    return *records;
 }
 
-TVKAudioRecord ParseAudioRecord(const QJsonValue &Value)
+TVKAudioRecord ParseAudioRecord(const QString &Text)
 {
-    if (!Value.isArray())
-        throw Exception(QStringLiteral("A track is not an array"));
-    const QJsonArray track = Value.toArray();
-    TVKAudioRecord record;
-    record.AID = DecimalField(At(track, 0));
-    record.OwnerID = DecimalField(At(track, 1));
-    record.Title = UnEntity(StringField(At(track, 3)));
-    record.Artist = UnEntity(StringField(At(track, 4)));
-    const QJsonValue duration = At(track, 5);
-    if (!duration.isDouble() || !IsIntegral(std::trunc(duration.toDouble())))
-        throw Exception(QStringLiteral("A track's duration is not a number"));
-    record.Duration = int(duration.toDouble());
-    record.Hashes = StringField(At(track, 13));
+    TJSONReader reader(Text);
+    const TVKAudioRecord record = ReadAudioRecord(reader);
+    reader.End();
     return record;
 }
 

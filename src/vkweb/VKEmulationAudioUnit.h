@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-class QJsonValue;
 class TCookieManager;
 
 // The site's audio endpoint, "/al_audio.php" on the VK web host: a form POST
@@ -29,8 +28,8 @@ void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QStr
 
 // The tracks of the object's "list" member, in order.
 QList<TVKAudioRecord> ParseAudioList(const QString &Text);
-// One track from the site's array form.
-TVKAudioRecord ParseAudioRecord(const QJsonValue &Value);
+// One track from the site's array form, the whole text being that array.
+TVKAudioRecord ParseAudioRecord(const QString &Text);
 
 // Decodes HTML character references: every named reference HTML defines and
 // numeric ones in decimal or hexadecimal. A run that is no reference (a lone

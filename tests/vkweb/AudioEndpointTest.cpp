@@ -6,8 +6,6 @@
 
 #include "VKWebTestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -295,10 +293,8 @@ TEST(AudioRecords, UnEntityDecodesReferencesAndLeavesOtherRuns)
 
 TEST(AudioRecords, NumbersMayComeAsTextAndUnusedPositionsAreIgnored)
 {
-    const QJsonArray track = QJsonDocument::fromJson(
-                                 R"(["42", "-5", "https://ignored", "T", "A", 61, "x", null, {}, [], true, 0, "", "h/d"])")
-                                 .array();
-    const TVKAudioRecord record = ParseAudioRecord(track);
+    const TVKAudioRecord record = ParseAudioRecord(QStringLiteral(
+        R"( ["42", "-5", "https://ignored", "T", "A", 61.9, "x", null, {"a":[1,{}]}, [], true, 0, "", "h/d", 7] )"));
     EXPECT_EQ(record.AID, 42);
     EXPECT_EQ(record.OwnerID, -5);
     EXPECT_EQ(record.Duration, 61);
