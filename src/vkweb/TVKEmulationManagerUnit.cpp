@@ -2,6 +2,7 @@
 
 #include "app/TQelmPathManagerUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
+#include "vkweb/TVKEmulationRequestManagerUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
 
 #include <QDir>
@@ -16,10 +17,14 @@ TVKEmulationManager::TVKEmulationManager()
       FStoredJar(FCookieManager.get())
 {
     LoadCookies();
+    // The sign-in, My Music and captcha managers follow here, in that order.
+    FRequestManager = std::make_unique<TVKEmulationRequestManager>(500);
 }
 
 TVKEmulationManager::~TVKEmulationManager()
 {
+    // No task may start once the owner is going.
+    FRequestManager.reset();
     // Cookies the site set during audio requests would be lost otherwise.
     const std::shared_ptr<TCookieManager> jar = CookieManager();
     if (jar.get() != FStoredJar || jar->ChangeCount() != FStoredChangeCount)
@@ -93,7 +98,8 @@ void TVKEmulationManager::Logout()
         FUserID = 0;
     }
     StoreCookies();
-    // The request queue, sign-in, My Music and captcha managers are reset here, in that order.
+    FRequestManager->Reset();
+    // The sign-in, My Music and captcha managers are reset here, in that order.
     if (OnLogout)
         OnLogout(this);
 }

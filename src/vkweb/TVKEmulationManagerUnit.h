@@ -9,6 +9,7 @@
 #include <memory>
 
 class TCookieManager;
+class TVKEmulationRequestManager;
 
 // Operation identifiers under which callers queue web-client requests.
 class TVKEmulationOperationIDGenerator : public TIDGenerator
@@ -41,6 +42,8 @@ public:
     TVKEmulationManager(const TVKEmulationManager &) = delete;
     TVKEmulationManager &operator=(const TVKEmulationManager &) = delete;
 
+    // The queue of audio requests (500 ms between starts).
+    TVKEmulationRequestManager &RequestManager() const { return *FRequestManager; }
     // The current jar; safe from any thread.
     std::shared_ptr<TCookieManager> CookieManager() const;
     // The signed-in user's identifier, 0 when nobody is signed in.
@@ -55,7 +58,7 @@ public:
     void StoreCookies();
     // Reads the cookie file into the jar; a missing or damaged file loads nothing.
     void LoadCookies();
-    // A new, empty jar; the empty file; then OnLogout.
+    // A new, empty jar; the empty file; the queue emptied; then OnLogout.
     void Logout();
 
     const QString &CookieFilePath() const { return FCookieFilePath; }
@@ -67,6 +70,7 @@ private:
     mutable QMutex FLock;
     std::shared_ptr<TCookieManager> FCookieManager;
     int FUserID = 0;
+    std::unique_ptr<TVKEmulationRequestManager> FRequestManager;
     // The jar and its change count when the file last matched it.
     const TCookieManager *FStoredJar = nullptr;
     quint64 FStoredChangeCount = 0;
