@@ -4,7 +4,7 @@
 #include "app/TQelmPathManagerUnit.h"
 #include "support/TestEnvironment.h"
 
-#include "VKWebTestSupport.h"
+#include "vkweb/VKWebTestSupport.h"
 
 #include <QDir>
 #include <QFile>

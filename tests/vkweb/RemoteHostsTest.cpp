@@ -1,6 +1,6 @@
 #include "app/RemoteHostsUnit.h"
 
-#include "VKWebTestSupport.h"
+#include "vkweb/VKWebTestSupport.h"
 
 #include <gtest/gtest.h>
 

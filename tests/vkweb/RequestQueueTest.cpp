@@ -10,7 +10,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
 
-#include "VKWebTestSupport.h"
+#include "vkweb/VKWebTestSupport.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -4,7 +4,7 @@
 #include "foundation/BaseTypesUnit.h"
 #include "support/TestHTTPServer.h"
 
-#include "VKWebTestSupport.h"
+#include "vkweb/VKWebTestSupport.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "VKWebTestSupport.h"
+#include "vkweb/VKWebTestSupport.h"
 
 #include <QStringEncoder>
 
