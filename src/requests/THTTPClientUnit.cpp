@@ -140,6 +140,15 @@ QString THTTPClient::Header(const QString &Name) const
     return {};
 }
 
+QStringList THTTPClient::Headers(const QString &Name) const
+{
+    QStringList values;
+    for (const auto &[name, value] : FResponseHeaders)
+        if (name.compare(Name, Qt::CaseInsensitive) == 0)
+            values.append(value);
+    return values;
+}
+
 void THTTPClient::UpdateCookies(QStringList &Cookies) const
 {
     for (const auto &[name, headerValue] : FResponseHeaders) {

@@ -58,6 +58,8 @@ public:
     const QString &ReasonPhrase() const { return FReasonPhrase; }
     // The first response header of that name (compared without regard to case).
     QString Header(const QString &Name) const;
+    // Every response header of that name, in the order received.
+    QStringList Headers(const QString &Name) const;
     // Cookies updated by every "Set-Cookie" of the response, in order: a
     // cookie of the same name is replaced in place, a new one appended, and
     // an empty value removes it.

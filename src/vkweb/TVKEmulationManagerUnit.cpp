@@ -1,0 +1,105 @@
+#include "vkweb/TVKEmulationManagerUnit.h"
+
+#include "app/TQelmPathManagerUnit.h"
+#include "vkweb/TCookieManagerUnit.h"
+#include "vkweb/TVKEmulationRequestManagerUnit.h"
+#include "vkweb/VKEmulationUtilsUnit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSaveFile>
+#include <QUrl>
+
+TVKEmulationManager::TVKEmulationManager()
+    : FCookieFilePath(GetCookiesFilePath()), FCookieManager(std::make_shared<TCookieManager>()),
+      FStoredJar(FCookieManager.get())
+{
+    LoadCookies();
+    // The sign-in, My Music and captcha managers follow here, in that order.
+    FRequestManager = std::make_unique<TVKEmulationRequestManager>(500);
+}
+
+TVKEmulationManager::~TVKEmulationManager()
+{
+    // No task may start once the owner is going.
+    FRequestManager.reset();
+    // Cookies the site set during audio requests would be lost otherwise.
+    const std::shared_ptr<TCookieManager> jar = CookieManager();
+    if (jar.get() != FStoredJar || jar->ChangeCount() != FStoredChangeCount)
+        StoreCookies();
+}
+
+std::shared_ptr<TCookieManager> TVKEmulationManager::CookieManager() const
+{
+    QMutexLocker locker(&FLock);
+    return FCookieManager;
+}
+
+int TVKEmulationManager::UserID() const
+{
+    QMutexLocker locker(&FLock);
+    return FUserID;
+}
+
+void TVKEmulationManager::SetUserID(int AUserID)
+{
+    QMutexLocker locker(&FLock);
+    FUserID = AUserID;
+}
+
+TVKEmulationSession TVKEmulationManager::Session() const
+{
+    QMutexLocker locker(&FLock);
+    return {FCookieManager, FUserID};
+}
+
+void TVKEmulationManager::StoreCookies()
+{
+    const std::shared_ptr<TCookieManager> jar = CookieManager();
+    const quint64 changeCount = jar->ChangeCount();
+    const QByteArray text = CookiesToJSONText(jar->Cookies());
+
+    QDir().mkpath(QFileInfo(FCookieFilePath).absolutePath());
+    // A new file renamed over the old: a crash mid-write keeps the previous cookies.
+    QSaveFile file(FCookieFilePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    // The session cookies sign the user in: nobody else may read them.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(text) != text.size() || !file.commit())
+        return;
+    FStoredJar = jar.get();
+    FStoredChangeCount = changeCount;
+}
+
+void TVKEmulationManager::LoadCookies()
+{
+    QFile file(FCookieFilePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const std::optional<QList<TCookie>> cookies = CookiesFromJSONText(file.readAll());
+    if (!cookies)
+        return;
+    const std::shared_ptr<TCookieManager> jar = CookieManager();
+    const QUrl origin(GetVKWebOrigin());
+    for (const TCookie &cookie : *cookies)
+        jar->AddCookie(cookie, origin);
+    FStoredJar = jar.get();
+    FStoredChangeCount = jar->ChangeCount();
+}
+
+void TVKEmulationManager::Logout()
+{
+    {
+        QMutexLocker locker(&FLock);
+        FCookieManager = std::make_shared<TCookieManager>();
+        FUserID = 0;
+    }
+    StoreCookies();
+    FRequestManager->Reset();
+    // The sign-in, My Music and captcha managers are reset here, in that order.
+    if (OnLogout)
+        OnLogout(this);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "foundation/BaseTypesUnit.h"
+#include "foundation/TIDGeneratorUnit.h"
+
+#include <QMutex>
+#include <QString>
+
+#include <memory>
+
+class TCookieManager;
+class TVKEmulationRequestManager;
+
+// Operation identifiers under which callers queue web-client requests.
+class TVKEmulationOperationIDGenerator : public TIDGenerator
+{
+protected:
+    template <class C>
+    friend C *GetInstance();
+    TVKEmulationOperationIDGenerator() = default;
+};
+
+// What a web-client task takes along when it is made: the jar of that moment
+// and the user then signed in. A logout replaces the manager's jar, never the
+// one a running task holds, so a task begun before it cannot touch the new
+// session.
+struct TVKEmulationSession
+{
+    std::shared_ptr<TCookieManager> CookieManager;
+    int UserID = 0;
+};
+
+// Root of the VK web client: owns the cookie jar, keeps it in the cookie file
+// between runs, and logs the user out. The cookie file is read once at
+// creation and written after sign-in steps, at logout, and at destruction when
+// the jar changed since.
+class TVKEmulationManager : public TObject
+{
+public:
+    TVKEmulationManager();
+    ~TVKEmulationManager() override;
+    TVKEmulationManager(const TVKEmulationManager &) = delete;
+    TVKEmulationManager &operator=(const TVKEmulationManager &) = delete;
+
+    // The queue of audio requests (500 ms between starts).
+    TVKEmulationRequestManager &RequestManager() const { return *FRequestManager; }
+    // The current jar; safe from any thread.
+    std::shared_ptr<TCookieManager> CookieManager() const;
+    // The signed-in user's identifier, 0 when nobody is signed in.
+    int UserID() const;
+    // Set by sign-in when the site names the user.
+    void SetUserID(int AUserID);
+    // The jar and user for a task made now.
+    TVKEmulationSession Session() const;
+
+    // Writes the whole jar to the cookie file, atomically and readable by
+    // the owner only; a failed write leaves the previous file.
+    void StoreCookies();
+    // Reads the cookie file into the jar; a missing or damaged file loads nothing.
+    void LoadCookies();
+    // A new, empty jar; the empty file; the queue emptied; then OnLogout.
+    void Logout();
+
+    const QString &CookieFilePath() const { return FCookieFilePath; }
+
+    TNotifyEvent OnLogout;
+
+private:
+    QString FCookieFilePath;
+    mutable QMutex FLock;
+    std::shared_ptr<TCookieManager> FCookieManager;
+    int FUserID = 0;
+    std::unique_ptr<TVKEmulationRequestManager> FRequestManager;
+    // The jar and its change count when the file last matched it.
+    const TCookieManager *FStoredJar = nullptr;
+    quint64 FStoredChangeCount = 0;
+};

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "foundation/BaseTypesUnit.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class TVKEmulationRequest;
+
+// A queued request with its callbacks. OnRequestResult is called on the
+// interface thread with the finished task as sender; OnRequestStart is kept
+// for callers but this queue never raises it.
+class TVKEmulationRequestData : public TObject
+{
+public:
+    TVKEmulationRequestData(std::unique_ptr<TVKEmulationRequest> ARequest, TNotifyEvent AOnRequestStart,
+                            TNotifyEvent AOnRequestResult);
+    ~TVKEmulationRequestData() override;
+
+    // Moves to the task when the entry starts.
+    std::unique_ptr<TVKEmulationRequest> Request;
+    TNotifyEvent OnRequestStart;
+    TNotifyEvent OnRequestResult;
+};
+
+enum TVKEmulationRequestState : unsigned { rsPending = 1u << 0, rsRunning = 1u << 1, rsFinished = 1u << 2 };
+using TVKEmulationRequestStateSet = unsigned;
+
+class TVKEmulationRequestManagerData : public TObject
+{
+public:
+    TVKEmulationRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TVKEmulationRequestData> AData,
+                                   TVKEmulationRequestStateSet AState);
+
+    std::uint32_t OperationID;
+    std::unique_ptr<TVKEmulationRequestData> Data;
+    // The running task's ID; 0 before it starts.
+    std::uint32_t RequestTaskID = 0;
+    TVKEmulationRequestStateSet State;
+};
+
+// The web client's queue of audio requests, served by one worker thread: at
+// most one start per pass, never sooner than the interval after the last
+// start, in queue order. Queueing under an operation identifier removes
+// whatever is queued or running under it; a removed entry's result is never
+// delivered. Results come back on the interface thread with the queue's
+// re-entrant lock held, so a callback may queue again. The worker sleeps
+// while nothing waits.
+class TVKEmulationRequestManager : public TObject
+{
+public:
+    explicit TVKEmulationRequestManager(std::uint32_t ARequestsInterval);
+    ~TVKEmulationRequestManager() override;
+    TVKEmulationRequestManager(const TVKEmulationRequestManager &) = delete;
+    TVKEmulationRequestManager &operator=(const TVKEmulationRequestManager &) = delete;
+
+    void Add(std::uint32_t AOperationID, std::unique_ptr<TVKEmulationRequestData> AData);
+    void Delete(std::uint32_t AOperationID);
+    void Reset();
+    // Ends the worker and waits for it; nothing starts afterwards. Called at
+    // shut-down before the threaded-objects manager goes.
+    void StopThread();
+
+    // On the worker thread after each start.
+    TNotifyEvent OnRequestStart;
+
+private:
+    void ProcessRequests();
+    void StartEntry(TVKEmulationRequestManagerData &Entry);
+    void DoRequestEnd(TObject *Sender);
+
+    std::uint32_t FRequestsInterval;
+    std::chrono::steady_clock::time_point FLastTaskExecutionTime{};
+    std::recursive_mutex FLock;
+    std::vector<std::unique_ptr<TVKEmulationRequestManagerData>> FRequests;
+    std::mutex FWakeLock;
+    std::condition_variable FWake;
+    bool FTerminated = false;
+    bool FChanged = false;
+    std::thread FThread;
+    // Lets a result arriving after the manager is gone find no manager.
+    std::shared_ptr<TVKEmulationRequestManager *> FSelf;
+};

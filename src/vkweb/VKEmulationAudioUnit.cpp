@@ -1,0 +1,328 @@
+#include "vkweb/VKEmulationAudioUnit.h"
+
+#include "app/RemoteHostsUnit.h"
+#include "foundation/BaseTypesUnit.h"
+#include "vkweb/TJSONReaderUnit.h"
+#include "vkweb/VKEmulationUtilsUnit.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+const QString ObjectPattern = QStringLiteral("<!json>({.*?})<!>");
+const QString ArrayPattern = QStringLiteral("<!json>(\\[.*?\\])<!>");
+const QString AddedTrackPattern = QStringLiteral("<!json>(\\[.*?\"\\])");
+
+QString PostAudio(TCookieManager &CookieManager, const QString &Body)
+{
+    QByteArray answer;
+    SendVKRequest(GetVKWebURL() + QStringLiteral("/al_audio.php"), Body, CookieManager, answer);
+    return DecodeWindows1251(answer);
+}
+
+QString ExtractObject(const QString &Answer)
+{
+    const QString json = ExtractRegExGroup(Answer, ObjectPattern);
+    if (json.isEmpty())
+        throw Exception(QStringLiteral("The answer holds no audio list"));
+    return json;
+}
+
+// The site's tokens come as "add/delete/..."; either slash separates them.
+QStringList SplitHashes(const QString &Hashes)
+{
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    return Hashes.split(separators);
+}
+
+// A decimal integer in 32 bits: an optional minus and digits only.
+std::optional<int> DecimalText(QStringView Text)
+{
+    const bool negative = Text.startsWith(u'-');
+    const QStringView digits = negative ? Text.mid(1) : Text;
+    if (digits.isEmpty() || digits.size() > 10)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    value = negative ? -value : value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+// A number, or a string holding a decimal integer.
+int ReadDecimal(TJSONReader &Reader)
+{
+    std::optional<int> number;
+    if (Reader.Peek() == TJSONReader::TKind::Number)
+        number = DecimalText(Reader.ReadNumber());
+    else if (Reader.Peek() == TJSONReader::TKind::String)
+        number = DecimalText(Reader.ReadString());
+    if (!number)
+        throw Exception(QStringLiteral("A track field is not a decimal number"));
+    return *number;
+}
+
+QString ReadText(TJSONReader &Reader)
+{
+    if (Reader.Peek() != TJSONReader::TKind::String)
+        throw Exception(QStringLiteral("A track field is not a string"));
+    return Reader.ReadString();
+}
+
+// Any JSON number; a fraction is cut off.
+int ReadDuration(TJSONReader &Reader)
+{
+    if (Reader.Peek() != TJSONReader::TKind::Number)
+        throw Exception(QStringLiteral("A track's duration is not a number"));
+    const QStringView text = Reader.ReadNumber();
+    if (const std::optional<int> seconds = DecimalText(text))
+        return *seconds;
+    const double seconds = std::trunc(text.toDouble());
+    if (!(seconds >= std::numeric_limits<int>::min() && seconds <= std::numeric_limits<int>::max()))
+        throw Exception(QStringLiteral("A track's duration is out of range"));
+    return int(seconds);
+}
+
+// The site's track array, read by position.
+TVKAudioRecord ReadAudioRecord(TJSONReader &Reader)
+{
+    TVKAudioRecord record;
+    qsizetype length = 0;
+    Reader.ReadArray([&](qsizetype Position) {
+        switch (Position) {
+        case 0: record.AID = ReadDecimal(Reader); break;
+        case 1: record.OwnerID = ReadDecimal(Reader); break;
+        case 3: record.Title = UnEntity(ReadText(Reader)); break;
+        case 4: record.Artist = UnEntity(ReadText(Reader)); break;
+        case 5: record.Duration = ReadDuration(Reader); break;
+        case 13: record.Hashes = ReadText(Reader); break;
+        default: Reader.SkipValue();
+        }
+        length = Position + 1;
+    });
+    if (length < 14)
+        throw Exception(QStringLiteral("The track array is too short"));
+    return record;
+}
+
+struct TNamedReference
+{
+    const char *Name;
+    char32_t First;
+    char32_t Second;
+};
+
+const TNamedReference NamedReferences[] = {
+#include "vkweb/HTMLEntities.inc"
+};
+
+constexpr qsizetype LongestReferenceName = 32;
+
+bool IsASCIIAlphaNumeric(QChar C)
+{
+    const char16_t c = C.unicode();
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+int HexDigit(QChar C)
+{
+    const char16_t c = C.unicode();
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void AppendCodePoint(QString &Result, char32_t Code)
+{
+    // A code HTML cannot carry becomes the replacement character, as a browser shows it.
+    if (Code == 0 || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
+        Code = 0xFFFD;
+    if (QChar::requiresSurrogates(Code)) {
+        Result.append(QChar(QChar::highSurrogate(Code)));
+        Result.append(QChar(QChar::lowSurrogate(Code)));
+    } else {
+        Result.append(QChar(char16_t(Code)));
+    }
+}
+
+// When a reference starts at Text[Start] (an "&"), appends its characters to
+// Result and returns the position after its ";"; otherwise returns -1.
+qsizetype DecodeReference(const QString &Text, qsizetype Start, QString &Result)
+{
+    qsizetype i = Start + 1;
+    if (i < Text.size() && Text[i] == u'#') {
+        ++i;
+        const bool isHex = i < Text.size() && (Text[i] == u'x' || Text[i] == u'X');
+        if (isHex)
+            ++i;
+        const int base = isHex ? 16 : 10;
+        const qsizetype digitsStart = i;
+        char32_t code = 0;
+        for (; i < Text.size(); ++i) {
+            const int digit = isHex ? HexDigit(Text[i]) : (Text[i].isDigit() && Text[i].unicode() < 0x80
+                                                                ? Text[i].unicode() - '0'
+                                                                : -1);
+            if (digit < 0)
+                break;
+            code = std::min<char32_t>(code * base + char32_t(digit), 0x110000);
+        }
+        if (i == digitsStart || i >= Text.size() || Text[i] != u';')
+            return -1;
+        AppendCodePoint(Result, code);
+        return i + 1;
+    }
+    while (i < Text.size() && i - Start - 1 < LongestReferenceName && IsASCIIAlphaNumeric(Text[i]))
+        ++i;
+    if (i == Start + 1 || i >= Text.size() || Text[i] != u';')
+        return -1;
+    char name[LongestReferenceName + 1];
+    const qsizetype length = i - Start - 1;
+    for (qsizetype k = 0; k < length; ++k)
+        name[k] = char(Text[Start + 1 + k].unicode());
+    const std::string_view key(name, std::size_t(length));
+    const auto found = std::lower_bound(std::begin(NamedReferences), std::end(NamedReferences), key,
+                                        [](const TNamedReference &Entry, std::string_view Key) {
+                                            return std::string_view(Entry.Name) < Key;
+                                        });
+    if (found == std::end(NamedReferences) || std::string_view(found->Name) != key)
+        return -1;
+    AppendCodePoint(Result, found->First);
+    if (found->Second != 0)
+        AppendCodePoint(Result, found->Second);
+    return i + 1;
+}
+
+} // namespace
+
+QString LoadSearchSection(TCookieManager &CookieManager, const QString &SearchQuery, int OwnerID, int Offset)
+{
+    // A fresh album number on every call, as the site's own page sends.
+    const quint32 album = QRandomGenerator::global()->bounded(999999999u) + 11u;
+    const QString body = QStringLiteral("act=a_load_section&al=1&album_id=-") + QString::number(album)
+        + QStringLiteral("&claim=0&offset=") + QString::number(Offset) + QStringLiteral("&owner_id=")
+        + QString::number(OwnerID)
+        + QStringLiteral("&search_history=0&search_lyrics=0&search_performer=0&search_q=")
+        + EncodeFormValue(SearchQuery) + QStringLiteral("&search_sort=0&type=search");
+    return ExtractObject(PostAudio(CookieManager, body));
+}
+
+QString LoadAudioList(TCookieManager &CookieManager, int OwnerID, int AlbumID)
+{
+    const QString body = QStringLiteral("act=load_silent&al=1&album_id=") + QString::number(AlbumID)
+        + QStringLiteral("&band=false&owner_id=") + QString::number(OwnerID);
+    return ExtractObject(PostAudio(CookieManager, body));
+}
+
+QStringList ReloadAudioURLs(TCookieManager &CookieManager, const QString &IDs)
+{
+    const QString body = QStringLiteral("act=reload_audio&al=1&ids=") + EncodeFormValue(IDs);
+    const QString json = ExtractRegExGroup(PostAudio(CookieManager, body), ArrayPattern);
+    TJSONReader reader(json);
+    QStringList urls;
+    reader.ReadArray([&](qsizetype) {
+        std::optional<QString> url;
+        reader.ReadArray([&](qsizetype Position) {
+            if (Position != 2)
+                reader.SkipValue();
+            else if (reader.Peek() == TJSONReader::TKind::Number)
+                url = reader.ReadNumber().toString();
+            else
+                url = ReadText(reader);
+        });
+        if (!url)
+            throw Exception(QStringLiteral("A track of the answer has no URL"));
+        urls.append(*url);
+    });
+    reader.End();
+    return urls;
+}
+
+TVKAudioRecord AddAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QString &Hashes)
+{
+    const QString body = QStringLiteral("act=add&aid=") + QString::number(AID)
+        + QStringLiteral("&al=1&from=search&gid=0&hash=") + SplitHashes(Hashes).first() + QStringLiteral("&oid=")
+        + QString::number(OwnerID);
+    return ParseAudioRecord(ExtractRegExGroup(PostAudio(CookieManager, body), AddedTrackPattern));
+}
+
+void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QString &Hashes)
+{
+    const QStringList hashes = SplitHashes(Hashes);
+    if (hashes.size() < 2)
+        throw Exception(QStringLiteral("The track has no removal token"));
+    const QString body = QStringLiteral("act=delete_audio&aid=") + QString::number(AID) + QStringLiteral("&al=1&hash=")
+        + hashes.at(1) + QStringLiteral("&oid=") + QString::number(OwnerID) + QStringLiteral("&restore=1");
+    // A login page after the session ran out, or an error page, is no removal.
+    if (!PostAudio(CookieManager, body).contains(QStringLiteral("<!>")))
+        throw Exception(QStringLiteral("The site did not confirm the removal"));
+}
+
+QList<TVKAudioRecord> ParseAudioList(const QString &Text)
+{
+    TJSONReader reader(Text);
+    if (reader.Peek() != TJSONReader::TKind::Object)
+        throw Exception(QStringLiteral("The audio list is not a JSON object"));
+    std::optional<QList<TVKAudioRecord>> records;
+    reader.ReadObject([&](const QString &Name) {
+        if (Name != u"list") {
+            reader.SkipValue();
+            return;
+        }
+        if (reader.Peek() != TJSONReader::TKind::Array)
+            throw Exception(QStringLiteral("The audio list's tracks are not an array"));
+        records.emplace();
+        reader.ReadArray([&](qsizetype) { records->append(ReadAudioRecord(reader)); });
+    });
+    reader.End();
+    if (!records)
+        throw Exception(QStringLiteral("The audio list has no tracks array"));
+    return *records;
+}
+
+TVKAudioRecord ParseAudioRecord(const QString &Text)
+{
+    TJSONReader reader(Text);
+    const TVKAudioRecord record = ReadAudioRecord(reader);
+    reader.End();
+    return record;
+}
+
+QString UnEntity(const QString &Text)
+{
+    qsizetype ampersand = Text.indexOf(u'&');
+    if (ampersand < 0)
+        return Text;
+    QString result;
+    result.reserve(Text.size());
+    qsizetype copied = 0;
+    while (ampersand >= 0) {
+        result.append(QStringView(Text).mid(copied, ampersand - copied));
+        const qsizetype next = DecodeReference(Text, ampersand, result);
+        if (next < 0) {
+            result.append(u'&');
+            copied = ampersand + 1;
+        } else {
+            copied = next;
+        }
+        ampersand = Text.indexOf(u'&', copied);
+    }
+    result.append(QStringView(Text).mid(copied));
+    return result;
+}

@@ -1,0 +1,146 @@
+#include "vkweb/VKEmulationUtilsUnit.h"
+
+#include "app/RemoteHostsUnit.h"
+#include "foundation/BaseTypesUnit.h"
+#include "requests/THTTPClientUnit.h"
+#include "vkweb/TCookieManagerUnit.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <cstring>
+
+namespace {
+
+constexpr int MaxRedirects = 5;
+
+bool IsRedirect(int Status)
+{
+    return (Status >= 301 && Status <= 304) || Status == 307;
+}
+
+bool TurnsIntoGet(int Status)
+{
+    return Status >= 301 && Status <= 303;
+}
+
+bool IsFormSafe(unsigned char Byte)
+{
+    return (Byte >= 'A' && Byte <= 'Z') || (Byte >= 'a' && Byte <= 'z') || (Byte >= '0' && Byte <= '9')
+        || (Byte != 0 && std::strchr("!$'()*-.@_", Byte) != nullptr);
+}
+
+} // namespace
+
+QString GetVKWebOrigin()
+{
+    const QUrl url(GetVKWebURL());
+    return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo)
+        .toString(QUrl::FullyEncoded);
+}
+
+int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCookieManager &CookieManager,
+                  QByteArray &Answer, const TVKTransportTimeouts &Timeouts)
+{
+    const QString referer = QStringLiteral("Referer: ") + GetVKWebOrigin();
+    QUrl url(URL);
+    std::optional<QByteArray> body;
+    if (Body)
+        body = Body->toLocal8Bit();
+
+    for (int redirects = 0;; ++redirects) {
+        Answer.clear();
+        THTTPClient client;
+        client.SetTimeouts(Timeouts.ConnectMilliseconds, 0);
+        client.AddHeaderLine(QStringLiteral("User-Agent: Mozilla/5.0 (Windows NT 10.0; WOW64) AppleWebKit/537.36 "
+                                            "(KHTML, like Gecko) Chrome/54.0.2840.59 Safari/537.36"));
+        client.AddHeaderLine(QStringLiteral("Accept-Language: ru,en-US;q=0.8,en;q=0.6"));
+        client.AddHeaderLine(QStringLiteral(
+            "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8"));
+        client.AddHeaderLine(referer);
+        if (body) {
+            client.SetContentType(QStringLiteral("application/x-www-form-urlencoded"));
+            client.SetBody(*body);
+        }
+        const QByteArray cookies = CookieManager.CookieHeader(url);
+        if (!cookies.isEmpty())
+            client.SetCookies({QString::fromUtf8(cookies)});
+
+        // The response time-out counts from the last sign of life, so a slow
+        // but steady answer is never cut off.
+        QElapsedTimer sinceActivity;
+        sinceActivity.start();
+        bool timedOut = false;
+        client.OnData = [&](const char *Data, qsizetype Size) {
+            sinceActivity.restart();
+            Answer.append(Data, Size);
+            return true;
+        };
+        client.OnHeaders = [&] { sinceActivity.restart(); };
+        client.IsAborted = [&] {
+            timedOut = sinceActivity.elapsed() > Timeouts.ResponseMilliseconds;
+            return timedOut;
+        };
+
+        const bool completed = client.Perform(url.toString(QUrl::FullyEncoded));
+        // Cookies count even from an answer that then broke off.
+        CookieManager.AddServerCookies(client.Headers(QStringLiteral("Set-Cookie")), url);
+        if (timedOut)
+            throw Exception(QStringLiteral("The operation timed out: no answer from %1 for %2 ms")
+                                .arg(url.host())
+                                .arg(Timeouts.ResponseMilliseconds));
+        if (!completed)
+            throw Exception(client.ErrorDescription());
+
+        const int status = client.StatusCode();
+        const QString location = client.Header(QStringLiteral("Location"));
+        if (!IsRedirect(status) || location.isEmpty())
+            return status;
+        if (redirects == MaxRedirects)
+            throw Exception(QStringLiteral("Maximum number of redirections (%1) exceeded").arg(MaxRedirects));
+        url = url.resolved(QUrl(location)).adjusted(QUrl::RemoveFragment);
+        if (TurnsIntoGet(status))
+            body.reset();
+    }
+}
+
+QString ExtractRegExGroup(const QString &Text, const QString &Pattern)
+{
+    const QRegularExpression expression(Pattern);
+    if (!expression.isValid() || expression.captureCount() < 1)
+        return {};
+    QRegularExpressionMatchIterator matches = expression.globalMatch(Text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        if (match.capturedLength(0) > 0)
+            return match.captured(1);
+    }
+    return {};
+}
+
+QString EncodeFormValue(const QString &Value)
+{
+    static const char Hex[] = "0123456789ABCDEF";
+    QString result;
+    result.reserve(Value.size() * 3);
+    for (const unsigned char byte : Value.toUtf8()) {
+        if (IsFormSafe(byte)) {
+            result.append(QLatin1Char(char(byte)));
+        } else if (byte == ' ') {
+            result.append(u'+');
+        } else {
+            result.append(u'%');
+            result.append(QLatin1Char(Hex[byte >> 4]));
+            result.append(QLatin1Char(Hex[byte & 0x0F]));
+        }
+    }
+    return result;
+}
+
+QString DecodeWindows1251(const QByteArray &Bytes)
+{
+    QStringDecoder decoder("windows-1251");
+    return decoder.decode(Bytes);
+}
