@@ -10,6 +10,8 @@
 #include <QStringEncoder>
 #include <QUrl>
 
+#include "support/BenchReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -77,43 +79,18 @@ void StoreCookies12k(benchmark::State &State)
 BENCHMARK(ParseAlAudio10k)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
 BENCHMARK(StoreCookies12k)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
 
-// Prints each median as a "figure:" line.
-class TFigureReporter : public benchmark::ConsoleReporter
-{
-public:
-    // No colours: a figure line must start the line for scripts to read it.
-    TFigureReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &Runs) override
-    {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run &run : Runs) {
-            if (run.aggregate_name != "median")
-                continue;
-            const std::string name = run.run_name.function_name;
-            if (name == "ParseAlAudio10k")
-                Figure("parse.al_audio_10k_ms", run.GetAdjustedRealTime(), "ms");
-            else if (name == "StoreCookies12k")
-                Figure("parse.cookie_jar_12k_ms", run.GetAdjustedRealTime(), "ms");
-        }
-    }
-
-private:
-    static void Figure(const char *Name, double Value, const char *Unit)
-    {
-        std::printf("figure: %s %.2f %s\n", Name, Value, Unit);
-        std::fflush(stdout);
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    TFigureReporter reporter;
+    TMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    if (reporter.Has("ParseAlAudio10k"))
+        Figure("parse.al_audio_10k_ms", reporter.Time("ParseAlAudio10k"), "ms");
+    if (reporter.Has("StoreCookies12k"))
+        Figure("parse.cookie_jar_12k_ms", reporter.Time("StoreCookies12k"), "ms");
     return 0;
 }

@@ -18,7 +18,8 @@ void TMedianReporter::ReportRuns(const std::vector<Run> &Runs)
     for (const Run &run : Runs) {
         if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
             continue;
-        TMedian &median = FMedians[run.run_name.function_name];
+        const std::string &args = run.run_name.args;
+        TMedian &median = FMedians[run.run_name.function_name + (args.empty() ? "" : "/" + args)];
         median.Time = run.GetAdjustedRealTime();
         for (const auto &[name, counter] : run.counters)
             median.Counters[name] = counter.value;

@@ -13,7 +13,7 @@ void Figure(const std::string &Name, double Value, const std::string &Unit, int 
 // Prints the runs as the console reporter does (without colours, so that the
 // figure lines start their lines) and keeps the median of every benchmark
 // that ran with repetitions: its real time, in the benchmark's time unit, and
-// its counters.
+// its counters. A benchmark with arguments is named "Function/arguments".
 class TMedianReporter : public benchmark::ConsoleReporter
 {
 public:

@@ -7,6 +7,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 
+#include "support/BenchReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -75,39 +77,25 @@ BENCHMARK(CropLatin)->Arg(200)->Apply(Configure);
 BENCHMARK(CropMarkedClusters)->Arg(2000)->Arg(8000)->Apply(Configure);
 BENCHMARK(CropPiledLetter)->Arg(2000)->Arg(8000)->Apply(Configure);
 
-// Prints each median as a "figure:" line.
-class TFigureReporter : public benchmark::ConsoleReporter
-{
-public:
-    // No colours: a figure line must start the line for scripts to read it.
-    TFigureReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run> &Runs) override
-    {
-        ConsoleReporter::ReportRuns(Runs);
-        for (const Run &run : Runs) {
-            if (run.aggregate_name != "median")
-                continue;
-            // "CropMarkedClusters/2000" gives "text.crop_marked_clusters_2000_ms".
-            const std::string &name = run.run_name.function_name;
-            const char *figure = name == "CropLatin"            ? "latin"
-                                 : name == "CropMarkedClusters" ? "marked_clusters"
-                                                                : "piled_letter";
-            std::printf("figure: text.crop_%s_%s_ms %.3f ms\n", figure, run.run_name.args.c_str(),
-                        run.GetAdjustedRealTime());
-            std::fflush(stdout);
-        }
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     QGuiApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    TFigureReporter reporter;
+    TMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    // "CropMarkedClusters/2000" gives "text.crop_marked_clusters_2000_ms".
+    const std::pair<const char *, const char *> cases[] = {
+        {"CropLatin/200", "latin_200"},
+        {"CropMarkedClusters/2000", "marked_clusters_2000"},
+        {"CropMarkedClusters/8000", "marked_clusters_8000"},
+        {"CropPiledLetter/2000", "piled_letter_2000"},
+        {"CropPiledLetter/8000", "piled_letter_8000"},
+    };
+    for (const auto &[benchmarkName, figure] : cases)
+        if (reporter.Has(benchmarkName))
+            Figure(std::string("text.crop_") + figure + "_ms", reporter.Time(benchmarkName), "ms", 3);
     return 0;
 }

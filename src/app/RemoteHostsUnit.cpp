@@ -31,7 +31,7 @@ QString GetVKAPIURL()
 
 QString GetSignupRelayURL()
 {
-    return BaseURL("MARVANE_SIGNUP_RELAY_URL", QStringLiteral("http://relay.marvaneplayer.com"));
+    return BaseURL("MARVANE_SIGNUP_RELAY_URL", QStringLiteral("https://relay.marvaneplayer.com"));
 }
 
 QString GetLastFMURL()
@@ -41,5 +41,5 @@ QString GetLastFMURL()
 
 QString GetUpdateURL()
 {
-    return BaseURL("MARVANE_UPDATE_URL", QStringLiteral("http://update.marvaneplayer.com"));
+    return BaseURL("MARVANE_UPDATE_URL", QStringLiteral("https://update.marvaneplayer.com"));
 }
