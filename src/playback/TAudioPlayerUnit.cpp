@@ -71,8 +71,12 @@ void TAudioPlayer::PlayURL(const QString &URL)
     FFileSize = 0;
     FBufferedSize = 0;
     FBufferedPercent = 0;
-    FPendingTrackPlayers[trackPlayer->ID()] = trackPlayer;
-    trackPlayer->Start([this](TObject *Sender) { ConnectionFinished(Sender); });
+    const auto id = trackPlayer->ID();
+    FPendingTrackPlayers[id] = trackPlayer;
+    // A start refused at shut-down has already freed the track player: the
+    // player must not wait for it.
+    if (!trackPlayer->Start([this](TObject *Sender) { ConnectionFinished(Sender); }))
+        FPendingTrackPlayers.erase(id);
 }
 
 void TAudioPlayer::ConnectionStarted(TObject *Sender)
