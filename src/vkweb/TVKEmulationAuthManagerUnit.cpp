@@ -4,8 +4,8 @@
 #include "vkweb/TVKEmulationCaptchaManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
-TVKEmulationAuthManager::TVKEmulationAuthManager(TVKEmulationManager &AEmulationManager)
-    : FEmulationManager(AEmulationManager), FSelf(std::make_shared<TVKEmulationAuthManager *>(this))
+TVKEmulationAuthManager::TVKEmulationAuthManager(TVKEmulationManager &AEmulationManager) :
+      FEmulationManager(AEmulationManager), FSelf(std::make_shared<TVKEmulationAuthManager *>(this))
 {
 }
 
@@ -28,14 +28,14 @@ void TVKEmulationAuthManager::Login(const QString &ALogin, const QString &APassw
 
 void TVKEmulationAuthManager::ReloginWithCaptcha(const QString &CaptchaSid, const QString &CaptchaKey)
 {
-    StartTask(std::make_unique<TVKEmulationLoginTask>(FEmulationManager.Session(), FEmulationManager.Timeouts(),
-                                                      FLastLogin, FLastPassword, CaptchaSid, CaptchaKey));
+    StartTask(std::make_unique<TVKEmulationLoginTask>(
+        FEmulationManager.Session(), FEmulationManager.Timeouts(), FLastLogin, FLastPassword, CaptchaSid, CaptchaKey));
 }
 
 void TVKEmulationAuthManager::VerifyCode(const QString &ACode)
 {
-    StartTask(std::make_unique<TVKEmulationVerificationTask>(FEmulationManager.Session(),
-                                                             FEmulationManager.Timeouts(), ACode, FHash));
+    StartTask(std::make_unique<TVKEmulationVerificationTask>(
+        FEmulationManager.Session(), FEmulationManager.Timeouts(), ACode, FHash));
 }
 
 void TVKEmulationAuthManager::Reset()

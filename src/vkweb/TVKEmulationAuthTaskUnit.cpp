@@ -27,8 +27,8 @@ int DecimalUserID(const QString &Text)
 
 } // namespace
 
-TVKEmulationAuthTask::TVKEmulationAuthTask(TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts)
-    : FSession(std::move(ASession)), FTimeouts(ATimeouts)
+TVKEmulationAuthTask::TVKEmulationAuthTask(TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts) :
+      FSession(std::move(ASession)), FTimeouts(ATimeouts)
 {
 }
 
@@ -76,10 +76,10 @@ QString TVKEmulationAuthTask::Post(const QString &URL, const QString &Body)
 }
 
 TVKEmulationLoginTask::TVKEmulationLoginTask(TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts,
-                                             QString ALogin, QString APassword, QString ACaptchaSid,
-                                             QString ACaptchaKey)
-    : TVKEmulationAuthTask(std::move(ASession), ATimeouts), FLogin(std::move(ALogin)),
-      FPassword(std::move(APassword)), FCaptchaSid(std::move(ACaptchaSid)), FCaptchaKey(std::move(ACaptchaKey))
+    QString ALogin, QString APassword, QString ACaptchaSid, QString ACaptchaKey) :
+      TVKEmulationAuthTask(std::move(ASession), ATimeouts),
+      FLogin(std::move(ALogin)), FPassword(std::move(APassword)), FCaptchaSid(std::move(ACaptchaSid)),
+      FCaptchaKey(std::move(ACaptchaKey))
 {
 }
 
@@ -115,11 +115,10 @@ void TVKEmulationLoginTask::Run()
     }
 }
 
-TVKEmulationVerificationTask::TVKEmulationVerificationTask(TVKEmulationSession ASession,
-                                                           const TVKTransportTimeouts &ATimeouts,
-                                                           QString AVerificationCode, QString AHash)
-    : TVKEmulationAuthTask(std::move(ASession), ATimeouts), FVerificationCode(std::move(AVerificationCode)),
-      FHash(std::move(AHash))
+TVKEmulationVerificationTask::TVKEmulationVerificationTask(
+    TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts, QString AVerificationCode, QString AHash) :
+      TVKEmulationAuthTask(std::move(ASession), ATimeouts),
+      FVerificationCode(std::move(AVerificationCode)), FHash(std::move(AHash))
 {
 }
 

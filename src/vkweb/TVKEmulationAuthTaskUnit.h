@@ -53,7 +53,7 @@ class TVKEmulationLoginTask : public TVKEmulationAuthTask
 {
 public:
     TVKEmulationLoginTask(TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts, QString ALogin,
-                          QString APassword, QString ACaptchaSid, QString ACaptchaKey);
+        QString APassword, QString ACaptchaSid, QString ACaptchaKey);
 
     // The two-step check's token after arVerificationRequired.
     const QString &Hash() const { return FHash; }
@@ -75,8 +75,8 @@ private:
 class TVKEmulationVerificationTask : public TVKEmulationAuthTask
 {
 public:
-    TVKEmulationVerificationTask(TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts,
-                                 QString AVerificationCode, QString AHash);
+    TVKEmulationVerificationTask(
+        TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts, QString AVerificationCode, QString AHash);
 
 protected:
     void Run() override;

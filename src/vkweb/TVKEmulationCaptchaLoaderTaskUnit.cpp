@@ -4,10 +4,10 @@
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 
-TVKEmulationCaptchaLoaderTask::TVKEmulationCaptchaLoaderTask(TVKEmulationSession ASession,
-                                                             const TVKTransportTimeouts &ATimeouts,
-                                                             QString ACaptchaSid)
-    : FSession(std::move(ASession)), FTimeouts(ATimeouts), FCaptchaSid(std::move(ACaptchaSid))
+TVKEmulationCaptchaLoaderTask::TVKEmulationCaptchaLoaderTask(
+    TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts, QString ACaptchaSid) :
+      FSession(std::move(ASession)),
+      FTimeouts(ATimeouts), FCaptchaSid(std::move(ACaptchaSid))
 {
 }
 
@@ -17,8 +17,9 @@ void TVKEmulationCaptchaLoaderTask::Execute()
         if (!FSession.CookieManager)
             throw Exception(QStringLiteral("The task has no session"));
         QByteArray answer;
-        const int status = SendVKRequest(GetVKWebURL() + QStringLiteral("/captcha.php?sid=") + EncodeFormValue(FCaptchaSid),
-                      std::nullopt, *FSession.CookieManager, answer, FTimeouts);
+        const int status
+            = SendVKRequest(GetVKWebURL() + QStringLiteral("/captcha.php?sid=") + EncodeFormValue(FCaptchaSid),
+                std::nullopt, *FSession.CookieManager, answer, FTimeouts);
         // An error page is no image the user could read.
         if (status < 200 || status > 299)
             throw Exception(QStringLiteral("No captcha image (HTTP %1)").arg(status));

@@ -13,8 +13,8 @@
 class TVKEmulationCaptchaLoaderTask : public TThreadedObject
 {
 public:
-    TVKEmulationCaptchaLoaderTask(TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts,
-                                  QString ACaptchaSid);
+    TVKEmulationCaptchaLoaderTask(
+        TVKEmulationSession ASession, const TVKTransportTimeouts &ATimeouts, QString ACaptchaSid);
 
     // 0 loaded, 1 failed.
     std::uint8_t ResultCode() const { return FResultCode; }

@@ -3,8 +3,8 @@
 #include "vkweb/TVKEmulationCaptchaLoaderTaskUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
-TVKEmulationCaptchaManager::TVKEmulationCaptchaManager(TVKEmulationManager &AEmulationManager)
-    : FEmulationManager(AEmulationManager), FSelf(std::make_shared<TVKEmulationCaptchaManager *>(this))
+TVKEmulationCaptchaManager::TVKEmulationCaptchaManager(TVKEmulationManager &AEmulationManager) :
+      FEmulationManager(AEmulationManager), FSelf(std::make_shared<TVKEmulationCaptchaManager *>(this))
 {
 }
 
@@ -16,8 +16,8 @@ TVKEmulationCaptchaManager::~TVKEmulationCaptchaManager()
 void TVKEmulationCaptchaManager::RequestCaptchaKey(const QString &ACaptchaSID)
 {
     FCaptchaSID = ACaptchaSID;
-    auto task = std::make_unique<TVKEmulationCaptchaLoaderTask>(FEmulationManager.Session(),
-                                                                FEmulationManager.Timeouts(), ACaptchaSID);
+    auto task = std::make_unique<TVKEmulationCaptchaLoaderTask>(
+        FEmulationManager.Session(), FEmulationManager.Timeouts(), ACaptchaSID);
     FLastCaptchaImageLoaderTaskID = task->ID();
     // From here on the threaded-objects manager owns the task.
     task.release()->Start([self = FSelf](TObject *Sender) {

@@ -55,7 +55,7 @@ protected:
         for (const auto &[event, name] : events)
             *event = [this, name](TObject *Sender) {
                 EXPECT_TRUE(dynamic_cast<TVKEmulationAuthManager *>(Sender)
-                            || dynamic_cast<TVKEmulationCaptchaManager *>(Sender));
+                    || dynamic_cast<TVKEmulationCaptchaManager *>(Sender));
                 FEvents << name;
             };
     }
@@ -198,13 +198,13 @@ TEST_F(SignIn, BadAnswersAreUnexpectedErrorsAndKeepTheSession)
         std::function<void(httplib::Response &)> Answer;
     } cases[] = {
         {"a changed feed page",
-         [](httplib::Response &R) { R.set_content("<script>var vk = {user: 1001};</script>", "text/html"); }},
+            [](httplib::Response &R) { R.set_content("<script>var vk = {user: 1001};</script>", "text/html"); }},
         {"a non-numeric identifier", [](httplib::Response &R) { R.set_content("{id: 1001x, a: 1}", "text/html"); }},
         {"an HTML error page",
-         [](httplib::Response &R) {
-             R.status = 500;
-             R.set_content("<html><body>Internal Server Error</body></html>", "text/html");
-         }},
+            [](httplib::Response &R) {
+                R.status = 500;
+                R.set_content("<html><body>Internal Server Error</body></html>", "text/html");
+            }},
         {"a redirect loop", [](httplib::Response &R) { R.set_redirect("/feed", 302); }},
     };
     for (const auto &c : cases) {
@@ -222,7 +222,8 @@ TEST_F(SignIn, BadAnswersAreUnexpectedErrorsAndKeepTheSession)
         EXPECT_EQ(CookieFile(), cookies) << c.Name;
     }
 
-    TRawTestServer stalled([](const TRecordedRequest &, TRawTestServer::TConnection &Connection) { Connection.Stall(); });
+    TRawTestServer stalled(
+        [](const TRecordedRequest &, TRawTestServer::TConnection &Connection) { Connection.Stall(); });
     const QString url = QStringLiteral("http://127.0.0.1:%1").arg(stalled.Port());
     TScopedEnvironment web("MARVANE_VK_WEB_URL", url);
     FManager->AuthManager().Authorize();
@@ -230,4 +231,42 @@ TEST_F(SignIn, BadAnswersAreUnexpectedErrorsAndKeepTheSession)
     EXPECT_EQ(FManager->UserID(), 1001);
     EXPECT_EQ(CookieFile(), cookies);
     EXPECT_TRUE(FEvents.isEmpty());
+}
+
+// Any server speaking the site's formats must understand the forms, so they
+// are checked byte for byte.
+TEST_F(SignIn, TheFormsArePostedAsTheSitesOwnPagesDoAndAFailureMarkerComesFirst)
+{
+    TTestHTTPServer server;
+    server.Answer("/", 200,
+                  "<input type=\"hidden\" name=\"ip_h\" value=\"ip1\" /><input name=\"lg_h\" value=\"lg2\">"
+                  "parent.onLoginFailed(4, {}); parent.onLoginCaptcha('77', 0);",
+                  {}, "text/html");
+    server.Answer("/al_login.php", 200, "<!--18<!>0<!>8<!>wrong code", {}, "text/html");
+    server.Start();
+    const QString url = QStringLiteral("http://127.0.0.1:%1").arg(server.Port());
+    TScopedEnvironment web("MARVANE_VK_WEB_URL", url);
+    TScopedEnvironment login("MARVANE_VK_LOGIN_URL", url);
+    const std::string origin = "http%3A%2F%2F127.0.0.1%3A" + std::to_string(server.Port());
+
+    FManager->AuthManager().Login(QStringLiteral("a b+c@x.test"), QStringLiteral("p&ss wörd"));
+    EXPECT_EQ(Next(), QStringLiteral("invalid auth data"));
+    FManager->AuthManager().ReloginWithCaptcha(QStringLiteral("77"), QStringLiteral("ab c"));
+    EXPECT_EQ(Next(), QStringLiteral("invalid auth data"));
+    FManager->AuthManager().VerifyCode(QStringLiteral("123456"));
+    EXPECT_EQ(Next(), QStringLiteral("invalid code"));
+
+    std::vector<TRecordedRequest> posts;
+    for (const TRecordedRequest &request : server.Requests())
+        if (request.Method == "POST")
+            posts.push_back(request);
+    ASSERT_EQ(posts.size(), 3u);
+    EXPECT_EQ(posts[0].Target, "/?act=login");
+    EXPECT_EQ(posts[0].Body, "act=login&role=al_frame&expire=&captcha_sid=&captcha_key=&_origin=" + origin
+                                 + "&ip_h=ip1&lg_h=lg2&email=a+b%2Bc@x.test&pass=p%26ss+w%C3%B6rd");
+    EXPECT_EQ(posts[1].Body, "act=login&role=al_frame&expire=&captcha_sid=77&captcha_key=ab+c&_origin=" + origin
+                                 + "&ip_h=ip1&lg_h=lg2&email=a+b%2Bc@x.test&pass=p%26ss+w%C3%B6rd")
+        << "a captcha retry repeats the last login";
+    EXPECT_EQ(posts[2].Target, "/al_login.php");
+    EXPECT_EQ(posts[2].Body, "act=a_authcheck_code&al=1&code=123456&hash=&remember=1");
 }
