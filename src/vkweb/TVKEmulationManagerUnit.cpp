@@ -4,6 +4,7 @@
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationCaptchaManagerUnit.h"
+#include "vkweb/TVKEmulationMyMusicManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
 
@@ -20,7 +21,7 @@ TVKEmulationManager::TVKEmulationManager()
 {
     LoadCookies();
     FAuthManager = std::make_unique<TVKEmulationAuthManager>(*this);
-    // The My Music manager follows here.
+    FMyMusicManager = std::make_unique<TVKEmulationMyMusicManager>(*this);
     FCaptchaManager = std::make_unique<TVKEmulationCaptchaManager>(*this);
     FRequestManager = std::make_unique<TVKEmulationRequestManager>(500);
 }
@@ -104,7 +105,7 @@ void TVKEmulationManager::Logout()
     StoreCookies();
     FRequestManager->Reset();
     FAuthManager->Reset();
-    // The My Music manager is reset here.
+    FMyMusicManager->Reset();
     FCaptchaManager->Reset();
     if (OnLogout)
         OnLogout(this);

@@ -12,6 +12,7 @@
 class TCookieManager;
 class TVKEmulationAuthManager;
 class TVKEmulationCaptchaManager;
+class TVKEmulationMyMusicManager;
 class TVKEmulationRequestManager;
 
 // Operation identifiers under which callers queue web-client requests.
@@ -46,6 +47,7 @@ public:
     TVKEmulationManager &operator=(const TVKEmulationManager &) = delete;
 
     TVKEmulationAuthManager &AuthManager() const { return *FAuthManager; }
+    TVKEmulationMyMusicManager &MyMusicManager() const { return *FMyMusicManager; }
     TVKEmulationCaptchaManager &CaptchaManager() const { return *FCaptchaManager; }
     // The queue of audio requests (500 ms between starts).
     TVKEmulationRequestManager &RequestManager() const { return *FRequestManager; }
@@ -80,6 +82,7 @@ private:
     int FUserID = 0;
     TVKTransportTimeouts FTimeouts;
     std::unique_ptr<TVKEmulationAuthManager> FAuthManager;
+    std::unique_ptr<TVKEmulationMyMusicManager> FMyMusicManager;
     std::unique_ptr<TVKEmulationCaptchaManager> FCaptchaManager;
     std::unique_ptr<TVKEmulationRequestManager> FRequestManager;
     // The jar and its change count when the file last matched it.
