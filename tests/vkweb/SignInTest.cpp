@@ -270,3 +270,25 @@ TEST_F(SignIn, TheFormsArePostedAsTheSitesOwnPagesDoAndAFailureMarkerComesFirst)
     EXPECT_EQ(posts[2].Target, "/al_login.php");
     EXPECT_EQ(posts[2].Body, "act=a_authcheck_code&al=1&code=123456&hash=&remember=1");
 }
+
+// Only the newest image is shown; one that fails to load shows nothing.
+TEST_F(SignIn, OnlyTheNewestCaptchaImageIsShownAndAMissingOneShowsNothing)
+{
+    TVKEmulationCaptchaManager &captcha = FManager->CaptchaManager();
+    FManager->AuthManager().Login(QStringLiteral("captcha@marvane.test"), QStringLiteral("captcha-pass"));
+    ASSERT_EQ(Next(), QStringLiteral("captcha"));
+    const QString sid = captcha.CaptchaSID();
+
+    captcha.RequestCaptchaKey(sid);
+    captcha.RequestCaptchaKey(sid);
+    ASSERT_TRUE(AllTasksDone());
+    EXPECT_EQ(FEvents, QStringList{QStringLiteral("captcha")});
+    FEvents.clear();
+    const QByteArray image = captcha.CaptchaImageStream();
+
+    // The site answers an unknown identifier with its 404 page, which is no image.
+    captcha.RequestCaptchaKey(QStringLiteral("unknown"));
+    ASSERT_TRUE(AllTasksDone());
+    EXPECT_TRUE(FEvents.isEmpty());
+    EXPECT_EQ(captcha.CaptchaImageStream(), image);
+}
