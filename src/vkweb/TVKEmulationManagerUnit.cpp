@@ -2,6 +2,9 @@
 
 #include "app/TQelmPathManagerUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
+#include "vkweb/TVKEmulationAuthManagerUnit.h"
+#include "vkweb/TVKEmulationCaptchaManagerUnit.h"
+#include "vkweb/TVKEmulationMyMusicManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
 
@@ -17,7 +20,9 @@ TVKEmulationManager::TVKEmulationManager()
       FStoredJar(FCookieManager.get())
 {
     LoadCookies();
-    // The sign-in, My Music and captcha managers follow here, in that order.
+    FAuthManager = std::make_unique<TVKEmulationAuthManager>(*this);
+    FMyMusicManager = std::make_unique<TVKEmulationMyMusicManager>(*this);
+    FCaptchaManager = std::make_unique<TVKEmulationCaptchaManager>(*this);
     FRequestManager = std::make_unique<TVKEmulationRequestManager>(500);
 }
 
@@ -99,7 +104,9 @@ void TVKEmulationManager::Logout()
     }
     StoreCookies();
     FRequestManager->Reset();
-    // The sign-in, My Music and captcha managers are reset here, in that order.
+    FAuthManager->Reset();
+    FMyMusicManager->Reset();
+    FCaptchaManager->Reset();
     if (OnLogout)
         OnLogout(this);
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/BaseTypesUnit.h"
 #include "foundation/TIDGeneratorUnit.h"
+#include "vkweb/VKEmulationUtilsUnit.h"
 
 #include <QMutex>
 #include <QString>
@@ -9,6 +10,9 @@
 #include <memory>
 
 class TCookieManager;
+class TVKEmulationAuthManager;
+class TVKEmulationCaptchaManager;
+class TVKEmulationMyMusicManager;
 class TVKEmulationRequestManager;
 
 // Operation identifiers under which callers queue web-client requests.
@@ -42,6 +46,9 @@ public:
     TVKEmulationManager(const TVKEmulationManager &) = delete;
     TVKEmulationManager &operator=(const TVKEmulationManager &) = delete;
 
+    TVKEmulationAuthManager &AuthManager() const { return *FAuthManager; }
+    TVKEmulationMyMusicManager &MyMusicManager() const { return *FMyMusicManager; }
+    TVKEmulationCaptchaManager &CaptchaManager() const { return *FCaptchaManager; }
     // The queue of audio requests (500 ms between starts).
     TVKEmulationRequestManager &RequestManager() const { return *FRequestManager; }
     // The current jar; safe from any thread.
@@ -62,6 +69,9 @@ public:
     void Logout();
 
     const QString &CookieFilePath() const { return FCookieFilePath; }
+    // The time-outs of the sign-in steps begun from now on.
+    const TVKTransportTimeouts &Timeouts() const { return FTimeouts; }
+    void SetTimeouts(const TVKTransportTimeouts &ATimeouts) { FTimeouts = ATimeouts; }
 
     TNotifyEvent OnLogout;
 
@@ -70,6 +80,10 @@ private:
     mutable QMutex FLock;
     std::shared_ptr<TCookieManager> FCookieManager;
     int FUserID = 0;
+    TVKTransportTimeouts FTimeouts;
+    std::unique_ptr<TVKEmulationAuthManager> FAuthManager;
+    std::unique_ptr<TVKEmulationMyMusicManager> FMyMusicManager;
+    std::unique_ptr<TVKEmulationCaptchaManager> FCaptchaManager;
     std::unique_ptr<TVKEmulationRequestManager> FRequestManager;
     // The jar and its change count when the file last matched it.
     const TCookieManager *FStoredJar = nullptr;

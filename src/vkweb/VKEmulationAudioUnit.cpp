@@ -36,6 +36,16 @@ QString ExtractObject(const QString &Answer)
     return json;
 }
 
+// The endpoint frames its answers as "<!--VERSION<!>MODULES<!>...<!>...<!>CODE<!>PAYLOAD"; code 0 is success.
+bool IsSuccessFrame(const QString &Answer)
+{
+    const QString text = Answer.trimmed();
+    if (!text.startsWith(u"<!--"))
+        return false;
+    const QStringList fields = text.split(QStringLiteral("<!>"));
+    return fields.size() > 5 && fields.at(4) == u"0";
+}
+
 // The site's tokens come as "add/delete/..."; either slash separates them.
 QStringList SplitHashes(const QString &Hashes)
 {
@@ -269,8 +279,9 @@ void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QStr
         throw Exception(QStringLiteral("The track has no removal token"));
     const QString body = QStringLiteral("act=delete_audio&aid=") + QString::number(AID) + QStringLiteral("&al=1&hash=")
         + hashes.at(1) + QStringLiteral("&oid=") + QString::number(OwnerID) + QStringLiteral("&restore=1");
-    // A login page after the session ran out, or an error page, is no removal.
-    if (!PostAudio(CookieManager, body).contains(QStringLiteral("<!>")))
+    // A login page after the session ran out, an error page, or the
+    // endpoint's own error frame (a stale token) is no removal.
+    if (!IsSuccessFrame(PostAudio(CookieManager, body)))
         throw Exception(QStringLiteral("The site did not confirm the removal"));
 }
 

@@ -169,6 +169,9 @@ TEST_F(AudioEndpoint, RemovalSucceedsOnlyOnTheEndpointsFramedAnswer)
 
     FAnswer = QStringLiteral("<!DOCTYPE html><html><form action=\"https://login.vk.com/?act=login\"></form></html>");
     EXPECT_FALSE(FailureOf([&] { DeleteAudio(FJar, 5, 42, QStringLiteral("a/d")); }).isEmpty());
+    // The endpoint's own frame with an error code: the token was stale.
+    FAnswer = QStringLiteral("<!--18345<!>audio.css<!>0<!>6812<!>8<!>Access denied");
+    EXPECT_FALSE(FailureOf([&] { DeleteAudio(FJar, 5, 42, QStringLiteral("a/d")); }).isEmpty());
 
     const auto sent = FServer.Requests().size();
     EXPECT_FALSE(FailureOf([&] { DeleteAudio(FJar, 5, 42, QStringLiteral("notoken")); }).isEmpty());

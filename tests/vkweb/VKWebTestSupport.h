@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 // Sets an environment variable for as long as it lives, then restores it.
 class TScopedEnvironment
@@ -32,3 +37,27 @@ private:
 
 // Text as the audio endpoint sends it: Windows-1251 bytes.
 std::string ToWindows1251(const QString &Text);
+
+// marvane-standin running as a real process on free loopback ports, with the
+// base URL variables pointing at it for as long as it lives.
+class TStandin
+{
+public:
+    TStandin();
+    ~TStandin();
+    TStandin(const TStandin &) = delete;
+    TStandin &operator=(const TStandin &) = delete;
+
+    bool IsReady() const { return FEnvironment.size() == 2; }
+    const QString &WebURL() const { return FWebURL; }
+    const QString &LoginURL() const { return FLoginURL; }
+    // The requests it served so far, one JSON line each.
+    QStringList LogLines() const;
+
+private:
+    QTemporaryDir FDir;
+    QProcess FProcess;
+    QString FWebURL;
+    QString FLoginURL;
+    std::vector<std::unique_ptr<TScopedEnvironment>> FEnvironment;
+};
