@@ -23,6 +23,25 @@ std::condition_variable GCallDone;   // a worker waits here for its call
 std::condition_variable GWake;       // the interface thread waits here
 std::deque<std::shared_ptr<TPendingCall>> GPending;
 
+// Queued calls travel through our own lock; Qt's event queue carries only the
+// wake-up. Qt's own locks are invisible to the thread sanitizer, so a call
+// handed over through them alone would look like a race.
+std::mutex GQueuedLock;
+std::deque<std::function<void()>> GQueued;
+
+void RunQueued()
+{
+    std::function<void()> call;
+    {
+        std::lock_guard guard(GQueuedLock);
+        if (GQueued.empty())
+            return;
+        call = std::move(GQueued.front());
+        GQueued.pop_front();
+    }
+    call();
+}
+
 QObject *Context()
 {
     return QCoreApplication::instance();
@@ -57,8 +76,15 @@ void Synchronize(const std::function<void()> &Call)
 
 void Queue(std::function<void()> Call)
 {
-    if (auto *context = Context())
-        QMetaObject::invokeMethod(context, std::move(Call), Qt::QueuedConnection);
+    auto *context = Context();
+    if (!context)
+        return;
+    {
+        std::lock_guard guard(GQueuedLock);
+        GQueued.push_back(std::move(Call));
+    }
+    // One wake-up per call, so the calls run one per event, in order.
+    QMetaObject::invokeMethod(context, [] { RunQueued(); }, Qt::QueuedConnection);
 }
 
 void CheckSynchronize()
