@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 
 #include "app/ApplicationUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -14,5 +15,8 @@ int main(int argc, char **argv)
     Application::SetExceptionHandler(
         [](const QString &Message) { ADD_FAILURE() << "error shown to the user: " << Message.toStdString(); });
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // As the program does when it ends: singletons go with the program.
+    THierarchicalSingleton::DoDestroy();
+    return result;
 }
