@@ -55,6 +55,8 @@ public:
     TAudioPlaylist *Playlist() const { return FPlaylist.get(); }
     int CurrentPlaylistIndex() const;
     const TCustomPlaylistItem *CurrentPlaylistItem() const { return FCurrentPlaylistItem.get(); }
+    // The item the user last asked for, until it starts or playback stops.
+    const TCustomPlaylistItem *RequestedPlaylistItem() const { return FRequestedPlaylistItem.get(); }
     int PlayingPosition() const { return FPlayingPosition; }
     // Seeks, in seconds; only while playing or paused.
     void SetPlayingPosition(int Value);

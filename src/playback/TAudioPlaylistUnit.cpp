@@ -90,7 +90,9 @@ void TVKAudioPlaylistItem::DoPlay()
 
 void TVKAudioPlaylistItem::URLReceived(TAudioPlaylist *Owner, const TVKAudioPlaylistItem &Track, int ResultCode, const QStringList &URLs)
 {
-    if (ResultCode != 0 || !Owner || URLs.size() != 1)
+    // Only the player's own copy of a playlist lives on; the one the request
+    // was made for may be gone since.
+    if (ResultCode != 0 || !Owner || !AudioPlayer || Owner != AudioPlayer->Playlist() || URLs.size() != 1)
         return;
     const int index = Owner->FindPlaylistItem(&Track);
     if (index < 0)
@@ -100,7 +102,11 @@ void TVKAudioPlaylistItem::URLReceived(TAudioPlaylist *Owner, const TVKAudioPlay
         return;
     // Kept in the player's copy: playing the track again needs no request.
     item->URL = URLs.first();
-    item->DoPlay();
+    // A late answer for a track the user has since left must not stop the one
+    // now playing.
+    const auto *requested = dynamic_cast<const TVKAudioPlaylistItem *>(AudioPlayer->RequestedPlaylistItem());
+    if (requested && requested->OwnerID == Track.OwnerID && requested->AID == Track.AID)
+        item->DoPlay();
 }
 
 TLocalVKAudioPlaylistItem::TLocalVKAudioPlaylistItem(const TSavedTrackRecord &SavedTrackRecord)

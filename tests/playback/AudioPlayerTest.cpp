@@ -411,6 +411,23 @@ TEST_F(AudioPlayerTest, ATrackWithoutURLPlaysOnceTheURLArrives)
     EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url) << "kept for the next time";
 }
 
+TEST_F(AudioPlayerRealTimeTest, ALateURLIsKeptButDoesNotInterruptTheTrackNowPlaying)
+{
+    TAudioTestServer server;
+    std::unique_ptr<TCustomPlaylistItem> asked;
+    TVKAudioPlaylistItem::SetURLRequester([&](const TVKAudioPlaylistItem &Track, TAudioPlaylist *) { asked = CloneOf(Track); });
+    PlayList(1, Items(VKItem(1, QString()), LocalItem(2, AudioFixture("tone2s.mp3"))));
+    ASSERT_TRUE(asked);
+    AudioPlayer->Play(1);
+    ASSERT_TRUE(WaitForEvent("file"));
+
+    const QString url = server.URL(QStringLiteral("tone1s.mp3"));
+    TVKAudioPlaylistItem::URLReceived(AudioPlayer->Playlist(), static_cast<const TVKAudioPlaylistItem &>(*asked), 0, {url});
+    EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url) << "kept for later";
+    EXPECT_EQ(FLog.Count("url"), 0);
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
+}
+
 // A server that accepts the connection and never answers; Closed() counts
 // the connections the player has closed.
 class TSilentServer
