@@ -1,11 +1,14 @@
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include "app/TQelmPathManagerUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationCaptchaManagerUnit.h"
 #include "vkweb/TVKEmulationMyMusicManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
+#include "vkweb/TVKEmulationRequestTaskUnit.h"
+#include "vkweb/TVKEmulationRequestUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
 
 #include <QDir>
@@ -24,16 +27,35 @@ TVKEmulationManager::TVKEmulationManager()
     FMyMusicManager = std::make_unique<TVKEmulationMyMusicManager>(*this);
     FCaptchaManager = std::make_unique<TVKEmulationCaptchaManager>(*this);
     FRequestManager = std::make_unique<TVKEmulationRequestManager>(500);
+    FPlaybackURLOperationID = static_cast<std::uint32_t>(GetInstance<TVKEmulationOperationIDGenerator>()->GetID());
+    TVKAudioPlaylistItem::SetURLRequester(
+        [this](const TVKAudioPlaylistItem &Track, TAudioPlaylist *Owner) { RequestPlaybackURL(Track, Owner); });
 }
 
 TVKEmulationManager::~TVKEmulationManager()
 {
+    TVKAudioPlaylistItem::SetURLRequester({});
     // No task may start once the owner is going.
     FRequestManager.reset();
     // Cookies the site set during audio requests would be lost otherwise.
     const std::shared_ptr<TCookieManager> jar = CookieManager();
     if (jar.get() != FStoredJar || jar->ChangeCount() != FStoredChangeCount)
         StoreCookies();
+}
+
+void TVKEmulationManager::RequestPlaybackURL(const TVKAudioPlaylistItem &Track, TAudioPlaylist *Owner)
+{
+    auto request = TVKEmulationRequestFactory::ConstructAudioURLGetRequest(
+        this, std::make_unique<TVKAudioPlaylistItem>(static_cast<const TCloneable &>(Track)));
+    // The playlist may be gone when the answer comes: the item checks that
+    // Owner is still the player's before it touches it.
+    FRequestManager->Add(FPlaybackURLOperationID,
+                         std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [Owner](TObject *Sender) {
+                             auto *task = static_cast<TVKEmulationAudioURLGetterRequestTask *>(Sender);
+                             TVKAudioPlaylistItem::URLReceived(Owner, task->GetRequest().Track(),
+                                                               task->GetResult()->ResultCode,
+                                                               task->GetResult()->AudioURLs);
+                         }));
 }
 
 std::shared_ptr<TCookieManager> TVKEmulationManager::CookieManager() const

@@ -7,9 +7,12 @@
 #include <QMutex>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
+class TAudioPlaylist;
 class TCookieManager;
+class TVKAudioPlaylistItem;
 class TVKEmulationAuthManager;
 class TVKEmulationCaptchaManager;
 class TVKEmulationMyMusicManager;
@@ -75,7 +78,14 @@ public:
 
     TNotifyEvent OnLogout;
 
+    // Every URL look-up for playback shares it: a newer one replaces one
+    // still waiting.
+    std::uint32_t PlaybackURLOperationID() const { return FPlaybackURLOperationID; }
+
 private:
+    // Installed as the playlist items' URL requester while this client lives.
+    void RequestPlaybackURL(const TVKAudioPlaylistItem &Track, TAudioPlaylist *Owner);
+
     QString FCookieFilePath;
     mutable QMutex FLock;
     std::shared_ptr<TCookieManager> FCookieManager;
@@ -85,6 +95,7 @@ private:
     std::unique_ptr<TVKEmulationMyMusicManager> FMyMusicManager;
     std::unique_ptr<TVKEmulationCaptchaManager> FCaptchaManager;
     std::unique_ptr<TVKEmulationRequestManager> FRequestManager;
+    std::uint32_t FPlaybackURLOperationID = 0;
     // The jar and its change count when the file last matched it.
     const TCookieManager *FStoredJar = nullptr;
     quint64 FStoredChangeCount = 0;
