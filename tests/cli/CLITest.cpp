@@ -1,0 +1,212 @@
+#include "support/TestEnvironment.h"
+
+#include "vkweb/VKWebTestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun
+{
+    int ExitCode = -1;
+    QStringList Out;
+    QString Err;
+};
+
+// marvane-cli as a process against the stand-in, with data and config
+// folders of its own.
+class CLI : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(FStandin.IsReady()); }
+
+    static void Start(QProcess &Process, const QStringList &Arguments)
+    {
+        Process.start(QStringLiteral(MARVANE_CLI_PROGRAM), Arguments);
+        ASSERT_TRUE(Process.waitForStarted(5000));
+    }
+
+    static TRun Finish(QProcess &Process)
+    {
+        Process.closeWriteChannel();
+        TRun run;
+        if (!Process.waitForFinished(20000) || Process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.ExitCode = Process.exitCode();
+        run.Out = QString::fromUtf8(Process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        run.Err = QString::fromUtf8(Process.readAllStandardError());
+        return run;
+    }
+
+    static TRun Run(const QStringList &Arguments, const QByteArray &Input = {})
+    {
+        QProcess process;
+        Start(process, Arguments);
+        process.write(Input);
+        return Finish(process);
+    }
+
+    // Waits for a line on standard error starting with Prompt and returns it.
+    static QString AwaitPrompt(QProcess &Process, QString &Err, const QString &Prompt)
+    {
+        Process.setReadChannel(QProcess::StandardError);
+        while (true) {
+            for (const QString &l : Err.split(u'\n'))
+                if (l.startsWith(Prompt))
+                    return l;
+            if (!Process.waitForReadyRead(10000))
+                return {};
+            Err += QString::fromUtf8(Process.readAllStandardError());
+        }
+    }
+
+    QByteArray CookieFile() const
+    {
+        QFile file(FFolders.DataHome() + QStringLiteral("/MarvanePlayer/cookies.ini"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    TTempUserFolders FFolders;
+    TStandin FStandin;
+};
+
+const QRegularExpression TrackLine(QStringLiteral("^(-?\\d+_\\d+)\\t[^\\t]*\\t[^\\t]*\\t\\d+:[0-5]\\d$"));
+
+QString TrackID(const QString &Line)
+{
+    return TrackLine.match(Line).captured(1);
+}
+
+} // namespace
+
+TEST_F(CLI, ASessionFromLoginToLogout)
+{
+    ASSERT_EQ(Run({QStringLiteral("login"), QStringLiteral("plain@marvane.test")}, "plain-pass\n").ExitCode, 0);
+    const TRun who = Run({QStringLiteral("whoami")});
+    EXPECT_EQ(who.ExitCode, 0);
+    EXPECT_EQ(who.Out, QStringList {QStringLiteral("1001")});
+
+    const TRun mine = Run({QStringLiteral("mymusic")});
+    EXPECT_EQ(mine.ExitCode, 0);
+    EXPECT_EQ(mine.Out.size(), 40);
+    for (const QString &l : mine.Out)
+        EXPECT_TRUE(TrackID(l).startsWith(u"1001_")) << l.toStdString();
+
+    const TRun found = Run({QStringLiteral("search"), QStringLiteral("северные")});
+    EXPECT_EQ(found.ExitCode, 0);
+    ASSERT_FALSE(found.Out.isEmpty());
+    for (const QString &l : found.Out) {
+        EXPECT_FALSE(TrackID(l).isEmpty()) << l.toStdString();
+        EXPECT_TRUE(l.contains(u"Северные")) << l.toStdString();
+    }
+    const TRun page1 = Run({QStringLiteral("search"), QString()});
+    const TRun page2 = Run({QStringLiteral("search"), QString(), QStringLiteral("--offset"), QStringLiteral("50")});
+    EXPECT_EQ(page1.Out.size(), 50);
+    EXPECT_EQ(page2.Out.size(), 50);
+    EXPECT_NE(page1.Out, page2.Out);
+
+    const QString source = TrackID(found.Out.first());
+    const TRun url = Run({QStringLiteral("url"), source});
+    EXPECT_EQ(url.ExitCode, 0);
+    ASSERT_EQ(url.Out.size(), 1);
+    EXPECT_TRUE(url.Out[0].startsWith(FStandin.WebURL() + u'/')) << url.Out[0].toStdString();
+
+    const TRun added = Run({QStringLiteral("add"), source});
+    EXPECT_EQ(added.ExitCode, 0) << added.Err.toStdString();
+    ASSERT_EQ(added.Out.size(), 1);
+    const QString copy = TrackID(added.Out[0]);
+    EXPECT_TRUE(copy.startsWith(u"1001_"));
+    EXPECT_EQ(Run({QStringLiteral("mymusic")}).Out.value(0), added.Out[0]);
+    const TRun deleted = Run({QStringLiteral("delete"), copy});
+    EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err.toStdString();
+    EXPECT_EQ(Run({QStringLiteral("mymusic")}).Out, mine.Out);
+
+    EXPECT_EQ(Run({QStringLiteral("logout")}).ExitCode, 0);
+    const TRun nobody = Run({QStringLiteral("whoami")});
+    EXPECT_EQ(nobody.ExitCode, 1);
+    EXPECT_TRUE(nobody.Out.isEmpty());
+    EXPECT_EQ(nobody.Err.count(u'\n'), 1) << nobody.Err.toStdString();
+}
+
+TEST_F(CLI, AWrongPasswordFailsAndIsWrittenNowhere)
+{
+    const TRun run = Run({QStringLiteral("login"), QStringLiteral("plain@marvane.test")}, "secret-wrong\n");
+    EXPECT_NE(run.ExitCode, 0);
+    EXPECT_EQ(run.Err.count(u'\n'), 1) << run.Err.toStdString();
+    EXPECT_FALSE(run.Err.contains(u"secret-wrong"));
+    EXPECT_FALSE(CookieFile().contains("secret-wrong"));
+    EXPECT_EQ(Run({QStringLiteral("whoami")}).ExitCode, 1);
+}
+
+// Sign-ins the site interrupts with a question: the prompt comes on standard
+// error and the answer is the next input line.
+TEST_F(CLI, SignInsWithAQuestionReadTheAnswer)
+{
+    const struct
+    {
+        const char *Login;
+        const char *Password;
+        QString Prompt;
+        const char *Answer;
+        const char *UserID;
+    } cases[] = {
+        {"captcha@marvane.test", "captcha-pass\n", QStringLiteral("captcha: "), "38516\n", "1002"},
+        {"twostep@marvane.test", "twostep-pass\n", QStringLiteral("code:"), "123456\n", "1003"},
+    };
+    for (const auto &c : cases) {
+        QProcess process;
+        Start(process, {QStringLiteral("login"), QString::fromUtf8(c.Login)});
+        process.write(c.Password);
+        QString err;
+        const QString prompt = AwaitPrompt(process, err, c.Prompt);
+        ASSERT_FALSE(prompt.isEmpty()) << c.Login << ": " << err.toStdString();
+        if (c.Prompt.startsWith(u"captcha")) {
+            QFile image(prompt.mid(c.Prompt.size()));
+            ASSERT_TRUE(image.open(QIODevice::ReadOnly)) << prompt.toStdString();
+            EXPECT_TRUE(image.readAll().startsWith("\x89PNG"));
+            image.remove();
+        }
+        process.write(c.Answer);
+        EXPECT_EQ(Finish(process).ExitCode, 0) << c.Login;
+        EXPECT_EQ(Run({QStringLiteral("whoami")}).Out, QStringList {QString::fromUtf8(c.UserID)}) << c.Login;
+    }
+}
+
+// Each failure is one line on standard error and a non-zero exit.
+TEST_F(CLI, FailuresExitNonZeroWithOneLine)
+{
+    ASSERT_EQ(Run({QStringLiteral("login"), QStringLiteral("plain@marvane.test")}, "plain-pass\n").ExitCode, 0);
+    const struct
+    {
+        QStringList Arguments;
+        QByteArray Input;
+    } cases[] = {
+        {{}, {}},
+        {{QStringLiteral("play")}, {}},
+        {{QStringLiteral("url")}, {}},
+        {{QStringLiteral("url"), QStringLiteral("17")}, {}},
+        {{QStringLiteral("add"), QStringLiteral("-2001_999999")}, {}},
+        {{QStringLiteral("delete"), QStringLiteral("-2001_1")}, {}},
+        {{QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--offset"), QStringLiteral("x")}, {}},
+        {{QStringLiteral("login"), QStringLiteral("plain@marvane.test")}, {}},
+        {{QStringLiteral("login"), QStringLiteral("twostep@marvane.test")}, "twostep-pass\n000000\n"},
+    };
+    for (const auto &c : cases) {
+        const TRun run = Run(c.Arguments, c.Input);
+        const std::string name = c.Arguments.join(u' ').toStdString();
+        EXPECT_NE(run.ExitCode, 0) << name;
+        EXPECT_TRUE(run.Out.isEmpty()) << name;
+        EXPECT_EQ(run.Err.count(u'\n') - run.Err.count(QStringLiteral("code:\n")), 1) << name << ": "
+                                                                                       << run.Err.toStdString();
+    }
+
+    // A site that cannot be reached.
+    TScopedEnvironment web("MARVANE_VK_WEB_URL", QStringLiteral("http://127.0.0.1:1"));
+    const TRun run = Run({QStringLiteral("mymusic")});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err.count(u'\n'), 1) << run.Err.toStdString();
+}
