@@ -130,6 +130,18 @@ QByteArray StringToUTF8Bytes(const QString &Text)
     return Text.toUtf8();
 }
 
+int HexDigitValue(QChar C)
+{
+    const char16_t c = C.unicode();
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 QString EncodeURLParamValue(const QString &Value)
 {
     static constexpr char Hex[] = "0123456789ABCDEF";

@@ -26,6 +26,8 @@ QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int Ma
 
 QString StripHTMLTags(const QString &Text);
 QByteArray StringToUTF8Bytes(const QString &Text);
+// The value of one hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(QChar C);
 
 // Percent-encodes the UTF-8 bytes of Value for a query string or a form body:
 // upper-case hexadecimal, a space as %20.

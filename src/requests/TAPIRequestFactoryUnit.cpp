@@ -23,32 +23,16 @@ int ParamValueToInt(const QString &Text)
     return value;
 }
 
-TAPIRequest::TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params)
-    : FAPIURL(std::move(AAPIURL)), FMethodName(std::move(AMethodName))
+TURIParamList::TURIParamList(const TURIParams &Params)
 {
     for (const TURIParam &param : Params)
-        if (!param.Value.isEmpty())
-            setParam(param.Name, param.Value);
+        Set(param.Name, param.Value);
 }
 
-TAPIRequest::TAPIRequest(const TCloneable &Source)
+qsizetype TURIParamList::IndexOf(const QString &Name) const
 {
-    if (const auto *request = dynamic_cast<const TAPIRequest *>(&Source)) {
-        FAPIURL = request->FAPIURL;
-        FMethodName = request->FMethodName;
-        FParamsList = request->FParamsList;
-    }
-}
-
-std::unique_ptr<TCloneable> TAPIRequest::Clone() const
-{
-    return std::make_unique<TAPIRequest>(*this);
-}
-
-qsizetype TAPIRequest::IndexOfParam(const QString &Name) const
-{
-    for (qsizetype i = 0; i < FParamsList.size(); ++i) {
-        const QString &line = FParamsList[i];
+    for (qsizetype i = 0; i < FLines.size(); ++i) {
+        const QString &line = FLines[i];
         const qsizetype eq = line.indexOf(u'=');
         if (QStringView(line).left(eq).compare(Name, Qt::CaseInsensitive) == 0)
             return i;
@@ -56,23 +40,42 @@ qsizetype TAPIRequest::IndexOfParam(const QString &Name) const
     return -1;
 }
 
-QString TAPIRequest::getParam(const QString &Name) const
+QString TURIParamList::Get(const QString &Name) const
 {
-    const qsizetype i = IndexOfParam(Name);
-    return i < 0 ? QString() : FParamsList[i].mid(FParamsList[i].indexOf(u'=') + 1);
+    const qsizetype i = IndexOf(Name);
+    return i < 0 ? QString() : FLines[i].mid(FLines[i].indexOf(u'=') + 1);
 }
 
-void TAPIRequest::setParam(const QString &Name, const QString &Value)
+void TURIParamList::Set(const QString &Name, const QString &Value)
 {
-    const qsizetype i = IndexOfParam(Name);
+    const qsizetype i = IndexOf(Name);
     if (Value.isEmpty()) {
         if (i >= 0)
-            FParamsList.removeAt(i);
+            FLines.removeAt(i);
     } else if (i >= 0) {
-        FParamsList[i] = Name + u'=' + Value;
+        FLines[i] = Name + u'=' + Value;
     } else {
-        FParamsList << Name + u'=' + Value;
+        FLines << Name + u'=' + Value;
     }
+}
+
+TAPIRequest::TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params)
+    : FAPIURL(std::move(AAPIURL)), FMethodName(std::move(AMethodName)), FParams(Params)
+{
+}
+
+TAPIRequest::TAPIRequest(const TCloneable &Source)
+{
+    if (const auto *request = dynamic_cast<const TAPIRequest *>(&Source)) {
+        FAPIURL = request->FAPIURL;
+        FMethodName = request->FMethodName;
+        FParams = request->FParams;
+    }
+}
+
+std::unique_ptr<TCloneable> TAPIRequest::Clone() const
+{
+    return std::make_unique<TAPIRequest>(*this);
 }
 
 namespace {
@@ -127,7 +130,7 @@ QString TAPIRequest::ToURL() const
     if (!port.isEmpty() && port.toInt() != DefaultPort(scheme))
         url += u':' + port;
     url += path;
-    const QString query = EncodeURLParams(FParamsList);
+    const QString query = EncodeURLParams(FParams.Lines());
     if (!query.isEmpty())
         url += u'?' + query;
     if (hasFragment)

@@ -22,6 +22,28 @@ QString IntToParamValue(int Value);
 // The empty string gives 0; text that is not a decimal integer raises an Exception.
 int ParamValueToInt(const QString &Text);
 
+// Request parameters as "name=value" lines in insertion order. Names are
+// compared without regard to case; a parameter with an empty value does not
+// exist.
+class TURIParamList
+{
+public:
+    TURIParamList() = default;
+    // Parameters with an empty value are left out.
+    explicit TURIParamList(const TURIParams &Params);
+
+    const QStringList &Lines() const { return FLines; }
+    QString Get(const QString &Name) const;
+    // Replaces a parameter of that name in place (taking the new spelling of
+    // the name) or appends it; an empty Value removes it.
+    void Set(const QString &Name, const QString &Value);
+
+private:
+    qsizetype IndexOf(const QString &Name) const;
+
+    QStringList FLines;
+};
+
 // A call of a web API: base URL, method name and ordered named parameters.
 // Parameter names are compared without regard to case; a parameter with an
 // empty value does not exist.
@@ -42,19 +64,15 @@ public:
     const QString &APIURL() const { return FAPIURL; }
     const QString &APIMethodName() const { return FMethodName; }
     // "name=value" lines in insertion order.
-    const QStringList &ParamsList() const { return FParamsList; }
+    const QStringList &ParamsList() const { return FParams.Lines(); }
 
-    QString getParam(const QString &Name) const;
-    // Replaces a parameter of that name in place (taking the new spelling of
-    // the name) or appends it; an empty Value removes it.
-    void setParam(const QString &Name, const QString &Value);
+    QString getParam(const QString &Name) const { return FParams.Get(Name); }
+    void setParam(const QString &Name, const QString &Value) { FParams.Set(Name, Value); }
 
 private:
-    qsizetype IndexOfParam(const QString &Name) const;
-
     QString FAPIURL;
     QString FMethodName;
-    QStringList FParamsList;
+    TURIParamList FParams;
 };
 
 // Base of the per-service request factories, whose static Construct...Request

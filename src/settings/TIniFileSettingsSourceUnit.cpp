@@ -1,5 +1,6 @@
 #include "settings/TIniFileSettingsSourceUnit.h"
 
+#include "app/TextUtilsUnit.h"
 #include "platform/TIniFileUnit.h"
 #include "settings/TSettingValueStreamUnit.h"
 
@@ -7,25 +8,13 @@ namespace {
 
 const QString Section; // the section with the empty name
 
-int HexDigit(QChar C)
-{
-    const char c = C.toLatin1();
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Hexadecimal digit pairs into bytes, up to the first pair that is not one.
 QByteArray HexToBytes(const QString &Text)
 {
     QByteArray bytes;
     for (qsizetype i = 0; i + 1 < Text.size(); i += 2) {
-        const int high = HexDigit(Text[i]);
-        const int low = HexDigit(Text[i + 1]);
+        const int high = HexDigitValue(Text[i]);
+        const int low = HexDigitValue(Text[i + 1]);
         if (high < 0 || low < 0)
             break;
         bytes.append(char(high * 16 + low));

@@ -5,46 +5,14 @@
 
 TVKEmulationRequest::TVKEmulationRequest(const TVKEmulationManager *Manager, TVKEmulationRequestKind AKind,
                                          const TURIParams &Params)
-    : FKind(AKind), FSession(Manager ? Manager->Session() : TVKEmulationSession{})
+    : FKind(AKind), FParams(Params), FSession(Manager ? Manager->Session() : TVKEmulationSession{})
 {
-    for (const TURIParam &param : Params)
-        setParam(param.Name, param.Value);
-}
-
-qsizetype TVKEmulationRequest::IndexOfParam(const QString &Name) const
-{
-    for (qsizetype i = 0; i < FParamsList.size(); ++i) {
-        const QString &line = FParamsList[i];
-        if (line.size() > Name.size() && line.at(Name.size()) == u'='
-            && QStringView(line).left(Name.size()).compare(Name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
-}
-
-QString TVKEmulationRequest::getParam(const QString &Name) const
-{
-    const qsizetype index = IndexOfParam(Name);
-    return index < 0 ? QString() : FParamsList[index].mid(Name.size() + 1);
-}
-
-void TVKEmulationRequest::setParam(const QString &Name, const QString &Value)
-{
-    const qsizetype index = IndexOfParam(Name);
-    if (Value.isEmpty()) {
-        if (index >= 0)
-            FParamsList.removeAt(index);
-    } else if (index >= 0) {
-        FParamsList[index] = Name + u'=' + Value;
-    } else {
-        FParamsList.append(Name + u'=' + Value);
-    }
 }
 
 QString TVKEmulationRequest::ToString() const
 {
     static const char *const Words[] = {"search", "get", "geturl", "add", "delete"};
-    return QLatin1String(Words[int(FKind)]) + QStringLiteral(", params = ") + FParamsList.join(u'&');
+    return QLatin1String(Words[int(FKind)]) + QStringLiteral(", params = ") + FParams.Lines().join(u'&');
 }
 
 TVKEmulationTrackRequest::TVKEmulationTrackRequest(const TVKEmulationManager *Manager, TVKEmulationRequestKind AKind,

@@ -26,18 +26,16 @@ public:
     TVKEmulationRequestKind Kind() const { return FKind; }
     const TVKEmulationSession &Session() const { return FSession; }
     // "name=value" lines in insertion order.
-    const QStringList &ParamsList() const { return FParamsList; }
+    const QStringList &ParamsList() const { return FParams.Lines(); }
     // Names are compared without regard to case; an empty Value removes.
-    QString getParam(const QString &Name) const;
-    void setParam(const QString &Name, const QString &Value);
+    QString getParam(const QString &Name) const { return FParams.Get(Name); }
+    void setParam(const QString &Name, const QString &Value) { FParams.Set(Name, Value); }
     // "search, params = a=1&b=2"
     QString ToString() const;
 
 private:
-    qsizetype IndexOfParam(const QString &Name) const;
-
     TVKEmulationRequestKind FKind;
-    QStringList FParamsList;
+    TURIParamList FParams;
     TVKEmulationSession FSession;
 };
 

@@ -1,5 +1,6 @@
 #include "vkweb/VKEmulationAudioUnit.h"
 
+#include "app/TextUtilsUnit.h"
 #include "app/RemoteHostsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TJSONReaderUnit.h"
@@ -147,18 +148,6 @@ bool IsASCIIAlphaNumeric(QChar C)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-int HexDigit(QChar C)
-{
-    const char16_t c = C.unicode();
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void AppendCodePoint(QString &Result, char32_t Code)
 {
     // A code HTML cannot carry becomes the replacement character, as a browser shows it.
@@ -186,7 +175,7 @@ qsizetype DecodeReference(const QString &Text, qsizetype Start, QString &Result)
         const qsizetype digitsStart = i;
         char32_t code = 0;
         for (; i < Text.size(); ++i) {
-            const int digit = isHex ? HexDigit(Text[i]) : (Text[i].isDigit() && Text[i].unicode() < 0x80
+            const int digit = isHex ? HexDigitValue(Text[i]) : (Text[i].isDigit() && Text[i].unicode() < 0x80
                                                                 ? Text[i].unicode() - '0'
                                                                 : -1);
             if (digit < 0)
