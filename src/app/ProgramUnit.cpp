@@ -6,6 +6,8 @@
 #include "app/TMainFormUnit.h"
 #include "app/TQelmPathManagerUnit.h"
 #include "app/TSettingsFormUnit.h"
+#include "vkweb/TVKEmulationManagerUnit.h"
+#include "vkweb/TVKEmulationRequestManagerUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
 
@@ -33,6 +35,9 @@ int RunPlayer()
         // Freed when the loop has ended or a window failed, before the windows.
         TGlobalObjects globals;
         mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
+        // The window outlives the global objects: its web queue must not
+        // start tasks once they are going.
+        globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());
         settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
         mainForm->show();
         exitCode = QApplication::exec();

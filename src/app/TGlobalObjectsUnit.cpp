@@ -4,7 +4,6 @@
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "playback/AudioLibraryUnit.h"
 #include "playback/TAudioPlayerUnit.h"
-#include "requests/TAPIRequestManagerUnit.h"
 
 TGlobalObjects::TAudioLibrary::TAudioLibrary()
 {
@@ -41,11 +40,6 @@ TGlobalObjects::~TGlobalObjects()
     // The player goes next (it stops playback or waits for its connection),
     // then the manager, which waits for every background task; the audio
     // library goes last, after the player has freed its stream.
-    for (TAPIRequestManager *worker : FQueueWorkers)
-        worker->StopThread();
-}
-
-void TGlobalObjects::AddQueueWorker(TAPIRequestManager &RequestManager)
-{
-    FQueueWorkers.push_back(&RequestManager);
+    for (const auto &stop : FQueueWorkerStops)
+        stop();
 }

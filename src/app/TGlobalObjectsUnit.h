@@ -1,9 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
-class TAPIRequestManager;
 class TAudioPlayer;
 class TThreadedObjectsManager;
 
@@ -22,10 +22,16 @@ public:
     TGlobalObjects(const TGlobalObjects &) = delete;
     TGlobalObjects &operator=(const TGlobalObjects &) = delete;
 
-    // Stops RequestManager's worker thread first thing when the objects are
-    // freed, in the order of the calls, so that no worker hands new work to a
-    // manager that is going. RequestManager must outlive this owner.
-    void AddQueueWorker(TAPIRequestManager &RequestManager);
+    // Stops RequestManager's worker thread (its StopThread) first thing when
+    // the objects are freed, in the order of the calls, so that no worker
+    // hands new work to a manager that is going. Any request queue serves:
+    // the API queues and the web client's. RequestManager must outlive this
+    // owner.
+    template <class TRequestManager>
+    void AddQueueWorker(TRequestManager &RequestManager)
+    {
+        FQueueWorkerStops.push_back([&RequestManager] { RequestManager.StopThread(); });
+    }
 
 private:
     // Each part sets its global when made and clears it when freed.
@@ -46,5 +52,5 @@ private:
     TAudioLibrary FAudioLibrary;
     TGlobal<TThreadedObjectsManager> FThreadedObjectsManager;
     TGlobal<TAudioPlayer> FAudioPlayer;
-    std::vector<TAPIRequestManager *> FQueueWorkers;
+    std::vector<std::function<void()>> FQueueWorkerStops;
 };

@@ -94,6 +94,8 @@ protected:
 };
 
 using TAudioDataChangedEvent = std::function<void(TObject *Sender, bool IsCurrentDataUpdated)>;
+// One row of a track list changed.
+using TDataItemChangedEvent = std::function<void(TObject *Sender, int Index)>;
 
 // An ordered list of items that it owns. Tag names the contents: a new tag
 // means other contents, the same tag updated contents.
