@@ -29,6 +29,12 @@ void THTTPClient::SetTimeouts(long ConnectMilliseconds, long TotalMilliseconds)
     curl_easy_setopt(FHandle.get(), CURLOPT_TIMEOUT_MS, TotalMilliseconds);
 }
 
+void THTTPClient::SetStallTimeout(long Seconds)
+{
+    curl_easy_setopt(FHandle.get(), CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(FHandle.get(), CURLOPT_LOW_SPEED_TIME, Seconds);
+}
+
 void THTTPClient::SetContentType(const QString &MimeType)
 {
     // "Content-Type:" with nothing after it also removes curl's default for POST.

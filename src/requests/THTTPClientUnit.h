@@ -26,6 +26,9 @@ public:
     THTTPClient &operator=(const THTTPClient &) = delete;
 
     void SetTimeouts(long ConnectMilliseconds, long TotalMilliseconds);
+    // An exchange that receives next to nothing (under a byte a second) for
+    // Seconds fails ("28 Operation too slow"), whatever its total time-out.
+    void SetStallTimeout(long Seconds);
     // Empty: no Content-Type header at all.
     void SetContentType(const QString &MimeType);
     // A complete header line, sent as it is.

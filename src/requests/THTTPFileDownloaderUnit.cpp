@@ -94,6 +94,7 @@ void THTTPFileDownloader::Download()
     }
 
     THTTPClient client;
+    client.SetStallTimeout(static_cast<long>(FStallTimeout.count()));
     if (FDownloadDestination == ddStream)
         client.SetMaxBodySize(THTTPClient::MaxMemoryBodySize);
     client.OnHeaders = [this, &client] {

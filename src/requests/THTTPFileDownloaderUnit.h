@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -45,7 +46,9 @@ using TDownloadProgressEvent = std::function<void(TObject *Sender, std::uint8_t 
 // same "Artist - Title" never share a file. An existing file is never
 // replaced, not even by the final rename.
 //
-// An in-memory body larger than THTTPClient::MaxMemoryBodySize fails (code 2).
+// An in-memory body larger than THTTPClient::MaxMemoryBodySize fails (code 2),
+// and so does a server that sends nothing for StallTimeout: the user can try
+// again instead of waiting for ever.
 class THTTPFileDownloader : public TThreadedObject
 {
 public:
@@ -54,6 +57,8 @@ public:
     // Into memory (Result().ContentStream).
     explicit THTTPFileDownloader(QString AURL);
     ~THTTPFileDownloader() override;
+
+    static constexpr std::chrono::seconds DefaultStallTimeout{30};
 
     const QString &URL() const { return FURL; }
     // The file the download goes to: the path given or, when that was taken,
@@ -66,6 +71,8 @@ public:
     // Raised synchronously on the interface thread once per change of the
     // percentage; never when the server announces no length.
     void SetOnDownloadProgress(TDownloadProgressEvent Event) { FOnDownloadProgress = std::move(Event); }
+    // Before Start.
+    void SetStallTimeout(std::chrono::seconds Timeout) { FStallTimeout = Timeout; }
 
 protected:
     void Execute() override;
@@ -87,4 +94,5 @@ private:
     std::int64_t FLoadedFileSize = 0;
     std::uint8_t FLoadedPercent = 0;
     TDownloadProgressEvent FOnDownloadProgress;
+    std::chrono::seconds FStallTimeout = DefaultStallTimeout;
 };

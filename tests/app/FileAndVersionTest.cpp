@@ -16,6 +16,49 @@ TEST(FileUtils, RemoveInvalidFileNameChars)
     EXPECT_EQ(RemoveInvalidFileNameChars(QStringLiteral("a\"*<>\\|\tb\x01")), QStringLiteral("ab"));
 }
 
+TEST(FileUtils, NamesFromTheNetworkStayInsideTheirFolder)
+{
+    const struct
+    {
+        QString Text;
+        QString Name;
+    } cases[] = {
+        {QStringLiteral(".."), QString()},
+        {QStringLiteral("."), QString()},
+        {QStringLiteral("../../etc/passwd"), QStringLiteral("....etcpasswd")},
+        {QStringLiteral("..."), QStringLiteral("...")},
+        {QStringLiteral("Track \u202Egpj.exe"), QStringLiteral("Track gpj.exe")},
+        {QStringLiteral("\u2067Кино\u2069 \u200Fx"), QStringLiteral("Кино x")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RemoveInvalidFileNameChars(c.Text), c.Name) << c.Text.toStdString();
+    EXPECT_EQ(MakeUniqueFilePath(QStringLiteral("no-such-song.mp3")), QStringLiteral("no-such-song.mp3"));
+    EXPECT_EQ(MakeUniqueFilePath(QStringLiteral("/no-such-song.mp3")), QStringLiteral("/no-such-song.mp3"));
+}
+
+TEST(FileUtils, ALongNameIsCutToTheFileSystemLimitByWholeCharacters)
+{
+    QTemporaryDir dir;
+    const QString cyrillic = QString(200, QChar(0x0416)); // two bytes each
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xB8").repeated(100); // four bytes, two code units each
+    for (const QString &base : {cyrillic, emoji, QStringLiteral("Ж") + emoji}) {
+        const QString path = dir.filePath(base + QStringLiteral(".mp3"));
+        for (int copy = 1; copy <= 2; ++copy) {
+            const QString unique = MakeUniqueFilePath(path);
+            const QString name = QFileInfo(unique).fileName();
+            EXPECT_TRUE(name.endsWith(copy == 1 ? QStringLiteral(".mp3") : QStringLiteral(" (2).mp3"))) << name.toStdString();
+            EXPECT_LE(PartialFilePath(name).toUtf8().size(), 255);
+            EXPECT_GE(PartialFilePath(name).toUtf8().size(), 251) << "cut no more than needed";
+            EXPECT_EQ(QString::fromUtf8(name.toUtf8()), name) << "no character split";
+            QFile partial(PartialFilePath(unique));
+            ASSERT_TRUE(partial.open(QIODevice::WriteOnly)) << partial.errorString().toStdString();
+            QFile file(unique);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << file.errorString().toStdString();
+            partial.remove();
+        }
+    }
+}
+
 TEST(FileUtils, MakeUniqueFilePathCountsUpAndKeepsTheLengthLimit)
 {
     QTemporaryDir dir;

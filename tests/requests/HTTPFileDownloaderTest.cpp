@@ -117,7 +117,7 @@ TEST_F(HTTPFileDownloaderTest, StreamDownloadKeepsTheBodyInMemory)
     EXPECT_EQ(*downloader.Result().ContentStream, QByteArray::fromStdString(body));
 }
 
-TEST_F(HTTPFileDownloaderTest, RefusedCutAndAbortedDownloadsLeaveNoFile)
+TEST_F(HTTPFileDownloaderTest, RefusedCutStalledAndAbortedDownloadsLeaveNoFile)
 {
     struct TCase
     {
@@ -150,10 +150,17 @@ TEST_F(HTTPFileDownloaderTest, RefusedCutAndAbortedDownloadsLeaveNoFile)
              connection.Stall();
          },
          true, fdAborted, "42 "},
+        {"stalled",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
+             connection.Stall();
+         },
+         false, fdFailed, "28 "},
     };
     for (auto &c : cases) {
         TRawTestServer server(c.Handler);
         THTTPFileDownloader downloader(server.URL(), Destination());
+        downloader.SetStallTimeout(std::chrono::seconds(1));
         if (c.AbortOnProgress)
             downloader.SetOnDownloadProgress([&](TObject *, std::uint8_t) { downloader.Abort(); });
         downloader.Start(true);
