@@ -32,6 +32,11 @@ QString GetTokenFilePath()
     return GetProgramDataFolderPath() + QStringLiteral("/Token.ini");
 }
 
+QString GetDownloadsInProgressPath()
+{
+    return GetProgramDataFolderPath() + QStringLiteral("/DownloadsInProgress.txt");
+}
+
 QString GetDefaultMusicFolderPath()
 {
     return GetShellFolderPath(CSIDL_MYMUSIC) + QStringLiteral("/MarvanePlayer/");

@@ -10,4 +10,6 @@ QString GetSavedTracksBackupDBPath();
 QString GetEmptySavedTracksDBPath();
 QString GetCookiesFilePath();
 QString GetTokenFilePath();
+// The partial files of the downloads still running, one path a line.
+QString GetDownloadsInProgressPath();
 QString GetDefaultMusicFolderPath();     // <music folder>/MarvanePlayer/

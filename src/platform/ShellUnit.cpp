@@ -27,4 +27,31 @@ void ShowItemInFileBrowser(const QString &Path)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(Path).absolutePath()));
 }
 
+QString PathDrive(const QString &Path)
+{
+    if (!Path.startsWith(u'/'))
+        return {};
+    const QStringList parts = Path.split(u'/', Qt::SkipEmptyParts);
+    // Removable media appear this many folders down from these roots.
+    const struct
+    {
+        QStringList Root;
+        int Depth;
+    } mountRoots[] = {
+        {{QStringLiteral("media")}, 3},
+        {{QStringLiteral("run"), QStringLiteral("media")}, 4},
+        {{QStringLiteral("mnt")}, 2},
+    };
+    int depth = 1;
+    for (const auto &root : mountRoots)
+        if (parts.size() >= root.Depth && parts.mid(0, root.Root.size()) == root.Root)
+            depth = root.Depth;
+    return parts.isEmpty() ? QStringLiteral("/") : u'/' + parts.mid(0, depth).join(u'/');
+}
+
+bool DriveExists(const QString &Drive)
+{
+    return !Drive.isEmpty() && QFileInfo(Drive).isDir();
+}
+
 } // namespace Shell

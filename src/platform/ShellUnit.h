@@ -12,4 +12,11 @@ bool IsUserAnAdmin();
 // browser answers, opens the folder that holds the file.
 void ShowItemInFileBrowser(const QString &Path);
 
+// The "drive" a path lies on: the folder where removable media are mounted
+// for it ("/media/USER/LABEL", "/run/media/USER/LABEL", "/mnt/LABEL"), or
+// else its top folder ("/home"). Empty for a relative path.
+QString PathDrive(const QString &Path);
+// Whether the drive of a path is there (its folder exists).
+bool DriveExists(const QString &Drive);
+
 } // namespace Shell

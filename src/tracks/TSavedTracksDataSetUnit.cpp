@@ -1,0 +1,251 @@
+#include "tracks/TSavedTracksDataSetUnit.h"
+
+#include "app/FileUtilsUnit.h"
+#include "app/TQelmPathManagerUnit.h"
+#include "foundation/BaseTypesUnit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <atomic>
+#include <filesystem>
+
+namespace {
+
+// The files SQLite may keep beside a database while it is changed.
+const QString CompanionSuffixes[] = {QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+
+QString NewConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("SavedTracks-%1").arg(++counter);
+}
+
+QSqlDatabase AddConnection(const QString &Name, const QString &Path, bool ReadOnly)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
+    db.setDatabaseName(Path);
+    if (ReadOnly)
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    return db;
+}
+
+[[noreturn]] void Fail(const QString &What, const QSqlError &Error)
+{
+    throw Exception(What + QStringLiteral(": ") + Error.text());
+}
+
+// Checks the file of an open connection and reads every row, newest first.
+void ReadTable(QSqlDatabase &Database, std::vector<TSavedTrackRow> &Rows)
+{
+    if (!Database.open())
+        Fail(QStringLiteral("Cannot open the saved tracks"), Database.lastError());
+    QSqlQuery check(Database);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+        Fail(QStringLiteral("Cannot check the saved tracks"), check.lastError());
+    if (!check.next() || check.value(0).toString() != u"ok")
+        throw Exception(QStringLiteral("The saved tracks are damaged: ") + check.value(0).toString());
+
+    QSqlQuery query(Database);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT AutoIncID, AID, OwnerID, Artist, Title, Duration, LyricsID, AlbumID, "
+                                   "FileName FROM SavedTracks ORDER BY AutoIncID DESC")))
+        Fail(QStringLiteral("Cannot read the saved tracks"), query.lastError());
+    Rows.clear();
+    while (query.next()) {
+        TSavedTrackRow row;
+        row.AutoIncID = query.value(0).toLongLong();
+        row.Record.AID = query.value(1).toInt();
+        row.Record.OwnerID = query.value(2).toInt();
+        row.Record.Artist = query.value(3).toString();
+        row.Record.Title = query.value(4).toString();
+        row.Record.Duration = query.value(5).toInt();
+        row.Record.LyricsID = query.value(6).toString();
+        row.Record.AlbumID = query.value(7).toString();
+        row.Record.FilePath = query.value(8).toString();
+        Rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        Fail(QStringLiteral("Cannot read the saved tracks"), query.lastError());
+}
+
+// Runs Change in one transaction; on failure rolls back and raises.
+template <class TChange>
+void InTransaction(QSqlDatabase Database, const QString &What, TChange &&Change)
+{
+    if (!Database.transaction())
+        Fail(What, Database.lastError());
+    QSqlQuery query(Database);
+    if (!Change(query) || !Database.commit()) {
+        const QSqlError error = query.lastError().isValid() ? query.lastError() : Database.lastError();
+        Database.rollback();
+        Fail(What, error);
+    }
+}
+
+// Moves Path and its companions aside under a free name beside it.
+bool MoveAside(const QString &Path)
+{
+    const QFileInfo info(Path);
+    const QString aside = MakeUniqueFilePath(info.absolutePath() + u'/' + info.completeBaseName()
+                                             + QStringLiteral(".damaged.") + info.suffix());
+    if (!QFile::rename(Path, aside))
+        return false;
+    for (const QString &suffix : CompanionSuffixes)
+        if (QFileInfo::exists(Path + suffix))
+            QFile::rename(Path + suffix, aside + suffix);
+    return true;
+}
+
+// Copies Source over Target through a new file renamed into place, so that
+// Target is whole at every moment.
+bool ReplaceWithCopy(const QString &Source, const QString &Target)
+{
+    const QString fresh = Target + QStringLiteral(".new");
+    QFile::remove(fresh);
+    if (!QDir().mkpath(QFileInfo(Target).absolutePath()) || !QFile::copy(Source, fresh))
+        return false;
+    std::error_code error;
+    std::filesystem::rename(fresh.toStdString(), Target.toStdString(), error);
+    if (error)
+        QFile::remove(fresh);
+    return !error;
+}
+
+} // namespace
+
+TSavedTracksDataSet::TSavedTracksDataSet(const QString &APath) : FPath(APath), FConnectionName(NewConnectionName())
+{
+    // SQLite would make an empty database of a missing file.
+    if (!QFileInfo(FPath).isFile())
+        throw Exception(QStringLiteral("There is no saved-tracks file ") + FPath);
+    AddConnection(FConnectionName, FPath, false);
+    try {
+        Load();
+    } catch (...) {
+        QSqlDatabase::removeDatabase(FConnectionName);
+        throw;
+    }
+}
+
+TSavedTracksDataSet::~TSavedTracksDataSet()
+{
+    QSqlDatabase::database(FConnectionName, false).close();
+    QSqlDatabase::removeDatabase(FConnectionName);
+}
+
+void TSavedTracksDataSet::Load()
+{
+    QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
+    ReadTable(db, FRows);
+    QSqlQuery index(db);
+    if (!index.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS DescAutoIncIndex ON SavedTracks (AutoIncID DESC)")))
+        Fail(QStringLiteral("Cannot index the saved tracks"), index.lastError());
+    Reindex();
+}
+
+void TSavedTracksDataSet::Reindex()
+{
+    FIndexByID.clear();
+    FIndexByID.reserve(qsizetype(FRows.size()));
+    for (std::size_t i = 0; i < FRows.size(); ++i)
+        FIndexByID.insert(FRows[i].AutoIncID, i);
+}
+
+const TSavedTrackRow *TSavedTracksDataSet::FindRow(qint64 AutoIncID) const
+{
+    const auto found = FIndexByID.constFind(AutoIncID);
+    return found == FIndexByID.cend() ? nullptr : &FRows[*found];
+}
+
+qint64 TSavedTracksDataSet::Insert(const TSavedTrackRecord &Record)
+{
+    TSavedTrackRow row{0, Record};
+    InTransaction(QSqlDatabase::database(FConnectionName, false), QStringLiteral("Cannot save the track"),
+                  [&](QSqlQuery &query) {
+                      query.prepare(QStringLiteral("INSERT INTO SavedTracks (AID, OwnerID, Artist, Title, Duration, "
+                                                   "LyricsID, AlbumID, FileName) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+                      for (const QVariant &value :
+                           {QVariant(Record.AID), QVariant(Record.OwnerID), QVariant(Record.Artist),
+                            QVariant(Record.Title), QVariant(Record.Duration), QVariant(Record.LyricsID),
+                            QVariant(Record.AlbumID), QVariant(Record.FilePath)})
+                          query.addBindValue(value);
+                      if (!query.exec())
+                          return false;
+                      row.AutoIncID = query.lastInsertId().toLongLong();
+                      return true;
+                  });
+    FRows.insert(FRows.begin(), std::move(row));
+    Reindex();
+    return FRows.front().AutoIncID;
+}
+
+void TSavedTracksDataSet::Delete(qint64 AutoIncID)
+{
+    InTransaction(QSqlDatabase::database(FConnectionName, false), QStringLiteral("Cannot delete the track"),
+                  [&](QSqlQuery &query) {
+                      query.prepare(QStringLiteral("DELETE FROM SavedTracks WHERE AutoIncID = ?"));
+                      query.addBindValue(AutoIncID);
+                      return query.exec();
+                  });
+    const auto found = FIndexByID.constFind(AutoIncID);
+    if (found != FIndexByID.cend()) {
+        FRows.erase(FRows.begin() + qsizetype(*found));
+        Reindex();
+    }
+}
+
+QString ResolveSavedFileName(const QString &FileName)
+{
+    return QDir::isAbsolutePath(FileName) ? FileName : GetDefaultMusicFolderPath() + FileName;
+}
+
+bool IsSavedTracksDBReadable(const QString &Path)
+{
+    if (!QFileInfo(Path).isFile())
+        return false;
+    const QString name = NewConnectionName();
+    bool readable = false;
+    {
+        QSqlDatabase db = AddConnection(name, Path, true);
+        std::vector<TSavedTrackRow> rows;
+        try {
+            ReadTable(db, rows);
+            readable = true;
+        } catch (const Exception &) {
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return readable;
+}
+
+std::unique_ptr<TSavedTracksDataSet> OpenSavedTracksDB(const QString &DBPath, const QString &BackupPath)
+{
+    try {
+        auto dataSet = std::make_unique<TSavedTracksDataSet>(DBPath);
+        ReplaceWithCopy(DBPath, BackupPath);
+        return dataSet;
+    } catch (const Exception &) {
+    }
+    // The damaged file may still hold downloads recorded since the backup:
+    // it is kept aside, never overwritten.
+    if (!IsSavedTracksDBReadable(BackupPath))
+        return nullptr;
+    if (QFileInfo::exists(DBPath) && !MoveAside(DBPath))
+        return nullptr;
+    for (const QString &suffix : CompanionSuffixes)
+        QFile::remove(DBPath + suffix);
+    if (!QFile::copy(BackupPath, DBPath))
+        return nullptr;
+    try {
+        return std::make_unique<TSavedTracksDataSet>(DBPath);
+    } catch (const Exception &) {
+        return nullptr;
+    }
+}

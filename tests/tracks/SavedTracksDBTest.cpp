@@ -1,0 +1,186 @@
+#include "tracks/TSavedTracksDataSetUnit.h"
+
+#include "foundation/BaseTypesUnit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+QByteArray ReadFile(const QString &Path)
+{
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString &Path, const QByteArray &Data)
+{
+    QFile file(Path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(Data);
+}
+
+TSavedTrackRecord Track(int AID, const QString &Title)
+{
+    return {AID, -77, QStringLiteral("Кино & Co"), Title, 215, QStringLiteral("lyr"), QStringLiteral("alb"),
+            QStringLiteral("/music/") + Title + QStringLiteral(".mp3")};
+}
+
+QStringList Titles(const TSavedTracksDataSet &DataSet)
+{
+    QStringList titles;
+    for (const TSavedTrackRow &row : DataSet.Rows())
+        titles << row.Record.Title;
+    return titles;
+}
+
+// The database and its backup in a fresh folder, made from the template the
+// install step ships.
+class SavedTracksDB : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("Backup"))));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MARVANE_EMPTY_DB), DB()));
+        QFile(DB()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    QString DB() const { return FDir.filePath(QStringLiteral("SavedTracks.db")); }
+    QString Backup() const { return FDir.filePath(QStringLiteral("Backup/SavedTracks.db")); }
+    QStringList Files() const { return QDir(FDir.path()).entryList(QDir::Files); }
+
+    // Three tracks recorded in the database, then a clean open that backs them up.
+    void RecordThreeAndBackUp()
+    {
+        {
+            TSavedTracksDataSet dataSet(DB());
+            for (int i = 1; i <= 3; ++i)
+                dataSet.Insert(Track(i, QStringLiteral("Песня %1").arg(i)));
+        }
+        ASSERT_NE(OpenSavedTracksDB(DB(), Backup()), nullptr);
+        ASSERT_EQ(ReadFile(Backup()), ReadFile(DB()));
+    }
+
+    QTemporaryDir FDir;
+};
+
+} // namespace
+
+TEST_F(SavedTracksDB, RowsComeBackNewestFirstWithEveryColumn)
+{
+    {
+        TSavedTracksDataSet dataSet(DB());
+        EXPECT_TRUE(dataSet.Rows().empty());
+        const qint64 first = dataSet.Insert(Track(1, QStringLiteral("Группа крови")));
+        const qint64 second = dataSet.Insert(Track(2, QStringLiteral("Кукушка")));
+        EXPECT_GT(second, first);
+        EXPECT_EQ(dataSet.FindRow(first)->Record.AID, 1);
+    }
+    TSavedTracksDataSet reopened(DB());
+    ASSERT_EQ(Titles(reopened), (QStringList{QStringLiteral("Кукушка"), QStringLiteral("Группа крови")}));
+    const TSavedTrackRecord &record = reopened.Rows().back().Record;
+    const TSavedTrackRecord expected = Track(1, QStringLiteral("Группа крови"));
+    EXPECT_EQ(record.AID, expected.AID);
+    EXPECT_EQ(record.OwnerID, expected.OwnerID);
+    EXPECT_EQ(record.Artist, expected.Artist);
+    EXPECT_EQ(record.Duration, expected.Duration);
+    EXPECT_EQ(record.LyricsID, expected.LyricsID);
+    EXPECT_EQ(record.AlbumID, expected.AlbumID);
+    EXPECT_EQ(record.FilePath, expected.FilePath);
+
+    // A deleted row's number is never given again: the newest stays first.
+    reopened.Delete(reopened.Rows().front().AutoIncID);
+    reopened.Insert(Track(3, QStringLiteral("Звезда")));
+    EXPECT_EQ(Titles(reopened), (QStringList{QStringLiteral("Звезда"), QStringLiteral("Группа крови")}));
+}
+
+TEST_F(SavedTracksDB, ADamagedTableIsRestoredFromTheBackupAndKeptAside)
+{
+    const struct
+    {
+        const char *Name;
+        std::function<void(const QString &Path)> Damage;
+    } cases[] = {
+        {"truncated", [](const QString &Path) { QFile(Path).resize(QFileInfo(Path).size() / 2); }},
+        {"random bytes",
+         [](const QString &Path) {
+             QByteArray bytes(int(QFileInfo(Path).size()), '\0');
+             for (char &byte : bytes)
+                 byte = char(QRandomGenerator::global()->bounded(256));
+             WriteFile(Path, bytes);
+         }},
+        {"empty", [](const QString &Path) { WriteFile(Path, {}); }},
+        {"missing", [](const QString &Path) { QFile::remove(Path); }},
+    };
+    RecordThreeAndBackUp();
+    const QByteArray backup = ReadFile(Backup());
+    for (const auto &c : cases) {
+        ASSERT_TRUE(QFile::copy(Backup(), DB()) || QFile::exists(DB())) << c.Name;
+        c.Damage(DB());
+        const QByteArray damaged = ReadFile(DB());
+        const QStringList before = Files();
+
+        const auto dataSet = OpenSavedTracksDB(DB(), Backup());
+        ASSERT_NE(dataSet, nullptr) << c.Name;
+        EXPECT_EQ(Titles(*dataSet), (QStringList{QStringLiteral("Песня 3"), QStringLiteral("Песня 2"),
+                                                 QStringLiteral("Песня 1")}))
+            << c.Name;
+        EXPECT_EQ(ReadFile(Backup()), backup) << c.Name << ": the backup is not renewed after a restore";
+        if (damaged != "<missing>") {
+            const QStringList aside = QStringList(Files()).filter(QStringLiteral(".damaged"));
+            ASSERT_FALSE(aside.isEmpty()) << c.Name;
+            EXPECT_EQ(ReadFile(FDir.filePath(aside.last())), damaged) << c.Name << ": the damaged file is kept";
+            for (const QString &file : aside)
+                QFile::remove(FDir.filePath(file));
+        }
+        QFile::remove(DB());
+    }
+}
+
+TEST_F(SavedTracksDB, BothCopiesDamagedGiveNothingAndTouchNeither)
+{
+    RecordThreeAndBackUp();
+    WriteFile(Backup(), "no database at all");
+    QFile(DB()).resize(100);
+    const QByteArray db = ReadFile(DB());
+    const QStringList files = Files();
+
+    EXPECT_EQ(OpenSavedTracksDB(DB(), Backup()), nullptr);
+    EXPECT_EQ(ReadFile(DB()), db);
+    EXPECT_EQ(ReadFile(Backup()), "no database at all");
+    EXPECT_EQ(Files(), files);
+
+    QFile::remove(DB());
+    QFile::remove(Backup());
+    EXPECT_EQ(OpenSavedTracksDB(DB(), Backup()), nullptr) << "neither file exists";
+    EXPECT_FALSE(QFile::exists(DB())) << "no empty table is made in its place";
+}
+
+TEST_F(SavedTracksDB, AFileWithoutTheTableOrOneOfItsColumnsDoesNotLoad)
+{
+    for (const char *schema : {"CREATE TABLE Other (x INTEGER)",
+                               "CREATE TABLE SavedTracks (AutoIncID INTEGER PRIMARY KEY AUTOINCREMENT, AID INTEGER)"}) {
+        const QString path = FDir.filePath(QStringLiteral("other.db"));
+        QFile::remove(path);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("schema"));
+            db.setDatabaseName(path);
+            ASSERT_TRUE(db.open());
+            QSqlQuery(db).exec(QString::fromLatin1(schema));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("schema"));
+        EXPECT_FALSE(IsSavedTracksDBReadable(path)) << schema;
+        EXPECT_THROW(TSavedTracksDataSet{path}, Exception) << schema;
+    }
+}
