@@ -133,6 +133,10 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
     QString folder = GetInstance<TQelmSettings>()->CurrentMusicFolderPath();
     if (!folder.endsWith(u'/'))
         folder += u'/';
+    // The downloader would make the missing folders, even the drive's own
+    // where the user may (root may anywhere): an unplugged drive is reported.
+    if (ReportMissingDrive(folder))
+        return;
     // The downloader reserves the name (it may take the next free one).
     auto *downloader = new THTTPFileDownloader(Track.URL, MakeUniqueFilePath(folder + DownloadFileName(Track)));
     FLoadingTracks.push_back({Track.AID, Track.OwnerID, Track.Artist, Track.Title, Track.Duration, Track.LyricsID,
@@ -216,11 +220,8 @@ void TLocalAudioData::HTTPDownloaderResultEvent(TObject *Sender)
         FItems[std::size_t(row)] = {adsSaved, FSavedTracks.Rows().front().AutoIncID};
     } else {
         FItems.erase(FItems.begin() + row);
-        const bool noDrive = result.ResultCode == fdFileNotCreated
-            && !Shell::DriveExists(Shell::PathDrive(QFileInfo(finished.FileName).absoluteFilePath()));
-        if (noDrive && OnDownloadNoLogicalDriveError)
-            OnDownloadNoLogicalDriveError(this);
-        else if (result.ResultCode != fdOK && result.ResultCode != fdAborted && OnDownloadFailed)
+        const bool noDrive = result.ResultCode == fdFileNotCreated && ReportMissingDrive(finished.FileName);
+        if (!noDrive && result.ResultCode != fdOK && result.ResultCode != fdAborted && OnDownloadFailed)
             OnDownloadFailed(this, finished.AID, finished.OwnerID, result.ErrorMessage);
     }
     WriteDownloadsInProgress();
@@ -231,6 +232,15 @@ void TLocalAudioData::HTTPDownloaderResultEvent(TObject *Sender)
         OnChanged(this, true);
     else if (saved && OnItemChanged)
         OnItemChanged(this, row);
+}
+
+bool TLocalAudioData::ReportMissingDrive(const QString &Path)
+{
+    if (Shell::DriveExists(Shell::PathDrive(QFileInfo(Path).absoluteFilePath())))
+        return false;
+    if (OnDownloadNoLogicalDriveError)
+        OnDownloadNoLogicalDriveError(this);
+    return true;
 }
 
 bool TLocalAudioData::SaveDownload(const TLoadingTrackRecord &Download)

@@ -99,6 +99,8 @@ private:
     void HTTPDownloaderResultEvent(TObject *Sender);
     // Records a finished download in the table; false (and OnDownloadFailed) when it cannot.
     bool SaveDownload(const TLoadingTrackRecord &Download);
+    // Raises OnDownloadNoLogicalDriveError when Path's drive is not there.
+    bool ReportMissingDrive(const QString &Path);
     std::vector<TLoadingTrackRecord>::iterator FindDownload(std::uint32_t DownloaderID);
     int RowOfDownload(std::uint32_t DownloaderID) const;
     void RebuildPlaylist();

@@ -15,6 +15,8 @@
 #include <atomic>
 #include <filesystem>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The files SQLite may keep beside a database while it is changed.
@@ -170,10 +172,12 @@ qint64 TSavedTracksDataSet::Insert(const TSavedTrackRecord &Record)
                   [&](QSqlQuery &query) {
                       query.prepare(QStringLiteral("INSERT INTO SavedTracks (AID, OwnerID, Artist, Title, Duration, "
                                                    "LyricsID, AlbumID, FileName) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+                      // A null text would be bound as NULL, which the columns refuse.
+                      const auto text = [](const QString &Value) { return QVariant(Value.isNull() ? QString(u""_s) : Value); };
                       for (const QVariant &value :
-                           {QVariant(Record.AID), QVariant(Record.OwnerID), QVariant(Record.Artist),
-                            QVariant(Record.Title), QVariant(Record.Duration), QVariant(Record.LyricsID),
-                            QVariant(Record.AlbumID), QVariant(Record.FilePath)})
+                           {QVariant(Record.AID), QVariant(Record.OwnerID), text(Record.Artist), text(Record.Title),
+                            QVariant(Record.Duration), text(Record.LyricsID), text(Record.AlbumID),
+                            text(Record.FilePath)})
                           query.addBindValue(value);
                       if (!query.exec())
                           return false;

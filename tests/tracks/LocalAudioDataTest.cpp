@@ -1,0 +1,334 @@
+#include "tracks/TLocalAudioDataUnit.h"
+
+#include "app/FileUtilsUnit.h"
+#include "app/TGlobalObjectsUnit.h"
+#include "app/TQelmPathManagerUnit.h"
+#include "foundation/BaseTypesUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "playback/TAudioPlayerUnit.h"
+#include "settings/TQelmSettingsUnit.h"
+#include "support/TestEnvironment.h"
+#include "support/TestHTTPServer.h"
+#include "tracks/TSavedTracksDataSetUnit.h"
+#include "vkweb/TVKEmulationAuthManagerUnit.h"
+#include "vkweb/TVKEmulationManagerUnit.h"
+#include "vkweb/VKEmulationAudioUnit.h"
+
+#include "vkweb/VKWebTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+TVKAudioPlaylistItem Item(int AID, const QString &Artist, const QString &Title, const QString &URL)
+{
+    TVKAudioRecord record;
+    record.AID = AID;
+    record.OwnerID = 3001;
+    record.Artist = Artist;
+    record.Title = Title;
+    record.Duration = 3;
+    record.URL = URL;
+    return TVKAudioPlaylistItem(record);
+}
+
+// The Downloads tab over a fresh table, with the music folder in a temporary
+// folder and the web client signed in to the stand-in.
+class LocalAudioData : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(FStandin.IsReady());
+        SetMusicFolder(FFolders.Root() + QStringLiteral("/music"));
+        QDir().mkpath(GetProgramDataFolderPath());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MARVANE_EMPTY_DB), GetSavedTracksDBPath()));
+        QFile(GetSavedTracksDBPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        FGlobals = std::make_unique<TGlobalObjects>();
+        FManager = std::make_unique<TVKEmulationManager>();
+        Restart();
+    }
+
+    void TearDown() override
+    {
+        FData.reset();
+        FManager.reset();
+        FGlobals.reset();
+        FDataSet.reset();
+    }
+
+    // As at the next start of the program.
+    void Restart()
+    {
+        FData.reset();
+        FDataSet.reset();
+        FDataSet = std::make_unique<TSavedTracksDataSet>(GetSavedTracksDBPath());
+        FData = std::make_unique<TLocalAudioData>(*FManager, *FDataSet);
+        FData->OnChanged = [this](TObject *, bool) { ++FChanges; };
+        FData->OnDownloadFailed = [this](TObject *, int AID, int, const QString &Message) {
+            FFailures << QString::number(AID) + QStringLiteral(": ") + Message;
+        };
+        FData->OnDownloadNoLogicalDriveError = [this](TObject *) { ++FNoDriveErrors; };
+    }
+
+    void SignIn()
+    {
+        bool signedIn = false;
+        FManager->AuthManager().OnAuthSuccessList().Add([&signedIn](TObject *) { signedIn = true; });
+        FManager->AuthManager().Login(QStringLiteral("plain@marvane.test"), QStringLiteral("plain-pass"));
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return signedIn; }));
+    }
+
+    static void SetMusicFolder(const QString &Path)
+    {
+        GetInstance<TQelmSettings>()->SetCustomMusicFolderFlag(true);
+        GetInstance<TQelmSettings>()->SetCustomMusicFolderPath(Path);
+    }
+
+    QString Tone(int Seconds) const
+    {
+        return FStandin.WebURL() + QStringLiteral("/audio/tone-%1s.mp3").arg(Seconds);
+    }
+
+    int SavedCount() const
+    {
+        int saved = 0;
+        for (int i = 0; i < FData->Count(); ++i)
+            saved += FData->IsSavedTrack(i) ? 1 : 0;
+        return saved;
+    }
+
+    bool WaitForSaved(int Count) const
+    {
+        return TestEnvironment::WaitFor([&] { return SavedCount() == Count && SavedCount() == FData->Count(); });
+    }
+
+    QStringList SavedTitles() const
+    {
+        QStringList titles;
+        for (int i = 0; i < FData->Count(); ++i)
+            titles << (FData->IsSavedTrack(i) ? FData->getSavedTrack(i).Title : QStringLiteral("(loading)"));
+        return titles;
+    }
+
+    QStringList MusicFiles() const
+    {
+        return QDir(GetInstance<TQelmSettings>()->CurrentMusicFolderPath()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    TTempUserFolders FFolders;
+    TStandin FStandin;
+    std::unique_ptr<TGlobalObjects> FGlobals;
+    std::unique_ptr<TVKEmulationManager> FManager;
+    std::unique_ptr<TSavedTracksDataSet> FDataSet;
+    std::unique_ptr<TLocalAudioData> FData;
+    int FChanges = 0;
+    int FNoDriveErrors = 0;
+    QStringList FFailures;
+};
+
+} // namespace
+
+TEST_F(LocalAudioData, DownloadsAreSavedNewestFirstAndPlayFromTheirFiles)
+{
+    int percentEvents = 0;
+    QList<int> started;
+    FData->OnItemDownloadPercentChangedEvent = [&](TObject *, int, int) { ++percentEvents; };
+    FData->OnDownloadStart = [&](TObject *, int AID, int) { started << AID; };
+
+    FData->DownloadTrack(Item(1, QStringLiteral("Кино"), QStringLiteral("Группа крови"), Tone(7)));
+    ASSERT_EQ(FData->Count(), 1);
+    EXPECT_FALSE(FData->IsSavedTrack(0));
+    EXPECT_THROW(FData->getSavedTrack(0), Exception);
+    EXPECT_THROW(FData->GetPlaylistIndexByItemIndex(0), Exception);
+    EXPECT_EQ(QFileInfo(FData->getLoadingTrack(0).FileName).fileName(), QStringLiteral("Кино_-_Группа_крови.mp3"));
+    ASSERT_TRUE(WaitForSaved(1));
+    EXPECT_THROW(FData->getLoadingTrack(0), Exception);
+    EXPECT_EQ(started, QList<int>{1});
+    EXPECT_GT(percentEvents, 0);
+
+    FData->DownloadTrack(Item(2, QStringLiteral("AC/DC"), QStringLiteral("T.N.T."), Tone(3) + QStringLiteral("?extra=1")));
+    ASSERT_TRUE(WaitForSaved(2));
+    // The same track again takes the next free name.
+    FData->DownloadTrack(Item(1, QStringLiteral("Кино"), QStringLiteral("Группа крови"), Tone(7)));
+    ASSERT_TRUE(WaitForSaved(3));
+    EXPECT_EQ(QFileInfo(FData->getSavedTrack(0).FilePath).fileName(), QStringLiteral("Кино_-_Группа_крови (2).mp3"));
+    EXPECT_EQ(QFileInfo(FData->getSavedTrack(1).FilePath).fileName(), QStringLiteral("ACDC_-_T.N.T..mp3"));
+    EXPECT_TRUE(FFailures.isEmpty()) << FFailures.join(u'\n').toStdString();
+
+    Restart();
+    EXPECT_EQ(SavedTitles(), (QStringList{QStringLiteral("Группа крови"), QStringLiteral("T.N.T."),
+                                          QStringLiteral("Группа крови")}));
+    EXPECT_EQ(FData->FindTrackByAID(2, 3001), 1);
+    EXPECT_EQ(FData->FindTrackByAID(2, 3002), -1) << "another owner's track of the same number";
+    EXPECT_EQ(FData->GetPlaylistIndexByItemIndex(2), 2);
+    EXPECT_EQ(FData->Playlist().Count(), 3);
+
+    bool playingFile = false;
+    AudioPlayer->OnStartPlayingLocalFile = [&](TObject *) { playingFile = true; };
+    AudioPlayer->SetPlaylist(&FData->Playlist());
+    AudioPlayer->PlayFirst();
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return playingFile; }));
+    AudioPlayer->Stop();
+}
+
+TEST_F(LocalAudioData, TracksWithoutURLAreLookedUpFirstEachUnderItsOwnIdentifier)
+{
+    SignIn();
+    QList<TVKAudioRecord> myMusic = ParseAudioList(LoadAudioList(*FManager->CookieManager(), 1001, -2));
+    ASSERT_GE(myMusic.size(), 3);
+    // Two downloads and a playback look-up within one queue interval: none
+    // replaces another.
+    for (int i = 0; i < 2; ++i) {
+        myMusic[i].URL.clear();
+        FData->DownloadTrack(TVKAudioPlaylistItem(myMusic[i]));
+    }
+    TAudioPlaylist playlist;
+    playlist.Tag = 1;
+    myMusic[2].URL.clear();
+    playlist.Add(std::make_unique<TVKAudioPlaylistItem>(myMusic[2]));
+    bool streaming = false;
+    AudioPlayer->OnStartPlayingURL = [&](TObject *) { streaming = true; };
+    AudioPlayer->SetPlaylist(&playlist);
+    AudioPlayer->PlayFirst();
+
+    ASSERT_TRUE(WaitForSaved(2)) << SavedTitles().join(u',').toStdString();
+    EXPECT_EQ(FData->FindTrackByAID(myMusic[0].AID, myMusic[0].OwnerID) >= 0, true);
+    EXPECT_EQ(FData->FindTrackByAID(myMusic[1].AID, myMusic[1].OwnerID) >= 0, true);
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return streaming; }));
+    EXPECT_EQ(FStandin.LogLines().filter(QStringLiteral("\"act\":\"reload_audio\"")).size(), 3);
+    AudioPlayer->Stop();
+}
+
+TEST_F(LocalAudioData, FailedAndCancelledDownloadsLeaveNoRowAndNoFile)
+{
+    const struct
+    {
+        const char *Name;
+        TRawTestServer::THandler Handler;
+        bool Cancel;
+        const char *Failure; // the start of the reported message; null when nothing is reported
+    } cases[] = {
+        {"refused",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(404, "Not Found", 9) + "not found");
+         },
+         false, "404 Not Found"},
+        {"connection broken",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+         },
+         false, "18 "},
+        {"cancelled",
+         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+             connection.Stall();
+         },
+         true, nullptr},
+    };
+    for (const auto &c : cases) {
+        TRawTestServer server(c.Handler);
+        FFailures.clear();
+        bool progressed = false;
+        FData->OnItemDownloadPercentChangedEvent = [&](TObject *, int, int) { progressed = true; };
+        FData->DownloadTrack(Item(7, QStringLiteral("A"), QStringLiteral("B"), server.URL() + QStringLiteral("/b.mp3")));
+        ASSERT_EQ(FData->Count(), 1) << c.Name;
+        if (c.Cancel) {
+            ASSERT_TRUE(TestEnvironment::WaitFor([&] { return progressed; })) << c.Name;
+            FData->DeleteTrack(0);
+        }
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FData->Count() == 0; })) << c.Name;
+        EXPECT_TRUE(MusicFiles().isEmpty()) << c.Name << ": " << MusicFiles().join(u',').toStdString();
+        if (c.Failure) {
+            ASSERT_EQ(FFailures.size(), 1) << c.Name;
+            EXPECT_TRUE(FFailures[0].startsWith(QStringLiteral("7: ") + QLatin1String(c.Failure)))
+                << FFailures[0].toStdString();
+        } else {
+            EXPECT_TRUE(FFailures.isEmpty()) << c.Name;
+        }
+        EXPECT_TRUE(FDataSet->Rows().empty()) << c.Name;
+    }
+    EXPECT_EQ(FNoDriveErrors, 0);
+}
+
+TEST_F(LocalAudioData, AMissingDriveIsReportedAndAnUncreatableFolderIsAFailure)
+{
+    SetMusicFolder(QStringLiteral("/marvane-unplugged-drive/Music"));
+    FData->DownloadTrack(Item(1, QStringLiteral("A"), QStringLiteral("B"), Tone(3)));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FData->Count() == 0; }));
+    EXPECT_EQ(FNoDriveErrors, 1);
+    EXPECT_TRUE(FFailures.isEmpty());
+
+    // The drive is there; the folder cannot be made under a file.
+    const QString file = FFolders.Root() + QStringLiteral("/not-a-folder");
+    QFile(file).open(QIODevice::WriteOnly);
+    SetMusicFolder(file + QStringLiteral("/Music"));
+    FData->DownloadTrack(Item(2, QStringLiteral("A"), QStringLiteral("B"), Tone(3)));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FData->Count() == 0; }));
+    EXPECT_EQ(FNoDriveErrors, 1);
+    EXPECT_EQ(FFailures.size(), 1);
+    EXPECT_TRUE(FDataSet->Rows().empty());
+}
+
+TEST_F(LocalAudioData, SavedRowsAreFoundByTheirStoredIdentityWhateverFilesVanish)
+{
+    // Three saved tracks, oldest first; the newest stored by a name relative
+    // to the default music folder.
+    QDir().mkpath(GetDefaultMusicFolderPath());
+    const QString files[] = {FFolders.Root() + QStringLiteral("/music/c.mp3"),
+                             FFolders.Root() + QStringLiteral("/music/b.mp3"), GetDefaultMusicFolderPath() + QStringLiteral("a.mp3")};
+    const QString stored[] = {files[0], files[1], QStringLiteral("a.mp3")};
+    QDir().mkpath(FFolders.Root() + QStringLiteral("/music"));
+    for (int i = 0; i < 3; ++i) {
+        QFile(files[i]).open(QIODevice::WriteOnly);
+        const QString title = QString(QChar(u'c' - i));
+        FDataSet->Insert({i + 1, 3001, QStringLiteral("X"), title, 3, {}, {}, stored[i]});
+    }
+    Restart();
+    ASSERT_EQ(SavedTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(FData->getSavedTrack(0).FilePath, files[2]);
+    EXPECT_EQ(FData->FindSavedTrackByFileName(QStringLiteral("a.mp3")), 0);
+
+    // b's file goes outside the program; deleting c must delete c, and only c.
+    QFile::remove(files[1]);
+    FChanges = 0;
+    FData->DeleteTrack(2);
+    EXPECT_EQ(FChanges, 1);
+    EXPECT_FALSE(QFile::exists(files[0]));
+    EXPECT_TRUE(QFile::exists(files[2]));
+    EXPECT_EQ(SavedTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(FData->Playlist().Count(), 2);
+
+    // At the next start b is hidden, and kept.
+    Restart();
+    EXPECT_EQ(SavedTitles(), QStringList{QStringLiteral("a")});
+    EXPECT_EQ(FDataSet->Rows().size(), 2u);
+}
+
+TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
+{
+    // A folder where the file should be: nobody, root included, removes it as a file.
+    const QString path = FFolders.Root() + QStringLiteral("/music/stuck.mp3");
+    QDir().mkpath(path + QStringLiteral("/inside"));
+    FDataSet->Insert({1, 3001, QStringLiteral("X"), QStringLiteral("stuck"), 3, {}, {}, path});
+    Restart();
+    ASSERT_EQ(FData->Count(), 1);
+    FChanges = 0;
+    try {
+        FData->DeleteTrack(0);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception &error) {
+        EXPECT_FALSE(error.Message().isEmpty());
+    }
+    EXPECT_EQ(FChanges, 1) << "the list is told of the row it lost";
+    EXPECT_EQ(FData->Count(), 0);
+    EXPECT_TRUE(FDataSet->Rows().empty());
+    Restart();
+    EXPECT_EQ(FData->Count(), 0);
+}
