@@ -5,13 +5,23 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 #include <cstdlib>
 
 namespace {
 constexpr const char *FolderVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "MARVANE_MACHINE_CONFIG_DIR"};
+
+// The desktop's music folder, as the user's folder list names it, inside Home.
+void PlaceMusicFolder(const QString &ConfigHome, const QString &Home)
+{
+    QDir().mkpath(ConfigHome);
+    QFile list(ConfigHome + QStringLiteral("/user-dirs.dirs"));
+    if (list.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        list.write("XDG_MUSIC_DIR=\"" + (Home + QStringLiteral("/Music")).toUtf8() + "\"\n");
 }
+} // namespace
 
 namespace TestEnvironment {
 
@@ -28,6 +38,7 @@ void PrepareProcess()
     static QTemporaryDir home;
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    PlaceMusicFolder(home.path() + QStringLiteral("/config"), home.path());
     qputenv("MARVANE_MACHINE_CONFIG_DIR", (home.path() + QStringLiteral("/machine")).toLocal8Bit());
 }
 
@@ -54,6 +65,7 @@ TTempUserFolders::TTempUserFolders()
         QDir().mkpath(dirs[i]);
         qputenv(FolderVariables[i], dirs[i].toLocal8Bit());
     }
+    PlaceMusicFolder(ConfigHome(), Root());
 }
 
 TTempUserFolders::~TTempUserFolders()

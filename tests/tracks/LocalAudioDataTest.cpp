@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -331,4 +332,35 @@ TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
     EXPECT_TRUE(FDataSet->Rows().empty());
     Restart();
     EXPECT_EQ(FData->Count(), 0);
+}
+
+TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)
+{
+    FData->DownloadTrack(Item(1, QStringLiteral("Finished"), QStringLiteral("Before"), Tone(3)));
+    ASSERT_TRUE(WaitForSaved(1));
+    const QString music = GetInstance<TQelmSettings>()->CurrentMusicFolderPath();
+    const QString strangersPartialFile = QDir(music).filePath(QStringLiteral("somebody-elses.mp3.part"));
+    QFile(strangersPartialFile).open(QIODevice::WriteOnly);
+    FData.reset();
+
+    TRawTestServer server([](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+        connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+        connection.Stall();
+    });
+    QProcess child;
+    child.start(QStringLiteral(MARVANE_DOWNLOAD_CHILD), {server.URL() + QStringLiteral("/midway.mp3"), music});
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return child.canReadLine(); }, std::chrono::seconds(30)))
+        << child.readAllStandardError().toStdString();
+    EXPECT_EQ(child.readLine().trimmed(), "downloading");
+    child.kill();
+    ASSERT_TRUE(child.waitForFinished(10000));
+    const QString target = QDir(music).filePath(QStringLiteral("Killed_-_Midway.mp3"));
+    ASSERT_TRUE(QFile::exists(target + QStringLiteral(".part"))) << "the killed program left its partial file";
+
+    Restart();
+    EXPECT_FALSE(QFile::exists(target + QStringLiteral(".part")));
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_TRUE(QFile::exists(strangersPartialFile)) << "a file the program did not start is kept";
+    EXPECT_EQ(SavedTitles(), QStringList{QStringLiteral("Before")});
+    EXPECT_EQ(FDataSet->Rows().size(), 1u);
 }
