@@ -1,7 +1,10 @@
 #include "app/TMainFormUnit.h"
 
+#include "app/TQelmPathManagerUnit.h"
 #include "app/TVersionInfoUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
+#include "tracks/TLocalAudioDataUnit.h"
+#include "tracks/TSavedTracksDataSetUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QCloseEvent>
@@ -16,17 +19,27 @@ TMainForm::TMainForm()
 TMainForm::~TMainForm()
 {
     // First of all: the web client stores its cookies as it goes.
+    FLocalAudioData.reset();
     FVKEmulationManager.reset();
 }
 
 void TMainForm::FormCreate()
 {
     setWindowTitle(QStringLiteral("Marvane Player ") + GetProgramVersionString());
+    InitializeDB();
     // Loads the stored cookies; sign-in starts once the sign-in views are there.
     FVKEmulationManager = std::make_unique<TVKEmulationManager>();
+    FLocalAudioData = std::make_unique<TLocalAudioData>(*FVKEmulationManager, *FSavedAudioDB);
     // Last step: the window fills its texts in the active language.
     QEvent message(WM_LOCALIZATIONCHANGED);
     QCoreApplication::sendEvent(this, &message);
+}
+
+void TMainForm::InitializeDB()
+{
+    FSavedAudioDB = OpenSavedTracksDB(GetSavedTracksDBPath(), GetSavedTracksBackupDBPath());
+    if (!FSavedAudioDB)
+        throw Exception(LocalizationManager->getValue(QStringLiteral("EM_CorruptedSavedTracksDB")));
 }
 
 void TMainForm::closeEvent(QCloseEvent *Event)

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class TLocalAudioData;
+class TSavedTracksDataSet;
 class TVKEmulationManager;
 
 // The main window: tabs, lists, the player bar and the sign-in panels.
@@ -17,6 +19,7 @@ public:
     ~TMainForm() override;
 
     TVKEmulationManager &VKEmulationManager() const { return *FVKEmulationManager; }
+    TLocalAudioData &LocalAudioData() const { return *FLocalAudioData; }
 
 protected:
     friend class THandleCreateExceptionForm;
@@ -24,5 +27,12 @@ protected:
     void closeEvent(QCloseEvent *Event) override;
 
 private:
+    // Opens the saved-tracks table, restoring it from its backup when it is
+    // damaged; raises "EM_CorruptedSavedTracksDB" when neither copy opens.
+    void InitializeDB();
+
+    std::unique_ptr<TSavedTracksDataSet> FSavedAudioDB;
     std::unique_ptr<TVKEmulationManager> FVKEmulationManager;
+    // The Downloads tab's data, until its list box takes it over.
+    std::unique_ptr<TLocalAudioData> FLocalAudioData;
 };

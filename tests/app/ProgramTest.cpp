@@ -5,6 +5,7 @@
 #include "app/THandleCreateExceptionFormUnit.h"
 #include "platform/TRegistryUnit.h"
 #include "app/TGlobalObjectsUnit.h"
+#include "app/TQelmPathManagerUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
@@ -294,8 +295,44 @@ TEST(GlobalObjects, NoAudioOutputStopsTheStartWithItsMessage)
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "no window was made";
 }
 
+namespace {
+
+// The user's folders with the saved-tracks table the install step leaves.
+class TInstalledFolders : public TTempUserFolders
+{
+public:
+    TInstalledFolders()
+    {
+        QDir().mkpath(GetProgramDataFolderPath());
+        QFile::copy(QStringLiteral(MARVANE_EMPTY_DB), GetSavedTracksDBPath());
+        QFile(GetSavedTracksDBPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+};
+
+} // namespace
+
+TEST(Program, ADamagedSavedTracksTableWithoutBackupStopsTheStartWithItsMessage)
+{
+    TInstalledFolders folders;
+    {
+        QFile db(GetSavedTracksDBPath());
+        ASSERT_TRUE(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        db.write("not a table");
+    }
+    InitializeLocalizationManager();
+    TShownErrors shown;
+    EXPECT_EQ(RunPlayer(), 0);
+    FinalizeLocalizationManager();
+    EXPECT_EQ(shown.Messages, QStringList{QStringLiteral("Saved tracks database file corrupted")});
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    QFile db(GetSavedTracksDBPath());
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    EXPECT_EQ(db.readAll(), QByteArray("not a table")) << "the damaged file is left for the user";
+}
+
 TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)
 {
+    TInstalledFolders folders;
     TShownErrors shown;
     bool settingsOpen = false;
     QTimer::singleShot(0, [&] {
