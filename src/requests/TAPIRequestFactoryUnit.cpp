@@ -93,7 +93,12 @@ int DefaultPort(const QString &Scheme)
 
 QString TAPIRequest::ToURL() const
 {
-    QString rest = FAPIURL + FMethodName;
+    return ComposeURL(FAPIURL + FMethodName, FParams.Lines());
+}
+
+QString TAPIRequest::ComposeURL(const QString &Address, const QStringList &Params)
+{
+    QString rest = Address;
 
     QString fragment;
     const qsizetype hash = rest.indexOf(u'#');
@@ -130,7 +135,7 @@ QString TAPIRequest::ToURL() const
     if (!port.isEmpty() && port.toInt() != DefaultPort(scheme))
         url += u':' + port;
     url += path;
-    const QString query = EncodeURLParams(FParams.Lines());
+    const QString query = EncodeURLParams(Params);
     if (!query.isEmpty())
         url += u'?' + query;
     if (hasFragment)

@@ -69,6 +69,9 @@ public:
     QString getParam(const QString &Name) const { return FParams.Get(Name); }
     void setParam(const QString &Name, const QString &Value) { FParams.Set(Name, Value); }
 
+    // Address with Params ("name=value" lines) as its query, rendered as ToURL does.
+    static QString ComposeURL(const QString &Address, const QStringList &Params);
+
 private:
     QString FAPIURL;
     QString FMethodName;

@@ -1,0 +1,7 @@
+#include "lastfm/TLastFMAPIRequestManagerUnit.h"
+
+TLastFMAPIRequestManager::TLastFMAPIRequestManager(std::uint32_t ARequestsInterval)
+    : TAPIRequestManager(ARequestsInterval)
+{
+    StartThread();
+}
