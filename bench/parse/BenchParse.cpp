@@ -1,7 +1,9 @@
 // Reads a 10,000-track answer of the audio endpoint the way the web client
 // does (Windows-1251 decoding, cutting the JSON block out, JSON, the track
 // records with their HTML references), and stores 12,000 cookies of one
-// answer in the jar. Each figure is the median of 30 runs.
+// answer in the jar, and reads a Last.fm album answer of 100 tracks. Each
+// figure is the median of 30 runs.
+#include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
@@ -76,8 +78,46 @@ void StoreCookies12k(benchmark::State &State)
     }
 }
 
+// An album.getInfo answer as the service sends it: images, tags, a
+// wiki and 100 tracks, each with its artist object.
+QString MakeAlbumInfoAnswer()
+{
+    QString tracks;
+    for (int i = 0; i < 100; ++i) {
+        if (i > 0)
+            tracks += u',';
+        tracks += QStringLiteral(R"({"name":"Песня номер %1","url":"https://www.last.fm/music/Kino/_/%1","duration":"%2",)"
+                                 R"("@attr":{"rank":"%1"},"streamable":{"#text":"0","fulltrack":"0"},)"
+                                 R"("artist":{"name":"Кино","mbid":"","url":"https://www.last.fm/music/Kino"}})")
+                      .arg(i + 1)
+                      .arg(180 + i);
+    }
+    QString images;
+    for (const char *size : {"small", "medium", "large", "extralarge", "mega", ""})
+        images += QStringLiteral(R"({"#text":"https://img.example/%1.png","size":"%1"},)").arg(QLatin1String(size));
+    images.chop(1);
+    return QStringLiteral(R"({"album":{"name":"Группа крови","artist":"Кино","mbid":"","url":"https://www.last.fm/music/Kino",)"
+                          R"("image":[)")
+        + images + QStringLiteral(R"(],"listeners":"123456","playcount":"7654321","tracks":{"track":[)") + tracks
+        + QStringLiteral(R"(]},"tags":{"tag":[{"name":"rock","url":"u"}]},"wiki":{"summary":")") + QString(2000, u'w')
+        + QStringLiteral(R"("}}})");
+}
+
+void ParseLastFMAlbumInfo(benchmark::State &State)
+{
+    static const QString answer = MakeAlbumInfoAnswer();
+    for (auto _ : State) {
+        TLastFMAlbumGetInfoResponseParser parser(answer);
+        parser.Start(true);
+        if (parser.GetResult().ResultCode != 0 || parser.GetResult().Tracks.Count() != 100)
+            throw std::runtime_error("the album did not parse");
+        benchmark::DoNotOptimize(parser.GetResult().Tracks);
+    }
+}
+
 BENCHMARK(ParseAlAudio10k)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
 BENCHMARK(StoreCookies12k)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(ParseLastFMAlbumInfo)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
 
 } // namespace
 
@@ -92,5 +132,7 @@ int main(int argc, char **argv)
         Figure("parse.al_audio_10k_ms", reporter.Time("ParseAlAudio10k"), "ms");
     if (reporter.Has("StoreCookies12k"))
         Figure("parse.cookie_jar_12k_ms", reporter.Time("StoreCookies12k"), "ms");
+    if (reporter.Has("ParseLastFMAlbumInfo"))
+        Figure("parse.lastfm_album_info_ms", reporter.Time("ParseLastFMAlbumInfo"), "ms", 3);
     return 0;
 }
