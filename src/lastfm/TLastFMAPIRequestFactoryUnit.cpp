@@ -16,6 +16,25 @@ std::unique_ptr<TLastFMAPIRequest> MakeRequest(const QString &Method, const QStr
     return std::make_unique<TLastFMAPIRequest>(GetLastFMEndpointURL(), Method, Params);
 }
 
+// An artist's top albums or tracks.
+std::unique_ptr<TLastFMAPIRequest> ArtistTopRequest(const QString &Method, const QString &APIKey, const QString &Artist,
+                                                    bool Autocorrect, int Count)
+{
+    return MakeRequest(Method, APIKey,
+                       {URIParam(QStringLiteral("artist"), Artist),
+                        URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
+                        URIParam(QStringLiteral("limit"), QString::number(Count))});
+}
+
+// A search of Subject ("album", "artist") for Query.
+std::unique_ptr<TLastFMAPIRequest> SearchRequest(const QString &Subject, const QString &APIKey, const QString &Query,
+                                                 int Count, int Page)
+{
+    return MakeRequest(Subject + QStringLiteral(".search"), APIKey,
+                       {URIParam(Subject, Query), URIParam(QStringLiteral("limit"), QString::number(Count)),
+                        URIParam(QStringLiteral("page"), QString::number(Page))});
+}
+
 } // namespace
 
 QString GetLastFMEndpointURL()
@@ -50,9 +69,7 @@ std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructAlbumSearc
                                                                                          const QString &Album, int Count,
                                                                                          int Page)
 {
-    return MakeRequest(QStringLiteral("album.search"), APIKey,
-                       {URIParam(QStringLiteral("album"), Album), URIParam(QStringLiteral("limit"), QString::number(Count)),
-                        URIParam(QStringLiteral("page"), QString::number(Page))});
+    return SearchRequest(QStringLiteral("album"), APIKey, Album, Count, Page);
 }
 
 std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(const QString &APIKey,
@@ -71,10 +88,7 @@ std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetT
                                                                                                 bool Autocorrect,
                                                                                                 int Count)
 {
-    return MakeRequest(QStringLiteral("artist.getTopAlbums"), APIKey,
-                       {URIParam(QStringLiteral("artist"), Artist),
-                        URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
-                        URIParam(QStringLiteral("limit"), QString::number(Count))});
+    return ArtistTopRequest(QStringLiteral("artist.getTopAlbums"), APIKey, Artist, Autocorrect, Count);
 }
 
 std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetTopTracksRequest(const QString &APIKey,
@@ -82,20 +96,14 @@ std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetT
                                                                                                 bool Autocorrect,
                                                                                                 int Count)
 {
-    return MakeRequest(QStringLiteral("artist.getTopTracks"), APIKey,
-                       {URIParam(QStringLiteral("artist"), Artist),
-                        URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
-                        URIParam(QStringLiteral("limit"), QString::number(Count))});
+    return ArtistTopRequest(QStringLiteral("artist.getTopTracks"), APIKey, Artist, Autocorrect, Count);
 }
 
 std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistSearchRequest(const QString &APIKey,
                                                                                           const QString &Artist,
                                                                                           int Count, int Page)
 {
-    return MakeRequest(QStringLiteral("artist.search"), APIKey,
-                       {URIParam(QStringLiteral("artist"), Artist),
-                        URIParam(QStringLiteral("limit"), QString::number(Count)),
-                        URIParam(QStringLiteral("page"), QString::number(Page))});
+    return SearchRequest(QStringLiteral("artist"), APIKey, Artist, Count, Page);
 }
 
 QString TLastFMAPIRequestFactory::ConstructArtistGetInfoRequestDepr(const QString &APIKey, const QString &Artist,
