@@ -53,7 +53,8 @@ class TPaging
 public:
     explicit TPaging(TVKEmulationManager &Manager) : FSearch(Manager, PageSize)
     {
-        Manager.RequestManager().OnRequestStart = [this](TObject *) { FLastStart = TClock::now().time_since_epoch().count(); };
+        Manager.RequestManager().OnRequestStart
+            = [this](TObject *) { FLastStart = TClock::now().time_since_epoch().count(); };
         FSearch.OnChanged = [this](TObject *, bool) { ++FChanges; };
     }
 
@@ -79,7 +80,7 @@ public:
 
 private:
     TVKSearchAudioData FSearch;
-    std::atomic<TClock::rep> FLastStart{0};
+    std::atomic<TClock::rep> FLastStart {0};
     int FChanges = 0;
     int FLastCount = -1;
 };
@@ -92,7 +93,12 @@ void SearchPage(benchmark::State &State)
         State.SetIterationTime(Paging->LoadPage());
 }
 
-BENCHMARK(SearchPage)->Iterations(1)->Repetitions(Pages)->UseManualTime()->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(SearchPage)
+    ->Iterations(1)
+    ->Repetitions(Pages)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

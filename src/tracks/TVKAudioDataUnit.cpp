@@ -42,8 +42,8 @@ QString CompositeQuery(const TCustomAudioTrackViewData &Track)
 TCustomVKAudioData::TCustomVKAudioData(TVKEmulationManager &AVKEmulationManager) :
       FVKEmulationManager(AVKEmulationManager), FAlive(std::make_shared<int>(0))
 {
-    FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(WhileAlive(
-        [this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId) {
+    FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(
+        WhileAlive([this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId) {
             TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId);
         }));
 }
@@ -76,7 +76,8 @@ int TCustomVKAudioData::IndexOfVKTrack(const std::function<bool(const TVKAudioTr
 {
     for (int i = 0; i < Count(); ++i) {
         const TCustomAudioTrackViewData &track = *getTrack(i);
-        if (typeid(track) == typeid(TVKAudioTrackViewData) && Matches(static_cast<const TVKAudioTrackViewData &>(track)))
+        if (typeid(track) == typeid(TVKAudioTrackViewData)
+            && Matches(static_cast<const TVKAudioTrackViewData &>(track)))
             return i;
     }
     return -1;
@@ -89,8 +90,8 @@ void TCustomVKAudioData::StopAnimation(int &AnimationID) const
     AnimationID = 0;
 }
 
-void TCustomVKAudioData::TrackAddedToMyMusic(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID,
-                                             int OwnerId)
+void TCustomVKAudioData::TrackAddedToMyMusic(
+    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId)
 {
     (void)Sender;
     (void)AID;
@@ -156,9 +157,9 @@ void TVKAudioData::SendRequest(bool IsRefresh, bool ResetRepeatCounter)
 {
     if (ResetRepeatCounter)
         FRepeatCounter = 0;
-    FVKEmulationManager.RequestManager().Add(
-        FOperationID, std::make_unique<TVKEmulationRequestData>(CreateRequest(IsRefresh), nullptr,
-                                                                WhileAlive([this](TObject *Task) { RequestResult(Task); })));
+    FVKEmulationManager.RequestManager().Add(FOperationID,
+        std::make_unique<TVKEmulationRequestData>(
+            CreateRequest(IsRefresh), nullptr, WhileAlive([this](TObject *Task) { RequestResult(Task); })));
 }
 
 void TVKAudioData::UpdateActualValues(const TVKEmulationRequest &Request)
@@ -214,8 +215,8 @@ void TVKUserAudioData::DeleteFromMyMusic(int Index)
 std::unique_ptr<TVKEmulationRequest> TVKUserAudioData::CreateRequest(bool IsRefresh)
 {
     (void)IsRefresh;
-    return TVKEmulationRequestFactory::ConstructAudioGetRequest(&FVKEmulationManager, FOwnerID.RequestedValue,
-                                                                FAlbumID);
+    return TVKEmulationRequestFactory::ConstructAudioGetRequest(
+        &FVKEmulationManager, FOwnerID.RequestedValue, FAlbumID);
 }
 
 bool TVKUserAudioData::IsCurrentDataUpdated(const TVKEmulationRequest &Request) const
@@ -239,8 +240,8 @@ void TVKUserAudioData::DoNextPage()
 {
 }
 
-void TVKUserAudioData::TrackAddedToMyMusic(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID,
-                                           int OwnerId)
+void TVKUserAudioData::TrackAddedToMyMusic(
+    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId)
 {
     (void)Sender;
     auto copy = CloneOf(AddedTrack);
@@ -286,8 +287,8 @@ std::unique_ptr<TVKEmulationRequest> TVKSearchAudioData::CreateRequest(bool IsRe
     // A refresh reloads every page shown so far in one request.
     const int offset = IsRefresh ? 0 : FOffset.RequestedValue;
     const int count = IsRefresh ? FOffset.RequestedValue + FCount : FCount;
-    return TVKEmulationRequestFactory::ConstructAudioSearchRequest(&FVKEmulationManager, FSearchString.RequestedValue,
-                                                                   offset, count);
+    return TVKEmulationRequestFactory::ConstructAudioSearchRequest(
+        &FVKEmulationManager, FSearchString.RequestedValue, offset, count);
 }
 
 bool TVKSearchAudioData::IsCurrentDataUpdated(const TVKEmulationRequest &Request) const
@@ -309,8 +310,8 @@ void TVKSearchAudioData::ResetValues()
 
 void TVKSearchAudioData::RequestResult(TObject *Task)
 {
-    if (static_cast<const TVKEmulationRequestTask *>(Task)->GetResult()->ResultCode == 0
-        && GSearchResultsCount++ > 0 && OnSearchResult)
+    if (static_cast<const TVKEmulationRequestTask *>(Task)->GetResult()->ResultCode == 0 && GSearchResultsCount++ > 0
+        && OnSearchResult)
         OnSearchResult(this);
     TVKAudioData::RequestResult(Task);
 }
@@ -361,13 +362,11 @@ void TVKCompositeAudioData::StartSearches()
         item->State = TCompositeAudioDataItemState::cdiSearching;
         const std::uint32_t operationID = NewOperationID();
         item->RequestOperationID = operationID;
-        FVKEmulationManager.RequestManager().Add(
-            operationID,
+        FVKEmulationManager.RequestManager().Add(operationID,
             std::make_unique<TVKEmulationRequestData>(
-                TVKEmulationRequestFactory::ConstructAudioSearchRequest(&FVKEmulationManager, CompositeQuery(*item),
-                                                                        0, CompositeSearchCount),
-                nullptr,
-                WhileAlive([this, operationID](TObject *Task) { SearchRequestResult(Task, operationID); })));
+                TVKEmulationRequestFactory::ConstructAudioSearchRequest(
+                    &FVKEmulationManager, CompositeQuery(*item), 0, CompositeSearchCount),
+                nullptr, WhileAlive([this, operationID](TObject *Task) { SearchRequestResult(Task, operationID); })));
         item->LoadingAnimationID = StartAnimation(Animations.StartLoadingAnimation);
     }
 }
@@ -380,8 +379,7 @@ void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t Ope
     TCompositeAudioDataItemViewData *item = nullptr;
     for (int i = 0; i < Count() && !item; ++i) {
         auto *row = dynamic_cast<TCompositeAudioDataItemViewData *>(getTrack(i));
-        if (row && row->RequestOperationID == OperationID
-            && row->State == TCompositeAudioDataItemState::cdiSearching) {
+        if (row && row->RequestOperationID == OperationID && row->State == TCompositeAudioDataItemState::cdiSearching) {
             index = i;
             item = row;
         }

@@ -47,8 +47,7 @@ protected:
     void StopAnimation(int &AnimationID) const;
     // The handler runs only while this list lives: the web client's event
     // lists and queue keep their handlers after the list has gone.
-    template <class THandler>
-    auto WhileAlive(THandler Handler)
+    template<class THandler> auto WhileAlive(THandler Handler)
     {
         return [Alive = std::weak_ptr<void>(FAlive), Handler](auto &&...Arguments) {
             if (!Alive.expired())

@@ -66,13 +66,15 @@ TEST_F(AudioData, OnlyRowsOfExactlyTheVKTrackClassArePlayed)
     TRowsData data(FEnvironment.Manager());
     TListEvents events(data);
     std::vector<std::unique_ptr<TCustomAudioTrackViewData>> rows;
-    rows.push_back(std::make_unique<TVKAudioTrackViewData>(Record(-5, 1, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
+    rows.push_back(
+        std::make_unique<TVKAudioTrackViewData>(Record(-5, 1, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
     rows.push_back(std::make_unique<TDerivedVKTrack>(Record(-5, 2, QStringLiteral("Кино"), QStringLiteral("Пачка"))));
     rows.push_back(Composite(QStringLiteral("Кукушка")));
-    rows.push_back(std::make_unique<TVKAudioTrackViewData>(Record(7, 1, QStringLiteral("ДДТ"), QStringLiteral("Осень"))));
+    rows.push_back(
+        std::make_unique<TVKAudioTrackViewData>(Record(7, 1, QStringLiteral("ДДТ"), QStringLiteral("Осень"))));
     data.SetRows(std::move(rows), false);
 
-    ASSERT_EQ(events.Changes, std::vector<bool>{false});
+    ASSERT_EQ(events.Changes, std::vector<bool> {false});
     const struct
     {
         int PlaylistIndex;
@@ -106,13 +108,15 @@ TEST_F(AudioData, AnUpdateKeepsThePlaylistTagAndReachesThePlayerAReplacementDoes
     TRowsData data(FEnvironment.Manager());
     TListEvents events(data);
     std::vector<std::unique_ptr<TCustomAudioTrackViewData>> rows;
-    rows.push_back(std::make_unique<TVKAudioTrackViewData>(Record(-5, 1, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
+    rows.push_back(
+        std::make_unique<TVKAudioTrackViewData>(Record(-5, 1, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
     data.SetRows(std::move(rows), false);
     AudioPlayer->SetPlaylist(data.Playlist());
     const std::uint32_t tag = data.Playlist()->Tag;
     ASSERT_LE(tag, 2147483646u);
 
-    data.InsertFirst(std::make_unique<TVKAudioTrackViewData>(Record(-5, 2, QStringLiteral("Кино"), QStringLiteral("Пачка"))));
+    data.InsertFirst(
+        std::make_unique<TVKAudioTrackViewData>(Record(-5, 2, QStringLiteral("Кино"), QStringLiteral("Пачка"))));
     EXPECT_EQ(data.Playlist()->Tag, tag);
     ASSERT_EQ(AudioPlayer->Playlist()->Count(), 2);
     EXPECT_EQ(AudioPlayer->Playlist()->getItem(0)->Title, QStringLiteral("Пачка"));
@@ -122,7 +126,7 @@ TEST_F(AudioData, AnUpdateKeepsThePlaylistTagAndReachesThePlayerAReplacementDoes
     EXPECT_NE(data.Playlist()->Tag, tag);
     EXPECT_EQ(data.Count(), 0);
     EXPECT_EQ(AudioPlayer->Playlist()->Count(), 2) << "the player keeps playing the list it had";
-    EXPECT_EQ(events.Changes, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(events.Changes, (std::vector<bool> {false, true, false}));
 }
 
 TEST_F(AudioData, ARowClonesAsItsOwnClassWithEveryField)

@@ -20,7 +20,8 @@ TEST(SearchResult, TheFirstSuccessfulResultOfTheRunIsNotAnnounced)
         // The very first answer fails; its retry is the first success.
         if (answers++ == 0)
             return {503, QStringLiteral("<html>Service Unavailable</html>")};
-        return {200, QString::fromStdString(ListAnswer({Record(-5, 1, QStringLiteral("Кино"), QStringLiteral("Звезда"))}))};
+        return {
+            200, QString::fromStdString(ListAnswer({Record(-5, 1, QStringLiteral("Кино"), QStringLiteral("Звезда"))}))};
     });
     TVKSearchAudioData first(environment.Manager(), 50), second(environment.Manager(), 50);
     TListEvents firstEvents(first), secondEvents(second);

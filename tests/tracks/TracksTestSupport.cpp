@@ -16,8 +16,8 @@ std::string FramedJSON(const std::string &JSON)
 
 std::string TrackJSON(const TVKAudioRecord &Record)
 {
-    const QJsonArray track{Record.AID, Record.OwnerID, Record.URL, Record.Title, Record.Artist, Record.Duration, 0, 0,
-                           QString(), 0, 2, QString(), QString(), Record.Hashes};
+    const QJsonArray track {Record.AID, Record.OwnerID, Record.URL, Record.Title, Record.Artist, Record.Duration, 0, 0,
+        QString(), 0, 2, QString(), QString(), Record.Hashes};
     return QJsonDocument(track).toJson(QJsonDocument::Compact).toStdString();
 }
 

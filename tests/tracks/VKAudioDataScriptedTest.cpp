@@ -39,8 +39,10 @@ QList<TVKAudioRecord> Tracks(int First, int Count, const QString &Title)
 TScriptedSite::TAnswer FailedPage(int Attempt)
 {
     switch (Attempt % 3) {
-    case 0: return {502, QStringLiteral("<html><body>502 Bad Gateway</body></html>")};
-    case 1: return {200, QStringLiteral("<!--18345<!>audio.css<!>0<!>6812<!>8<!>Ошибка доступа")};
+    case 0:
+        return {502, QStringLiteral("<html><body>502 Bad Gateway</body></html>")};
+    case 1:
+        return {200, QStringLiteral("<!--18345<!>audio.css<!>0<!>6812<!>8<!>Ошибка доступа")};
     default:
         return {200, QString::fromStdString(ListAnswer(Tracks(1, 3, QStringLiteral("обрыв")))).left(90)};
     }
@@ -82,9 +84,9 @@ protected:
     // Answers run side by side; a new script waits for those under way.
     std::shared_mutex FLock;
     TScriptedSite::THandler FHandler;
-    TScriptedSite FSite{[this](const std::string &Act, const std::string &Body) {
+    TScriptedSite FSite {[this](const std::string &Act, const std::string &Body) {
         std::shared_lock guard(FLock);
-        return FHandler ? FHandler(Act, Body) : TScriptedSite::TAnswer{404, {}};
+        return FHandler ? FHandler(Act, Body) : TScriptedSite::TAnswer {404, {}};
     }};
     // Opened before the site stops, so that no answer waits at it then.
     TGate FGate;
@@ -132,8 +134,8 @@ TEST_P(RetriedPage, AFailedPageIsAskedForFiveTimesMoreThenLeftAlone)
     EXPECT_EQ(data.Playlist()->Count(), GetParam().Rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(Attempts, RetriedPage,
-                         ::testing::Values(TRetryCase{5, 2 * PageSize}, TRetryCase{6, PageSize}));
+INSTANTIATE_TEST_SUITE_P(
+    Attempts, RetriedPage, ::testing::Values(TRetryCase {5, 2 * PageSize}, TRetryCase {6, PageSize}));
 
 // A second NextPage while the page is loading asks again under the same
 // operation: the earlier answer, though it comes, fills nothing.
@@ -162,7 +164,7 @@ TEST_F(ScriptedLists, NextPageAgainWhileThePageLoadsReplacesTheEarlierRequest)
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return SearchesAt(PageSize) == 2; }));
     ASSERT_TRUE(TListsEnvironment::TasksHandled());
 
-    EXPECT_EQ(events.Changes, (std::vector<bool>{true, true}));
+    EXPECT_EQ(events.Changes, (std::vector<bool> {true, true}));
     ASSERT_EQ(data.Count(), 2 * PageSize);
     EXPECT_EQ(data.getTrack(PageSize)->Title, QStringLiteral("Новая"));
     EXPECT_EQ(data.getTrack(2 * PageSize - 1)->Title, QStringLiteral("Новая"));
@@ -174,9 +176,10 @@ TEST_F(ScriptedLists, ARemovalTakesTheUsersOwnTrackOfThatAID)
 {
     Script([&](const std::string &Act, const std::string &) -> TScriptedSite::TAnswer {
         if (Act == "load_silent")
-            return {200, QString::fromStdString(ListAnswer({Record(-5, 7, QStringLiteral("Чужой"), QStringLiteral("Трек")),
-                                                            Record(42, 7, QStringLiteral("Свой"), QStringLiteral("Трек")),
-                                                            Record(42, 8, QStringLiteral("Свой"), QStringLiteral("Другой"))}))};
+            return {200,
+                QString::fromStdString(ListAnswer({Record(-5, 7, QStringLiteral("Чужой"), QStringLiteral("Трек")),
+                    Record(42, 7, QStringLiteral("Свой"), QStringLiteral("Трек")),
+                    Record(42, 8, QStringLiteral("Свой"), QStringLiteral("Другой"))}))};
         if (Act == "delete_audio")
             return {200, QString::fromStdString(FramedJSON("{\"deleted\":true}"))};
         return {404, {}};
@@ -208,7 +211,9 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
 {
     Script([&](const std::string &Act, const std::string &) -> TScriptedSite::TAnswer {
         if (Act == "add")
-            return {200, QString::fromStdString(FramedJSON(TrackJSON(Record(42, 900, QStringLiteral("Кино"), QStringLiteral("Звезда")))))};
+            return {200,
+                QString::fromStdString(
+                    FramedJSON(TrackJSON(Record(42, 900, QStringLiteral("Кино"), QStringLiteral("Звезда")))))};
         if (Act == "delete_audio")
             return {200, QString::fromStdString(FramedJSON("{\"deleted\":true}"))};
         return {200, QString::fromStdString(ListAnswer(Tracks(1, 3, QStringLiteral("Звезда"))))};
@@ -223,8 +228,10 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
     }
     TVKUserAudioData survivor(Manager(), PageSize);
     TListEvents events(survivor);
-    Manager().MyMusicManager().AddToMyMusic(TVKAudioPlaylistItem(Record(-5, 3, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
-    Manager().MyMusicManager().DeleteFromMyMusic(TVKAudioPlaylistItem(Record(42, 8, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
+    Manager().MyMusicManager().AddToMyMusic(
+        TVKAudioPlaylistItem(Record(-5, 3, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
+    Manager().MyMusicManager().DeleteFromMyMusic(
+        TVKAudioPlaylistItem(Record(42, 8, QStringLiteral("Кино"), QStringLiteral("Звезда"))));
     // The removal is queued last: once it is handled, so is everything before it.
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !FSite.Requests("delete_audio").empty(); }));
     ASSERT_TRUE(TListsEnvironment::TasksHandled());
@@ -242,12 +249,13 @@ protected:
     CompositeLists()
     {
         FAnimations.Connect(FData.Animations);
-        const QList<TVKAudioRecord> kino{Record(-10, 1, QStringLiteral("Кино"), QStringLiteral("Группа крови (live)")),
-                                         Record(-10, 2, QStringLiteral("КИНО"), QStringLiteral("ГРУППА КРОВИ")),
-                                         Record(-10, 3, QStringLiteral("Кино"), QStringLiteral("Группа крови"))};
+        const QList<TVKAudioRecord> kino {Record(-10, 1, QStringLiteral("Кино"), QStringLiteral("Группа крови (live)")),
+            Record(-10, 2, QStringLiteral("КИНО"), QStringLiteral("ГРУППА КРОВИ")),
+            Record(-10, 3, QStringLiteral("Кино"), QStringLiteral("Группа крови"))};
         FAnswers = {{QStringLiteral("кино - группа крови"), kino},
-                    {QStringLiteral("ёлка - прованс"), {Record(-11, 5, QStringLiteral("ЁЛКА"), QStringLiteral("Прованс"))}},
-                    {QStringLiteral("nobody - nothing"), {Record(-12, 7, QStringLiteral("Nobody Else"), QStringLiteral("Nothing"))}}};
+            {QStringLiteral("ёлка - прованс"), {Record(-11, 5, QStringLiteral("ЁЛКА"), QStringLiteral("Прованс"))}},
+            {QStringLiteral("nobody - nothing"),
+                {Record(-12, 7, QStringLiteral("Nobody Else"), QStringLiteral("Nothing"))}}};
         Script([this](const std::string &, const std::string &Body) -> TScriptedSite::TAnswer {
             const QString query = QString::fromStdString(FormValue(Body, "search_q")).toLower();
             if (query == u"broken - track")
@@ -267,7 +275,8 @@ protected:
     }
     bool LookUpsEnded()
     {
-        return TestEnvironment::WaitFor([this] { return FAnimations.Running.empty(); }) && TListsEnvironment::TasksHandled();
+        return TestEnvironment::WaitFor([this] { return FAnimations.Running.empty(); })
+            && TListsEnvironment::TasksHandled();
     }
     const TCompositeAudioDataItemViewData *Placeholder(int Index) const
     {
@@ -276,8 +285,8 @@ protected:
 
     QMap<QString, QList<TVKAudioRecord>> FAnswers;
     TAnimationsRecorder FAnimations;
-    TVKCompositeAudioData FData{Manager()};
-    TListEvents FEvents{FData};
+    TVKCompositeAudioData FData {Manager()};
+    TListEvents FEvents {FData};
 };
 
 } // namespace
@@ -287,8 +296,8 @@ protected:
 // are not found both end, their spinners stopped.
 TEST_F(CompositeLists, EqualRowsAreEachResolvedByTheirOwnLookUp)
 {
-    const QPair<QString, QString> kino{QStringLiteral("Кино"), QStringLiteral("Группа крови")};
-    const QPair<QString, QString> nobody{QStringLiteral("Nobody"), QStringLiteral("Nothing")};
+    const QPair<QString, QString> kino {QStringLiteral("Кино"), QStringLiteral("Группа крови")};
+    const QPair<QString, QString> nobody {QStringLiteral("Nobody"), QStringLiteral("Nothing")};
     std::optional<TCompositeAudioDataItemState> secondAtFirstResult;
     FData.OnChanged = [&](TObject *, bool IsCurrentDataUpdated) {
         FEvents.Changes.push_back(IsCurrentDataUpdated);
@@ -297,7 +306,7 @@ TEST_F(CompositeLists, EqualRowsAreEachResolvedByTheirOwnLookUp)
     };
     FData.SetTracks(Lookup({kino, nobody, kino, nobody}));
     ASSERT_EQ(FData.Count(), 4);
-    EXPECT_EQ(FEvents.Changes, std::vector<bool>{false});
+    EXPECT_EQ(FEvents.Changes, std::vector<bool> {false});
     EXPECT_EQ(FAnimations.Running.size(), 4u);
     for (int i = 0; i < 4; ++i) {
         ASSERT_NE(Placeholder(i), nullptr);
@@ -308,7 +317,7 @@ TEST_F(CompositeLists, EqualRowsAreEachResolvedByTheirOwnLookUp)
 
     ASSERT_TRUE(LookUpsEnded());
     EXPECT_EQ(secondAtFirstResult, TCompositeAudioDataItemState::cdiSearching);
-    EXPECT_EQ(FEvents.Changes, (std::vector<bool>{false, true, true, true, true}));
+    EXPECT_EQ(FEvents.Changes, (std::vector<bool> {false, true, true, true, true}));
     for (int i : {0, 2}) {
         const auto *found = dynamic_cast<const TVKAudioTrackViewData *>(FData.getTrack(i));
         ASSERT_NE(found, nullptr) << i;
@@ -366,21 +375,21 @@ TEST_F(CompositeLists, AFailedLookUpStopsItsSpinnerAndShowsItsError)
     const int animation = Placeholder(0)->LoadingAnimationID;
     ASSERT_NE(animation, 0);
     ASSERT_TRUE(TestEnvironment::WaitFor([this] { return !FEvents.ItemChanges.empty(); }));
-    EXPECT_EQ(FEvents.ItemChanges, std::vector<int>{0});
+    EXPECT_EQ(FEvents.ItemChanges, std::vector<int> {0});
     EXPECT_EQ(Placeholder(0)->State, TCompositeAudioDataItemState::cdiError);
     EXPECT_EQ(Placeholder(0)->LoadingAnimationID, 0);
     EXPECT_TRUE(FAnimations.Running.empty());
-    EXPECT_EQ(FAnimations.Stopped, std::vector<int>{animation});
+    EXPECT_EQ(FAnimations.Stopped, std::vector<int> {animation});
     ASSERT_TRUE(TListsEnvironment::TasksHandled());
     EXPECT_EQ(FSite.Requests("a_load_section").size(), 1u) << "a look-up is not retried";
-    EXPECT_EQ(FEvents.Changes, std::vector<bool>{false});
+    EXPECT_EQ(FEvents.Changes, std::vector<bool> {false});
 }
 
 TEST_F(CompositeLists, NewTracksDropTheLookUpsStillWaiting)
 {
-    FData.SetTracks(Lookup({{QStringLiteral("Кино"), QStringLiteral("Группа крови")},
-                            {QStringLiteral("Ёлка"), QStringLiteral("Прованс")},
-                            {QStringLiteral("Кино"), QStringLiteral("Группа крови")}}));
+    FData.SetTracks(Lookup(
+        {{QStringLiteral("Кино"), QStringLiteral("Группа крови")}, {QStringLiteral("Ёлка"), QStringLiteral("Прованс")},
+            {QStringLiteral("Кино"), QStringLiteral("Группа крови")}}));
     const std::set<int> first = FAnimations.Running;
     FData.SetTracks(Lookup({{QStringLiteral("Nobody"), QStringLiteral("Nothing")}}));
     ASSERT_EQ(FAnimations.Running.size(), 1u);
@@ -391,5 +400,5 @@ TEST_F(CompositeLists, NewTracksDropTheLookUpsStillWaiting)
     EXPECT_EQ(Placeholder(0)->State, TCompositeAudioDataItemState::cdiNotFound);
     // The first old look-up may have started; then the new one and the probe.
     EXPECT_LE(FSite.Requests("a_load_section").size(), 3u);
-    EXPECT_EQ(FEvents.Changes, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(FEvents.Changes, (std::vector<bool> {false, false, true}));
 }

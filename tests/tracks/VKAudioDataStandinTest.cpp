@@ -69,10 +69,9 @@ TEST_F(StandinLists, MyMusicArrivesWholeWithItsTextIntact)
     }
     const QStringList titles = Titles(mine);
     for (const QString &title : {QStringLiteral("Rock & Roll; Live"), QStringLiteral("Тишина\u00A0(Remix)"),
-                                 QStringLiteral("\"Ёлка\" — версия 2"), QStringLiteral("Don't Stop"),
-                                 QStringLiteral("<Интро>"), QStringLiteral("\U0001F600 Улыбка"),
-                                 QStringLiteral("Сказка ABC"), QStringLiteral("Live & Unplugged"),
-                                 QStringLiteral("Q&A; часть 1"), QStringLiteral("Ночной город")})
+             QStringLiteral("\"Ёлка\" — версия 2"), QStringLiteral("Don't Stop"), QStringLiteral("<Интро>"),
+             QStringLiteral("\U0001F600 Улыбка"), QStringLiteral("Сказка ABC"), QStringLiteral("Live & Unplugged"),
+             QStringLiteral("Q&A; часть 1"), QStringLiteral("Ночной город")})
         EXPECT_TRUE(titles.contains(title)) << title.toStdString();
     EXPECT_EQ(mine.getTrack(0)->Artist, QStringLiteral("Северные Огни"));
     EXPECT_EQ(mine.getTrack(mine.Count() - 1)->Artist, QStringLiteral("Белый Шум"));
@@ -117,13 +116,13 @@ TEST_F(StandinLists, SearchPagesAppendOrReplaceAndRunToTheEnd)
     ASSERT_TRUE(events.WaitForChanges(5));
     search.NextPage();
     ASSERT_TRUE(events.WaitForChanges(6));
-    EXPECT_EQ(events.Changes, (std::vector<bool>{true, true, true, false, true, true}));
+    EXPECT_EQ(events.Changes, (std::vector<bool> {true, true, true, false, true, true}));
 
     ASSERT_EQ(search.Count(), total) << "the end of the results adds nothing";
     QSet<QPair<int, int>> tracks;
     for (int i = 0; i < search.Count(); ++i) {
         EXPECT_TRUE(search.getTrack(i)->Artist.contains(QStringLiteral("город"), Qt::CaseInsensitive)
-                    || search.getTrack(i)->Title.contains(QStringLiteral("город"), Qt::CaseInsensitive));
+            || search.getTrack(i)->Title.contains(QStringLiteral("город"), Qt::CaseInsensitive));
         tracks.insert({VKTrack(search, i).OwnerID, VKTrack(search, i).AID});
     }
     EXPECT_EQ(tracks.size(), total);
@@ -160,7 +159,7 @@ TEST_F(StandinLists, AnAddedTrackAnimatesItsOwnRowAndJoinsMyMusic)
     search.AddToMyMusic(added);
     ASSERT_TRUE(mineEvents.WaitForChanges(2));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !searchEvents.ItemChanges.empty(); }));
-    EXPECT_EQ(searchEvents.ItemChanges, std::vector<int>{added});
+    EXPECT_EQ(searchEvents.ItemChanges, std::vector<int> {added});
     EXPECT_NE(VKTrack(search, added).AddTrackAnimationID, 0);
     EXPECT_EQ(VKTrack(search, first).AddTrackAnimationID, 0);
     EXPECT_TRUE(search.IsTrackAddedToMyMusic(added));
