@@ -134,8 +134,9 @@ TEST_P(RetriedPage, AFailedPageIsAskedForFiveTimesMoreThenLeftAlone)
     EXPECT_EQ(data.Playlist()->Count(), GetParam().Rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Attempts, RetriedPage, ::testing::Values(TRetryCase {5, 2 * PageSize}, TRetryCase {6, PageSize}));
+INSTANTIATE_TEST_SUITE_P(Attempts, RetriedPage,
+    ::testing::Values(TRetryCase {5, 2 * PageSize}, TRetryCase {6, PageSize}),
+    [](const ::testing::TestParamInfo<TRetryCase> &Info) { return "Failures" + std::to_string(Info.param.Failures); });
 
 // A second NextPage while the page is loading asks again under the same
 // operation: the earlier answer, though it comes, fills nothing.
