@@ -1,5 +1,6 @@
 #include "tracks/TAudioDataUnit.h"
 
+#include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "tracks/QelmTypesUnit.h"
 
@@ -98,6 +99,15 @@ TCompositeAudioDataItemViewData::TCompositeAudioDataItemViewData(const TCloneabl
 std::unique_ptr<TCloneable> TCompositeAudioDataItemViewData::Clone() const
 {
     return std::make_unique<TCompositeAudioDataItemViewData>(static_cast<const TCloneable &>(*this));
+}
+
+TCompositeTracksLookupData TCompositeTracksLookupData::CreateFromLastFMTracksRecord(
+    const TLastFMTracksRecord &ARecord, const QString &AAlbumTitle)
+{
+    TCompositeTracksLookupData lookup;
+    for (const TLastFMTrackRecord &track : ARecord.FItems)
+        lookup.FTracks.append({track.Artist, AAlbumTitle, track.Title});
+    return lookup;
 }
 
 TAudioData::TAudioData() : FPlaylist(std::make_unique<TVKAudioPlaylist>())

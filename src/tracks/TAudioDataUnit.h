@@ -10,7 +10,10 @@
 #include <memory>
 #include <vector>
 
+struct TLastFMTrackRecord;
 struct TVKAudioRecord;
+template<class TItem> struct TLastFMListRecord;
+using TLastFMTracksRecord = TLastFMListRecord<TLastFMTrackRecord>;
 
 // A row of a track list as the list box shows it. Clones copy the fields of
 // the classes they share with their source.
@@ -89,6 +92,10 @@ struct TCompositeTrackLookupData
 
 struct TCompositeTracksLookupData
 {
+    // One entry per Last.fm track, in order, each with the album's title.
+    static TCompositeTracksLookupData CreateFromLastFMTracksRecord(
+        const TLastFMTracksRecord &ARecord, const QString &AAlbumTitle);
+
     QList<TCompositeTrackLookupData> FTracks;
 };
 

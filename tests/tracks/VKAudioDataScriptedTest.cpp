@@ -2,6 +2,7 @@
 // slow pages, Last.fm look-ups with chosen answers.
 #include "tracks/TVKAudioDataUnit.h"
 
+#include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationMyMusicManagerUnit.h"
@@ -267,12 +268,17 @@ protected:
     // No answer reads the table once it is gone.
     ~CompositeLists() override { Script(nullptr); }
 
+    // The tracks as the Last.fm client reads them from an album's answer.
     static TCompositeTracksLookupData Lookup(const QList<QPair<QString, QString>> &Tracks)
     {
-        TCompositeTracksLookupData lookup;
-        for (const auto &[artist, title] : Tracks)
-            lookup.FTracks.append({artist, QStringLiteral("Альбом"), title});
-        return lookup;
+        TLastFMTracksRecord record;
+        for (const auto &[artist, title] : Tracks) {
+            TLastFMTrackRecord track;
+            track.Artist = artist;
+            track.Title = title;
+            record.FItems.push_back(track);
+        }
+        return TCompositeTracksLookupData::CreateFromLastFMTracksRecord(record, QStringLiteral("Альбом"));
     }
     bool LookUpsEnded()
     {
