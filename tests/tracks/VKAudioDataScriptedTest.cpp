@@ -99,6 +99,11 @@ struct TRetryCase
     int Rows; // after the last attempt
 };
 
+void PrintTo(const TRetryCase &Case, std::ostream *Out)
+{
+    *Out << Case.Failures << " failures";
+}
+
 class RetriedPage : public ScriptedLists, public ::testing::WithParamInterface<TRetryCase>
 {
 };
