@@ -32,7 +32,19 @@
 
 #include <map>
 
+// Outside any namespace, as the resource macro requires.
+static void InitStyleResources()
+{
+    Q_INIT_RESOURCE(style);
+}
+
 namespace {
+
+void EnsureStyleResources()
+{
+    static const bool initialized = (InitStyleResources(), true);
+    Q_UNUSED(initialized);
+}
 
 struct TColorRole
 {
@@ -66,7 +78,14 @@ const char RootName[] = "styleroot";
 class TStyleAppliedHooks : public QObject
 {
 public:
-    explicit TStyleAppliedHooks(QObject *Control) : QObject(Control) {}
+    explicit TStyleAppliedHooks(QObject *Control) : QObject(Control) { setObjectName(QLatin1String(Name)); }
+
+    static constexpr char Name[] = "styleappliedhooks";
+    static TStyleAppliedHooks *Of(const QObject *Control)
+    {
+        return dynamic_cast<TStyleAppliedHooks *>(
+            Control->findChild<QObject *>(QLatin1String(Name), Qt::FindDirectChildrenOnly));
+    }
 
     void Add(QObject *Receiver, std::function<void()> Handler)
     {
@@ -110,6 +129,8 @@ void BuildLoadingProgressBar(QWidget *Root)
     animation->setObjectName(QStringLiteral("animation"));
     animation->setDuration(900);
     animation->setLoopCount(-1);
+    animation->setStartValue(QPoint(0, 0));
+    animation->setEndValue(QPoint(0, 0));
     // The stripe runs across its indicator; the indicator's width is known
     // only when the animation starts.
     QObject::connect(animation, &QAbstractAnimation::stateChanged, stripe,
@@ -208,6 +229,7 @@ QString StyleFontFamily()
 
 void InstallStyle()
 {
+    EnsureStyleResources();
     QFile file(QStringLiteral(":/style/marvane.qss"));
     if (!file.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("marvane.qss not found in style"));
@@ -296,7 +318,7 @@ void ApplyStyle(QWidget *Control)
             root->show();
     }
     Repolish(Control);
-    if (auto *hooks = Control->findChild<TStyleAppliedHooks *>(QString(), Qt::FindDirectChildrenOnly))
+    if (auto *hooks = TStyleAppliedHooks::Of(Control))
         hooks->Run();
 }
 
@@ -311,7 +333,7 @@ bool EnsureStyleApplied(QWidget *Control)
 
 void OnStyleApplied(QWidget *Control, QObject *Receiver, std::function<void()> Handler)
 {
-    auto *hooks = Control->findChild<TStyleAppliedHooks *>(QString(), Qt::FindDirectChildrenOnly);
+    auto *hooks = TStyleAppliedHooks::Of(Control);
     if (!hooks)
         hooks = new TStyleAppliedHooks(Control);
     hooks->Add(Receiver, std::move(Handler));
@@ -332,12 +354,14 @@ protected:
 
 QPixmap StyleBitmap(const QString &Name)
 {
+    EnsureStyleResources();
     auto &bitmaps = GetInstance<TStyleBitmaps>()->Bitmaps;
     if (const auto found = bitmaps.constFind(Name); found != bitmaps.cend())
         return *found;
-    QSvgRenderer renderer(QStringLiteral(":/style/bitmaps/") + Name + QStringLiteral(".svg"));
-    if (Name.isEmpty() || !renderer.isValid())
+    const QString path = QStringLiteral(":/style/bitmaps/") + Name + QStringLiteral(".svg");
+    if (Name.isEmpty() || !QFile::exists(path))
         throw Exception(Name + QStringLiteral(" not found in style"));
+    QSvgRenderer renderer(path);
     // Drawn at twice the size, so it stays sharp on high-density screens.
     constexpr qreal Scale = 2;
     QImage image(renderer.defaultSize() * Scale, QImage::Format_ARGB32_Premultiplied);

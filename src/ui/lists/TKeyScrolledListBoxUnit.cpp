@@ -30,6 +30,9 @@ void TKeyScrolledListBox::RepaintIndices(int First, int Second)
 
 void TKeyScrolledListBox::SetActiveItemIndex(int Value)
 {
+    // Compared before the bounds, so End in an empty list leaves it at -1.
+    if (Value == FActiveItemIndex)
+        return;
     if (Value < 0)
         Value = 0;
     else if (Value > ItemsCount() - 1)
