@@ -27,6 +27,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPropertyAnimation>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QSvgRenderer>
 
@@ -205,6 +206,27 @@ bool PartsPassMouse(const QString &Lookup)
     return Lookup == u"searchEditstyle" || Lookup == u"placeholderEditstyle" || Lookup == u"tooltipstyle";
 }
 
+// Fusion under our sheet; disabled icons fade instead of turning grey, which
+// on a dark ground would look enabled.
+class TMarvaneStyle : public QProxyStyle
+{
+public:
+    TMarvaneStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+
+    QPixmap generatedIconPixmap(QIcon::Mode Mode, const QPixmap &Pixmap, const QStyleOption *Option) const override
+    {
+        if (Mode != QIcon::Disabled)
+            return QProxyStyle::generatedIconPixmap(Mode, Pixmap, Option);
+        QPixmap faded(Pixmap.size());
+        faded.setDevicePixelRatio(Pixmap.devicePixelRatio());
+        faded.fill(Qt::transparent);
+        QPainter painter(&faded);
+        painter.setOpacity(0.3);
+        painter.drawPixmap(0, 0, Pixmap);
+        return faded;
+    }
+};
+
 void Repolish(QWidget *Control)
 {
     Control->style()->unpolish(Control);
@@ -260,6 +282,7 @@ void InstallStyle()
     palette.setColor(QPalette::Disabled, QPalette::Text, StyleColor(TStyleColor::DisabledText));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, StyleColor(TStyleColor::DisabledText));
     QApplication::setPalette(palette);
+    QApplication::setStyle(new TMarvaneStyle());
     qApp->setStyleSheet(sheet);
 }
 

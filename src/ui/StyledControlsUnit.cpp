@@ -125,7 +125,9 @@ TExpander::TExpander(QWidget *Parent) : QWidget(Parent), FContent(new QWidget(th
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(FContent);
+    // The content takes the room; closed, the header stays at the top.
+    layout->addWidget(FContent, 1);
+    layout->addStretch(0);
     setAttribute(Qt::WA_StyledBackground);
     OnStyleApplied(this, this, [this] { PushToParts(); });
 }
@@ -156,5 +158,8 @@ void TExpander::PushToParts()
     if (auto *button = header->findChild<QAbstractButton *>(QStringLiteral("button"))) {
         const QSignalBlocker blocker(button);
         button->setChecked(FIsExpanded);
+        // The arrow is the button's own style: the sheet sets icons only by lookup name.
+        SetStyleLookup(button, FIsExpanded ? QStringLiteral("expanderopenButtonstyle")
+                                           : QStringLiteral("expanderButtonstyle"));
     }
 }
