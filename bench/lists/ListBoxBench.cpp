@@ -100,7 +100,7 @@ void Scroll(benchmark::State &State, int Step)
         value = (value + Step) % list.Bar->maximum();
         const auto start = std::chrono::steady_clock::now();
         list.Bar->setValue(value);
-        list.Surface->repaint();
+        list.Window.repaint();
         State.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     State.counters["panels"] = double(list.Surface->findChildren<TDynamicListPanel *>().size());
