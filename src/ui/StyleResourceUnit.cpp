@@ -4,19 +4,20 @@
 
 #include "foundation/THierarchicalSingletonUnit.h"
 
-#include "ui_artistimagestyle.h"
-#include "ui_controlPanelstyle.h"
-#include "ui_coverimagePanelstyle.h"
-#include "ui_expanderstyle.h"
-#include "ui_loadingprogressbarstyle.h"
-#include "ui_placeholderEditstyle.h"
-#include "ui_playlistcontrolPanelstyle.h"
-#include "ui_searchEditstyle.h"
-#include "ui_settingsexpanderstyle.h"
-#include "ui_tagButtonstyle.h"
-#include "ui_titleLabelstyle.h"
-#include "ui_tooltipstyle.h"
-#include "ui_windowborderstyle.h"
+// The templates of the style, as uic makes them from the Designer files.
+#include <ui_artistimagestyle.h>
+#include <ui_controlPanelstyle.h>
+#include <ui_coverimagePanelstyle.h>
+#include <ui_expanderstyle.h>
+#include <ui_loadingprogressbarstyle.h>
+#include <ui_placeholderEditstyle.h>
+#include <ui_playlistcontrolPanelstyle.h>
+#include <ui_searchEditstyle.h>
+#include <ui_settingsexpanderstyle.h>
+#include <ui_tagButtonstyle.h>
+#include <ui_titleLabelstyle.h>
+#include <ui_tooltipstyle.h>
+#include <ui_windowborderstyle.h>
 
 #include <QApplication>
 #include <QBoxLayout>
