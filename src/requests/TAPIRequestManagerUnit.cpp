@@ -6,10 +6,6 @@
 #include <algorithm>
 #include <chrono>
 
-namespace {
-constexpr int PassInterval = 100;
-}
-
 TAPIRequestData::TAPIRequestData(TAPIRequestInvokerClass ARequestInvokerClass, std::unique_ptr<TAPIRequest> ARequest,
                                  TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult)
     : APIRequest(std::move(ARequest)), RequestInvokerClass(std::move(ARequestInvokerClass)),
@@ -97,18 +93,13 @@ void TAPIRequestManager::DoReset()
 void TAPIRequestManager::ProcessRequests()
 {
     while (!Terminated()) {
-        bool started = false;
         {
             std::lock_guard guard(FLock);
             auto pending = std::find_if(FRequests.begin(), FRequests.end(),
                                         [](const auto &entry) { return entry->State == StateSet(rsPending); });
-            if (pending != FRequests.end() && TickCount() - FLastTaskExecutionTime >= FRequestsInterval) {
+            if (pending != FRequests.end() && TickCount() - FLastTaskExecutionTime >= FRequestsInterval)
                 StartEntry(**pending);
-                started = true;
-            }
         }
-        if (started && FOnRequestStart)
-            FOnRequestStart(this);
         Pause(PassInterval);
     }
 }
@@ -119,6 +110,11 @@ void TAPIRequestManager::StartEntry(TAPIRequestManagerData &Entry)
     Entry.RequestInvokerID = invoker->ID();
     Entry.State = StateSet(rsRunning);
     FLastTaskExecutionTime = TickCount();
+    // Queued before the invoker can end, so the end is never seen first.
+    QueueCall([this] {
+        if (FOnRequestStart)
+            FOnRequestStart(this);
+    });
     // From here on the threaded-objects manager owns the invoker (or, once it
     // is going, has freed it unrun).
     invoker.release()->Start([self = FSelf](TObject *Sender) {
@@ -149,6 +145,21 @@ void TAPIRequestManager::DoRequestEnd(TObject *Sender)
                 onResult(Sender);
         }
     }
-    if (FOnRequestEnd)
-        FOnRequestEnd(this);
+    RaiseRequestEnd();
+}
+
+void TAPIRequestManager::RaiseRequestEnd()
+{
+    QueueCall([this] {
+        if (FOnRequestEnd)
+            FOnRequestEnd(this);
+    });
+}
+
+void TAPIRequestManager::QueueCall(std::function<void()> Call) const
+{
+    InterfaceThread::Queue([self = FSelf, Call = std::move(Call)] {
+        if (*self)
+            Call();
+    });
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -77,10 +78,13 @@ public:
     // while it waits.
     void StopThread();
 
-    // Set both before queueing. On the worker thread, after an invoker has
-    // been started: must not touch widgets.
+    // Set both before queueing. Both are queued calls on the interface
+    // thread, the start's queued before its invoker starts, so that a busy
+    // count driven by them sees every start before its end and never goes
+    // below zero, even when the result arrives while the interface thread
+    // waits.
     void SetOnRequestStart(TNotifyEvent Event) { FOnRequestStart = std::move(Event); }
-    // On the interface thread, after every finished invoker.
+    // After every finished invoker.
     void SetOnRequestEnd(TNotifyEvent Event) { FOnRequestEnd = std::move(Event); }
 
 protected:
@@ -88,6 +92,10 @@ protected:
     bool Terminated() const { return FTerminated; }
     // Sleeps for Milliseconds or until StopThread.
     void Pause(int Milliseconds);
+    // Runs Call on the interface thread later, unless the manager is gone by then.
+    void QueueCall(std::function<void()> Call) const;
+    // Queues OnRequestEnd.
+    void RaiseRequestEnd();
 
     virtual void ProcessRequests();
     virtual void DoAdd(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData);
@@ -100,6 +108,8 @@ protected:
     // Starts Entry's invoker in the background; call with the lock held.
     void StartEntry(TAPIRequestManagerData &Entry);
     static std::uint64_t TickCount();
+    // How long the worker sleeps between passes.
+    static constexpr int PassInterval = 100;
 
     std::uint32_t FRequestsInterval;
     std::uint64_t FLastTaskExecutionTime = 0;

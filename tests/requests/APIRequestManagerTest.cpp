@@ -53,10 +53,20 @@ protected:
     }
 };
 
+// When each invoker was made: on the worker, just before the manager takes the
+// tick of its start and after it checked the interval against the last one.
+std::mutex GMadeLock;
+std::vector<std::uint64_t> GMadeTicks;
+
 class TEchoInvoker : public TAPIRequestInvoker
 {
 public:
-    using TAPIRequestInvoker::TAPIRequestInvoker;
+    explicit TEchoInvoker(std::unique_ptr<TAPIRequest> ARequest) : TAPIRequestInvoker(std::move(ARequest))
+    {
+        using namespace std::chrono;
+        std::lock_guard guard(GMadeLock);
+        GMadeTicks.push_back(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    }
     TEchoResult *GetAPIResult() const { return static_cast<TEchoResult *>(APIResult()); }
 
 protected:
@@ -82,8 +92,6 @@ class TEchoRequestManager : public TAPIRequestManager
 {
 public:
     explicit TEchoRequestManager(std::uint32_t Interval) : TAPIRequestManager(Interval) { StartThread(); }
-    // The manager's own tick of the last start; read on the worker thread.
-    std::uint64_t LastStartTick() const { return FLastTaskExecutionTime; }
 };
 
 struct TDelivery
@@ -137,10 +145,13 @@ protected:
     {
         FManager = std::make_unique<TEchoRequestManager>(Interval);
         FManager->SetOnRequestStart([this](TObject *Sender) {
-            std::lock_guard guard(FLock);
-            FStarts.push_back(static_cast<TEchoRequestManager *>(Sender)->LastStartTick());
+            EXPECT_EQ(Sender, FManager.get());
+            FNotices.push_back({true, InterfaceThread::IsCurrent()});
         });
-        FManager->SetOnRequestEnd([this](TObject *) { ++FEnds; });
+        FManager->SetOnRequestEnd([this](TObject *) {
+            FNotices.push_back({false, InterfaceThread::IsCurrent()});
+            ++FEnds;
+        });
     }
 
     std::unique_ptr<TAPIRequestData> Data(const QString &Text, const QString &URL = {},
@@ -160,20 +171,23 @@ protected:
                                                  });
     }
 
-    std::size_t Starts()
+    std::size_t Starts() const
     {
-        std::lock_guard guard(FLock);
-        return FStarts.size();
+        return std::count_if(FNotices.begin(), FNotices.end(), [](const auto &notice) { return notice.Start; });
     }
 
     TTestHTTPServer FServer;
     std::unique_ptr<TEchoRequestManager> FManager;
-    std::mutex FLock;
-    std::vector<std::uint64_t> FStarts;
+    struct TNotice
+    {
+        bool Start;
+        bool OnInterfaceThread;
+    };
+    std::vector<TNotice> FNotices;
     std::mutex FHoldLock;
     std::condition_variable FHeld;
     bool FReleased = false;
-    std::atomic<int> FEnds{0};
+    int FEnds = 0;
     std::vector<TDelivery> FDelivered;
 };
 
@@ -206,6 +220,10 @@ const TAPIRequestInvokerResult &ResultOf(const std::vector<TDelivery> &Delivered
 
 TEST_F(APIRequestManagerTest, StartsRequestsAnIntervalApartInOrderAndDeliversOnTheInterfaceThread)
 {
+    {
+        std::lock_guard guard(GMadeLock);
+        GMadeTicks.clear();
+    }
     Make(300);
     FManager->Add(1, Data(QStringLiteral("one")));
     FManager->Add(2, Data(QStringLiteral("two")));
@@ -219,11 +237,29 @@ TEST_F(APIRequestManagerTest, StartsRequestsAnIntervalApartInOrderAndDeliversOnT
         ASSERT_NE(dynamic_cast<TEchoResult *>(delivery.Copy.APIResponseParserResult.get()), nullptr);
         EXPECT_EQ(static_cast<TEchoResult &>(*delivery.Copy.APIResponseParserResult).Text, delivery.Text);
     }
-    // The starts as the manager itself timed them: never closer than the interval.
-    std::lock_guard guard(FLock);
-    ASSERT_EQ(FStarts.size(), 3u);
-    for (std::size_t i = 1; i < FStarts.size(); ++i)
-        EXPECT_GE(FStarts[i] - FStarts[i - 1], 300u);
+    // The starts as the worker made them: never closer than the interval.
+    std::lock_guard guard(GMadeLock);
+    ASSERT_EQ(GMadeTicks.size(), 3u);
+    for (std::size_t i = 1; i < GMadeTicks.size(); ++i)
+        EXPECT_GE(GMadeTicks[i] - GMadeTicks[i - 1], 300u);
+}
+
+TEST_F(APIRequestManagerTest, StartAndEndNoticesReachTheInterfaceThreadInOrderEvenWhileItWaits)
+{
+    Make(100);
+    FManager->Add(1, Data(QStringLiteral("one")));
+    // A wait of the interface thread serves the result (a synchronized call)
+    // but no queued call: the start notice must still come first.
+    InterfaceThread::WaitUntil([&] { return !FDelivered.empty(); });
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FEnds == 1; }));
+    int busy = 0;
+    for (const TNotice &notice : FNotices) {
+        EXPECT_TRUE(notice.OnInterfaceThread);
+        busy += notice.Start ? 1 : -1;
+        EXPECT_GE(busy, 0);
+    }
+    EXPECT_EQ(FNotices.size(), 2u);
+    EXPECT_EQ(busy, 0);
 }
 
 TEST_F(APIRequestManagerTest, NewRequestSupersedesAWaitingOneOfTheSameOperation)
