@@ -1,0 +1,16 @@
+#include "metadata/TMetaDataBlockUnit.h"
+
+void TMetaDataBlock::SetState(std::uint8_t Value)
+{
+    if (Value == FState)
+        return;
+    FPreviousState = FState;
+    FState = Value;
+    DoStateChanged();
+}
+
+void TMetaDataBlock::DoStateChanged()
+{
+    if (OnStateChanged)
+        OnStateChanged(this);
+}
