@@ -23,15 +23,18 @@ TStandin::TStandin()
     QString output;
     while (!output.contains(u"ready\n") && FProcess.waitForReadyRead(10000))
         output += QString::fromLatin1(FProcess.readAllStandardOutput());
-    static const QRegularExpression web(QStringLiteral("(?m)^MARVANE_VK_WEB_URL=(http://127\\.0\\.0\\.1:\\d+)$"));
-    static const QRegularExpression login(
-        QStringLiteral("(?m)^MARVANE_VK_LOGIN_URL=(http://127\\.0\\.0\\.1:\\d+)$"));
-    FWebURL = web.match(output).captured(1);
-    FLoginURL = login.match(output).captured(1);
-    if (FWebURL.isEmpty() || FLoginURL.isEmpty())
-        return;
-    FEnvironment.push_back(std::make_unique<TScopedEnvironment>("MARVANE_VK_WEB_URL", FWebURL));
-    FEnvironment.push_back(std::make_unique<TScopedEnvironment>("MARVANE_VK_LOGIN_URL", FLoginURL));
+    const std::pair<const char *, QString *> hosts[] = {{"MARVANE_VK_WEB_URL", &FWebURL},
+                                                        {"MARVANE_VK_LOGIN_URL", &FLoginURL},
+                                                        {"MARVANE_VK_API_URL", &FAPIURL},
+                                                        {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL}};
+    for (const auto &[variable, url] : hosts) {
+        const QRegularExpression line(QStringLiteral("(?m)^%1=(http://127\\.0\\.0\\.1:\\d+)$").arg(QLatin1StringView(variable)));
+        *url = line.match(output).captured(1);
+        if (url->isEmpty())
+            return;
+    }
+    for (const auto &[variable, url] : hosts)
+        FEnvironment.push_back(std::make_unique<TScopedEnvironment>(variable, *url));
 }
 
 TStandin::~TStandin()

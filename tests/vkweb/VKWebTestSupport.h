@@ -48,9 +48,11 @@ public:
     TStandin(const TStandin &) = delete;
     TStandin &operator=(const TStandin &) = delete;
 
-    bool IsReady() const { return FEnvironment.size() == 2; }
+    bool IsReady() const { return FEnvironment.size() == 4; }
     const QString &WebURL() const { return FWebURL; }
     const QString &LoginURL() const { return FLoginURL; }
+    const QString &APIURL() const { return FAPIURL; }
+    const QString &RelayURL() const { return FRelayURL; }
     // The requests it served so far, one JSON line each.
     QStringList LogLines() const;
 
@@ -59,5 +61,7 @@ private:
     QProcess FProcess;
     QString FWebURL;
     QString FLoginURL;
+    QString FAPIURL;
+    QString FRelayURL;
     std::vector<std::unique_ptr<TScopedEnvironment>> FEnvironment;
 };

@@ -13,11 +13,12 @@ using namespace Qt::StringLiterals;
 namespace Standin {
 
 namespace {
+// A password that reached the relay is not written down.
 QJsonObject ToJson(const TFields &Fields)
 {
     QJsonObject object;
     for (const auto &[name, value] : Fields)
-        object.insert(name, value);
+        object.insert(name, name == u"password" ? u"(hidden)"_s : value);
     return object;
 }
 } // namespace

@@ -1,5 +1,6 @@
 // marvane-standin: the VK web site on loopback, for tests and the demo run.
 // See README.md for the options, accounts and answers.
+#include "standin/ApiHandlers.h"
 #include "standin/AudioHandlers.h"
 #include "standin/Catalogue.h"
 #include "standin/FileServer.h"
@@ -18,6 +19,7 @@
 #include <pthread.h>
 #include <sys/socket.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -26,6 +28,8 @@ struct TOptions
 {
     int WebPort = 0;
     int LoginPort = 0;
+    int APIPort = 0;
+    int RelayPort = 0;
     QString LogPath;
     QString AudioFolder = QStringLiteral(MARVANE_STANDIN_AUDIO_DIR);
     bool ExitOnStdinEof = false;
@@ -39,12 +43,16 @@ std::optional<TOptions> ParseOptions(int argc, char **argv)
         const bool hasValue = i + 1 < argc;
         if (option == "--exit-on-stdin-eof")
             options.ExitOnStdinEof = true;
-        else if (hasValue && (option == "--web-port" || option == "--login-port")) {
+        else if (hasValue && (option == "--web-port" || option == "--login-port" || option == "--api-port"
+                                 || option == "--relay-port")) {
             bool ok = false;
             const int port = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
             if (!ok || port < 0 || port > 65535)
                 return std::nullopt;
-            (option == "--web-port" ? options.WebPort : options.LoginPort) = port;
+            (option == "--web-port"     ? options.WebPort
+             : option == "--login-port" ? options.LoginPort
+             : option == "--api-port"   ? options.APIPort
+                                        : options.RelayPort) = port;
         } else if (hasValue && option == "--log")
             options.LogPath = QString::fromLocal8Bit(argv[++i]);
         else if (hasValue && option == "--audio-dir")
@@ -76,8 +84,8 @@ int main(int argc, char **argv)
     const std::optional<TOptions> options = ParseOptions(argc, argv);
     if (!options) {
         std::fprintf(stderr,
-            "usage: marvane-standin [--web-port N] [--login-port N] [--log FILE] "
-            "[--audio-dir DIR] [--exit-on-stdin-eof]\n");
+            "usage: marvane-standin [--web-port N] [--login-port N] [--api-port N] [--relay-port N] "
+            "[--log FILE] [--audio-dir DIR] [--exit-on-stdin-eof]\n");
         return 2;
     }
 
@@ -103,33 +111,48 @@ int main(int argc, char **argv)
     const Standin::TCatalogue catalogue(files.Tones());
     Standin::TSiteState state(catalogue);
     Standin::TOrigins origins;
-    httplib::Server web, login;
+    Standin::TApiState apiState;
+    Standin::TApiOrigins apiOrigins;
+    httplib::Server web, login, api, relay;
     Standin::AddWebHandlers(web, state, origins);
     Standin::AddAudioHandlers(web, state, origins);
     files.AddHandlers(web);
     Standin::AddLoginHandlers(login, state, origins);
-    // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
-    web.set_post_routing_handler([&log](const httplib::Request &Request, const httplib::Response &Response) {
-        log.Write("web", Request, Response);
-    });
-    login.set_post_routing_handler([&log](const httplib::Request &Request, const httplib::Response &Response) {
-        log.Write("login", Request, Response);
-    });
+    Standin::AddAPIHandlers(api, apiState, apiOrigins);
+    Standin::AddRelayHandlers(relay, apiState, apiOrigins);
 
-    const int webPort = Bind(web, options->WebPort);
-    const int loginPort = Bind(login, options->LoginPort);
-    if (webPort < 0 || loginPort < 0) {
-        std::fprintf(stderr, "marvane-standin: cannot listen on 127.0.0.1 port %d\n",
-            webPort < 0 ? options->WebPort : options->LoginPort);
-        return 1;
+    struct THost
+    {
+        const char *Role;
+        const char *Variable;
+        httplib::Server &Server;
+        int AskedPort;
+        QString &Origin;
+    };
+    THost hosts[] = {{"web", "MARVANE_VK_WEB_URL", web, options->WebPort, origins.Web},
+                     {"login", "MARVANE_VK_LOGIN_URL", login, options->LoginPort, origins.Login},
+                     {"api", "MARVANE_VK_API_URL", api, options->APIPort, apiOrigins.API},
+                     {"relay", "MARVANE_SIGNUP_RELAY_URL", relay, options->RelayPort, apiOrigins.Relay}};
+    for (THost &host : hosts) {
+        // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
+        host.Server.set_post_routing_handler(
+            [&log, role = host.Role](const httplib::Request &Request, const httplib::Response &Response) {
+                log.Write(role, Request, Response);
+            });
+        const int port = Bind(host.Server, host.AskedPort);
+        if (port < 0) {
+            std::fprintf(stderr, "marvane-standin: cannot listen on 127.0.0.1 port %d\n", host.AskedPort);
+            return 1;
+        }
+        host.Origin = QStringLiteral("http://127.0.0.1:%1").arg(port);
     }
-    origins.Web = QStringLiteral("http://127.0.0.1:%1").arg(webPort);
-    origins.Login = QStringLiteral("http://127.0.0.1:%1").arg(loginPort);
 
-    std::thread webThread([&web] { web.listen_after_bind(); });
-    std::thread loginThread([&login] { login.listen_after_bind(); });
-    std::printf("MARVANE_VK_WEB_URL=%s\nMARVANE_VK_LOGIN_URL=%s\nready\n", origins.Web.toLatin1().constData(),
-        origins.Login.toLatin1().constData());
+    std::vector<std::thread> threads;
+    for (THost &host : hosts) {
+        threads.emplace_back([&server = host.Server] { server.listen_after_bind(); });
+        std::printf("%s=%s\n", host.Variable, host.Origin.toLatin1().constData());
+    }
+    std::printf("ready\n");
     std::fflush(stdout);
 
     if (options->ExitOnStdinEof)
@@ -141,9 +164,9 @@ int main(int argc, char **argv)
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    web.stop();
-    login.stop();
-    webThread.join();
-    loginThread.join();
+    for (THost &host : hosts)
+        host.Server.stop();
+    for (std::thread &thread : threads)
+        thread.join();
     return 0;
 }
