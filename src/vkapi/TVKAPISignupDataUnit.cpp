@@ -280,6 +280,11 @@ void TVKAPISignupData::Confirmed(TObject *Sender)
     }
 }
 
+void TVKAPISignupData::RepeatCode()
+{
+    FRepeatCodeData->RepeatCode();
+}
+
 void TVKAPISignupData::NewSignup()
 {
     if (FStage != ssConfirm)
