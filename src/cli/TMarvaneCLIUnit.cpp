@@ -6,7 +6,16 @@
 #include "vkweb/TVKEmulationCaptchaManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
+#include "vkapi/TVKAPIAuthManagerUnit.h"
+#include "vkapi/TVKAPICaptchaManagerUnit.h"
+#include "vkapi/TVKAPIManagerUnit.h"
+#include "vkapi/TVKAPIRequestFactoryUnit.h"
+#include "vkapi/TVKAPIRequestInvokerUnit.h"
+#include "vkapi/TVKAPIRequestManagerUnit.h"
+#include "vkapi/TVKAPISignupDataUnit.h"
+#include "vkapi/TVKAPIUsersSelectResponseParserUnit.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QRegularExpression>
@@ -45,7 +54,18 @@ QString ReadLine(const QString &What)
 QString UsageText()
 {
     return QStringLiteral("usage: marvane-cli login LOGIN | whoami | mymusic | search QUERY [--offset N] | "
-                          "url OWNER_AID | add OWNER_AID | delete OWNER_AID | logout");
+                          "url OWNER_AID | add OWNER_AID | delete OWNER_AID | logout | "
+                          "signup FIRST_NAME LAST_NAME PHONE female|male [--call] | username USER_ID");
+}
+
+// The captcha picture in a file of its own, for the user to look at.
+QString SaveCaptchaImage(const QByteArray &Image)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/marvane-captcha-XXXXXX.png"));
+    file.setAutoRemove(false);
+    if (!file.open() || file.write(Image) != Image.size() || !file.flush())
+        throw ECLIError(QStringLiteral("the captcha image could not be saved in %1").arg(QDir::tempPath()));
+    return file.fileName();
 }
 
 // "-2001_17" as owner and AID.
@@ -94,6 +114,7 @@ TMarvaneCLI::TMarvaneCLI()
 
 TMarvaneCLI::~TMarvaneCLI()
 {
+    FAPIManager.reset();
     FManager.reset();
     delete ThreadedObjectsManager;
     ThreadedObjectsManager = nullptr;
@@ -168,6 +189,11 @@ void TMarvaneCLI::Execute(const QStringList &Arguments)
     } else if (command == u"logout") {
         requireArguments(1);
         FManager->Logout();
+    } else if (command == u"signup") {
+        Signup(Arguments);
+    } else if (command == u"username") {
+        requireArguments(2);
+        PrintUserName(Arguments[1]);
     } else {
         throw ECLIError(UsageText());
     }
@@ -184,12 +210,7 @@ void TMarvaneCLI::Login(const QString &ALogin)
             return;
         case TAuthOutcome::aoCaptcha: {
             const TVKEmulationCaptchaManager &captcha = FManager->CaptchaManager();
-            QTemporaryFile image(QDir::tempPath() + QStringLiteral("/marvane-captcha-XXXXXX.png"));
-            image.setAutoRemove(false);
-            if (!image.open() || image.write(captcha.CaptchaImageStream()) != captcha.CaptchaImageStream().size()
-                || !image.flush())
-                throw ECLIError(QStringLiteral("the captcha image could not be saved in %1").arg(QDir::tempPath()));
-            Write(stderr, QStringLiteral("captcha: ") + image.fileName());
+            Write(stderr, QStringLiteral("captcha: ") + SaveCaptchaImage(captcha.CaptchaImageStream()));
             const QString key = ReadLine(QStringLiteral("captcha answer"));
             const QString sid = captcha.CaptchaSID();
             outcome = AwaitAuth([&] { auth.ReloginWithCaptcha(sid, key); });
@@ -260,4 +281,153 @@ void TMarvaneCLI::PrintTracks(const QList<TVKAudioRecord> &Tracks)
 {
     for (const TVKAudioRecord &track : Tracks)
         Write(stdout, TrackLine(track));
+}
+
+TVKAPIManager &TMarvaneCLI::APIManager()
+{
+    if (!FAPIManager) {
+        FAPIManager = std::make_unique<TVKAPIManager>(QStringLiteral("5.37"));
+        FAPIManager->CaptchaManager().OnCaptchaKeyRequest = [this](TObject *) {
+            FCaptchaAsked = true;
+            NotifyAPI();
+        };
+    }
+    return *FAPIManager;
+}
+
+void TMarvaneCLI::NotifyAPI()
+{
+    if (FAPILoop)
+        FAPILoop->quit();
+}
+
+void TMarvaneCLI::AwaitAPI(const std::function<bool()> &Done)
+{
+    const QDeadlineTimer deadline(CAuthDeadlineMs);
+    while (!Done()) {
+        if (FCaptchaAsked) {
+            FCaptchaAsked = false;
+            const TVKAPICaptchaManager &captcha = FAPIManager->CaptchaManager();
+            Write(stderr, QStringLiteral("captcha: ") + SaveCaptchaImage(captcha.CaptchaImageStream()));
+            const QString key = ReadLine(QStringLiteral("captcha answer"));
+            FAPIManager->RequestManager().InputCaptchaKey(captcha.CaptchaSID(), key);
+            continue;
+        }
+        if (deadline.hasExpired())
+            throw ECLIError(QStringLiteral("the VK API gave no answer in time"));
+        QEventLoop loop;
+        FAPILoop = &loop;
+        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        loop.exec();
+        FAPILoop = nullptr;
+    }
+}
+
+void TMarvaneCLI::Signup(const QStringList &Arguments)
+{
+    QStringList fields = Arguments.mid(1);
+    const bool byCall = fields.removeAll(QStringLiteral("--call")) > 0;
+    if (fields.size() != 4)
+        throw ECLIError(UsageText());
+    const QString &sexText = fields[3];
+    if (sexText != u"female" && sexText != u"male")
+        throw ECLIError(QStringLiteral("the sex is female or male, not %1").arg(sexText));
+    const QString password = ReadLine(QStringLiteral("password"));
+
+    TVKAPISignupData &data = APIManager().AuthManager().SignupData();
+    TVKAPISignupFormData &form = data.SignupFormData();
+    const TNotifyEvent notify = [this](TObject *) { NotifyAPI(); };
+    data.OnStateChanged = notify;
+    data.PhoneCheckData().OnStateChanged = notify;
+    data.RepeatCodeData().OnStateChanged = notify;
+    form.FirstName = fields[0];
+    form.LastName = fields[1];
+    form.Sex = sexText == u"female" ? 1 : 2;
+
+    const TVKAPIPhoneCheckData &phoneCheck = data.PhoneCheckData();
+    form.SetPhone(fields[2]);
+    AwaitAPI([&] { return phoneCheck.State() != mdsInitial || fields[2].isEmpty(); });
+    switch (phoneCheck.State()) {
+    case mdsPhoneUsed:
+        throw ECLIError(QStringLiteral("the phone number is already used: %1").arg(fields[2]));
+    case mdsPhoneIncorrect:
+        throw ECLIError(QStringLiteral("not a valid phone number: %1").arg(fields[2]));
+    case mdsPhoneValid:
+        break;
+    default:
+        throw ECLIError(QStringLiteral("the phone number could not be checked: the sign-up service could not be "
+                                       "reached or gave an error"));
+    }
+    form.SetPassword(password);
+    form.SetPasswordConfirmation(password);
+    if (data.PasswordState() != psAcceptable)
+        throw ECLIError(QStringLiteral("the password must have 6 characters or more"));
+
+    data.Signup();
+    AwaitAPI([&] { return data.State() != mdsLoading; });
+    if (data.Stage() != ssConfirm)
+        throw ECLIError(QStringLiteral("sign-up failed: the sign-up service could not be reached or refused it"));
+    if (byCall) {
+        data.ConfirmFormData().Voice = true;
+        data.RepeatCode();
+        AwaitAPI([&] { return data.RepeatCodeData().State() != mdsLoading; });
+        if (data.RepeatCodeData().State() != mdsLoaded)
+            throw ECLIError(QStringLiteral("the code could not be asked for by call"));
+    }
+
+    Write(stderr, QStringLiteral("code:"));
+    data.ConfirmFormData().SetAuthCode(ReadLine(QStringLiteral("confirmation code")));
+    data.Confirm();
+    if (data.AuthCodeState() != acsFilled)
+        throw ECLIError(QStringLiteral("no confirmation code was given"));
+    AwaitAPI([&] { return data.State() != mdsLoading; });
+    switch (data.State()) {
+    case mdsReady:
+        Write(stdout, QStringLiteral("signed up: %1").arg(form.Phone()));
+        return;
+    case mdsIncorrectAuthCode:
+        throw ECLIError(QStringLiteral("the confirmation code is wrong"));
+    case mdsIncorrectPassword:
+        throw ECLIError(QStringLiteral("the sign-up was refused: sign up again"));
+    default:
+        throw ECLIError(QStringLiteral("confirmation failed: the sign-up service could not be reached or refused it"));
+    }
+}
+
+void TMarvaneCLI::PrintUserName(const QString &UserID)
+{
+    bool ok = false;
+    const int id = UserID.toInt(&ok);
+    if (!ok || id <= 0)
+        throw ECLIError(QStringLiteral("not a user identifier: %1").arg(UserID));
+
+    std::optional<QString> name;
+    std::optional<QString> failure;
+    APIManager().RequestManager().Add(
+        NewVKOperationID(),
+        std::make_unique<TAPIRequestData>(
+            InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
+            TVKAPIRequestFactory::ConstructUsersGetRequest(QString::number(id), {}, {}), nullptr,
+            [&](TObject *Sender) {
+                const auto &invoker = *static_cast<TVKAPIUsersSelectRequestInvoker *>(Sender);
+                const TVKAPIUsersSelectResponseResult *result = invoker.GetAPIResult();
+                if (invoker.Result().ResultCode == irOK && result && !result->Users.isEmpty())
+                    name = result->Users.first().FirstName + u' ' + result->Users.first().LastName;
+                else if (invoker.Result().ResultCode == irOK)
+                    failure = QStringLiteral("no such user: %1").arg(id);
+                else if (invoker.Result().ResultCode == irHTTPFailed)
+                    failure = QStringLiteral("the VK API could not be reached: ")
+                              + invoker.Result().HTTPRequestResult.ErrorMessage;
+                else if (result && result->ResultCode == vkTokenRefused)
+                    failure = QStringLiteral("the VK API asks for an access token for user %1").arg(id);
+                else if (result && result->ResultCode == vkAPIError)
+                    failure = QStringLiteral("the VK API refused: ") + result->APIErrorMessage;
+                else
+                    failure = QStringLiteral("the VK API's answer could not be used");
+                NotifyAPI();
+            }));
+    AwaitAPI([&] { return name || failure; });
+    if (failure)
+        throw ECLIError(*failure);
+    Write(stdout, *name);
 }

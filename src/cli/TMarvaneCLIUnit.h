@@ -10,6 +10,7 @@
 #include <optional>
 
 class QEventLoop;
+class TVKAPIManager;
 class TVKEmulationManager;
 
 // Failure of a command: its one-line message goes to standard error.
@@ -23,6 +24,9 @@ public:
 // The web client from a terminal: signs in and out and runs the audio calls
 // for the session kept in the player's cookie file, one command per run.
 // Tracks are printed one a line: OWNER_AID, artist, title, M:SS, tab-separated.
+// Through the VK API client it also signs up a new account by phone and
+// prints a user's name. Secrets (password, codes, captcha answers) are read
+// from standard input, never taken as arguments.
 class TMarvaneCLI
 {
 public:
@@ -48,6 +52,18 @@ private:
     void ReportAuth(TAuthOutcome Outcome);
     TVKAudioRecord FindTrack(int OwnerID, int AID);
     void PrintTracks(const QList<TVKAudioRecord> &Tracks);
+
+    void Signup(const QStringList &Arguments);
+    void PrintUserName(const QString &UserID);
+    TVKAPIManager &APIManager();
+    // Serves the event loop until Done() holds, answering the captchas the
+    // API asks for from standard input meanwhile.
+    void AwaitAPI(const std::function<bool()> &Done);
+    void NotifyAPI();
+
+    std::unique_ptr<TVKAPIManager> FAPIManager;
+    QEventLoop *FAPILoop = nullptr;
+    bool FCaptchaAsked = false;
 
     std::unique_ptr<TVKEmulationManager> FManager;
     std::optional<TAuthOutcome> FAuthOutcome;

@@ -2,8 +2,13 @@
 
 #include "vkweb/VKWebTestSupport.h"
 
+#include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -209,4 +214,97 @@ TEST_F(CLI, FailuresExitNonZeroWithOneLine)
     const TRun run = Run({QStringLiteral("mymusic")});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Err.count(u'\n'), 1) << run.Err.toStdString();
+}
+
+TEST_F(CLI, UserNamesFromTheVKAPI)
+{
+    const TRun anna = Run({QStringLiteral("username"), QStringLiteral("1002")});
+    EXPECT_EQ(anna.ExitCode, 0) << anna.Err.toStdString();
+    EXPECT_EQ(anna.Out, QStringList{QStringLiteral("Анна Смирнова")});
+
+    // A captcha is asked on standard error and answered on standard input.
+    const TRun keeper = Run({QStringLiteral("username"), QStringLiteral("1014")}, "38516\n");
+    EXPECT_EQ(keeper.ExitCode, 0) << keeper.Err.toStdString();
+    EXPECT_EQ(keeper.Out, QStringList{QStringLiteral("Captcha Keeper")});
+    EXPECT_TRUE(keeper.Err.startsWith(u"captcha: ")) << keeper.Err.toStdString();
+
+    const QStringList failing[] = {{QStringLiteral("username")},
+                                   {QStringLiteral("username"), QStringLiteral("x1")},
+                                   {QStringLiteral("username"), QStringLiteral("1009")},
+                                   {QStringLiteral("username"), QStringLiteral("1004")},
+                                   {QStringLiteral("username"), QStringLiteral("77")}};
+    for (const QStringList &arguments : failing) {
+        const TRun run = Run(arguments);
+        EXPECT_EQ(run.ExitCode, 1) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(run.Out.isEmpty());
+        EXPECT_EQ(run.Err.count(u'\n'), 1) << run.Err.toStdString();
+    }
+}
+
+// A sign-up through the relay with a captcha and the code by call; then the
+// password is looked for in every file the program left behind.
+TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
+{
+    const QByteArray password = "Secret-Пароль-7731";
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("TMPDIR"), home.path());
+    const auto signup = [&](const QString &Phone, bool Captcha, const QByteArray &Code, QStringList Extra = {}) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(home.path());
+        Start(process, QStringList{QStringLiteral("signup"), QStringLiteral("Мария"), QStringLiteral("Test"), Phone,
+                                   QStringLiteral("female")} + Extra);
+        process.write(password + "\n");
+        QString err;
+        if (Captcha) {
+            EXPECT_FALSE(AwaitPrompt(process, err, QStringLiteral("captcha: ")).isEmpty());
+            process.write("38516\n");
+        }
+        if (!Code.isEmpty()) {
+            EXPECT_FALSE(AwaitPrompt(process, err, QStringLiteral("code:")).isEmpty());
+            process.write(Code + "\n");
+        }
+        TRun run = Finish(process);
+        run.Err.prepend(err);
+        EXPECT_FALSE(run.Err.contains(QString::fromUtf8(password)));
+        return run;
+    };
+
+    const TRun wrongCode = signup(QStringLiteral("+79990000300"), false, "11111");
+    EXPECT_EQ(wrongCode.ExitCode, 1);
+    EXPECT_TRUE(wrongCode.Err.endsWith(u"marvane-cli: the confirmation code is wrong\n")) << wrongCode.Err.toStdString();
+
+    const TRun done = signup(QStringLiteral("+79990000014"), true, "24680", {QStringLiteral("--call")});
+    EXPECT_EQ(done.ExitCode, 0) << done.Err.toStdString();
+    EXPECT_EQ(done.Out, QStringList{QStringLiteral("signed up: +79990000014")});
+    QStringList voices;
+    for (const QString &line : FStandin.LogLines())
+        if (line.contains(u"auth.signup") && line.contains(u"+79990000014"))
+            voices << QJsonDocument::fromJson(line.toUtf8()).object().value(u"query").toObject().value(u"voice").toString();
+    // Asked for a captcha, answered, then the code again by call.
+    EXPECT_EQ(voices, QStringList({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("-1")}));
+
+    const TRun used = signup(QStringLiteral("+79990000014"), false, {});
+    EXPECT_EQ(used.ExitCode, 1);
+    EXPECT_EQ(used.Err.count(u'\n'), 1) << used.Err.toStdString();
+    EXPECT_TRUE(used.Err.contains(u"already used"));
+
+    // The captcha pictures were written; the password went nowhere.
+    int files = 0;
+    for (const QString &root : {home.path(), FFolders.Root()}) {
+        QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+            const QByteArray content = file.readAll();
+            ++files;
+            EXPECT_FALSE(content.contains(password)) << file.fileName().toStdString();
+            EXPECT_FALSE(content.contains(QByteArray(reinterpret_cast<const char *>(QString::fromUtf8(password).utf16()),
+                                                     QString::fromUtf8(password).size() * 2)))
+                << file.fileName().toStdString();
+        }
+    }
+    EXPECT_GE(files, 1);
 }
