@@ -5,6 +5,7 @@
 #include "localization/TQelmLocalizationUnit.h"
 #include "tracks/TLocalAudioDataUnit.h"
 #include "tracks/TSavedTracksDataSetUnit.h"
+#include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QCloseEvent>
@@ -21,12 +22,14 @@ TMainForm::~TMainForm()
     // First of all: the web client stores its cookies as it goes.
     FLocalAudioData.reset();
     FVKEmulationManager.reset();
+    FVKAPIManager.reset();
 }
 
 void TMainForm::FormCreate()
 {
     setWindowTitle(QStringLiteral("Marvane Player ") + GetProgramVersionString());
     InitializeDB();
+    FVKAPIManager = std::make_unique<TVKAPIManager>(QStringLiteral("5.37"));
     // Loads the stored cookies; sign-in starts once the sign-in views are there.
     FVKEmulationManager = std::make_unique<TVKEmulationManager>();
     FLocalAudioData = std::make_unique<TLocalAudioData>(*FVKEmulationManager, *FSavedAudioDB);

@@ -6,6 +6,7 @@
 
 class TLocalAudioData;
 class TSavedTracksDataSet;
+class TVKAPIManager;
 class TVKEmulationManager;
 
 // The main window: tabs, lists, the player bar and the sign-in panels.
@@ -19,6 +20,7 @@ public:
     ~TMainForm() override;
 
     TVKEmulationManager &VKEmulationManager() const { return *FVKEmulationManager; }
+    TVKAPIManager &VKAPIManager() const { return *FVKAPIManager; }
     TLocalAudioData &LocalAudioData() const { return *FLocalAudioData; }
 
 protected:
@@ -33,6 +35,7 @@ private:
 
     std::unique_ptr<TSavedTracksDataSet> FSavedAudioDB;
     std::unique_ptr<TVKEmulationManager> FVKEmulationManager;
+    std::unique_ptr<TVKAPIManager> FVKAPIManager;
     // The Downloads tab's data, until its list box takes it over.
     std::unique_ptr<TLocalAudioData> FLocalAudioData;
 };
