@@ -7,7 +7,6 @@
 #include "app/TQelmPathManagerUnit.h"
 #include "app/TSettingsFormUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
-#include "vkapi/TVKAPIRequestManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
@@ -40,7 +39,7 @@ int RunPlayer()
         // The window outlives the global objects: its web queue must not
         // start tasks once they are going.
         globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());
-        globals.AddQueueWorker(mainForm->VKAPIManager().RequestManager());
+        globals.AddQueueWorker(mainForm->VKAPIManager());
         settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
         mainForm->show();
         exitCode = QApplication::exec();

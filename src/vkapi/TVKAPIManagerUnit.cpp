@@ -69,3 +69,8 @@ void TVKAPIManager::Logout()
     FCaptchaManager->Reset();
     FUserName.clear();
 }
+
+void TVKAPIManager::StopThread()
+{
+    FRequestManager->StopThread();
+}

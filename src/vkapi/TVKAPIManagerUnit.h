@@ -44,6 +44,8 @@ public:
     void RequestUserName(int ID);
     // Drops every queued request, the captcha asked for and the name.
     void Logout();
+    // Stops the queue's worker (at shut-down, before the threaded-objects manager goes).
+    void StopThread();
 
     const QString &UserName() const { return FUserName; }
     TNotifyEvent OnUserNameGet;
