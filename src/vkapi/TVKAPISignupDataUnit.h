@@ -101,7 +101,6 @@ public:
     void RepeatCode();
 
 private:
-    friend class TVKAPISignupData;
     void CodeRepeated(TObject *Sender);
 
     TVKAPISignupData &FSignupData;
