@@ -180,3 +180,31 @@ TEST_F(StandinLists, AnAddedTrackAnimatesItsOwnRowAndJoinsMyMusic)
     EXPECT_EQ(mine.IndexByAID(1001, removed.AID), -1);
     EXPECT_EQ(mine.Playlist()->Count(), 40);
 }
+
+// A Last.fm list looked up on the site: a catalogue track in other letter
+// case is found and becomes playable, an unknown one is not found.
+TEST_F(StandinLists, LastFMTracksAreMatchedToTheSitesTracks)
+{
+    TVKAudioRecord known;
+    for (const TVKAudioRecord &record : ParseAudioList(LoadAudioList(*Manager().CookieManager(), 1001, -2)))
+        if (!(record.Artist + record.Title).contains(u'&') && !record.Title.isEmpty()) {
+            known = record;
+            break;
+        }
+    ASSERT_FALSE(known.Title.isEmpty());
+    TCompositeTracksLookupData tracks;
+    tracks.FTracks = {{known.Artist.toUpper(), QStringLiteral("Album"), known.Title.toLower()},
+                      {QStringLiteral("Nobody Known"), QStringLiteral("Album"), QStringLiteral("No Such Song")}};
+    TVKCompositeAudioData matched(Manager());
+    matched.SetTracks(tracks);
+    const auto state = [&](int Index) {
+        const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(matched.getTrack(Index));
+        return row ? row->State : TCompositeAudioDataItemState::cdiPending;
+    };
+    ASSERT_TRUE(TestEnvironment::WaitFor(
+        [&] { return matched.TrackIndexToPlaylistIndex(0) == 0 && state(1) == TCompositeAudioDataItemState::cdiNotFound; },
+        std::chrono::seconds(20)));
+    EXPECT_EQ(VKTrack(matched, 0).Duration, known.Duration);
+    EXPECT_EQ(VKTrack(matched, 0).Title, known.Title.toLower()) << "the row keeps the Last.fm text";
+    EXPECT_EQ(matched.Playlist()->Count(), 1);
+}

@@ -122,9 +122,14 @@ std::vector<TTrack> TCatalogue::Search(const QString &Query) const
 {
     const QString query = Query.simplified();
     std::vector<TTrack> found;
-    for (const TTrack &track : FTracks)
-        if (PlainText(track.Artist + u' ' + track.Title).contains(query, Qt::CaseInsensitive))
+    // "Artist - Title", as the Last.fm lists ask, finds the track too.
+    for (const TTrack &track : FTracks) {
+        const QString artist = PlainText(track.Artist);
+        const QString title = PlainText(track.Title);
+        if ((artist + u' ' + title).contains(query, Qt::CaseInsensitive)
+            || (artist + u" - "_s + title).contains(query, Qt::CaseInsensitive))
             found.push_back(track);
+    }
     return found;
 }
 

@@ -46,7 +46,8 @@ public:
     const std::vector<TTrack> &Tracks() const { return FTracks; }
     const TTrack *Find(int OwnerID, int AID) const;
     std::vector<TTrack> OwnedBy(int OwnerID) const;
-    // Tracks whose artist or title holds the query, ignoring case; an empty query finds all.
+    // Tracks whose "artist title" or "artist - title" holds the query, ignoring case;
+    // an empty query finds all.
     std::vector<TTrack> Search(const QString &Query) const;
 
     // HTML text as a reader sees it (the few references the catalogue uses).
