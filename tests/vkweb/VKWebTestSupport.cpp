@@ -26,7 +26,8 @@ TStandin::TStandin()
     const std::pair<const char *, QString *> hosts[] = {{"MARVANE_VK_WEB_URL", &FWebURL},
                                                         {"MARVANE_VK_LOGIN_URL", &FLoginURL},
                                                         {"MARVANE_VK_API_URL", &FAPIURL},
-                                                        {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL}};
+                                                        {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL},
+                                                        {"MARVANE_LASTFM_URL", &FLastFMURL}};
     for (const auto &[variable, url] : hosts) {
         const QRegularExpression line(QStringLiteral("(?m)^%1=(http://127\\.0\\.0\\.1:\\d+)$").arg(QLatin1StringView(variable)));
         *url = line.match(output).captured(1);

@@ -48,11 +48,12 @@ public:
     TStandin(const TStandin &) = delete;
     TStandin &operator=(const TStandin &) = delete;
 
-    bool IsReady() const { return FEnvironment.size() == 4; }
+    bool IsReady() const { return FEnvironment.size() == 5; }
     const QString &WebURL() const { return FWebURL; }
     const QString &LoginURL() const { return FLoginURL; }
     const QString &APIURL() const { return FAPIURL; }
     const QString &RelayURL() const { return FRelayURL; }
+    const QString &LastFMURL() const { return FLastFMURL; }
     // The requests it served so far, one JSON line each.
     QStringList LogLines() const;
 
@@ -63,5 +64,6 @@ private:
     QString FLoginURL;
     QString FAPIURL;
     QString FRelayURL;
+    QString FLastFMURL;
     std::vector<std::unique_ptr<TScopedEnvironment>> FEnvironment;
 };

@@ -1,6 +1,7 @@
 // marvane-standin: the VK web site on loopback, for tests and the demo run.
 // See README.md for the options, accounts and answers.
 #include "standin/ApiHandlers.h"
+#include "standin/LastFMHandlers.h"
 #include "standin/AudioHandlers.h"
 #include "standin/Catalogue.h"
 #include "standin/FileServer.h"
@@ -113,13 +114,15 @@ int main(int argc, char **argv)
     Standin::TOrigins origins;
     Standin::TApiState apiState;
     Standin::TApiOrigins apiOrigins;
-    httplib::Server web, login, api, relay;
+    QString lastFMOrigin;
+    httplib::Server web, login, api, relay, lastfm;
     Standin::AddWebHandlers(web, state, origins);
     Standin::AddAudioHandlers(web, state, origins);
     files.AddHandlers(web);
     Standin::AddLoginHandlers(login, state, origins);
     Standin::AddAPIHandlers(api, apiState, apiOrigins);
     Standin::AddRelayHandlers(relay, apiState, apiOrigins);
+    Standin::AddLastFMHandlers(lastfm, catalogue, lastFMOrigin);
 
     struct THost
     {
@@ -132,7 +135,8 @@ int main(int argc, char **argv)
     THost hosts[] = {{"web", "MARVANE_VK_WEB_URL", web, options->WebPort, origins.Web},
                      {"login", "MARVANE_VK_LOGIN_URL", login, options->LoginPort, origins.Login},
                      {"api", "MARVANE_VK_API_URL", api, options->APIPort, apiOrigins.API},
-                     {"relay", "MARVANE_SIGNUP_RELAY_URL", relay, options->RelayPort, apiOrigins.Relay}};
+                     {"relay", "MARVANE_SIGNUP_RELAY_URL", relay, options->RelayPort, apiOrigins.Relay},
+                     {"lastfm", "MARVANE_LASTFM_URL", lastfm, 0, lastFMOrigin}};
     for (THost &host : hosts) {
         // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
         host.Server.set_post_routing_handler(
