@@ -203,7 +203,9 @@ void TLastFMAPIResponseParser::Execute()
         if (answer.contains(QStringLiteral("error"))) {
             result.ResultCode = 2;
             result.APIErrorMessage = Text(answer, QStringLiteral("message"));
-            result.APIErrorCode = static_cast<std::uint8_t>(Text(answer, QStringLiteral("error")).toInt());
+            // A code past a byte is unknown (0), never read modulo 256 as another one.
+            const int code = Text(answer, QStringLiteral("error")).toInt();
+            result.APIErrorCode = code > 0 && code <= 255 ? static_cast<std::uint8_t>(code) : 0;
             return;
         }
         ParseResponse(Payload(answer));

@@ -14,3 +14,9 @@ void TMetaDataBlock::DoStateChanged()
     if (OnStateChanged)
         OnStateChanged(this);
 }
+
+void TMetaDataBlock::DoDataParamsChanged()
+{
+    if (OnDataParamsChanged)
+        OnDataParamsChanged(this);
+}

@@ -33,9 +33,13 @@ public:
 
     // One listener: the attached view.
     TNotifyEvent OnStateChanged;
+    // One listener: the page navigation, told each time a setter is called,
+    // with a new subject or not.
+    TNotifyEvent OnDataParamsChanged;
 
 protected:
     virtual void DoStateChanged();
+    void DoDataParamsChanged();
 
 private:
     std::uint8_t FState = mdsInitial;

@@ -72,6 +72,12 @@ void TAPIRequestManager::Add(std::uint32_t OperationID, std::unique_ptr<TAPIRequ
     DoAdd(OperationID, std::move(AData));
 }
 
+void TAPIRequestManager::Delete(std::uint32_t OperationID)
+{
+    std::lock_guard guard(FLock);
+    std::erase_if(FRequests, [OperationID](const auto &entry) { return entry->OperationID == OperationID; });
+}
+
 void TAPIRequestManager::Reset()
 {
     DoReset();
@@ -80,7 +86,7 @@ void TAPIRequestManager::Reset()
 void TAPIRequestManager::DoAdd(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData)
 {
     std::lock_guard guard(FLock);
-    std::erase_if(FRequests, [OperationID](const auto &entry) { return entry->OperationID == OperationID; });
+    Delete(OperationID);
     FRequests.push_back(std::make_unique<TAPIRequestManagerData>(OperationID, std::move(AData)));
 }
 

@@ -72,6 +72,9 @@ public:
 
     // The manager takes AData.
     void Add(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData);
+    // Drops what is queued or running under OperationID; no result of it is
+    // delivered after this (a caller that goes calls it first).
+    void Delete(std::uint32_t OperationID);
     void Reset();
     // Asks the worker to end and waits for it, neither for the interval nor for
     // running requests. On the interface thread it serves synchronized calls

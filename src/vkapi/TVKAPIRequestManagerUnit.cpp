@@ -57,7 +57,7 @@ void TVKAPIRequestManager::AddCaptchaMethod(const QString &Method)
 void TVKAPIRequestManager::DoAdd(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData)
 {
     std::lock_guard guard(FLock);
-    std::erase_if(FRequests, [OperationID](const auto &entry) { return entry->OperationID == OperationID; });
+    Delete(OperationID);
     const QString method = AData->APIRequest->APIMethodName();
     TAPIRequestStates state = CPending;
     if (FCaptchaMethods.contains(method))
@@ -66,12 +66,6 @@ void TVKAPIRequestManager::DoAdd(std::uint32_t OperationID, std::unique_ptr<TAPI
         state |= CTokenRequired;
     AData->APIRequest->setParam(QStringLiteral("v"), FAPIVersion);
     FRequests.push_back(std::make_unique<TVKAPIRequestManagerData>(OperationID, std::move(AData), state));
-}
-
-void TVKAPIRequestManager::Delete(std::uint32_t OperationID)
-{
-    std::lock_guard guard(FLock);
-    std::erase_if(FRequests, [OperationID](const auto &entry) { return entry->OperationID == OperationID; });
 }
 
 void TVKAPIRequestManager::DoReset()

@@ -41,9 +41,6 @@ public:
                          TCaptchaKeyRequestEvent AOnCaptchaKeyRequest, TNotifyEvent AOnTokenRequest);
     ~TVKAPIRequestManager() override;
 
-    // Drops every entry of the operation, whatever its state; a running one
-    // ends without delivering.
-    void Delete(std::uint32_t OperationID);
     // Both are ignored unless a token or an answer is awaited.
     void InputToken(const QString &AToken);
     void InputCaptchaKey(const QString &ACaptchaSID, const QString &ACaptchaKey);

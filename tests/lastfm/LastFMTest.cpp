@@ -154,6 +154,8 @@ TEST(LastFMParsers, ErrorsAndMalformedAnswersGiveTheirCodes)
     } cases[] = {
         {"error document", QStringLiteral(R"({"error":6,"message":"The album you supplied could not be found","links":[]})"), 2, 6},
         {"error code as text", QStringLiteral(R"({"message":"Rate limit exceeded","error":"29"})"), 2, 29},
+        // 262 would be 6 (not found) read modulo 256.
+        {"error code past a byte", QStringLiteral(R"({"message":"Odd","error":262})"), 2, 0},
         {"HTML", QStringLiteral("<html><body>502 Bad Gateway</body></html>"), 1, 0},
         {"truncated", QStringLiteral(R"({"album":{"name":"Believe","artist":"Ch)"), 1, 0},
         {"array", QStringLiteral(R"([{"album":{}}])"), 1, 0},

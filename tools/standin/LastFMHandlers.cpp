@@ -95,11 +95,11 @@ QJsonObject Error(int Code, const QString &Message)
     return {{u"error"_s, Code}, {u"message"_s, Message}, {u"links"_s, QJsonArray()}};
 }
 
-QJsonObject Search(const QString &Subject, const QJsonArray &Matches)
+QJsonObject Search(const QString &Subject, const QJsonArray &Matches, qsizetype Total)
 {
     return {{u"results"_s,
              QJsonObject{{u"opensearch:Query"_s, QJsonObject{{u"startPage"_s, u"1"_s}}},
-                         {u"opensearch:totalResults"_s, QString::number(Matches.size())},
+                         {u"opensearch:totalResults"_s, QString::number(Total)},
                          {Subject + u"matches"_s, Matches.isEmpty() ? QJsonValue(u"\n"_s)
                                                                     : QJsonValue(QJsonObject{{Subject, List(Matches)}})}}}};
 }
@@ -108,6 +108,14 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
 {
     const auto param = [&Request](const char *Name) { return QString::fromStdString(Request.get_param_value(Name)); };
     const QString method = param("method");
+    // As the service: at most "limit" items (when one is given), the total counting them all.
+    const auto limited = [limit = param("limit").toInt()](const QJsonArray &Items) {
+        QJsonArray kept;
+        for (const QJsonValue &item : Items)
+            if (limit <= 0 || kept.size() < limit)
+                kept.append(item);
+        return kept;
+    };
     const QString artist = Data.Find(param("artist"));
     if (method == u"artist.search" || method == u"album.search") {
         const bool artists = method == u"artist.search";
@@ -121,7 +129,7 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
                     if (album.Title.contains(query, Qt::CaseInsensitive))
                         matches.append(AlbumItem(album, Origin));
         }
-        return Search(artists ? u"artist"_s : u"album"_s, matches);
+        return Search(artists ? u"artist"_s : u"album"_s, limited(matches), matches.size());
     }
     if (artist.isEmpty())
         return Error(6, u"The artist you supplied could not be found"_s);
@@ -145,15 +153,18 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
         QJsonArray items;
         for (const TAlbum &album : albums)
             items.append(AlbumItem(album, Origin));
-        return {{u"topalbums"_s, QJsonObject{{u"album"_s, items},
-                                            {u"@attr"_s, QJsonObject{{u"artist"_s, artist}, {u"total"_s, u"2"_s}}}}}};
+        return {{u"topalbums"_s,
+                 QJsonObject{{u"album"_s, List(limited(items))},
+                             {u"@attr"_s, QJsonObject{{u"artist"_s, artist}, {u"total"_s, QString::number(items.size())}}}}}};
     }
     if (method == u"artist.getTopTracks") {
+        // The "Best" album's tracks lead, so that the one the site lacks is among the first five.
         QJsonArray items;
-        for (const TAlbum &album : albums)
-            for (const QString &title : album.Tracks)
+        for (auto album = albums.rbegin(); album != albums.rend(); ++album)
+            for (const QString &title : album->Tracks)
                 items.append(Track(artist, title));
-        return {{u"toptracks"_s, QJsonObject{{u"track"_s, List(items)}, {u"total"_s, QString::number(items.size())}}}};
+        return {{u"toptracks"_s,
+                 QJsonObject{{u"track"_s, List(limited(items))}, {u"total"_s, QString::number(items.size())}}}};
     }
     if (method == u"album.getInfo") {
         for (const TAlbum &album : albums) {

@@ -1,0 +1,34 @@
+#include "metadata/TMetaDataBlockListUnit.h"
+
+#include <algorithm>
+
+void TImageMetaDataBlockList::DoStateChanged()
+{
+    if (State() == mdsCleared || State() == mdsRequestFailed || State() == mdsServiceError)
+        SetActiveItemsCount(0);
+    TMetaDataBlockList::DoStateChanged();
+}
+
+void TImageMetaDataBlockList::SetActiveItemsCount(int Value)
+{
+    FActiveItemsCount = Value;
+    for (int i = Value; i < Count(); ++i)
+        getItem(i).ImageData.Hide();
+}
+
+void TImageMetaDataBlockList::FillItems(
+    int ItemCount, const std::function<const TLastFMImagesRecord &(int Index)> &FillItem)
+{
+    ItemCount = std::max(ItemCount, 0);
+    while (Count() < ItemCount)
+        AddItem(CreateItem());
+    SetActiveItemsCount(ItemCount);
+    SetState(mdsItemsChanged);
+    for (int i = 0; i < ItemCount; ++i)
+        getItem(i).ImageData.SetLastFMImagesData(FillItem(i));
+}
+
+void TImageMetaDataBlockList::ShowSearchResult()
+{
+    SetState(FActiveItemsCount > 0 ? std::uint8_t(mdsLoaded) : std::uint8_t(mdsEmptyResult));
+}
