@@ -2,6 +2,10 @@
 
 #include "foundation/BaseTypesUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
+#include "lastfm/TLastFMAPIRequestManagerUnit.h"
+#include "metadata/TAlbumDataUnit.h"
+#include "metadata/TArtistDataUnit.h"
+#include "tracks/TVKAudioDataUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationCaptchaManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
@@ -22,6 +26,7 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -55,7 +60,8 @@ QString UsageText()
 {
     return QStringLiteral("usage: marvane-cli login LOGIN | whoami | mymusic | search QUERY [--offset N] | "
                           "url OWNER_AID | add OWNER_AID | delete OWNER_AID | logout | "
-                          "signup FIRST_NAME LAST_NAME PHONE female|male [--call] | username USER_ID");
+                          "signup FIRST_NAME LAST_NAME PHONE female|male [--call] | username USER_ID | "
+                          "artist NAME | album ARTIST ALBUM");
 }
 
 // The captcha picture in a file of its own, for the user to look at.
@@ -81,18 +87,35 @@ std::pair<int, int> ParseTrackID(const QString &Text)
     return {owner, aid};
 }
 
-QString TrackLine(const TVKAudioRecord &Track)
+// Tabs and line ends inside a name would break the line format.
+QString Field(QString Text)
 {
-    // Tabs and line ends inside a name would break the line format.
-    const auto field = [](QString Text) {
-        return Text.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
-    };
+    return Text.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
+}
+
+QString TrackLine(int OwnerID, int AID, const QString &Artist, const QString &Title, int Duration)
+{
     return QStringLiteral("%1_%2\t%3\t%4\t%5:%6")
-        .arg(Track.OwnerID)
-        .arg(Track.AID)
-        .arg(field(Track.Artist), field(Track.Title))
-        .arg(Track.Duration / 60)
-        .arg(Track.Duration % 60, 2, 10, QLatin1Char('0'));
+        .arg(OwnerID)
+        .arg(AID)
+        .arg(Field(Artist), Field(Title))
+        .arg(Duration / 60)
+        .arg(Duration % 60, 2, 10, QLatin1Char('0'));
+}
+
+// Why a Last.fm page could not be shown, or nothing when it was.
+std::optional<QString> PageFailure(std::uint8_t State, const QString &Subject)
+{
+    switch (State) {
+    case mdsLoaded:
+        return std::nullopt;
+    case mdsNotFound:
+        return QStringLiteral("Last.fm does not know %1").arg(Subject);
+    case mdsRequestFailed:
+        return QStringLiteral("Last.fm could not be reached");
+    default:
+        return QStringLiteral("Last.fm gave an error or an answer that could not be read");
+    }
 }
 
 } // namespace
@@ -114,6 +137,7 @@ TMarvaneCLI::TMarvaneCLI()
 
 TMarvaneCLI::~TMarvaneCLI()
 {
+    FLastFMManager.reset();
     FAPIManager.reset();
     FManager.reset();
     delete ThreadedObjectsManager;
@@ -194,6 +218,16 @@ void TMarvaneCLI::Execute(const QStringList &Arguments)
     } else if (command == u"username") {
         requireArguments(2);
         PrintUserName(Arguments[1]);
+    } else if (command == u"artist") {
+        requireArguments(2);
+        if (Arguments[1].isEmpty())
+            throw ECLIError(QStringLiteral("the artist's name is empty"));
+        PrintArtist(Arguments[1]);
+    } else if (command == u"album") {
+        requireArguments(3);
+        if (Arguments[1].isEmpty() || Arguments[2].isEmpty())
+            throw ECLIError(QStringLiteral("the artist's name or the album's title is empty"));
+        PrintAlbum(Arguments[1], Arguments[2]);
     } else {
         throw ECLIError(UsageText());
     }
@@ -280,7 +314,7 @@ TVKAudioRecord TMarvaneCLI::FindTrack(int OwnerID, int AID)
 void TMarvaneCLI::PrintTracks(const QList<TVKAudioRecord> &Tracks)
 {
     for (const TVKAudioRecord &track : Tracks)
-        Write(stdout, TrackLine(track));
+        Write(stdout, TrackLine(track.OwnerID, track.AID, track.Artist, track.Title, track.Duration));
 }
 
 TVKAPIManager &TMarvaneCLI::APIManager()
@@ -301,7 +335,7 @@ void TMarvaneCLI::NotifyAPI()
         FAPILoop->quit();
 }
 
-void TMarvaneCLI::AwaitAPI(const std::function<bool()> &Done)
+void TMarvaneCLI::Await(const QString &Service, const std::function<bool()> &Done)
 {
     const QDeadlineTimer deadline(CAuthDeadlineMs);
     while (!Done()) {
@@ -314,7 +348,7 @@ void TMarvaneCLI::AwaitAPI(const std::function<bool()> &Done)
             continue;
         }
         if (deadline.hasExpired())
-            throw ECLIError(QStringLiteral("the VK API gave no answer in time"));
+            throw ECLIError(QStringLiteral("%1 gave no answer in time").arg(Service));
         QEventLoop loop;
         FAPILoop = &loop;
         QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
@@ -346,7 +380,7 @@ void TMarvaneCLI::Signup(const QStringList &Arguments)
 
     const TVKAPIPhoneCheckData &phoneCheck = data.PhoneCheckData();
     form.SetPhone(fields[2]);
-    AwaitAPI([&] { return phoneCheck.State() != mdsInitial || fields[2].isEmpty(); });
+    Await(QStringLiteral("the VK API"), [&] { return phoneCheck.State() != mdsInitial || fields[2].isEmpty(); });
     switch (phoneCheck.State()) {
     case mdsPhoneUsed:
         throw ECLIError(QStringLiteral("the phone number is already used: %1").arg(fields[2]));
@@ -364,13 +398,13 @@ void TMarvaneCLI::Signup(const QStringList &Arguments)
         throw ECLIError(QStringLiteral("the password must have 6 characters or more"));
 
     data.Signup();
-    AwaitAPI([&] { return data.State() != mdsLoading; });
+    Await(QStringLiteral("the VK API"), [&] { return data.State() != mdsLoading; });
     if (data.Stage() != ssConfirm)
         throw ECLIError(QStringLiteral("sign-up failed: the sign-up service could not be reached or refused it"));
     if (byCall) {
         data.ConfirmFormData().Voice = true;
         data.RepeatCode();
-        AwaitAPI([&] { return data.RepeatCodeData().State() != mdsLoading; });
+        Await(QStringLiteral("the VK API"), [&] { return data.RepeatCodeData().State() != mdsLoading; });
         if (data.RepeatCodeData().State() != mdsLoaded)
             throw ECLIError(QStringLiteral("the code could not be asked for by call"));
     }
@@ -380,7 +414,7 @@ void TMarvaneCLI::Signup(const QStringList &Arguments)
     data.Confirm();
     if (data.AuthCodeState() != acsFilled)
         throw ECLIError(QStringLiteral("no confirmation code was given"));
-    AwaitAPI([&] { return data.State() != mdsLoading; });
+    Await(QStringLiteral("the VK API"), [&] { return data.State() != mdsLoading; });
     switch (data.State()) {
     case mdsReady:
         Write(stdout, QStringLiteral("signed up: %1").arg(form.Phone()));
@@ -426,8 +460,113 @@ void TMarvaneCLI::PrintUserName(const QString &UserID)
                     failure = QStringLiteral("the VK API's answer could not be used");
                 NotifyAPI();
             }));
-    AwaitAPI([&] { return name || failure; });
+    Await(QStringLiteral("the VK API"), [&] { return name || failure; });
     if (failure)
         throw ECLIError(*failure);
     Write(stdout, *name);
+}
+
+TLastFMAPIRequestManager &TMarvaneCLI::LastFMManager()
+{
+    if (!FLastFMManager)
+        FLastFMManager = std::make_unique<TLastFMAPIRequestManager>();
+    return *FLastFMManager;
+}
+
+void TMarvaneCLI::AwaitBlocks(std::initializer_list<TMetaDataBlock *> Blocks)
+{
+    for (TMetaDataBlock *block : Blocks)
+        block->OnStateChanged = [this](TObject *) { NotifyAPI(); };
+    Await(QStringLiteral("Last.fm"), [&] {
+        return std::none_of(Blocks.begin(), Blocks.end(), [](const TMetaDataBlock *Block) {
+            return Block->State() == mdsLoading || Block->State() == mdsCleared;
+        });
+    });
+}
+
+void TMarvaneCLI::PrintArtist(const QString &Name)
+{
+    // The top tracks are looked up on the site, which needs a session.
+    RequireSession();
+    TArtistData artist(*FManager, LastFMManager());
+    artist.SetArtist(Name);
+    AwaitBlocks({&artist, &artist.TopAlbumsData(), &artist.TopTracksData()});
+    if (const auto failure = PageFailure(artist.State(), Name))
+        throw ECLIError(*failure);
+
+    Write(stdout, QStringLiteral("artist\t") + Field(artist.Artist()));
+    if (!artist.Bio().isEmpty())
+        Write(stdout, QStringLiteral("bio\t") + Field(artist.Bio()));
+    const TSimilarArtistsData &similar = artist.SimilarArtistsData();
+    for (int i = 0; i < similar.ActiveItemsCount(); ++i)
+        Write(stdout, QStringLiteral("similar\t") + Field(similar.getItem(i).Name));
+    const bool albumsShown = PrintAlbums(QStringLiteral("album"), artist.TopAlbumsData());
+    const bool tracksShown = PrintMatchedTracks(artist.TopTracksData());
+    if (!albumsShown || !tracksShown)
+        throw ECLIError(QStringLiteral("the artist's %1 could not be loaded from Last.fm")
+                            .arg(albumsShown ? QStringLiteral("top tracks") : QStringLiteral("top albums")));
+}
+
+void TMarvaneCLI::PrintAlbum(const QString &Artist, const QString &Title)
+{
+    RequireSession();
+    TAlbumData album(*FManager, LastFMManager());
+    album.SetAlbum(Artist, Title);
+    AwaitBlocks({&album});
+    if (const auto failure = PageFailure(album.State(), QStringLiteral("%1 by %2").arg(Title, Artist)))
+        throw ECLIError(*failure);
+    AwaitBlocks({&album.RelatedAlbumsData()});
+
+    Write(stdout, QStringLiteral("album\t%1\t%2").arg(Field(album.Artist()), Field(album.Title())));
+    const bool tracksShown = PrintMatchedTracks(album.AlbumTracksData());
+    const bool relatedShown = PrintAlbums(QStringLiteral("other album"), album.RelatedAlbumsData());
+    if (!tracksShown || !relatedShown)
+        throw ECLIError(QStringLiteral("the artist's other albums could not be loaded from Last.fm"));
+}
+
+bool TMarvaneCLI::PrintAlbums(const QString &Kind, const TCustomAlbumsData &Albums)
+{
+    if (Albums.State() != mdsLoaded && Albums.State() != mdsEmptyResult)
+        return false;
+    for (int i = 0; i < Albums.ActiveItemsCount(); ++i)
+        Write(stdout, Kind + u'\t' + Field(Albums.getItem(i).Title));
+    return true;
+}
+
+bool TMarvaneCLI::PrintMatchedTracks(const TCustomTracksData &Tracks)
+{
+    if (Tracks.State() != mdsLoaded)
+        return false;
+    TVKCompositeAudioData &rows = Tracks.TracksData();
+    const auto pending = [&rows](int Index) {
+        const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(rows.getTrack(Index));
+        return row
+               && (row->State == TCompositeAudioDataItemState::cdiPending
+                   || row->State == TCompositeAudioDataItemState::cdiSearching);
+    };
+    rows.OnChanged = [this](TObject *, bool) { NotifyAPI(); };
+    rows.OnItemChanged = [this](TObject *, int) { NotifyAPI(); };
+    Await(QStringLiteral("the site"), [&] {
+        for (int i = 0; i < rows.Count(); ++i)
+            if (pending(i))
+                return false;
+        return true;
+    });
+    rows.OnChanged = nullptr;
+    rows.OnItemChanged = nullptr;
+
+    for (int i = 0; i < rows.Count(); ++i) {
+        const TCustomAudioTrackViewData *row = rows.getTrack(i);
+        if (const auto *found = dynamic_cast<const TCustomVKAudioTrackViewData *>(row)) {
+            Write(stdout, QStringLiteral("track\t")
+                              + TrackLine(found->OwnerID, found->AID, found->Artist, found->Title, found->Duration));
+            continue;
+        }
+        const bool failed = static_cast<const TCompositeAudioDataItemViewData *>(row)->State
+                            == TCompositeAudioDataItemState::cdiError;
+        Write(stdout, QStringLiteral("track\t%1\t%2\t%3")
+                          .arg(failed ? QStringLiteral("look-up failed") : QStringLiteral("not found"),
+                               Field(row->Artist), Field(row->Title)));
+    }
+    return true;
 }

@@ -6,10 +6,15 @@
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
 class QEventLoop;
+class TCustomAlbumsData;
+class TCustomTracksData;
+class TLastFMAPIRequestManager;
+class TMetaDataBlock;
 class TVKAPIManager;
 class TVKEmulationManager;
 
@@ -25,7 +30,8 @@ public:
 // for the session kept in the player's cookie file, one command per run.
 // Tracks are printed one a line: OWNER_AID, artist, title, M:SS, tab-separated.
 // Through the VK API client it also signs up a new account by phone and
-// prints a user's name. Secrets (password, codes, captcha answers) are read
+// prints a user's name; through the Last.fm client it prints an artist's or
+// an album's page, its tracks matched to the site's. Secrets (password, codes, captcha answers) are read
 // from standard input, never taken as arguments.
 class TMarvaneCLI
 {
@@ -57,10 +63,23 @@ private:
     void PrintUserName(const QString &UserID);
     TVKAPIManager &APIManager();
     // Serves the event loop until Done() holds, answering the captchas the
-    // API asks for from standard input meanwhile.
-    void AwaitAPI(const std::function<bool()> &Done);
+    // VK API asks for from standard input meanwhile; Service names what is
+    // waited for in the time-out's message.
+    void Await(const QString &Service, const std::function<bool()> &Done);
     void NotifyAPI();
 
+    TLastFMAPIRequestManager &LastFMManager();
+    void PrintArtist(const QString &Name);
+    void PrintAlbum(const QString &Artist, const QString &Title);
+    // Serves the event loop until no block is loading any more.
+    void AwaitBlocks(std::initializer_list<TMetaDataBlock *> Blocks);
+    // False when the list could not be loaded.
+    bool PrintAlbums(const QString &Kind, const TCustomAlbumsData &Albums);
+    // Waits for every track's look-up on the site, then prints each with its
+    // OWNER_AID or why it has none; false when the list could not be loaded.
+    bool PrintMatchedTracks(const TCustomTracksData &Tracks);
+
+    std::unique_ptr<TLastFMAPIRequestManager> FLastFMManager;
     std::unique_ptr<TVKAPIManager> FAPIManager;
     QEventLoop *FAPILoop = nullptr;
     bool FCaptchaAsked = false;

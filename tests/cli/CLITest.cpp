@@ -8,8 +8,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -214,6 +214,59 @@ TEST_F(CLI, FailuresExitNonZeroWithOneLine)
     const TRun run = Run({QStringLiteral("mymusic")});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Err.count(u'\n'), 1) << run.Err.toStdString();
+}
+
+// Last.fm pages with their tracks matched on the site: the one the site lacks
+// is "not found"; an unknown subject or an unreachable service fails.
+TEST_F(CLI, ArtistAndAlbumPagesWithTheirTracksMatched)
+{
+    const QString artist = QStringLiteral("Северные Огни");
+    const QString best = artist + QStringLiteral(" Best");
+    const QString missing = QStringLiteral("track\tnot found\t") + artist + QStringLiteral("\tMissing Song");
+    ASSERT_EQ(Run({QStringLiteral("artist"), artist}).ExitCode, 1) << "nobody is signed in";
+    ASSERT_EQ(Run({QStringLiteral("login"), QStringLiteral("plain@marvane.test")}, "plain-pass\n").ExitCode, 0);
+
+    const TRun page = Run({QStringLiteral("artist"), artist});
+    ASSERT_EQ(page.ExitCode, 0) << page.Err.toStdString();
+    EXPECT_EQ(page.Out.value(0), QStringLiteral("artist\t") + artist);
+    EXPECT_TRUE(page.Out.value(1).startsWith(QStringLiteral("bio\t")));
+    EXPECT_EQ(page.Out.filter(QRegularExpression(QStringLiteral("^similar\t"))).size(), 2);
+    EXPECT_TRUE(page.Out.contains(QStringLiteral("album\t") + best));
+    const QStringList tracks = page.Out.filter(QRegularExpression(QStringLiteral("^track\t")));
+    ASSERT_EQ(tracks.size(), 5) << page.Out.join(u'\n').toStdString();
+    EXPECT_EQ(tracks.filter(QRegularExpression(QStringLiteral("^track\t-?\\d+_\\d+\t"))).size(), 4);
+    EXPECT_EQ(tracks.last(), missing);
+
+    // A matched track can be played: the site gives its stream.
+    const QString matched = tracks.first().section(u'\t', 1, 1);
+    EXPECT_EQ(Run({QStringLiteral("url"), matched}).ExitCode, 0);
+
+    const TRun album = Run({QStringLiteral("album"), artist, best});
+    ASSERT_EQ(album.ExitCode, 0) << album.Err.toStdString();
+    EXPECT_EQ(album.Out.value(0), QStringLiteral("album\t%1\t%2").arg(artist, best));
+    EXPECT_EQ(album.Out.filter(QRegularExpression(QStringLiteral("^track\t"))), tracks);
+    EXPECT_EQ(album.Out.last(), QStringLiteral("other album\t") + artist + QStringLiteral(" Single"));
+
+    const struct
+    {
+        QStringList Arguments;
+        QString Message;
+    } failures[] = {
+        {{QStringLiteral("artist"), QStringLiteral("Nobody At All")}, QStringLiteral("does not know Nobody At All")},
+        {{QStringLiteral("album"), artist, QStringLiteral("No Such Album")}, QStringLiteral("does not know No Such Album")},
+        {{QStringLiteral("artist"), QString()}, QStringLiteral("empty")},
+        {{QStringLiteral("album"), artist}, QStringLiteral("usage")},
+    };
+    for (const auto &c : failures) {
+        const TRun run = Run(c.Arguments);
+        EXPECT_EQ(run.ExitCode, 1) << c.Message.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty()) << c.Message.toStdString();
+        EXPECT_TRUE(run.Err.contains(c.Message)) << run.Err.toStdString();
+    }
+    TScopedEnvironment lastFM("MARVANE_LASTFM_URL", QStringLiteral("http://127.0.0.1:1"));
+    const TRun unreachable = Run({QStringLiteral("artist"), artist});
+    EXPECT_EQ(unreachable.ExitCode, 1);
+    EXPECT_TRUE(unreachable.Err.contains(QStringLiteral("could not be reached"))) << unreachable.Err.toStdString();
 }
 
 TEST_F(CLI, UserNamesFromTheVKAPI)
