@@ -304,3 +304,46 @@ TEST_F(ScriptedMetaData, APictureThatCannotBeDownloadedFails)
     EXPECT_EQ(log.States, (TStates {mdsLoading, mdsRequestFailed, mdsLoading, mdsLoaded}));
     EXPECT_EQ(image.CoverImageStream(), FRed);
 }
+
+TEST_F(ScriptedMetaData, AnAlbumThatFailsEndsEveryBlockOfItsPage)
+{
+    const struct
+    {
+        const char *Name;
+        int Status;
+        std::string Body;
+        int PageState;
+        int TracksState;
+    } cases[] = {
+        {"a server error", 500, "Internal Server Error", mdsRequestFailed, mdsRequestFailed},
+        {"another service error", 200, R"({"error":29,"message":"Rate limit exceeded"})", mdsServiceError,
+         mdsServiceError},
+        {"not found", 200, R"({"error":6,"message":"Album not found"})", mdsNotFound, mdsServiceError},
+        {"an album without its name", 200, R"({"album":{"artist":"X","image":[],"tracks":""}})", mdsServiceError,
+         mdsServiceError},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        Script([&](const std::string &) { return std::pair(c.Status, c.Body); });
+        TAlbumData album(FEnvironment.VK(), FEnvironment.LastFM());
+        album.SetAlbum(QStringLiteral("X"), QStringLiteral("Blue"));
+        ASSERT_TRUE(WaitForState(album, c.PageState));
+        EXPECT_EQ(album.CoverImageData().State(), mdsCleared);
+        EXPECT_EQ(album.RelatedAlbumsData().State(), mdsCleared);
+        EXPECT_EQ(album.AlbumTracksData().State(), c.TracksState);
+    }
+}
+
+// Nothing answers: each block of a page and a search says so.
+TEST_F(ScriptedMetaData, AnUnreachableServiceFailsEveryBlock)
+{
+    TScopedEnvironment nowhere("MARVANE_LASTFM_URL", QStringLiteral("http://127.0.0.1:1"));
+    TArtistData artist(FEnvironment.VK(), FEnvironment.LastFM());
+    TSearchAlbumsData search(30, FEnvironment.LastFM());
+    artist.SetArtist(QStringLiteral("X"));
+    search.SetQuery(QStringLiteral("X"));
+    for (TMetaDataBlock *block : std::initializer_list<TMetaDataBlock *>{
+             &artist, &artist.SimilarArtistsData(), &artist.TopAlbumsData(), &artist.TopTracksData(), &search})
+        EXPECT_TRUE(WaitForState(*block, mdsRequestFailed)) << int(block->State());
+    EXPECT_EQ(artist.ImageData().State(), mdsCleared);
+}
