@@ -83,8 +83,12 @@ void TVKEmulationAuthManager::DoAuthTaskResult(TObject *Sender, std::uint32_t Ro
         Raise(OnVerificationCodeRequired);
         break;
     case arCaptchaRequired:
+        // Without its picture nobody can answer the captcha: the sign-in ends there.
         FEmulationManager.CaptchaManager().RequestCaptchaKey(
-            static_cast<const TVKEmulationLoginTask *>(task)->CaptchaSid());
+            static_cast<const TVKEmulationLoginTask *>(task)->CaptchaSid(), [self = FSelf, Round](TObject *) {
+                if (*self && (*self)->FRound == Round)
+                    (*self)->Raise((*self)->OnUnexpectedError);
+            });
         break;
     case arInvalidVerificationCode:
         Raise(OnInvalidVerificationCode);

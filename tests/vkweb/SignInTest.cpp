@@ -271,6 +271,23 @@ TEST_F(SignIn, TheFormsArePostedAsTheSitesOwnPagesDoAndAFailureMarkerComesFirst)
     EXPECT_EQ(posts[2].Body, "act=a_authcheck_code&al=1&code=123456&hash=&remember=1");
 }
 
+// A captcha whose picture cannot be loaded cannot be answered: the sign-in
+// ends as an unexpected error instead of waiting for ever.
+TEST_F(SignIn, ASignInCaptchaWithoutItsPictureEndsTheSignIn)
+{
+    TTestHTTPServer server;
+    server.Answer("/", 200, "parent.onLoginCaptcha('77', 0);", {}, "text/html");
+    server.Answer("/captcha.php", 404, "<html>Not Found</html>", {}, "text/html");
+    server.Start();
+    const QString url = QStringLiteral("http://127.0.0.1:%1").arg(server.Port());
+    TScopedEnvironment web("MARVANE_VK_WEB_URL", url);
+    TScopedEnvironment login("MARVANE_VK_LOGIN_URL", url);
+    FManager->AuthManager().Login(QStringLiteral("someone@x.test"), QStringLiteral("pass"));
+    EXPECT_EQ(Next(), QStringLiteral("unexpected"));
+    ASSERT_TRUE(AllTasksDone());
+    EXPECT_TRUE(FEvents.isEmpty());
+}
+
 // Only the newest image is shown; one that fails to load shows nothing.
 TEST_F(SignIn, OnlyTheNewestCaptchaImageIsShownAndAMissingOneShowsNothing)
 {
