@@ -43,9 +43,8 @@ TCustomVKAudioData::TCustomVKAudioData(TVKEmulationManager &AVKEmulationManager)
       FVKEmulationManager(AVKEmulationManager), FAlive(std::make_shared<int>(0))
 {
     FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(
-        WhileAlive([this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId) {
-            TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId);
-        }));
+        WhileAlive([this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
+                          const QString &Hashes) { TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId, Hashes); }));
 }
 
 TCustomVKAudioData::~TCustomVKAudioData() = default;
@@ -91,11 +90,12 @@ void TCustomVKAudioData::StopAnimation(int &AnimationID) const
 }
 
 void TCustomVKAudioData::TrackAddedToMyMusic(
-    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId)
+    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes)
 {
     (void)Sender;
     (void)AID;
     (void)OwnerId;
+    (void)Hashes;
     const int index = IndexOfVKTrack([&AddedTrack](const TVKAudioTrackViewData &Track) {
         return Track.OwnerID == AddedTrack.OwnerID && Track.AID == AddedTrack.AID;
     });
@@ -241,12 +241,14 @@ void TVKUserAudioData::DoNextPage()
 }
 
 void TVKUserAudioData::TrackAddedToMyMusic(
-    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId)
+    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes)
 {
     (void)Sender;
     auto copy = CloneOf(AddedTrack);
     copy->AID = AID;
     copy->OwnerID = OwnerId;
+    // The source's hashes would not remove the copy.
+    copy->Hashes = Hashes;
     BeginChange();
     InsertTrack(0, TVKAudioTrackViewData::CreateFromPlaylistItem(*copy));
     EndChange(true);

@@ -38,7 +38,8 @@ public:
 
 protected:
     bool IsPlayableTrack(const TCustomAudioTrackViewData &Track) const override;
-    virtual void TrackAddedToMyMusic(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId);
+    virtual void TrackAddedToMyMusic(
+        TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes);
 
     // The first row of exactly TVKAudioTrackViewData that matches, or -1.
     int IndexOfVKTrack(const std::function<bool(const TVKAudioTrackViewData &Track)> &Matches) const;
@@ -108,7 +109,8 @@ protected:
     void UpdateActualValues(const TVKEmulationRequest &Request) override;
     void ResetValues() override;
     void DoNextPage() override;
-    void TrackAddedToMyMusic(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId) override;
+    void TrackAddedToMyMusic(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
+                             const QString &Hashes) override;
 
 private:
     void TrackDeletedFromMyMusic(int ID);

@@ -65,7 +65,7 @@ void TVKEmulationMyMusicManager::DoTrackAdded(TObject *Sender)
     if (task->GetResult()->ResultCode == 0) {
         FAddedToMyMusicAIDsList.append(key);
         const TVKAudioRecord &added = task->GetResult()->AddedAudioRecord;
-        FOnTrackAddedEventsList.InvokeEvents(this, track, added.AID, added.OwnerID);
+        FOnTrackAddedEventsList.InvokeEvents(this, track, added.AID, added.OwnerID, added.Hashes);
     }
     FAddingToMyMusicAIDsList.removeAll(key);
 }

@@ -4,6 +4,7 @@
 #include "foundation/TEventListUnit.h"
 
 #include <QList>
+#include <QString>
 #include <QPair>
 
 #include <functional>
@@ -13,17 +14,19 @@ class TVKAudioPlaylistItem;
 class TVKEmulationManager;
 
 // A track copied into My Music: AddedTrack is the request's copy of the
-// source track (valid during the call only); AID and OwnerId name the copy.
-using TVKTrackAddedToMyMusicEvent
-    = std::function<void(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId)>;
+// source track (valid during the call only); AID and OwnerId name the copy,
+// and Hashes are the copy's own, which removing it takes.
+using TVKTrackAddedToMyMusicEvent = std::function<void(
+    TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes)>;
 using TIDEvent = std::function<void(TObject *Sender, int ID)>;
 
 class TVKTrackAddedToMyMusicEventsList : public TEventList<TVKTrackAddedToMyMusicEvent>
 {
 public:
-    void InvokeEvents(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId) const
+    void InvokeEvents(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
+                      const QString &Hashes) const
     {
-        Invoke(Sender, AddedTrack, AID, OwnerId);
+        Invoke(Sender, AddedTrack, AID, OwnerId, Hashes);
     }
 };
 

@@ -179,6 +179,12 @@ TEST_F(StandinLists, AnAddedTrackAnimatesItsOwnRowAndJoinsMyMusic)
     EXPECT_EQ(mine.Count(), 40);
     EXPECT_EQ(mine.IndexByAID(1001, removed.AID), -1);
     EXPECT_EQ(mine.Playlist()->Count(), 40);
+
+    // The copy just added carries its own hashes: it can be removed at once.
+    const int copy = VKTrack(mine, 0).AID;
+    mine.DeleteFromMyMusic(0);
+    ASSERT_TRUE(mineEvents.WaitForChanges(4));
+    EXPECT_EQ(mine.IndexByAID(1001, copy), -1);
 }
 
 // A Last.fm list looked up on the site: a catalogue track in other letter

@@ -48,7 +48,7 @@ protected:
         ASSERT_TRUE(TestEnvironment::WaitFor([&] { return signedIn; }));
         ASSERT_EQ(FManager->UserID(), 1001);
         Music().OnTrackAddedEventsList().Add(
-            [this](TObject *Sender, const TVKAudioPlaylistItem &Track, int AID, int OwnerId) {
+            [this](TObject *Sender, const TVKAudioPlaylistItem &Track, int AID, int OwnerId, const QString &) {
                 EXPECT_EQ(Sender, &Music());
                 FAdded.push_back({Track.OwnerID, Track.AID, AID, OwnerId});
             });
