@@ -5,3 +5,8 @@ TLastFMAPIRequestManager::TLastFMAPIRequestManager(std::uint32_t ARequestsInterv
 {
     StartThread();
 }
+
+TLastFMAPIRequestManager::~TLastFMAPIRequestManager()
+{
+    StopThread();
+}

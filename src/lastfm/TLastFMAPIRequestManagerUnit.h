@@ -61,4 +61,7 @@ public:
     static constexpr std::uint32_t DefaultRequestsInterval = 300;
 
     explicit TLastFMAPIRequestManager(std::uint32_t ARequestsInterval = DefaultRequestsInterval);
+    // Stops the worker before the object loses its type: the worker runs a
+    // virtual operation.
+    ~TLastFMAPIRequestManager() override;
 };

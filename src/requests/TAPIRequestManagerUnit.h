@@ -58,8 +58,9 @@ public:
 // thread while the queue's re-entrant lock is held, so a result callback may
 // queue again.
 //
-// A concrete manager calls StartThread at the end of its constructor and, if
-// it overrides the worker's operations, StopThread in its destructor. The
+// A concrete manager calls StartThread at the end of its constructor and
+// StopThread in its destructor: the worker runs a virtual operation, so it must
+// end before the object loses its type. The
 // program stops every worker (StopThread) before it frees the threaded-objects
 // manager; a request the worker would start after that is refused.
 class TAPIRequestManager : public TObject

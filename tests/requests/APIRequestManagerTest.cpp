@@ -92,6 +92,7 @@ class TEchoRequestManager : public TAPIRequestManager
 {
 public:
     explicit TEchoRequestManager(std::uint32_t Interval) : TAPIRequestManager(Interval) { StartThread(); }
+    ~TEchoRequestManager() override { StopThread(); }
 };
 
 struct TDelivery
