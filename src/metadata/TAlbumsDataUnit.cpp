@@ -106,21 +106,8 @@ void TSearchAlbumsData::SetQuery(const QString &Value)
         FRequests.Send<TLastFMAlbumSearchRequestInvoker>(
             TLastFMAPIRequestFactory::ConstructAlbumSearchRequest(LastFMAPIKey, FQuery, FCount, 1),
             [this](const TLastFMAlbumSearchRequestInvoker &Invoker) {
-                const TLastFMAnswer answer = LastFMAnswerOf(Invoker);
-                if (answer != TLastFMAnswer::laLoaded) {
-                    SetState(FailedAnswerState(answer, mdsInvalidQuery));
-                    return;
-                }
-                FillAlbums(Invoker.GetAPIResult()->Albums);
-                ShowSearchResult();
+                ShowSearchAnswer(Invoker, [&] { FillAlbums(Invoker.GetAPIResult()->Albums); });
             });
     }
     DoDataParamsChanged();
-}
-
-void TSearchAlbumsData::DoStateChanged()
-{
-    if (State() == mdsInvalidQuery)
-        SetActiveItemsCount(0);
-    TCustomAlbumsData::DoStateChanged();
 }

@@ -87,9 +87,6 @@ public:
     const QString &Query() const { return FQuery; }
     void SetQuery(const QString &Value);
 
-protected:
-    void DoStateChanged() override;
-
 private:
     int FCount;
     QString FQuery;

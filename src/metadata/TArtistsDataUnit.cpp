@@ -38,21 +38,8 @@ void TSearchArtistsData::SetQuery(const QString &Value)
         FRequests.Send<TLastFMArtistSearchRequestInvoker>(
             TLastFMAPIRequestFactory::ConstructArtistSearchRequest(LastFMAPIKey, FQuery, FCount, 1),
             [this](const TLastFMArtistSearchRequestInvoker &Invoker) {
-                const TLastFMAnswer answer = LastFMAnswerOf(Invoker);
-                if (answer != TLastFMAnswer::laLoaded) {
-                    SetState(FailedAnswerState(answer, mdsInvalidQuery));
-                    return;
-                }
-                FillArtists(Invoker.GetAPIResult()->Artists);
-                ShowSearchResult();
+                ShowSearchAnswer(Invoker, [&] { FillArtists(Invoker.GetAPIResult()->Artists); });
             });
     }
     DoDataParamsChanged();
-}
-
-void TSearchArtistsData::DoStateChanged()
-{
-    if (State() == mdsInvalidQuery)
-        SetActiveItemsCount(0);
-    TCustomArtistsData::DoStateChanged();
 }

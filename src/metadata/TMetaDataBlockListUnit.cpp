@@ -4,7 +4,8 @@
 
 void TImageMetaDataBlockList::DoStateChanged()
 {
-    if (State() == mdsCleared || State() == mdsRequestFailed || State() == mdsServiceError)
+    if (State() == mdsCleared || State() == mdsRequestFailed || State() == mdsServiceError
+        || State() == mdsInvalidQuery)
         SetActiveItemsCount(0);
     TMetaDataBlockList::DoStateChanged();
 }
@@ -28,7 +29,13 @@ void TImageMetaDataBlockList::FillItems(
         getItem(i).ImageData.SetLastFMImagesData(FillItem(i));
 }
 
-void TImageMetaDataBlockList::ShowSearchResult()
+void TImageMetaDataBlockList::ShowSearchAnswer(const TAPIRequestInvoker &Invoker, const std::function<void()> &Fill)
 {
+    const TLastFMAnswer answer = LastFMAnswerOf(Invoker);
+    if (answer != TLastFMAnswer::laLoaded) {
+        SetState(FailedAnswerState(answer, mdsInvalidQuery));
+        return;
+    }
+    Fill();
     SetState(FActiveItemsCount > 0 ? std::uint8_t(mdsLoaded) : std::uint8_t(mdsEmptyResult));
 }

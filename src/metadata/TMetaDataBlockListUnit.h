@@ -1,6 +1,7 @@
 #pragma once
 
 #include "metadata/TCoverImageDataUnit.h"
+#include "metadata/TLastFMBlockRequestsUnit.h"
 
 #include <functional>
 #include <memory>
@@ -49,7 +50,7 @@ public:
     }
 
 protected:
-    // Empties the list on a cleared or failed state.
+    // Empties the list on a cleared or failed state, or a refused search.
     void DoStateChanged() override;
     void SetActiveItemsCount(int Value);
     virtual std::unique_ptr<TImageMetaDataBlockItem> CreateItem() const = 0;
@@ -58,8 +59,10 @@ protected:
     // return its pictures, and starts loading the picture. The final state is
     // the caller's.
     void FillItems(int ItemCount, const std::function<const TLastFMImagesRecord &(int Index)> &FillItem);
-    // The final state of a filled search answer: mdsLoaded, or mdsEmptyResult without items.
-    void ShowSearchResult();
+    // Takes a search's answer: Fill fills the items from it; the list ends in
+    // mdsLoaded, mdsEmptyResult without items, or the failure's state (a
+    // refused query is mdsInvalidQuery).
+    void ShowSearchAnswer(const TAPIRequestInvoker &Invoker, const std::function<void()> &Fill);
 
 private:
     int FActiveItemsCount = 0;
