@@ -6,9 +6,6 @@
 
 #include "metadata/MetaDataTestSupport.h"
 
-#include <QBuffer>
-#include <QImage>
-
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -16,17 +13,6 @@
 namespace {
 
 using TStates = std::vector<int>;
-
-QByteArray Png(Qt::GlobalColor Colour)
-{
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
-}
 
 class ScriptedMetaData : public ::testing::Test
 {
@@ -92,8 +78,8 @@ protected:
         return images;
     }
 
-    const QByteArray FRed = Png(Qt::red);
-    const QByteArray FBlue = Png(Qt::blue);
+    const QByteArray FRed = TestEnvironment::PngPicture(Qt::red);
+    const QByteArray FBlue = TestEnvironment::PngPicture(Qt::blue);
     std::atomic<int> FSlowRequests {0};
     TTestHTTPServer FServer;
     std::unique_ptr<TScopedEnvironment> FLastFMHost;

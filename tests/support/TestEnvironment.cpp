@@ -2,10 +2,12 @@
 
 #include "app/ApplicationUnit.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QThread>
 
 #include <cstdlib>
@@ -53,6 +55,17 @@ bool WaitFor(const std::function<bool()> &Done, std::chrono::milliseconds Deadli
         QThread::msleep(1);
     }
     return true;
+}
+
+QByteArray PngPicture(const QColor &Colour)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
 }
 
 } // namespace TestEnvironment

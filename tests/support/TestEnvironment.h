@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -17,6 +19,9 @@ void PrepareProcess();
 // deadline passes; returns Done().
 bool WaitFor(const std::function<bool()> &Done,
              std::chrono::milliseconds Deadline = std::chrono::seconds(10));
+
+// A small PNG of one colour, so that pictures can be told apart.
+QByteArray PngPicture(const QColor &Colour);
 
 } // namespace TestEnvironment
 

@@ -21,8 +21,6 @@
 #include "UiTestSupport.h"
 
 #include <QAbstractButton>
-#include <QBuffer>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -413,16 +411,6 @@ public:
         Pending[NextID] = std::move(OnResult);
         return NextID++;
     }
-    static QByteArray Picture(QColor Colour)
-    {
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(Colour);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
 };
 
 TEST_F(WrappersTest, OnlyTheLastArtistPictureIsShown)
@@ -436,8 +424,8 @@ TEST_F(WrappersTest, OnlyTheLastArtistPictureIsShown)
     wrapper.SetArtist(QStringLiteral("First"));
     wrapper.SetArtist(QStringLiteral("Second"));
     ASSERT_EQ(images.Pending.size(), 2u);
-    images.Pending[8](8, true, TArtistImages::Picture(Qt::red));
-    images.Pending[7](7, true, TArtistImages::Picture(Qt::blue));
+    images.Pending[8](8, true, TestEnvironment::PngPicture(Qt::red));
+    images.Pending[7](7, true, TestEnvironment::PngPicture(Qt::blue));
     EXPECT_FALSE(wrapper.IsDefaultBitmapSet());
     EXPECT_EQ(wrapper.ImageAnimation()->StopBitmap.toImage().pixelColor(2, 2), QColor(Qt::red));
     EXPECT_EQ(wrapper.ShadowAnimation()->direction(), QAbstractAnimation::Backward);
@@ -451,7 +439,7 @@ TEST_F(WrappersTest, OnlyTheLastArtistPictureIsShown)
 
 TEST_F(WrappersTest, TheArtistPictureComesFromLastFM)
 {
-    const QByteArray red = TArtistImages::Picture(Qt::red);
+    const QByteArray red = TestEnvironment::PngPicture(Qt::red);
     TTestHTTPServer server;
     server.Routes().Get("/2.0/", [&server](const httplib::Request &Request, httplib::Response &Response) {
         if (Request.get_param_value("artist") == "Cher")
