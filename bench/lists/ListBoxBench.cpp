@@ -74,7 +74,7 @@ struct TListWindow
         SetStyleLookup(Surface, QStringLiteral("listsurfacestyle"));
         Bar->setGeometry(610, 0, 10, 480);
         List = std::make_unique<TKeyScrolledListBox>(nullptr, nullptr, PanelClassOf<TBenchRow>(), Bar, Surface);
-        List->ItemHeight = RowHeight;
+        List->SetItemHeight(RowHeight);
         List->Initialize();
         List->SetData(Rows);
         Window.show();

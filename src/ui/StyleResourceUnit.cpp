@@ -122,11 +122,19 @@ void Build(QWidget *Root)
     form.setupUi(Root);
 }
 
+// A part the builders below add to; a template without it fails as any
+// missing part does.
+template <class T>
+T *TemplatePart(QWidget *Root, const char *Name, const char *Lookup)
+{
+    return FindStylePart<T>(Root, QLatin1String(Name), QStringLiteral(" not found in ") + QLatin1String(Lookup));
+}
+
 // Animation parts cannot be written in a template; they are added here.
 void BuildLoadingProgressBar(QWidget *Root)
 {
     Build<Ui::LoadingProgressBarTemplate>(Root);
-    auto *stripe = Root->findChild<QWidget *>(QStringLiteral("overlayimage"));
+    auto *stripe = TemplatePart<QWidget>(Root, "overlayimage", "loadingprogressbarstyle");
     auto *animation = new QPropertyAnimation(stripe, "pos", stripe);
     animation->setObjectName(QStringLiteral("animation"));
     animation->setDuration(900);
@@ -149,11 +157,11 @@ void BuildLoadingProgressBar(QWidget *Root)
 void BuildArtistImage(QWidget *Root)
 {
     Build<Ui::ArtistImageTemplate>(Root);
-    auto *container = Root->findChild<QLabel *>(QStringLiteral("artistimagecontainer"));
+    auto *container = TemplatePart<QLabel>(Root, "artistimagecontainer", "artistimagestyle");
     auto *fade = new TBitmapAnimation(container);
     fade->setObjectName(QStringLiteral("artistimageanimation"));
     fade->setDuration(400);
-    auto *shadow = Root->findChild<QWidget *>(QStringLiteral("shadowsubimage"));
+    auto *shadow = TemplatePart<QWidget>(Root, "shadowsubimage", "artistimagestyle");
     auto *effect = new QGraphicsOpacityEffect(shadow);
     effect->setOpacity(1);
     shadow->setGraphicsEffect(effect);
@@ -167,7 +175,7 @@ void BuildArtistImage(QWidget *Root)
 void BuildPlaceholderEdit(QWidget *Root)
 {
     Build<Ui::PlaceholderEditTemplate>(Root);
-    auto *placeholder = Root->findChild<QLabel *>(QStringLiteral("placeholder"));
+    auto *placeholder = TemplatePart<QLabel>(Root, "placeholder", "placeholderEditstyle");
     auto *effect = new QGraphicsOpacityEffect(placeholder);
     placeholder->setGraphicsEffect(effect);
     // A short blink of the placeholder: "fill this in".
@@ -307,6 +315,11 @@ void ApplyStyle(QWidget *Control)
 {
     const QString lookup = GetStyleLookup(Control);
     const auto found = Templates().find(lookup);
+    // The parts go first in the control's own box layout; any other layout
+    // is the caller's, and is left as it is with the parts it holds.
+    auto *layout = qobject_cast<QBoxLayout *>(Control->layout());
+    if (found != Templates().end() && !layout && Control->layout())
+        throw Exception(lookup + QStringLiteral(" needs a box layout"));
     auto *old = Control->findChild<QWidget *>(QLatin1String(RootName), Qt::FindDirectChildrenOnly);
     if (old) {
         // Out of the tree at once, so no lookup finds the old parts; freed
@@ -316,9 +329,7 @@ void ApplyStyle(QWidget *Control)
         old->deleteLater();
     }
     if (found != Templates().end()) {
-        auto *layout = qobject_cast<QBoxLayout *>(Control->layout());
         if (!layout) {
-            delete Control->layout();
             layout = new QVBoxLayout(Control);
             layout->setContentsMargins(0, 0, 0, 0);
             layout->setSpacing(0);

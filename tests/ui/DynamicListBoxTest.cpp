@@ -39,7 +39,7 @@ protected:
         Surface->setGeometry(0, 0, 300, Height);
         Bar->setGeometry(300, 0, 20, Height);
         List = std::make_unique<TKeyScrolledListBox>(nullptr, nullptr, PanelClassOf<TCountingPanel>(), Bar, Surface);
-        List->ItemHeight = ItemHeight;
+        List->SetItemHeight(ItemHeight);
         List->Initialize();
         List->SetData(Rows);
         Window.show();
@@ -62,7 +62,7 @@ protected:
         const auto &pool = List->ActualItems();
         for (size_t i = 1; i < pool.size(); ++i) {
             EXPECT_EQ(pool[i]->Index(), pool[0]->Index() + int(i));
-            EXPECT_EQ(pool[i]->y(), pool[0]->y() + int(i) * List->ItemHeight);
+            EXPECT_EQ(pool[i]->y(), pool[0]->y() + int(i) * List->ItemHeight());
         }
     }
 };
@@ -270,3 +270,61 @@ TEST_F(DynamicListBoxTest, AClickMakesTheRowActiveAndFocusesTheList)
 }
 
 } // namespace
+
+TEST_F(DynamicListBoxTest, MisuseIsRefusedAndLeavesTheListWorking)
+{
+    Make(100, 50);
+    EXPECT_THROW(List->Initialize(), Exception);
+    EXPECT_THROW(List->SetItemHeight(24), Exception);
+    EXPECT_EQ(int(List->ActualItems().size()), 5);
+    EXPECT_EQ(SurfacePanels(), 5);
+    EXPECT_EQ(List->ItemHeight(), 32);
+
+    TKeyScrolledListBox fresh(nullptr, nullptr, PanelClassOf<TCountingPanel>(), nullptr, nullptr);
+    for (const int height : {0, -32})
+        EXPECT_THROW(fresh.SetItemHeight(height), Exception) << height;
+    EXPECT_THROW(fresh.Initialize(), Exception) << "no surface to build on";
+    EXPECT_FALSE(fresh.IsInitialized());
+}
+
+TEST_F(DynamicListBoxTest, ASurfaceThatGoesTakesThePoolAndTheListStaysSafe)
+{
+    Make(100, 50);
+    delete Surface;
+    Surface = nullptr;
+    EXPECT_TRUE(List->ActualItems().empty());
+    EXPECT_FALSE(List->IsInitialized());
+    // Every call after it finds no panel to touch (under ASan a stale panel would show).
+    List->SetData(80);
+    List->RepaintActualItems();
+    List->RepaintItemByIndex(3);
+    Bar->setValue(Bar->maximum());
+    List->ScrollToItem(40);
+
+    // A new surface takes a new pool.
+    auto *surface = new QWidget(&Window);
+    surface->setGeometry(0, 0, 300, 64);
+    List->SetScrollBox(surface);
+    List->Initialize();
+    List->SetData(80);
+    EXPECT_EQ(int(List->ActualItems().size()), 3);
+    EXPECT_FALSE(List->ActualItems().front()->isHidden());
+}
+
+TEST_F(DynamicListBoxTest, MovingToAnotherSurfaceTakesThePoolAlong)
+{
+    Make(100, 50);
+    auto *taller = new QWidget(&Window);
+    taller->setGeometry(0, 0, 300, 160);
+    taller->show();
+    List->SetScrollBox(taller);
+    EXPECT_EQ(SurfacePanels(), 0);
+    EXPECT_EQ(int(taller->findChildren<TDynamicListPanel *>().size()), 6);
+    EXPECT_EQ(int(List->ActualItems().size()), 6);
+    for (auto *panel : List->ActualItems())
+        EXPECT_EQ(panel->parentWidget(), taller);
+    EXPECT_NE(PanelOf(0), nullptr);
+    List->SetScrollBox(nullptr);
+    EXPECT_TRUE(List->ActualItems().empty());
+    EXPECT_TRUE(taller->findChildren<TDynamicListPanel *>().isEmpty());
+}

@@ -7,6 +7,9 @@
 
 #include <QAbstractAnimation>
 #include <QApplication>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QLabel>
 #include <QWidget>
 
 namespace {
@@ -81,6 +84,38 @@ TEST_F(StyleResourceTest, ApplyingAgainMakesNewPartsAndForgetsTheOld)
     EXPECT_EQ(control.findChildren<QWidget *>(QStringLiteral("artisttext")).size(), 1);
     SetStyleLookup(&control, QStringLiteral("durationLabelstyle"));
     EXPECT_EQ(control.findChild<QWidget *>(QStringLiteral("artisttext")), nullptr) << "no template, no parts";
+}
+
+TEST_F(StyleResourceTest, AControlsOwnLayoutIsKept)
+{
+    // A box layout takes the parts first and keeps what it held.
+    QWidget boxed;
+    auto *box = new QHBoxLayout(&boxed);
+    auto *own = new QLabel(QStringLiteral("own"));
+    box->addWidget(own);
+    SetStyleLookup(&boxed, QStringLiteral("titleLabelstyle"));
+    EXPECT_EQ(boxed.layout(), box);
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemAt(1)->widget(), own);
+
+    // Any other layout is refused whole: nothing of the caller's is lost,
+    // and parts it had stay.
+    QWidget gridded;
+    SetStyleLookup(&gridded, QStringLiteral("titleLabelstyle"));
+    auto *oldParts = gridded.findChild<QWidget *>(QStringLiteral("artisttext"));
+    delete gridded.layout();
+    auto *grid = new QGridLayout(&gridded);
+    auto *cell = new QLabel(QStringLiteral("cell"));
+    grid->addWidget(cell, 0, 0);
+    try {
+        ApplyStyle(&gridded);
+        ADD_FAILURE() << "a grid layout was taken";
+    } catch (const Exception &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("titleLabelstyle needs a box layout"));
+    }
+    EXPECT_EQ(gridded.layout(), grid);
+    EXPECT_EQ(grid->itemAtPosition(0, 0)->widget(), cell);
+    EXPECT_EQ(gridded.findChild<QWidget *>(QStringLiteral("artisttext")), oldParts);
 }
 
 TEST_F(StyleResourceTest, EveryBitmapIsThereAtItsSize)

@@ -447,7 +447,7 @@ void ListRows()
     auto *bar = new QScrollBar(Qt::Vertical, page.get());
     bar->setGeometry(410, 0, 10, 200);
     TKeyScrolledListBox list(page.get(), nullptr, PanelClassOf<TGalleryRow>(), bar, surface);
-    list.ItemHeight = 32;
+    list.SetItemHeight(32);
     list.Initialize();
     list.SetData(40);
     list.SetActiveItemIndex(3);

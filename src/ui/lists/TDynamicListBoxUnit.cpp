@@ -95,19 +95,48 @@ TDynamicListBox::TDynamicListBox(QObject *Owner, TDynamicListPanelClass APanelCl
 
 TDynamicListBox::~TDynamicListBox()
 {
-    // The panels live on the surface; when it is gone they went with it.
-    if (FScrollBox)
-        for (auto *panel : FActualItems)
-            delete panel;
+    // A surface that went first took the panels with it (ForgetPool).
+    for (auto *panel : FActualItems)
+        delete panel;
 }
 
 void TDynamicListBox::SetScrollBox(QWidget *Value)
 {
-    if (FScrollBox)
+    if (FScrollBox == Value)
+        return;
+    if (FScrollBox) {
         FScrollBox->removeEventFilter(this);
+        disconnect(FScrollBox, nullptr, this, nullptr);
+    }
     FScrollBox = Value;
-    if (FScrollBox)
-        FScrollBox->installEventFilter(this);
+    if (!FScrollBox) {
+        // Without a surface there is nothing to lay the rows on.
+        for (auto *panel : FActualItems)
+            delete panel;
+        ForgetPool();
+        return;
+    }
+    FScrollBox->installEventFilter(this);
+    connect(FScrollBox, &QObject::destroyed, this, [this] { ForgetPool(); });
+    for (auto *panel : FActualItems)
+        panel->setParent(FScrollBox);
+    if (FInitialized)
+        ScrollBoxResize();
+}
+
+void TDynamicListBox::ForgetPool()
+{
+    FActualItems.clear();
+    FInitialized = false;
+}
+
+void TDynamicListBox::SetItemHeight(int Value)
+{
+    if (Value <= 0)
+        throw Exception(QStringLiteral("Item height must be positive"));
+    if (FInitialized)
+        throw Exception(QStringLiteral("Item height is set before the list box is initialized"));
+    FItemHeight = Value;
 }
 
 void TDynamicListBox::SetScrollBar(QScrollBar *Value)
@@ -133,7 +162,7 @@ double TDynamicListBox::SurfaceHeight() const
 
 int TDynamicListBox::GetVisiblePanelsCount() const
 {
-    const double rows = SurfaceHeight() / ItemHeight;
+    const double rows = SurfaceHeight() / FItemHeight;
     return int(std::trunc(rows)) + (rows - std::trunc(rows) > 0 ? 1 : 0) + 1;
 }
 
@@ -141,17 +170,21 @@ TDynamicListPanel *TDynamicListBox::NewPanel()
 {
     auto *panel = FPanelClass(this);
     panel->setParent(FScrollBox);
-    panel->resize(FScrollBox->width(), ItemHeight);
+    panel->resize(FScrollBox->width(), FItemHeight);
     return panel;
 }
 
 void TDynamicListBox::Initialize()
 {
-    LastScrollBoxHeight = SurfaceHeight();
+    if (FInitialized)
+        throw Exception(QStringLiteral("List box is initialized already"));
+    if (!FScrollBox)
+        throw Exception(QStringLiteral("List box has no scroll box"));
+    FLastScrollBoxHeight = SurfaceHeight();
     const int count = GetVisiblePanelsCount();
     for (int i = 0; i < count; ++i) {
         auto *panel = NewPanel();
-        panel->move(0, i * ItemHeight);
+        panel->move(0, i * FItemHeight);
         panel->hide();
         FActualItems.push_back(panel);
     }
@@ -178,7 +211,7 @@ void TDynamicListBox::ConfigureScrollBar()
         const int viewport = int(std::lround(H));
         FScrollBar->setRange(0, int(T - viewport));
         FScrollBar->setPageStep(viewport);
-        FScrollBar->setSingleStep(ItemHeight);
+        FScrollBar->setSingleStep(FItemHeight);
     } else {
         FScrollBar->setEnabled(false);
         FScrollBar->setRange(0, 0);
@@ -188,7 +221,7 @@ void TDynamicListBox::ConfigureScrollBar()
 void TDynamicListBox::PlaceFromTop()
 {
     for (size_t i = 0; i < FActualItems.size(); ++i) {
-        FActualItems[i]->move(0, int(i) * ItemHeight);
+        FActualItems[i]->move(0, int(i) * FItemHeight);
         FActualItems[i]->SetIndex(int(i));
     }
 }
@@ -209,7 +242,7 @@ void TDynamicListBox::RefreshData()
         ScrollBarChange();
     }
     for (size_t i = 0; i < FActualItems.size(); ++i)
-        FActualItems[i]->move(0, int(i) * ItemHeight);
+        FActualItems[i]->move(0, int(i) * FItemHeight);
 }
 
 double TDynamicListBox::ContentOffset() const
@@ -234,7 +267,7 @@ void TDynamicListBox::ScrollBarChange()
 {
     if (FInitialized && TotalItemsHeight() > SurfaceHeight() && !FActualItems.empty()) {
         const double O = ContentOffset();
-        const int IH = ItemHeight;
+        const int IH = FItemHeight;
         const int a = int(std::trunc(std::abs(O) / IH));
         const double S = O - std::trunc(O / IH) * IH;
         auto *head = FActualItems.front();
@@ -285,12 +318,12 @@ void TDynamicListBox::ScrollBoxResize()
     const qint64 T = TotalItemsHeight();
     if (T > H) {
         auto *head = FActualItems.front();
-        const double offset = head->y() - double(head->Index()) * ItemHeight;
+        const double offset = head->y() - double(head->Index()) * FItemHeight;
         ConfigureScrollBar();
         // Keeps the same rows in view.
         if (FScrollBar)
             FScrollBar->setValue(ValueForOffset(offset));
-        if (H > LastScrollBoxHeight) {
+        if (H > FLastScrollBoxHeight) {
             TDynamicListPanel *last = nullptr;
             for (auto *panel : FActualItems)
                 if (!panel->isHidden() && (!last || panel->Index() > last->Index()))
@@ -305,9 +338,9 @@ void TDynamicListBox::ScrollBoxResize()
         // surface would stay out of reach with the scroll bar off.
         PlaceFromTop();
     }
-    LastScrollBoxHeight = H;
+    FLastScrollBoxHeight = H;
     for (auto *panel : FActualItems) {
-        panel->resize(FScrollBox->width(), ItemHeight);
+        panel->resize(FScrollBox->width(), FItemHeight);
         panel->Repaint();
     }
 }

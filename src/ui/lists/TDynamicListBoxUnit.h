@@ -95,8 +95,11 @@ public:
     TDynamicListBox(QObject *Owner, TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar, QWidget *AScrollBox);
     ~TDynamicListBox() override;
 
-    int ItemHeight = 32;
-    double LastScrollBoxHeight = 0;
+    // Row height in pixels: positive, and set before Initialize.
+    int ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int Value);
+    // The surface height seen at the last layout.
+    double LastScrollBoxHeight() const { return FLastScrollBoxHeight; }
     // Raised at the end of every scroll handling.
     TNotifyEvent AfterScrollBarChange;
 
@@ -110,12 +113,13 @@ public:
 
     virtual int GetItemsCount() const { return FItemsCount; }
     int ItemsCount() const { return GetItemsCount(); }
-    virtual qint64 GetTotalItemsHeight() const { return qint64(ItemsCount()) * ItemHeight; }
+    virtual qint64 GetTotalItemsHeight() const { return qint64(ItemsCount()) * FItemHeight; }
     qint64 TotalItemsHeight() const { return GetTotalItemsHeight(); }
     virtual void SetData(int AItemsCount);
 
-    // Builds the pool; once, after ItemHeight is set.
+    // Builds the pool on the scroll box; once, after the item height is set.
     void Initialize();
+    bool IsInitialized() const { return FInitialized; }
     // Shows the rows from the top again; after every change of the row count.
     void RefreshData();
     void RepaintActualItems();
@@ -136,11 +140,15 @@ protected:
 private:
     TDynamicListPanel *NewPanel();
     void PlaceFromTop();
+    // The panels went with their surface.
+    void ForgetPool();
 
     QPointer<QWidget> FScrollBox;
     QPointer<QScrollBar> FScrollBar;
     TDynamicListPanelClass FPanelClass;
     std::vector<TDynamicListPanel *> FActualItems;
     int FItemsCount = 0;
+    int FItemHeight = 32;
+    double FLastScrollBoxHeight = 0;
     bool FInitialized = false;
 };

@@ -55,7 +55,7 @@ void TKeyScrolledListBox::SetMouseInItemIndex(int Value)
 
 bool TKeyScrolledListBox::ScrollBoxKeyDown(int Key)
 {
-    const int page = int(std::trunc(SurfaceHeight() / ItemHeight));
+    const int page = int(std::trunc(SurfaceHeight() / ItemHeight()));
     int active = 0;
     switch (Key) {
     case Qt::Key_Down: active = FActiveItemIndex + 1; break;
@@ -114,7 +114,7 @@ void TKeyScrolledListBox::ScrollToItem(int Index)
     if (Index == -1 || TotalItemsHeight() <= H || !ScrollBar())
         return;
     const double offset = std::abs(ContentOffset());
-    const int IH = ItemHeight;
+    const int IH = ItemHeight();
     // Rounded to whole pixels, as the rows are placed.
     const double shown = std::round(offset);
     const int firstWhole = int(std::ceil(shown / IH));

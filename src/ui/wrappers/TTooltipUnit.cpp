@@ -50,7 +50,7 @@ void TTooltipControlWrapper::Show(QWidget *PointedControl, const QString &AText)
     x = rightmost < 10 ? 10 : std::clamp(x, 10, rightmost);
     FRect->SetCalloutOffset(PointedControl->width() / 2 + at.x() - x - TCalloutRectangle::CalloutWidth / 2);
 
-    auto *grid = static_cast<QGridLayout *>(FRect->layout());
+    auto *grid = qobject_cast<QGridLayout *>(FRect->layout());
     int y = at.y() - height - VerticalOffset;
     if (y < 0) {
         y = at.y() + PointedControl->height() + VerticalOffset;
