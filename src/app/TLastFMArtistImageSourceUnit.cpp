@@ -1,4 +1,4 @@
-#include "ui/wrappers/TLastFMArtistImageSourceUnit.h"
+#include "app/TLastFMArtistImageSourceUnit.h"
 
 #include "lastfm/TLastFMArtistImageUnit.h"
 

@@ -3,10 +3,6 @@
 #include "ui/StyledControlsUnit.h"
 #include "ui/animations/TLoadingAnimationUnit.h"
 #include "ui/wrappers/TArtistImageWrapperUnit.h"
-#include "ui/wrappers/TLastFMArtistImageSourceUnit.h"
-#include "foundation/TThreadedObjectsManagerUnit.h"
-#include "support/TestEnvironment.h"
-#include "support/TestHTTPServer.h"
 #include "ui/wrappers/TLoadingProgressBarWrapperUnit.h"
 #include "ui/wrappers/TMetaDataBlockExpanderWrapperUnit.h"
 #include "ui/wrappers/TPlayerControlsPanelWrapperUnit.h"
@@ -435,37 +431,6 @@ TEST_F(WrappersTest, OnlyTheLastArtistPictureIsShown)
     images.Pending[9](9, true, QByteArray("<html>not a picture</html>"));
     EXPECT_TRUE(wrapper.IsDefaultBitmapSet());
     EXPECT_EQ(wrapper.ShadowAnimation()->direction(), QAbstractAnimation::Forward);
-}
-
-TEST_F(WrappersTest, TheArtistPictureComesFromLastFM)
-{
-    const QByteArray red = TestEnvironment::PngPicture(Qt::red);
-    TTestHTTPServer server;
-    server.Routes().Get("/2.0/", [&server](const httplib::Request &Request, httplib::Response &Response) {
-        if (Request.get_param_value("artist") == "Cher")
-            Response.set_content(R"({"artist":{"name":"Cher","image":[{"#text":")"
-                                     + server.URL(QStringLiteral("/cher.png")).toStdString() + R"(","size":"large"}]}})",
-                                 "application/json");
-        else
-            Response.set_content(R"({"error":6,"message":"The artist you supplied could not be found"})", "application/json");
-    });
-    server.Answer("/cher.png", 200, red.toStdString(), {}, "image/png");
-    server.Start();
-    const QByteArray saved = qgetenv("MARVANE_LASTFM_URL");
-    qputenv("MARVANE_LASTFM_URL", server.URL(QString()).toUtf8());
-    TThreadedObjectsManager threads;
-
-    auto *picture = Styled(QStringLiteral("artistimagestyle"));
-    picture->resize(64, 64);
-    TLastFMArtistImageSource source;
-    TArtistImageWrapper wrapper(&Form, picture, source);
-    wrapper.SetArtist(QStringLiteral("Cher"));
-    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return !wrapper.IsDefaultBitmapSet(); }));
-    EXPECT_EQ(wrapper.ImageAnimation()->StopBitmap.toImage().pixelColor(2, 2), QColor(Qt::red));
-
-    wrapper.SetArtist(QStringLiteral("Nobody"));
-    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return wrapper.IsDefaultBitmapSet(); }));
-    qputenv("MARVANE_LASTFM_URL", saved);
 }
 
 TEST_F(WrappersTest, AMissingPartIsNamedExactly)

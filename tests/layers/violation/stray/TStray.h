@@ -1,0 +1,3 @@
+#pragma once
+
+// A folder no layer holds.
