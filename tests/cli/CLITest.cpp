@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -445,6 +446,27 @@ TEST_F(CLIDownloads, DownloadedTracksAreListedAndDeleted)
     EXPECT_EQ(gone.ExitCode, 1);
     EXPECT_EQ(gone.Err.count(u'\n'), 1) << gone.Err.toStdString();
     EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
+}
+
+// On a terminal the download shows its progress on standard error.
+TEST_F(CLIDownloads, ATerminalSeesTheProgress)
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        GTEST_SKIP() << "no script(1) to give the program a terminal";
+    const QString id = TrackID(Found(QStringLiteral("Улыбка")));
+    QProcess process;
+    // script(1) runs the command on a terminal of its own and copies what it writes.
+    process.start(script,
+        {QStringLiteral("-qec"), QStringLiteral("'%1' download %2").arg(QStringLiteral(MARVANE_CLI_PROGRAM), id),
+            QStringLiteral("/dev/null")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString shown = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains(QStringLiteral("100%"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(Music() + QStringLiteral("/Зимняя_Почта_-_"))) << shown.toStdString();
 }
 
 // A track the site lacks, one it gives no stream for, a music folder that
