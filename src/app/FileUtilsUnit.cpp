@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace {
 
@@ -18,6 +19,8 @@ bool IsBidirectionalControl(char16_t c)
 // The file system limits a name to this many bytes; the partial file of a
 // download adds its suffix to the same name.
 constexpr qsizetype MaxFileNameBytes = 255;
+// The longest text from a name's last "." on that counts as its extension.
+constexpr qsizetype MaxExtensionLength = 8;
 
 // Text cut at its end, by whole characters, to at most Bytes bytes of UTF-8.
 QString CutToUTF8Bytes(const QString &Text, qsizetype Bytes)
@@ -25,7 +28,8 @@ QString CutToUTF8Bytes(const QString &Text, qsizetype Bytes)
     qsizetype used = 0;
     qsizetype i = 0;
     while (i < Text.size()) {
-        const char32_t c = Text.at(i).isHighSurrogate() && i + 1 < Text.size() ? QChar::surrogateToUcs4(Text.at(i), Text.at(i + 1)) : Text.at(i).unicode();
+        const bool pair = Text.at(i).isHighSurrogate() && i + 1 < Text.size() && Text.at(i + 1).isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(Text.at(i), Text.at(i + 1)) : Text.at(i).unicode();
         const qsizetype units = c > 0xFFFF ? 2 : 1;
         const qsizetype size = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
         if (used + size > Bytes)
@@ -43,32 +47,54 @@ QString RemoveInvalidFileNameChars(const QString &Text)
     static const QString Invalid = QStringLiteral("\"*/:<>?\\|");
     QString out;
     out.reserve(Text.size());
-    for (const QChar c : Text)
-        if (c.unicode() > 31 && !Invalid.contains(c) && !IsBidirectionalControl(c.unicode()))
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        const QChar c = Text.at(i);
+        if (c.isHighSurrogate() && i + 1 < Text.size() && Text.at(i + 1).isLowSurrogate()) {
             out += c;
+            out += Text.at(++i);
+        } else if (c.unicode() > 31 && !c.isSurrogate() && !Invalid.contains(c)
+            && !IsBidirectionalControl(c.unicode())) {
+            out += c;
+        }
+    }
     // These two name folders, never a file.
     if (out == u"." || out == u"..")
         return {};
     return out;
 }
 
+QString DownloadFileName(const QString &Artist, const QString &Title, const QString &URL)
+{
+    static const QStringList AudioSuffixes = {QStringLiteral("mp3"), QStringLiteral("m4a"), QStringLiteral("mp4"),
+        QStringLiteral("aac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
+        QStringLiteral("flac"), QStringLiteral("wav"), QStringLiteral("wma"), QStringLiteral("webm")};
+    const QString path = QUrl(URL).path();
+    const QString lastSegment = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = lastSegment.lastIndexOf(u'.');
+    const QString suffix = dot < 0 ? QString() : lastSegment.mid(dot + 1).toLower();
+    QString name = Artist + QStringLiteral(" - ") + Title;
+    name.replace(u' ', u'_');
+    if (AudioSuffixes.contains(suffix))
+        name += u'.' + suffix;
+    return RemoveInvalidFileNameChars(name);
+}
+
 QString MakeUniqueFilePath(const QString &Path)
 {
     const qsizetype slash = Path.lastIndexOf(u'/');
-    // A bare name stays a bare name: it must not become one at the root.
-    QString folder = slash < 0 ? QString() : Path.left(slash).left(247) + u'/';
+    // The folder is the user's choice: it is never cut.
+    const QString folder = Path.left(slash + 1);
     const QString fileName = Path.mid(slash + 1);
     const qsizetype dot = fileName.lastIndexOf(u'.');
-    const QString baseName = dot < 0 ? fileName : fileName.left(dot);
-    const QString extension = dot < 0 ? QString() : fileName.mid(dot);
+    const bool hasExtension = dot > 0 && fileName.size() - dot <= MaxExtensionLength;
+    const QString baseName = hasExtension ? fileName.left(dot) : fileName;
+    const QString extension = hasExtension ? fileName.mid(dot) : QString();
     const qsizetype partBytes = PartialFilePath(QString()).size();
 
     for (int i = 1;; ++i) {
         const QString suffix = i == 1 ? QString() : QStringLiteral(" (%1)").arg(i);
-        const qsizetype room = 259 - folder.size() - extension.size() - suffix.size();
         const qsizetype roomBytes = MaxFileNameBytes - partBytes - (suffix + extension).toUtf8().size();
-        const QString name = CutToUTF8Bytes(baseName.left(std::max<qsizetype>(room, 0)), std::max<qsizetype>(roomBytes, 0));
-        const QString candidate = folder + name + suffix + extension;
+        const QString candidate = folder + CutToUTF8Bytes(baseName, roomBytes) + suffix + extension;
         if (!QFileInfo::exists(candidate) && !QFileInfo::exists(PartialFilePath(candidate)))
             return candidate;
     }

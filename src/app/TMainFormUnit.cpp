@@ -40,9 +40,15 @@ void TMainForm::FormCreate()
 
 void TMainForm::InitializeDB()
 {
-    FSavedAudioDB = OpenSavedTracksDB(GetSavedTracksDBPath(), GetSavedTracksBackupDBPath());
-    if (!FSavedAudioDB)
+    TSavedTracksOpening opening = OpenSavedTracksDB(GetSavedTracksDBPath(), GetSavedTracksBackupDBPath());
+    if (!opening.DataSet && opening.Damaged)
         throw Exception(LocalizationManager->getValue(QStringLiteral("EM_CorruptedSavedTracksDB")));
+    // Locked, busy or unreadable: the file is not said to be damaged.
+    if (!opening.DataSet)
+        throw Exception(LocalizationManager->getValue(QStringLiteral("EM_SavedTracksDBNotOpened"))
+                            .replace(QStringLiteral("%s"), opening.ErrorMessage));
+    FSavedAudioDB = std::move(opening.DataSet);
+    FSavedTracksRestored = opening.Restored;
 }
 
 void TMainForm::closeEvent(QCloseEvent *Event)

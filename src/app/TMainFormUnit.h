@@ -22,6 +22,9 @@ public:
     TVKEmulationManager &VKEmulationManager() const { return *FVKEmulationManager; }
     TVKAPIManager &VKAPIManager() const { return *FVKAPIManager; }
     TLocalAudioData &LocalAudioData() const { return *FLocalAudioData; }
+    // The saved-tracks table was damaged at start-up and its backup took its
+    // place: the downloads recorded since then are no longer listed.
+    bool SavedTracksRestored() const { return FSavedTracksRestored; }
 
 protected:
     friend class THandleCreateExceptionForm;
@@ -30,10 +33,13 @@ protected:
 
 private:
     // Opens the saved-tracks table, restoring it from its backup when it is
-    // damaged; raises "EM_CorruptedSavedTracksDB" when neither copy opens.
+    // damaged; raises "EM_CorruptedSavedTracksDB" when neither copy opens,
+    // "EM_SavedTracksDBNotOpened" with the reason when the table cannot be
+    // read at all (then nothing is restored).
     void InitializeDB();
 
     std::unique_ptr<TSavedTracksDataSet> FSavedAudioDB;
+    bool FSavedTracksRestored = false;
     std::unique_ptr<TVKEmulationManager> FVKEmulationManager;
     std::unique_ptr<TVKAPIManager> FVKAPIManager;
     // The Downloads tab's data, until its list box takes it over.

@@ -1,10 +1,15 @@
 #include "cli/TMarvaneCLIUnit.h"
 
+#include "app/TQelmPathManagerUnit.h"
 #include "foundation/BaseTypesUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "metadata/TAlbumDataUnit.h"
 #include "metadata/TArtistDataUnit.h"
+#include "settings/TQelmSettingsUnit.h"
+#include "tracks/TLocalAudioDataUnit.h"
+#include "tracks/TSavedTracksDataSetUnit.h"
 #include "tracks/TVKAudioDataUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationCaptchaManagerUnit.h"
@@ -22,6 +27,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -30,11 +36,12 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <utility>
+
+#include <unistd.h>
 
 namespace {
 
-// A sign-in step that has not reported by then is given up.
-constexpr int CAuthDeadlineMs = 120000;
 // The site's album number for the user's own list.
 constexpr int CMyMusicAlbumID = -2;
 
@@ -61,17 +68,7 @@ QString UsageText()
     return QStringLiteral("usage: marvane-cli login LOGIN | whoami | mymusic | search QUERY [--offset N] | "
                           "url OWNER_AID | add OWNER_AID | delete OWNER_AID | logout | "
                           "signup FIRST_NAME LAST_NAME PHONE female|male [--call] | username USER_ID | "
-                          "artist NAME | album ARTIST ALBUM");
-}
-
-// The captcha picture in a file of its own, for the user to look at.
-QString SaveCaptchaImage(const QByteArray &Image)
-{
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/marvane-captcha-XXXXXX.png"));
-    file.setAutoRemove(false);
-    if (!file.open() || file.write(Image) != Image.size() || !file.flush())
-        throw ECLIError(QStringLiteral("the captcha image could not be saved in %1").arg(QDir::tempPath()));
-    return file.fileName();
+                          "artist NAME | album ARTIST ALBUM | download OWNER_AID | saved | delete-saved OWNER_AID");
 }
 
 // "-2001_17" as owner and AID.
@@ -87,10 +84,20 @@ std::pair<int, int> ParseTrackID(const QString &Text)
     return {owner, aid};
 }
 
-// Tabs and line ends inside a name would break the line format.
-QString Field(QString Text)
+// Text from the network as one field of a line: tabs and line ends would
+// break the line format, and the other control characters (an escape, a CSI)
+// would reach the terminal as commands.
+QString Field(const QString &Text)
 {
-    return Text.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
+    QString field;
+    field.reserve(Text.size());
+    for (const QChar c : Text) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            field += u' ';
+        else if (c.category() != QChar::Other_Control)
+            field += c;
+    }
+    return field;
 }
 
 QString TrackLine(int OwnerID, int AID, const QString &Artist, const QString &Title, int Duration)
@@ -101,6 +108,11 @@ QString TrackLine(int OwnerID, int AID, const QString &Artist, const QString &Ti
         .arg(Field(Artist), Field(Title))
         .arg(Duration / 60)
         .arg(Duration % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString TrackID(int OwnerID, int AID)
+{
+    return QStringLiteral("%1_%2").arg(OwnerID).arg(AID);
 }
 
 // Why a Last.fm page could not be shown, or nothing when it was.
@@ -137,6 +149,10 @@ TMarvaneCLI::TMarvaneCLI()
 
 TMarvaneCLI::~TMarvaneCLI()
 {
+    for (const QString &path : std::as_const(FCaptchaFiles))
+        QFile::remove(path);
+    FLocalAudioData.reset();
+    FSavedTracks.reset();
     FLastFMManager.reset();
     FAPIManager.reset();
     FManager.reset();
@@ -150,10 +166,10 @@ int TMarvaneCLI::Run(const QStringList &Arguments)
         Execute(Arguments);
         return 0;
     } catch (const ECLIError &e) {
-        Write(stderr, QStringLiteral("marvane-cli: ") + e.Message);
+        Write(stderr, QStringLiteral("marvane-cli: ") + Field(e.Message));
     } catch (const std::exception &e) {
-        Write(stderr, QStringLiteral("marvane-cli: the site's answer could not be used: ")
-                          + QString::fromUtf8(e.what()));
+        Write(stderr,
+            QStringLiteral("marvane-cli: the site's answer could not be used: ") + Field(QString::fromUtf8(e.what())));
     }
     return 1;
 }
@@ -195,7 +211,7 @@ void TMarvaneCLI::Execute(const QStringList &Arguments)
         const QString url = ReloadAudioURLs(*FManager->CookieManager(), id).value(0);
         if (url.isEmpty())
             throw ECLIError(QStringLiteral("the site gives no stream for %1").arg(id));
-        Write(stdout, url);
+        Write(stdout, Field(url));
     } else if (command == u"add") {
         requireArguments(2);
         const auto [owner, aid] = ParseTrackID(Arguments[1]);
@@ -210,6 +226,17 @@ void TMarvaneCLI::Execute(const QStringList &Arguments)
             throw ECLIError(QStringLiteral("only tracks of your own list (owner %1) can be deleted").arg(user));
         const TVKAudioRecord track = FindTrack(owner, aid);
         DeleteAudio(*FManager->CookieManager(), track.OwnerID, track.AID, track.Hashes);
+    } else if (command == u"download") {
+        requireArguments(2);
+        const auto [owner, aid] = ParseTrackID(Arguments[1]);
+        Download(owner, aid);
+    } else if (command == u"saved") {
+        requireArguments(1);
+        PrintSaved();
+    } else if (command == u"delete-saved") {
+        requireArguments(2);
+        const auto [owner, aid] = ParseTrackID(Arguments[1]);
+        DeleteSaved(owner, aid);
     } else if (command == u"logout") {
         requireArguments(1);
         FManager->Logout();
@@ -286,7 +313,7 @@ TMarvaneCLI::TAuthOutcome TMarvaneCLI::AwaitAuth(const std::function<void()> &St
     if (!FAuthOutcome) {
         QEventLoop loop;
         FAuthLoop = &loop;
-        QTimer::singleShot(CAuthDeadlineMs, &loop, [this] { ReportAuth(TAuthOutcome::aoUnexpected); });
+        QTimer::singleShot(CAnswerDeadlineMs, &loop, [this] { ReportAuth(TAuthOutcome::aoUnexpected); });
         loop.exec();
         FAuthLoop = nullptr;
     }
@@ -317,6 +344,18 @@ void TMarvaneCLI::PrintTracks(const QList<TVKAudioRecord> &Tracks)
         Write(stdout, TrackLine(track.OwnerID, track.AID, track.Artist, track.Title, track.Duration));
 }
 
+QString TMarvaneCLI::SaveCaptchaImage(const QByteArray &Image)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/marvane-captcha-XXXXXX.png"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw ECLIError(QStringLiteral("the captcha image could not be saved in %1").arg(QDir::tempPath()));
+    FCaptchaFiles << file.fileName();
+    if (file.write(Image) != Image.size() || !file.flush())
+        throw ECLIError(QStringLiteral("the captcha image could not be saved in %1").arg(QDir::tempPath()));
+    return file.fileName();
+}
+
 TVKAPIManager &TMarvaneCLI::APIManager()
 {
     if (!FAPIManager) {
@@ -335,9 +374,9 @@ void TMarvaneCLI::NotifyAPI()
         FAPILoop->quit();
 }
 
-void TMarvaneCLI::Await(const QString &Service, const std::function<bool()> &Done)
+void TMarvaneCLI::Await(const QString &Service, const std::function<bool()> &Done, int DeadlineMs)
 {
-    const QDeadlineTimer deadline(CAuthDeadlineMs);
+    const QDeadlineTimer deadline(DeadlineMs);
     while (!Done()) {
         if (FCaptchaAsked) {
             FCaptchaAsked = false;
@@ -351,7 +390,8 @@ void TMarvaneCLI::Await(const QString &Service, const std::function<bool()> &Don
             throw ECLIError(QStringLiteral("%1 gave no answer in time").arg(Service));
         QEventLoop loop;
         FAPILoop = &loop;
-        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        if (!deadline.isForever())
+            QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
         loop.exec();
         FAPILoop = nullptr;
     }
@@ -463,7 +503,7 @@ void TMarvaneCLI::PrintUserName(const QString &UserID)
     Await(QStringLiteral("the VK API"), [&] { return name || failure; });
     if (failure)
         throw ECLIError(*failure);
-    Write(stdout, *name);
+    Write(stdout, Field(*name));
 }
 
 TLastFMAPIRequestManager &TMarvaneCLI::LastFMManager()
@@ -569,4 +609,97 @@ bool TMarvaneCLI::PrintMatchedTracks(const TCustomTracksData &Tracks)
                                Field(row->Artist), Field(row->Title)));
     }
     return true;
+}
+
+TLocalAudioData &TMarvaneCLI::LocalAudioData()
+{
+    if (FLocalAudioData)
+        return *FLocalAudioData;
+    TSavedTracksOpening opening = OpenSavedTracksDB(GetSavedTracksDBPath(), GetSavedTracksBackupDBPath());
+    if (!opening.DataSet)
+        throw ECLIError(
+            (opening.Damaged ? QStringLiteral("the saved tracks are damaged and their backup cannot replace them: ")
+                             : QStringLiteral("the saved tracks cannot be opened: "))
+            + Field(opening.ErrorMessage));
+    if (opening.Restored)
+        Write(stderr,
+            QStringLiteral("marvane-cli: the saved tracks were damaged and have been restored from their "
+                           "backup; the damaged file is kept beside it"));
+    FSavedTracks = std::move(opening.DataSet);
+    FLocalAudioData = std::make_unique<TLocalAudioData>(*FManager, *FSavedTracks);
+    return *FLocalAudioData;
+}
+
+void TMarvaneCLI::Download(int OwnerID, int AID)
+{
+    RequireSession();
+    TVKAudioRecord track = FindTrack(OwnerID, AID);
+    track.URL = ReloadAudioURLs(*FManager->CookieManager(), TrackID(OwnerID, AID)).value(0);
+    if (track.URL.isEmpty())
+        throw ECLIError(QStringLiteral("the site gives no stream for %1").arg(TrackID(OwnerID, AID)));
+
+    TLocalAudioData &downloads = LocalAudioData();
+    std::optional<QString> failure;
+    const bool showProgress = ::isatty(STDERR_FILENO) == 1;
+    downloads.OnChanged = [this](TObject *, bool) { NotifyAPI(); };
+    downloads.OnItemChanged = [this](TObject *, int) { NotifyAPI(); };
+    downloads.OnDownloadFailed = [&](TObject *, int, int, const QString &Message) {
+        failure = Message;
+        NotifyAPI();
+    };
+    downloads.OnDownloadNoLogicalDriveError = [&](TObject *) {
+        failure = QStringLiteral("the music folder's drive is not there: ")
+            + GetInstance<TQelmSettings>()->CurrentMusicFolderPath();
+        NotifyAPI();
+    };
+    downloads.OnItemDownloadPercentChangedEvent = [&](TObject *, int, int) {
+        const int row = downloads.FindTrackByAID(AID, OwnerID);
+        if (showProgress && row >= 0 && !downloads.IsSavedTrack(row))
+            std::fprintf(stderr, "\r%3d%%", int(downloads.getLoadingTrack(row).DownloadProgressPercent));
+    };
+
+    const int rowsBefore = downloads.Count();
+    downloads.DownloadTrack(TVKAudioPlaylistItem(track));
+    const auto downloading = [&downloads] {
+        for (int i = 0; i < downloads.Count(); ++i)
+            if (!downloads.IsSavedTrack(i))
+                return true;
+        return false;
+    };
+    // The downloader gives up on a server that stalls: no time-out of our own.
+    Await(
+        QStringLiteral("the download"), [&] { return failure || !downloading(); }, -1);
+    if (showProgress)
+        std::fputs("\n", stderr);
+    if (failure)
+        throw ECLIError(QStringLiteral("the download of %1 failed: %2").arg(TrackID(OwnerID, AID), Field(*failure)));
+    if (downloads.Count() == rowsBefore)
+        throw ECLIError(QStringLiteral("the download of %1 was not kept").arg(TrackID(OwnerID, AID)));
+    // The newest row is the one just saved.
+    Write(stdout, Field(downloads.getSavedTrack(0).FilePath));
+}
+
+void TMarvaneCLI::PrintSaved()
+{
+    const TLocalAudioData &downloads = LocalAudioData();
+    for (int i = 0; i < downloads.Count(); ++i) {
+        const TSavedTrackRecord track = downloads.getSavedTrack(i);
+        Write(stdout,
+            TrackLine(track.OwnerID, track.AID, track.Artist, track.Title, track.Duration) + u'\t'
+                + Field(track.FilePath));
+    }
+}
+
+void TMarvaneCLI::DeleteSaved(int OwnerID, int AID)
+{
+    TLocalAudioData &downloads = LocalAudioData();
+    const int row = downloads.FindTrackByAID(AID, OwnerID);
+    if (row < 0)
+        throw ECLIError(QStringLiteral("no saved track %1").arg(TrackID(OwnerID, AID)));
+    try {
+        downloads.DeleteTrack(row);
+    } catch (const Exception &error) {
+        throw ECLIError(QStringLiteral("the file of %1 could not be deleted: %2")
+                            .arg(TrackID(OwnerID, AID), Field(error.Message())));
+    }
 }

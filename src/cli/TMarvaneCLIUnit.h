@@ -13,8 +13,10 @@
 class QEventLoop;
 class TCustomAlbumsData;
 class TCustomTracksData;
+class TLocalAudioData;
 class TLastFMAPIRequestManager;
 class TMetaDataBlock;
+class TSavedTracksDataSet;
 class TVKAPIManager;
 class TVKEmulationManager;
 
@@ -31,8 +33,12 @@ public:
 // Tracks are printed one a line: OWNER_AID, artist, title, M:SS, tab-separated.
 // Through the VK API client it also signs up a new account by phone and
 // prints a user's name; through the Last.fm client it prints an artist's or
-// an album's page, its tracks matched to the site's. Secrets (password, codes, captcha answers) are read
-// from standard input, never taken as arguments.
+// an album's page, its tracks matched to the site's. Through the Downloads
+// data of the player it downloads tracks into the music folder, lists the
+// saved ones (OWNER_AID, artist, title, M:SS, path) and deletes them. Text
+// from the network is printed without control characters. Secrets (password,
+// codes, captcha answers) are read from standard input, never taken as
+// arguments; captcha pictures are removed when the command ends.
 class TMarvaneCLI
 {
 public:
@@ -62,10 +68,12 @@ private:
     void Signup(const QStringList &Arguments);
     void PrintUserName(const QString &UserID);
     TVKAPIManager &APIManager();
+    // The time an answer may take.
+    static constexpr int CAnswerDeadlineMs = 120000;
     // Serves the event loop until Done() holds, answering the captchas the
     // VK API asks for from standard input meanwhile; Service names what is
-    // waited for in the time-out's message.
-    void Await(const QString &Service, const std::function<bool()> &Done);
+    // waited for in the time-out's message (-1: no time-out).
+    void Await(const QString &Service, const std::function<bool()> &Done, int DeadlineMs = CAnswerDeadlineMs);
     void NotifyAPI();
 
     TLastFMAPIRequestManager &LastFMManager();
@@ -79,12 +87,24 @@ private:
     // OWNER_AID or why it has none; false when the list could not be loaded.
     bool PrintMatchedTracks(const TCustomTracksData &Tracks);
 
+    // The Downloads data over the saved-tracks table, opened on first use.
+    TLocalAudioData &LocalAudioData();
+    // Prints the saved file's path.
+    void Download(int OwnerID, int AID);
+    void PrintSaved();
+    void DeleteSaved(int OwnerID, int AID);
+    // A captcha picture in a file of its own, removed with this object.
+    QString SaveCaptchaImage(const QByteArray &Image);
+
+    QStringList FCaptchaFiles;
     std::unique_ptr<TLastFMAPIRequestManager> FLastFMManager;
     std::unique_ptr<TVKAPIManager> FAPIManager;
     QEventLoop *FAPILoop = nullptr;
     bool FCaptchaAsked = false;
 
     std::unique_ptr<TVKEmulationManager> FManager;
+    std::unique_ptr<TSavedTracksDataSet> FSavedTracks;
+    std::unique_ptr<TLocalAudioData> FLocalAudioData;
     std::optional<TAuthOutcome> FAuthOutcome;
     QEventLoop *FAuthLoop = nullptr;
 };

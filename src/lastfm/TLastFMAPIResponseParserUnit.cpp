@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <cmath>
+
 namespace LastFMJSON {
 
 QJsonObject ParseObject(const QString &Text)
@@ -46,7 +48,10 @@ QString ValueText(const QJsonValue &Value, const QString &Key)
         return Value.toString();
     case QJsonValue::Double: {
         const double number = Value.toDouble();
-        return number == double(qint64(number)) ? QString::number(qint64(number)) : QString::number(number);
+        // Whole numbers print without an exponent; only those inside qint64's
+        // range may be converted to it.
+        const bool wholeInRange = number >= -0x1p63 && number < 0x1p63 && number == std::trunc(number);
+        return wholeInRange ? QString::number(qint64(number)) : QString::number(number);
     }
     case QJsonValue::Bool:
         return Value.toBool() ? QStringLiteral("true") : QStringLiteral("false");

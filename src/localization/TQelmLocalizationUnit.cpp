@@ -45,6 +45,7 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"EM_TrackNotFoundVK", u"Композиция отсутствует в базе VK"},
     {u"EM_TrackSearchError", u"При поиске композиции произошла ошибка"},
     {u"EM_CorruptedSavedTracksDB", u"Файл базы сохраненных станций повреждён"},
+    {u"EM_SavedTracksDBNotOpened", u"Не удалось открыть файл базы сохраненных треков: %s"},
     {u"EM_NoLogicalDrive", u"Ошибка при попытке сохранить трек в папку на несуществующем диске %s. Пожалуйста, настройке папку для сохранения музыки в настройках."},
     {u"CancelButton_Caption", u"Отмена"},
     {u"LoggedAs_String", u"Вы вошли как:"},

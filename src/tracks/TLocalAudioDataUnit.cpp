@@ -28,27 +28,6 @@ std::uint32_t NewPlaylistTag()
     return QRandomGenerator::global()->bounded(2147483647u);
 }
 
-// The file's extension from the URL's path: from the last full stop, unless a
-// colon or a folder separator follows it (then it is no extension).
-QString ExtensionOfURL(const QString &URL)
-{
-    const QString path = URL.left(URL.indexOf(u'?'));
-    const qsizetype dot = path.lastIndexOf(u'.');
-    if (dot < 0)
-        return {};
-    const QString extension = path.mid(dot);
-    if (extension.contains(u':') || extension.contains(u'\\') || extension.contains(u'/'))
-        return {};
-    return extension;
-}
-
-QString DownloadFileName(const TVKAudioPlaylistItem &Track)
-{
-    QString name = Track.Artist + QStringLiteral(" - ") + Track.Title;
-    name.replace(u' ', u'_');
-    return RemoveInvalidFileNameChars(name + ExtensionOfURL(Track.URL));
-}
-
 } // namespace
 
 TLocalAudioData::TLocalAudioData(TVKEmulationManager &AVKEmulationManager, TSavedTracksDataSet &ASavedTracks)
@@ -138,7 +117,8 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
     if (ReportMissingDrive(folder))
         return;
     // The downloader reserves the name (it may take the next free one).
-    auto *downloader = new THTTPFileDownloader(Track.URL, MakeUniqueFilePath(folder + DownloadFileName(Track)));
+    auto *downloader = new THTTPFileDownloader(
+        Track.URL, MakeUniqueFilePath(folder + DownloadFileName(Track.Artist, Track.Title, Track.URL)));
     FLoadingTracks.push_back({Track.AID, Track.OwnerID, Track.Artist, Track.Title, Track.Duration, Track.LyricsID,
                               Track.AlbumID, downloader->FilePath(), downloader, downloader->ID(), 0});
     FItems.insert(FItems.begin(), {adsLoading, downloader->ID()});

@@ -7,13 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <atomic>
-#include <filesystem>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,9 +39,26 @@ QSqlDatabase AddConnection(const QString &Name, const QString &Path, bool ReadOn
     return db;
 }
 
+// Whether SQLite's answer says the file is no sound table, rather than that
+// it could not be read (busy, locked, no access, an I/O error).
+bool IsDamage(const QSqlError &Error)
+{
+    switch (Error.nativeErrorCode().toInt() & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_ERROR: // a missing table or column
+        return true;
+    default:
+        return false;
+    }
+}
+
 [[noreturn]] void Fail(const QString &What, const QSqlError &Error)
 {
-    throw Exception(What + QStringLiteral(": ") + Error.text());
+    const QString message = What + QStringLiteral(": ") + Error.text();
+    if (IsDamage(Error))
+        throw ESavedTracksDamaged(message);
+    throw Exception(message);
 }
 
 // Checks the file of an open connection and reads every row, newest first.
@@ -51,7 +70,7 @@ void ReadTable(QSqlDatabase &Database, std::vector<TSavedTrackRow> &Rows)
     if (!check.exec(QStringLiteral("PRAGMA quick_check")))
         Fail(QStringLiteral("Cannot check the saved tracks"), check.lastError());
     if (!check.next() || check.value(0).toString() != u"ok")
-        throw Exception(QStringLiteral("The saved tracks are damaged: ") + check.value(0).toString());
+        throw ESavedTracksDamaged(QStringLiteral("The saved tracks are damaged: ") + check.value(0).toString());
 
     QSqlQuery query(Database);
     query.setForwardOnly(true);
@@ -104,19 +123,24 @@ bool MoveAside(const QString &Path)
     return true;
 }
 
-// Copies Source over Target through a new file renamed into place, so that
-// Target is whole at every moment.
+// Copies Source over Target through a new file, synced and renamed into
+// place, so that Target is whole at every moment, a power loss included.
 bool ReplaceWithCopy(const QString &Source, const QString &Target)
 {
-    const QString fresh = Target + QStringLiteral(".new");
-    QFile::remove(fresh);
-    if (!QDir().mkpath(QFileInfo(Target).absolutePath()) || !QFile::copy(Source, fresh))
+    QFile source(Source);
+    if (!QDir().mkpath(QFileInfo(Target).absolutePath()) || !source.open(QIODevice::ReadOnly))
         return false;
-    std::error_code error;
-    std::filesystem::rename(fresh.toStdString(), Target.toStdString(), error);
-    if (error)
-        QFile::remove(fresh);
-    return !error;
+    QSaveFile target(Target);
+    if (!target.open(QIODevice::WriteOnly))
+        return false;
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(1 << 16);
+        if (block.isEmpty() || target.write(block) != block.size()) {
+            target.cancelWriting();
+            return false;
+        }
+    }
+    return target.commit();
 }
 
 } // namespace
@@ -229,27 +253,43 @@ bool IsSavedTracksDBReadable(const QString &Path)
     return readable;
 }
 
-std::unique_ptr<TSavedTracksDataSet> OpenSavedTracksDB(const QString &DBPath, const QString &BackupPath)
+TSavedTracksOpening OpenSavedTracksDB(const QString &DBPath, const QString &BackupPath)
 {
-    try {
-        auto dataSet = std::make_unique<TSavedTracksDataSet>(DBPath);
-        ReplaceWithCopy(DBPath, BackupPath);
-        return dataSet;
-    } catch (const Exception &) {
+    TSavedTracksOpening opening;
+    if (QFileInfo::exists(DBPath)) {
+        try {
+            opening.DataSet = std::make_unique<TSavedTracksDataSet>(DBPath);
+            ReplaceWithCopy(DBPath, BackupPath);
+            return opening;
+        } catch (const ESavedTracksDamaged &error) {
+            opening.ErrorMessage = error.Message();
+        } catch (const Exception &error) {
+            // The file may well be whole: replacing it would lose what was
+            // recorded since the backup.
+            opening.ErrorMessage = error.Message();
+            return opening;
+        }
+    } else {
+        opening.ErrorMessage = QStringLiteral("There is no saved-tracks file ") + DBPath;
     }
+    opening.Damaged = true;
     // The damaged file may still hold downloads recorded since the backup:
     // it is kept aside, never overwritten.
     if (!IsSavedTracksDBReadable(BackupPath))
-        return nullptr;
+        return opening;
     if (QFileInfo::exists(DBPath) && !MoveAside(DBPath))
-        return nullptr;
+        return opening;
     for (const QString &suffix : CompanionSuffixes)
         QFile::remove(DBPath + suffix);
-    if (!QFile::copy(BackupPath, DBPath))
-        return nullptr;
+    if (!ReplaceWithCopy(BackupPath, DBPath))
+        return opening;
     try {
-        return std::make_unique<TSavedTracksDataSet>(DBPath);
-    } catch (const Exception &) {
-        return nullptr;
+        opening.DataSet = std::make_unique<TSavedTracksDataSet>(DBPath);
+        opening.Restored = true;
+        opening.Damaged = false;
+        opening.ErrorMessage.clear();
+    } catch (const Exception &error) {
+        opening.ErrorMessage = error.Message();
     }
+    return opening;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/BaseTypesUnit.h"
 #include "tracks/QelmTypesUnit.h"
 
 #include <QHash>
@@ -7,6 +8,14 @@
 
 #include <memory>
 #include <vector>
+
+// The file opened but holds no sound saved-tracks table: its check failed, it
+// is no database, or it lacks the table or one of its columns.
+class ESavedTracksDamaged : public Exception
+{
+public:
+    using Exception::Exception;
+};
 
 // One row of the saved-tracks table as stored: Record.FilePath holds the
 // "FileName" column as it stands (ResolveSavedFileName makes it a path).
@@ -23,8 +32,9 @@ struct TSavedTrackRow
 class TSavedTracksDataSet
 {
 public:
-    // Raises an error when the file is missing, is no database, is damaged
-    // or lacks the table or one of its columns.
+    // Raises ESavedTracksDamaged when the file is no database, is damaged or
+    // lacks the table or one of its columns; any other failure (the file is
+    // missing, locked, busy, not readable) raises a plain Exception.
     explicit TSavedTracksDataSet(const QString &APath);
     ~TSavedTracksDataSet();
     TSavedTracksDataSet(const TSavedTracksDataSet &) = delete;
@@ -56,10 +66,28 @@ QString ResolveSavedFileName(const QString &FileName);
 // Whether Path holds a saved-tracks table that opens and reads whole.
 bool IsSavedTracksDBReadable(const QString &Path);
 
-// Opens the table at DBPath. When it cannot be read and the backup at
-// BackupPath can, the damaged file (with its journal) is moved aside under a
-// free name beside it, never deleted, and the backup copied in its place;
-// that happens once. After a load that succeeded at once, the backup is
-// renewed (atomically; a failure there is ignored). Null when neither copy
-// can be read: nothing is moved or overwritten then.
-std::unique_ptr<TSavedTracksDataSet> OpenSavedTracksDB(const QString &DBPath, const QString &BackupPath);
+// What opening the table came to.
+struct TSavedTracksOpening
+{
+    // Null when the table cannot be used.
+    std::unique_ptr<TSavedTracksDataSet> DataSet;
+    // The table was damaged or missing and the backup took its place: the
+    // downloads recorded since the backup are gone from the list (the damaged
+    // file lies aside). The user should be told.
+    bool Restored = false;
+    // Without DataSet: true when the table is damaged and the backup could not
+    // replace it; false when the table could not be read at all (locked,
+    // busy, no access, an I/O error), which says nothing about its state.
+    bool Damaged = false;
+    // Without DataSet: the database's or the file system's message.
+    QString ErrorMessage;
+};
+
+// Opens the table at DBPath. Only a table that is missing, or opens and is
+// damaged (ESavedTracksDamaged), is replaced by the backup at BackupPath when
+// that can be read: the damaged file (with its journal) is moved aside under
+// a free name beside it, never deleted, and the backup copied in its place;
+// that happens once. Any other failure moves nothing. After a load that
+// succeeded at once, the backup is renewed (atomically and synced; a failure
+// there is ignored).
+TSavedTracksOpening OpenSavedTracksDB(const QString &DBPath, const QString &BackupPath);

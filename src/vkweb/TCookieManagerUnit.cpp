@@ -270,7 +270,10 @@ std::optional<QDateTime> ReadExpires(const QJsonValue &Value)
 {
     QDateTime expires;
     if (Value.isDouble()) {
-        expires = QDateTime::fromMSecsSinceEpoch(qint64(Value.toDouble()));
+        // Anything before 1970 means a session cookie and no date lies past
+        // the year 9999: held to that range, the number converts to qint64.
+        constexpr double Latest = 253402300799999.0; // 9999-12-31T23:59:59.999Z
+        expires = QDateTime::fromMSecsSinceEpoch(qint64(std::clamp(Value.toDouble(), -1.0, Latest)));
     } else if (Value.isString()) {
         const QString text = Value.toString().trimmed();
         expires = QDateTime::fromString(text, Qt::ISODateWithMs);
@@ -369,6 +372,16 @@ bool TCookieManager::AddCookie(const TCookie &Cookie, const QUrl &Origin)
         return false;
     QMutexLocker locker(&FLock);
     Store(std::move(cookie), now);
+    return true;
+}
+
+bool TCookieManager::Restore(const TCookie &Cookie)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!IsAcceptable(Cookie) || !Cookie.Path.startsWith(u'/') || Cookie.IsExpired(now))
+        return false;
+    QMutexLocker locker(&FLock);
+    Store(Cookie, now);
     return true;
 }
 

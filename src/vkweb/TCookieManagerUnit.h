@@ -52,6 +52,11 @@ public:
     // host with "." in front ends with the cookie's domain and Origin's path
     // begins with the cookie's path. True when taken.
     bool AddCookie(const TCookie &Cookie, const QUrl &Origin);
+    // Takes back a cookie the jar held before (from the cookie file) as it
+    // was, whatever host and path it belongs to; refused only when it could
+    // never have been taken (unsafe text, a path not starting with "/") or
+    // has expired since. True when taken.
+    bool Restore(const TCookie &Cookie);
 
     // The "Cookie" header value for a request to URL ("a=1; b=2"), longer
     // paths first; empty when no cookie matches.

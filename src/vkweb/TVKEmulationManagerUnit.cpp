@@ -15,8 +15,39 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
-#include <QUrl>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace {
+
+// Writes Bytes to a new file beside Path and renames it over Path, so that a
+// crash mid-write keeps the previous file. The session cookies sign the user
+// in: the new file is the owner's alone from its creation on, never narrowed
+// afterwards. The system's message on failure, else an empty text.
+QString WriteOwnerOnlyFile(const QString &Path, const QByteArray &Bytes)
+{
+    if (!QDir().mkpath(QFileInfo(Path).absolutePath()))
+        return QStringLiteral("Cannot create the folder of ") + Path;
+    // Made with the permissions 0600 whatever the umask.
+    QTemporaryFile file(Path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        return file.errorString();
+    if (file.write(Bytes) != Bytes.size() || !file.flush())
+        return file.errorString();
+    if (::fsync(file.handle()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(Path).constData()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    file.setAutoRemove(false);
+    return {};
+}
+
+} // namespace
 
 TVKEmulationManager::TVKEmulationManager()
     : FCookieFilePath(GetCookiesFilePath()), FCookieManager(std::make_shared<TCookieManager>()),
@@ -82,23 +113,19 @@ TVKEmulationSession TVKEmulationManager::Session() const
     return {FCookieManager, FUserID};
 }
 
-void TVKEmulationManager::StoreCookies()
+bool TVKEmulationManager::StoreCookies()
 {
     const std::shared_ptr<TCookieManager> jar = CookieManager();
     const quint64 changeCount = jar->ChangeCount();
-    const QByteArray text = CookiesToJSONText(jar->Cookies());
-
-    QDir().mkpath(QFileInfo(FCookieFilePath).absolutePath());
-    // A new file renamed over the old: a crash mid-write keeps the previous cookies.
-    QSaveFile file(FCookieFilePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    // The session cookies sign the user in: nobody else may read them.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(text) != text.size() || !file.commit())
-        return;
+    const QString error = WriteOwnerOnlyFile(FCookieFilePath, CookiesToJSONText(jar->Cookies()));
+    if (!error.isEmpty()) {
+        if (OnCookieFileWriteFailed)
+            OnCookieFileWriteFailed(this, error);
+        return false;
+    }
     FStoredJar = jar.get();
     FStoredChangeCount = changeCount;
+    return true;
 }
 
 void TVKEmulationManager::LoadCookies()
@@ -109,10 +136,11 @@ void TVKEmulationManager::LoadCookies()
     const std::optional<QList<TCookie>> cookies = CookiesFromJSONText(file.readAll());
     if (!cookies)
         return;
+    // The jar as it was stored: the login host's own cookies and those of
+    // narrower paths sign the user in as much as the web host's.
     const std::shared_ptr<TCookieManager> jar = CookieManager();
-    const QUrl origin(GetVKWebOrigin());
     for (const TCookie &cookie : *cookies)
-        jar->AddCookie(cookie, origin);
+        jar->Restore(cookie);
     FStoredJar = jar.get();
     FStoredChangeCount = jar->ChangeCount();
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class TAudioPlaylist;
@@ -64,8 +65,9 @@ public:
     TVKEmulationSession Session() const;
 
     // Writes the whole jar to the cookie file, atomically and readable by
-    // the owner only; a failed write leaves the previous file.
-    void StoreCookies();
+    // the owner only from the file's creation; a failed write leaves the
+    // previous file, raises OnCookieFileWriteFailed and returns false.
+    bool StoreCookies();
     // Reads the cookie file into the jar; a missing or damaged file loads nothing.
     void LoadCookies();
     // A new, empty jar; the empty file; the queue emptied; then OnLogout.
@@ -77,6 +79,9 @@ public:
     void SetTimeouts(const TVKTransportTimeouts &ATimeouts) { FTimeouts = ATimeouts; }
 
     TNotifyEvent OnLogout;
+    // The cookie file could not be written, with the system's message: the
+    // session may not survive a restart.
+    std::function<void(TObject *Sender, const QString &Message)> OnCookieFileWriteFailed;
 
     // Every URL look-up for playback shares it: a newer one replaces one
     // still waiting.

@@ -20,6 +20,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -328,6 +329,26 @@ TEST(Program, ADamagedSavedTracksTableWithoutBackupStopsTheStartWithItsMessage)
     QFile db(GetSavedTracksDBPath());
     ASSERT_TRUE(db.open(QIODevice::ReadOnly));
     EXPECT_EQ(db.readAll(), QByteArray("not a table")) << "the damaged file is left for the user";
+}
+
+// A table that cannot be read is not called damaged, and its backup does not
+// take its place: the start stops with the reason.
+TEST(Program, ASavedTracksTableThatCannotBeReadStopsTheStartWithTheReason)
+{
+    TInstalledFolders folders;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(GetSavedTracksBackupDBPath()).path()));
+    ASSERT_TRUE(QFile::rename(GetSavedTracksDBPath(), GetSavedTracksBackupDBPath()));
+    ASSERT_TRUE(QDir().mkpath(GetSavedTracksDBPath())); // a folder in its place
+    InitializeLocalizationManager();
+    TShownErrors shown;
+    EXPECT_EQ(RunPlayer(), 0);
+    FinalizeLocalizationManager();
+    ASSERT_EQ(shown.Messages.size(), 1);
+    EXPECT_TRUE(shown.Messages[0].startsWith(QStringLiteral("Saved tracks database file could not be opened: ")))
+        << shown.Messages[0].toStdString();
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    EXPECT_TRUE(QFileInfo(GetSavedTracksDBPath()).isDir()) << "nothing moved";
+    EXPECT_EQ(QDir(GetProgramDataFolderPath()).entryList(QDir::Files), QStringList());
 }
 
 TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)

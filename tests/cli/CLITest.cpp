@@ -1,14 +1,18 @@
 #include "support/TestEnvironment.h"
 
+#include "support/TestHTTPServer.h"
 #include "vkweb/VKWebTestSupport.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -85,6 +89,37 @@ QString TrackID(const QString &Line)
 {
     return TrackLine.match(Line).captured(1);
 }
+
+// Signed in, with the table the install step puts in place and a music folder
+// of its own.
+class CLIDownloads : public CLI
+{
+protected:
+    void SetUp() override
+    {
+        CLI::SetUp();
+        const QString data = FFolders.DataHome() + QStringLiteral("/MarvanePlayer");
+        ASSERT_TRUE(QDir().mkpath(data));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MARVANE_EMPTY_DB), data + QStringLiteral("/SavedTracks.db")));
+        QFile(data + QStringLiteral("/SavedTracks.db"))
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile dirs(FFolders.ConfigHome() + QStringLiteral("/user-dirs.dirs"));
+        ASSERT_TRUE(QDir().mkpath(FFolders.ConfigHome()) && dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_MUSIC_DIR=\"" + QFile::encodeName(FFolders.Root()) + "/music\"\n");
+        dirs.close();
+        ASSERT_EQ(Run({QStringLiteral("login"), QStringLiteral("plain@marvane.test")}, "plain-pass\n").ExitCode, 0);
+    }
+
+    QString Music() const { return FFolders.Root() + QStringLiteral("/music/MarvanePlayer"); }
+
+    // The one track a search finds.
+    QString Found(const QString &Query)
+    {
+        const TRun found = Run({QStringLiteral("search"), Query});
+        EXPECT_EQ(found.Out.size(), 1) << found.Out.join(u'\n').toStdString();
+        return found.Out.value(0);
+    }
+};
 
 } // namespace
 
@@ -280,6 +315,9 @@ TEST_F(CLI, UserNamesFromTheVKAPI)
     EXPECT_EQ(keeper.ExitCode, 0) << keeper.Err.toStdString();
     EXPECT_EQ(keeper.Out, QStringList{QStringLiteral("Captcha Keeper")});
     EXPECT_TRUE(keeper.Err.startsWith(u"captcha: ")) << keeper.Err.toStdString();
+    const QString picture = keeper.Err.section(u'\n', 0, 0).mid(9);
+    EXPECT_TRUE(picture.endsWith(u".png")) << picture.toStdString();
+    EXPECT_FALSE(QFile::exists(picture)) << "removed when the command ended";
 
     const QStringList failing[] = {{QStringLiteral("username")},
                                    {QStringLiteral("username"), QStringLiteral("x1")},
@@ -360,4 +398,138 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
         }
     }
     EXPECT_GE(files, 1);
+}
+
+// A track downloaded twice, listed newest first and deleted file and row, as
+// a window would through the same Downloads data. The names are made of the
+// artist and the title, without the characters a name cannot hold.
+TEST_F(CLIDownloads, DownloadedTracksAreListedAndDeleted)
+{
+    const struct
+    {
+        QString Query;
+        QString Name;
+    } cases[] = {
+        {QStringLiteral("Улыбка"), QStringLiteral("Зимняя_Почта_-_\U0001F600_Улыбка.mp3")},
+        {QStringLiteral("Интро"), QStringLiteral("Стеклянный_Город_-_Интро.mp3")},
+    };
+    QStringList saved;
+    for (const auto &c : cases) {
+        const QString line = Found(c.Query);
+        const QString id = TrackID(line);
+        ASSERT_FALSE(id.isEmpty()) << line.toStdString();
+        for (const QString &name :
+            {c.Name, QString(c.Name).replace(QStringLiteral(".mp3"), QStringLiteral(" (2).mp3"))}) {
+            const TRun download = Run({QStringLiteral("download"), id});
+            ASSERT_EQ(download.ExitCode, 0) << download.Err.toStdString();
+            EXPECT_TRUE(download.Err.isEmpty()) << "no progress without a terminal: " << download.Err.toStdString();
+            ASSERT_EQ(download.Out, QStringList {Music() + u'/' + name});
+            EXPECT_GT(QFileInfo(download.Out[0]).size(), 1000);
+            saved.prepend(line + u'\t' + download.Out[0]);
+        }
+    }
+    EXPECT_EQ(QDir(Music()).entryList(QDir::Files | QDir::Hidden).size(), 4) << "no partial file is left";
+    const TRun listed = Run({QStringLiteral("saved")});
+    EXPECT_EQ(listed.ExitCode, 0) << listed.Err.toStdString();
+    EXPECT_EQ(listed.Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
+
+    // The newest of the two copies goes first, file and row.
+    const QString id = saved[0].section(u'\t', 0, 0);
+    for (int copy = 0; copy < 2; ++copy) {
+        const TRun deleted = Run({QStringLiteral("delete-saved"), id});
+        EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err.toStdString();
+        EXPECT_TRUE(deleted.Out.isEmpty());
+        EXPECT_FALSE(QFile::exists(saved.takeFirst().section(u'\t', 4)));
+        EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
+    }
+    const TRun gone = Run({QStringLiteral("delete-saved"), id});
+    EXPECT_EQ(gone.ExitCode, 1);
+    EXPECT_EQ(gone.Err.count(u'\n'), 1) << gone.Err.toStdString();
+    EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
+}
+
+// On a terminal the download shows its progress on standard error.
+TEST_F(CLIDownloads, ATerminalSeesTheProgress)
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        GTEST_SKIP() << "no script(1) to give the program a terminal";
+    const QString id = TrackID(Found(QStringLiteral("Улыбка")));
+    QProcess process;
+    // script(1) runs the command on a terminal of its own and copies what it writes.
+    process.start(script,
+        {QStringLiteral("-qec"), QStringLiteral("'%1' download %2").arg(QStringLiteral(MARVANE_CLI_PROGRAM), id),
+            QStringLiteral("/dev/null")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString shown = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains(QStringLiteral("100%"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(Music() + QStringLiteral("/Зимняя_Почта_-_"))) << shown.toStdString();
+}
+
+// A track the site lacks, one it gives no stream for, a music folder that
+// cannot be made: each is one line on standard error and leaves no row and no
+// file.
+TEST_F(CLIDownloads, FailedDownloadsLeaveNothing)
+{
+    const QString music = FFolders.Root() + QStringLiteral("/music");
+    ASSERT_TRUE(QDir().mkpath(music));
+    // A file where the music folder belongs.
+    QFile blocker(Music());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const struct
+    {
+        QStringList Arguments;
+        QString Message;
+    } cases[] = {
+        {{QStringLiteral("download"), QStringLiteral("-2001_999999")}, QStringLiteral("no such track")},
+        {{QStringLiteral("download"), QStringLiteral("-2001_11")}, QStringLiteral("no stream")},
+        {{QStringLiteral("download"), TrackID(Found(QStringLiteral("Улыбка")))}, QStringLiteral("failed")},
+        {{QStringLiteral("download"), QStringLiteral("x")}, QStringLiteral("not a track identifier")},
+        {{QStringLiteral("download")}, QStringLiteral("usage")},
+        {{QStringLiteral("saved"), QStringLiteral("x")}, QStringLiteral("usage")},
+        {{QStringLiteral("delete-saved"), QStringLiteral("3001_2")}, QStringLiteral("no saved track")},
+    };
+    for (const auto &c : cases) {
+        const TRun run = Run(c.Arguments);
+        const std::string name = c.Arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.ExitCode, 1) << name;
+        EXPECT_TRUE(run.Out.isEmpty()) << name;
+        EXPECT_EQ(run.Err.count(u'\n'), 1) << name << ": " << run.Err.toStdString();
+        EXPECT_TRUE(run.Err.contains(c.Message)) << name << ": " << run.Err.toStdString();
+    }
+    const TRun listed = Run({QStringLiteral("saved")});
+    EXPECT_EQ(listed.ExitCode, 0);
+    EXPECT_TRUE(listed.Out.isEmpty()) << listed.Out.join(u'\n').toStdString();
+    EXPECT_EQ(QDir(music).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList {QStringLiteral("MarvanePlayer")});
+}
+
+// Names and messages from the network reach the terminal without the control
+// characters that would drive it.
+TEST_F(CLI, TextFromTheNetworkCarriesNoControlCharacters)
+{
+    TTestHTTPServer api;
+    api.Routes().Get("/method/users.get", [](const httplib::Request &Request, httplib::Response &Response) {
+        const std::string name = R"("first_name":"\u001b]0;owned\u0007Ivan\u001b[2J","last_name":"\u009b31mPetrov\tX")";
+        Response.set_content(Request.get_param_value("user_ids") == "5"
+                ? R"({"response":[{"id":5,)" + name + "}]}"
+                : R"({"error":{"error_code":100,"error_msg":"bad \u001b[31mid\r\n","request_params":[]}})",
+            "application/json");
+    });
+    api.Start();
+    TScopedEnvironment url("MARVANE_VK_API_URL", api.URL(QString()));
+    const TRun named = Run({QStringLiteral("username"), QStringLiteral("5")});
+    EXPECT_EQ(named.ExitCode, 0) << named.Err.toStdString();
+    EXPECT_EQ(named.Out, QStringList {QStringLiteral("]0;ownedIvan[2J 31mPetrov X")});
+    const TRun refused = Run({QStringLiteral("username"), QStringLiteral("6")});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.startsWith(QStringLiteral("marvane-cli: the VK API refused: bad [31mid")))
+        << refused.Err.toStdString();
+    EXPECT_EQ(refused.Err.count(u'\n'), 1);
+    EXPECT_TRUE(std::none_of(
+        refused.Err.begin(), refused.Err.end() - 1, [](QChar C) { return C.category() == QChar::Other_Control; }));
 }

@@ -143,6 +143,32 @@ TEST(LastFMParsers, ArtistInformationCarriesAPlainTextBiography)
     EXPECT_EQ(info.Bio, QStringLiteral("Кино was aband \"from\" Leningrad &amp; more Read ") + hugeTail);
 }
 
+// Numbers where text is expected: whole ones as digits, the rest as Qt
+// writes a double; none may be converted past qint64's range.
+TEST(LastFMParsers, NumbersOfAnySizeBecomeText)
+{
+    const struct
+    {
+        const char *Number;
+        QString Text;
+    } cases[] = {
+        {"31", QStringLiteral("31")},
+        {"-7", QStringLiteral("-7")},
+        {"2.5", QStringLiteral("2.5")},
+        {"9007199254740992", QStringLiteral("9007199254740992")},
+        {"-9223372036854775808", QStringLiteral("-9223372036854775808")},
+        {"9223372036854775808", QStringLiteral("9.22337e+18")},
+        {"1e19", QStringLiteral("1e+19")},
+        {"-1e19", QStringLiteral("-1e+19")},
+        {"1e300", QStringLiteral("1e+300")},
+        {"-1.7976931348623157e308", QStringLiteral("-1.79769e+308")},
+    };
+    for (const auto &c : cases) {
+        const QJsonObject object = LastFMJSON::ParseObject(QStringLiteral("{\"n\":%1}").arg(QLatin1String(c.Number)));
+        EXPECT_EQ(LastFMJSON::Text(object, QStringLiteral("n")), c.Text) << c.Number;
+    }
+}
+
 TEST(LastFMParsers, ErrorsAndMalformedAnswersGiveTheirCodes)
 {
     const struct

@@ -277,6 +277,23 @@ TEST_F(LocalAudioData, AMissingDriveIsReportedAndAnUncreatableFolderIsAFailure)
     EXPECT_TRUE(FDataSet->Rows().empty());
 }
 
+// However long the music folder the user chose, the file goes into that
+// folder and the table records it there.
+TEST_F(LocalAudioData, ALongMusicFolderIsTakenAsItIs)
+{
+    QString folder = FFolders.Root() + QStringLiteral("/music");
+    while (folder.size() < 600)
+        folder += QStringLiteral("/Музыка-") + QString(60, u'm');
+    SetMusicFolder(folder);
+    FData->DownloadTrack(Item(1, QStringLiteral("Кино"), QString(200, u'x'), Tone(3)));
+    ASSERT_TRUE(WaitForSaved(1));
+    const QString path = FData->getSavedTrack(0).FilePath;
+    EXPECT_EQ(QFileInfo(path).path(), folder);
+    EXPECT_TRUE(QFileInfo(path).isFile());
+    EXPECT_EQ(FDataSet->Rows().front().Record.FilePath, path);
+    EXPECT_TRUE(FFailures.isEmpty()) << FFailures.join(u'\n').toStdString();
+}
+
 TEST_F(LocalAudioData, SavedRowsAreFoundByTheirStoredIdentityWhateverFilesVanish)
 {
     // Three saved tracks, oldest first; the newest stored by a name relative

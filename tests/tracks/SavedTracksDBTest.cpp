@@ -67,7 +67,9 @@ protected:
             for (int i = 1; i <= 3; ++i)
                 dataSet.Insert(Track(i, QStringLiteral("Песня %1").arg(i)));
         }
-        ASSERT_NE(OpenSavedTracksDB(DB(), Backup()), nullptr);
+        const TSavedTracksOpening opening = OpenSavedTracksDB(DB(), Backup());
+        ASSERT_NE(opening.DataSet, nullptr);
+        ASSERT_FALSE(opening.Restored);
         ASSERT_EQ(ReadFile(Backup()), ReadFile(DB()));
     }
 
@@ -130,10 +132,12 @@ TEST_F(SavedTracksDB, ADamagedTableIsRestoredFromTheBackupAndKeptAside)
         const QByteArray damaged = ReadFile(DB());
         const QStringList before = Files();
 
-        const auto dataSet = OpenSavedTracksDB(DB(), Backup());
+        const TSavedTracksOpening opening = OpenSavedTracksDB(DB(), Backup());
+        const auto &dataSet = opening.DataSet;
         ASSERT_NE(dataSet, nullptr) << c.Name;
-        EXPECT_EQ(Titles(*dataSet), (QStringList{QStringLiteral("Песня 3"), QStringLiteral("Песня 2"),
-                                                 QStringLiteral("Песня 1")}))
+        EXPECT_TRUE(opening.Restored) << c.Name << ": the window can tell the user";
+        EXPECT_EQ(Titles(*dataSet),
+            (QStringList {QStringLiteral("Песня 3"), QStringLiteral("Песня 2"), QStringLiteral("Песня 1")}))
             << c.Name;
         EXPECT_EQ(ReadFile(Backup()), backup) << c.Name << ": the backup is not renewed after a restore";
         if (damaged != "<missing>") {
@@ -147,6 +151,66 @@ TEST_F(SavedTracksDB, ADamagedTableIsRestoredFromTheBackupAndKeptAside)
     }
 }
 
+// A table that cannot be read says nothing about its state: it is reported
+// as it is and left where it is, and the backup is not put in its place.
+TEST_F(SavedTracksDB, ATableThatCannotBeReadIsAnErrorAndNothingMoves)
+{
+    RecordThreeAndBackUp();
+    const QByteArray backup = ReadFile(Backup());
+    const struct
+    {
+        const char *Name;
+        std::function<std::function<void()>(const QString &Path)> Block; // gives the undoing
+    } cases[] = {
+        {"locked by another connection",
+            [](const QString &Path) -> std::function<void()> {
+                auto db = std::make_shared<QSqlDatabase>(
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker")));
+                db->setDatabaseName(Path);
+                db->setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+                EXPECT_TRUE(db->open());
+                EXPECT_TRUE(QSqlQuery(*db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+                EXPECT_TRUE(QSqlQuery(*db).exec(QStringLiteral("DELETE FROM SavedTracks WHERE AID = 1")));
+                return [db] {
+                    QSqlQuery(*db).exec(QStringLiteral("ROLLBACK"));
+                    db->close();
+                    *db = QSqlDatabase();
+                    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+                };
+            }},
+        {"a folder in its place",
+            [](const QString &Path) -> std::function<void()> {
+                const QString moved = Path + QStringLiteral(".moved");
+                EXPECT_TRUE(QFile::rename(Path, moved));
+                EXPECT_TRUE(QDir().mkpath(Path));
+                return [Path, moved] {
+                    QDir(Path).removeRecursively();
+                    QFile::rename(moved, Path);
+                };
+            }},
+    };
+    for (const auto &c : cases) {
+        const QByteArray db = ReadFile(DB());
+        const std::function<void()> unblock = c.Block(DB());
+        const QStringList files = Files();
+        {
+            const TSavedTracksOpening opening = OpenSavedTracksDB(DB(), Backup());
+            EXPECT_EQ(opening.DataSet, nullptr) << c.Name;
+            EXPECT_FALSE(opening.Restored) << c.Name;
+            EXPECT_FALSE(opening.Damaged) << c.Name;
+            EXPECT_FALSE(opening.ErrorMessage.isEmpty()) << c.Name;
+        }
+        EXPECT_EQ(Files(), files) << c.Name << ": nothing moved aside";
+        EXPECT_EQ(ReadFile(Backup()), backup) << c.Name;
+        unblock();
+        EXPECT_EQ(ReadFile(DB()), db) << c.Name;
+        const TSavedTracksOpening opening = OpenSavedTracksDB(DB(), Backup());
+        ASSERT_NE(opening.DataSet, nullptr) << c.Name;
+        EXPECT_FALSE(opening.Restored) << c.Name;
+        EXPECT_EQ(opening.DataSet->Rows().size(), 3u) << c.Name;
+    }
+}
+
 TEST_F(SavedTracksDB, BothCopiesDamagedGiveNothingAndTouchNeither)
 {
     RecordThreeAndBackUp();
@@ -155,14 +219,17 @@ TEST_F(SavedTracksDB, BothCopiesDamagedGiveNothingAndTouchNeither)
     const QByteArray db = ReadFile(DB());
     const QStringList files = Files();
 
-    EXPECT_EQ(OpenSavedTracksDB(DB(), Backup()), nullptr);
+    const TSavedTracksOpening opening = OpenSavedTracksDB(DB(), Backup());
+    EXPECT_EQ(opening.DataSet, nullptr);
+    EXPECT_TRUE(opening.Damaged);
+    EXPECT_FALSE(opening.ErrorMessage.isEmpty());
     EXPECT_EQ(ReadFile(DB()), db);
     EXPECT_EQ(ReadFile(Backup()), "no database at all");
     EXPECT_EQ(Files(), files);
 
     QFile::remove(DB());
     QFile::remove(Backup());
-    EXPECT_EQ(OpenSavedTracksDB(DB(), Backup()), nullptr) << "neither file exists";
+    EXPECT_EQ(OpenSavedTracksDB(DB(), Backup()).DataSet, nullptr) << "neither file exists";
     EXPECT_FALSE(QFile::exists(DB())) << "no empty table is made in its place";
 }
 

@@ -59,12 +59,15 @@ TEST_F(CookieFile, RoundTripKeepsEveryCookieInOneLineOfASCII)
         TVKEmulationManager manager;
         const auto jar = manager.CookieManager();
         jar->AddServerCookies({QStringLiteral("remixsid=abc; Path=/; Secure; HttpOnly"), QStringLiteral("session=1"),
-                               QStringLiteral("name=Пётр \U0001F3B5"),
-                               QStringLiteral("persist=1; Expires=Wed, 21-Oct-2065 07:28:00 GMT"),
-                               QStringLiteral("dom=1; Domain=vk.test")},
-                              Site);
-        // Set by the login host for itself: not the web host's, so not restored.
-        jar->AddServerCookies({QStringLiteral("l=1")}, QUrl(QStringLiteral("https://login.vk.test/")));
+                                  QStringLiteral("name=Пётр \U0001F3B5"),
+                                  QStringLiteral("persist=1; Expires=Wed, 21-Oct-2065 07:28:00 GMT"),
+                                  QStringLiteral("dom=1; Domain=vk.test")},
+            Site);
+        // The login host's own, under a host name of its own, and one of a
+        // narrower path: both come back after a restart.
+        jar->AddServerCookies({QStringLiteral("l=1; Expires=Wed, 21-Oct-2065 07:28:00 GMT; HttpOnly")},
+            QUrl(QStringLiteral("https://login.vk-auth.test/?act=login")));
+        jar->AddServerCookies({QStringLiteral("audio=1; Path=/al_audio.php")}, Site);
         stored = jar->Cookies();
         manager.StoreCookies();
     }
@@ -75,7 +78,7 @@ TEST_F(CookieFile, RoundTripKeepsEveryCookieInOneLineOfASCII)
     EXPECT_TRUE(text.contains("\\u041f")); // "П"
     EXPECT_TRUE(text.contains("\\ud83c\\udfb5"));
     const QJsonArray array = QJsonDocument::fromJson(text).array();
-    ASSERT_EQ(array.size(), 6);
+    ASSERT_EQ(array.size(), 7);
     for (const QJsonValue &value : array) {
         const QJsonObject object = value.toObject();
         EXPECT_EQ(object.keys(), QStringList({QStringLiteral("Domain"), QStringLiteral("Expires"),
@@ -96,8 +99,8 @@ TEST_F(CookieFile, RoundTripKeepsEveryCookieInOneLineOfASCII)
 
     TVKEmulationManager restarted;
     const QList<TCookie> loaded = restarted.CookieManager()->Cookies();
-    ASSERT_EQ(loaded.size(), 5);
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(loaded.size(), stored.size());
+    for (int i = 0; i < stored.size(); ++i) {
         EXPECT_EQ(loaded[i].Name, stored[i].Name);
         EXPECT_EQ(loaded[i].Value, stored[i].Value);
         EXPECT_EQ(loaded[i].Expires, stored[i].Expires);
@@ -108,7 +111,33 @@ TEST_F(CookieFile, RoundTripKeepsEveryCookieInOneLineOfASCII)
     }
     // The session cookie stored before exit is sent again after the start.
     EXPECT_EQ(restarted.CookieManager()->CookieHeader(QUrl(QStringLiteral("https://vk.test/audio"))),
-              QStringLiteral("remixsid=abc; session=1; name=Пётр \U0001F3B5; persist=1; dom=1").toUtf8());
+        QStringLiteral("remixsid=abc; session=1; name=Пётр \U0001F3B5; persist=1; dom=1").toUtf8());
+    EXPECT_EQ(restarted.CookieManager()->CookieHeader(QUrl(QStringLiteral("https://login.vk-auth.test/"))), "l=1");
+    EXPECT_EQ(restarted.CookieManager()->CookieHeader(QUrl(QStringLiteral("https://vk.test/al_audio.php"))),
+        QStringLiteral("audio=1; remixsid=abc; session=1; name=Пётр \U0001F3B5; persist=1; dom=1").toUtf8());
+}
+
+// Expiries far outside any date: held to a far future or read as a session
+// cookie, never converted out of range.
+TEST_F(CookieFile, ExpiriesOfAnySizeLoad)
+{
+    Write("[" + CookieObject("far", "1e300") + "," + CookieObject("max", "1.7976931348623157e308") + ","
+        + CookieObject("before", "-1e300") + "," + CookieObject("edge", "9223372036854775808") + "]");
+    TVKEmulationManager manager;
+    const QList<TCookie> cookies = manager.CookieManager()->Cookies();
+    ASSERT_EQ(cookies.size(), 4) << Read().constData();
+    const QDateTime later = QDateTime::currentDateTimeUtc().addYears(1000);
+    for (const char *name : {"far", "max", "edge"}) {
+        const auto cookie = std::find_if(
+            cookies.begin(), cookies.end(), [&](const TCookie &C) { return C.Name == QLatin1String(name); });
+        ASSERT_NE(cookie, cookies.end()) << name;
+        EXPECT_TRUE(cookie->Expires.isValid() && cookie->Expires > later) << name;
+    }
+    EXPECT_TRUE(cookies[2].IsSession());
+    // And they are written back as numbers that load again.
+    ASSERT_TRUE(manager.StoreCookies());
+    TVKEmulationManager restarted;
+    EXPECT_EQ(restarted.CookieManager()->Count(), 4) << Read().constData();
 }
 
 TEST_F(CookieFile, ExpiryIsReadFromMillisecondsISOTextOrLocalText)
@@ -209,6 +238,29 @@ TEST_F(CookieFile, StoreWritesANewOwnerOnlyFileOverTheOld)
     ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
     EXPECT_EQ(previous.readAll(), before);
     EXPECT_TRUE(QDir(QFileInfo(Path()).absolutePath()).entryList(QDir::Files | QDir::Hidden).size() == 1);
+}
+
+// A write that fails is told, with the system's message, and leaves nothing
+// behind; the next one, once the way is clear, stores the jar.
+TEST_F(CookieFile, AFailedWriteIsReported)
+{
+    ASSERT_TRUE(QDir().mkpath(Path())); // a folder where the file belongs
+    TVKEmulationManager manager;
+    QStringList messages;
+    manager.OnCookieFileWriteFailed = [&](TObject *Sender, const QString &Message) {
+        EXPECT_EQ(Sender, &manager);
+        messages << Message;
+    };
+    manager.CookieManager()->AddServerCookies({QStringLiteral("remixsid=abc")}, Site);
+    EXPECT_FALSE(manager.StoreCookies());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_FALSE(messages[0].isEmpty());
+    EXPECT_EQ(QDir(QFileInfo(Path()).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    ASSERT_TRUE(QDir(Path()).removeRecursively());
+    EXPECT_TRUE(manager.StoreCookies());
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(Read().contains("remixsid"));
 }
 
 TEST_F(CookieFile, FirstRunWithoutAFileStartsEmptyAndCreatesTheFolderOnWrite)
