@@ -184,14 +184,14 @@ int TLocalAudioData::RowOfDownload(std::uint32_t DownloaderID) const
 
 void TLocalAudioData::HTTPDownloaderStartEvent(TObject *Sender)
 {
-    const auto download = FindDownload(static_cast<THTTPFileDownloader *>(Sender)->ID());
+    const auto download = FindDownload(SenderAs<THTTPFileDownloader>(Sender).ID());
     if (download != FLoadingTracks.end() && OnDownloadStart)
         OnDownloadStart(this, download->AID, download->OwnerID);
 }
 
 void TLocalAudioData::HTTPDownloaderDownloadProgressEvent(TObject *Sender, std::uint8_t ProgressPercent)
 {
-    const std::uint32_t id = static_cast<THTTPFileDownloader *>(Sender)->ID();
+    const std::uint32_t id = SenderAs<THTTPFileDownloader>(Sender).ID();
     const auto download = FindDownload(id);
     if (download == FLoadingTracks.end())
         return;

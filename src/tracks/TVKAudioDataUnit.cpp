@@ -17,9 +17,6 @@ constexpr int MaxRepeats = 5;
 // The page a composite row's look-up asks for.
 constexpr int CompositeSearchCount = 46;
 
-// Successful search results of the program's run, of every search list.
-int GSearchResultsCount = 0;
-
 std::uint32_t NewOperationID()
 {
     return static_cast<std::uint32_t>(GetInstance<TVKEmulationOperationIDGenerator>()->GetID());
@@ -170,20 +167,20 @@ void TVKAudioData::UpdateActualValues(const TVKEmulationRequest &Request)
 
 void TVKAudioData::RequestResult(TObject *Task)
 {
-    const auto *task = static_cast<const TVKEmulationAudioQueryRequestTask *>(Task);
-    if (task->GetResult()->ResultCode != 0) {
+    const auto &task = SenderAs<const TVKEmulationAudioQueryRequestTask>(Task);
+    if (task.GetResult()->ResultCode != 0) {
         if (++FRepeatCounter <= MaxRepeats)
             SendRequest(false, false);
         return;
     }
-    const TVKEmulationRequest &request = task->GetRequest();
+    const TVKEmulationRequest &request = task.GetRequest();
     const bool updated = IsCurrentDataUpdated(request);
     UpdateActualValues(request);
     const bool append = FOffset.ActualValue != 0 && IntParam(request, QStringLiteral("count")) == FCount;
     BeginChange();
     if (!append)
         ClearTracks();
-    for (const TVKAudioRecord &record : task->GetResult()->AudioRecords)
+    for (const TVKAudioRecord &record : task.GetResult()->AudioRecords)
         AddTrack(std::make_unique<TVKAudioTrackViewData>(record));
     EndChange(updated || append);
 }
@@ -312,8 +309,8 @@ void TVKSearchAudioData::ResetValues()
 
 void TVKSearchAudioData::RequestResult(TObject *Task)
 {
-    if (static_cast<const TVKEmulationRequestTask *>(Task)->GetResult()->ResultCode == 0 && GSearchResultsCount++ > 0
-        && OnSearchResult)
+    if (SenderAs<const TVKEmulationRequestTask>(Task).GetResult()->ResultCode == 0
+        && !FVKEmulationManager.CountSearchResult() && OnSearchResult)
         OnSearchResult(this);
     TVKAudioData::RequestResult(Task);
 }
@@ -375,6 +372,7 @@ void TVKCompositeAudioData::StartSearches()
 
 void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t OperationID)
 {
+    const auto &task = SenderAs<const TVKEmulationAudioQueryRequestTask>(Task);
     // The result belongs to the row that asked for it: rows with the same
     // artist and title each wait for a look-up of their own.
     int index = -1;
@@ -389,8 +387,7 @@ void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t Ope
     if (!item)
         return;
     StopAnimation(item->LoadingAnimationID);
-    const auto *task = static_cast<const TVKEmulationAudioQueryRequestTask *>(Task);
-    if (task->GetResult()->ResultCode != 0) {
+    if (task.GetResult()->ResultCode != 0) {
         item->State = TCompositeAudioDataItemState::cdiError;
         ItemChanged(index);
         return;
@@ -400,7 +397,7 @@ void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t Ope
     const QString title = locale.toLower(item->Title);
     BeginChange();
     bool found = false;
-    for (const TVKAudioRecord &record : task->GetResult()->AudioRecords)
+    for (const TVKAudioRecord &record : task.GetResult()->AudioRecords)
         if (locale.toLower(record.Artist) == artist && locale.toLower(record.Title) == title) {
             TVKAudioRecord shown = record;
             shown.Artist = item->Artist;

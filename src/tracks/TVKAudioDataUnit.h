@@ -127,8 +127,8 @@ public:
 
     void SetSearchString(const QString &Value);
 
-    // Every successful search result but the first of the program's run (the
-    // automatic one after sign-in).
+    // Every successful search result but the first of the web client's life
+    // (the automatic one after sign-in), whichever search list got it.
     TNotifyEvent OnSearchResult;
 
 protected:

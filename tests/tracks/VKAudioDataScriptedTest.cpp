@@ -248,6 +248,40 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
 
 namespace {
 
+// Lets a test hand a list's result handlers a sender of its own.
+class TExposedSearch : public TVKSearchAudioData
+{
+public:
+    using TVKSearchAudioData::RequestResult;
+    using TVKSearchAudioData::TVKSearchAudioData;
+};
+
+class TExposedComposite : public TVKCompositeAudioData
+{
+public:
+    using TVKCompositeAudioData::SearchRequestResult;
+    using TVKCompositeAudioData::TVKCompositeAudioData;
+};
+
+} // namespace
+
+TEST(ListResults, AResultFromAnotherKindOfSenderIsAnErrorNotMisread)
+{
+    TListsEnvironment environment;
+    TExposedSearch search(environment.Manager(), PageSize);
+    TExposedComposite composite(environment.Manager());
+    TObject stranger;
+    const std::function<void()> handlers[] = {
+        [&] { search.RequestResult(&stranger); },
+        [&] { composite.SearchRequestResult(&stranger, 1); },
+    };
+    for (const auto &handler : handlers)
+        EXPECT_THROW(handler(), Exception);
+    EXPECT_EQ(search.Count(), 0);
+}
+
+namespace {
+
 // Last.fm tracks looked up on a site whose search answers are fixed per
 // query (compared in lower case), or fail for "Broken - Track".
 class CompositeLists : public ScriptedLists
