@@ -3,6 +3,7 @@
 #include "app/FileUtilsUnit.h"
 #include "app/TQelmPathManagerUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 #include "platform/ShellUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "requests/THTTPFileDownloaderUnit.h"
@@ -68,8 +69,9 @@ TLocalAudioData::~TLocalAudioData()
     *FSelf = nullptr;
     for (const std::uint32_t operationID : FURLOperationIDs)
         FVKEmulationManager.RequestManager().Delete(operationID);
+    // At shut-down the manager may have freed them already.
     for (const TLoadingTrackRecord &download : FLoadingTracks)
-        download.Downloader->Abort();
+        TThreadedObjectsManager::Abort(download.DownloaderID);
 }
 
 bool TLocalAudioData::IsSavedTrack(int Index) const
@@ -140,7 +142,7 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
     // The downloader reserves the name (it may take the next free one).
     auto *downloader = new THTTPFileDownloader(Track.URL, MakeUniqueFilePath(folder + DownloadFileName(Track)));
     FLoadingTracks.push_back({Track.AID, Track.OwnerID, Track.Artist, Track.Title, Track.Duration, Track.LyricsID,
-                              Track.AlbumID, downloader->FilePath(), downloader, downloader->ID(), 0});
+        Track.AlbumID, downloader->FilePath(), downloader->ID(), 0});
     FItems.insert(FItems.begin(), {adsLoading, downloader->ID()});
     WriteDownloadsInProgress();
     if (OnChanged)
@@ -262,7 +264,7 @@ void TLocalAudioData::DeleteTrack(int Index)
     const TLocalAudioDataSourceRecord item = FItems.at(std::size_t(Index));
     if (item.SourceType == adsLoading) {
         // The result step removes the row; the downloader removes its file.
-        FindDownload(std::uint32_t(item.Index))->Downloader->Abort();
+        TThreadedObjectsManager::Abort(getLoadingTrack(Index).DownloaderID);
         return;
     }
     const QString filePath = getSavedTrack(Index).FilePath;

@@ -12,7 +12,6 @@
 #include <set>
 #include <vector>
 
-class THTTPFileDownloader;
 class TSavedTracksDataSet;
 class TVKEmulationManager;
 
@@ -27,7 +26,8 @@ struct TLoadingTrackRecord
     QString LyricsID;
     QString AlbumID;
     QString FileName; // the target path
-    THTTPFileDownloader *Downloader = nullptr; // not owned; valid while the record is
+    // The downloader is the threaded-objects manager's, which may free it
+    // at any time: it is reached through this ID only.
     std::uint32_t DownloaderID = 0;
     std::uint8_t DownloadProgressPercent = 0;
 };
