@@ -163,10 +163,15 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
             (*owner)->HTTPDownloaderResultEvent(Sender);
     });
     if (!started) {
-        // Refused at shut-down: the downloader is gone already.
-        FLoadingTracks.erase(FindDownload(id));
-        FItems.erase(FItems.begin() + RowOfDownload(id));
+        // Refused at shut-down: the downloader is gone already, and the row
+        // announced above goes again.
+        if (const auto download = FindDownload(id); download != FLoadingTracks.end())
+            FLoadingTracks.erase(download);
+        if (const int row = RowOfDownload(id); row >= 0)
+            FItems.erase(FItems.begin() + row);
         WriteDownloadsInProgress();
+        if (OnChanged)
+            OnChanged(this, false);
     }
 }
 

@@ -334,6 +334,16 @@ TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
     EXPECT_EQ(FData->Count(), 0);
 }
 
+TEST_F(LocalAudioData, ADownloadRefusedAtShutDownIsAnnouncedGoneAgain)
+{
+    QList<int> shownCounts;
+    FData->OnChanged = [&](TObject *, bool) { shownCounts << FData->Count(); };
+    FGlobals.reset();
+    FData->DownloadTrack(Item(1, QStringLiteral("A"), QStringLiteral("B"), Tone(3)));
+    EXPECT_EQ(shownCounts, (QList<int> {1, 0}));
+    EXPECT_TRUE(MusicFiles().isEmpty()) << MusicFiles().join(u',').toStdString();
+}
+
 TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)
 {
     FData->DownloadTrack(Item(1, QStringLiteral("Finished"), QStringLiteral("Before"), Tone(3)));
