@@ -84,7 +84,10 @@ TSavedTrackRecord TLocalAudioData::getSavedTrack(int Index) const
     const TLocalAudioDataSourceRecord &item = FItems.at(std::size_t(Index));
     if (item.SourceType != adsSaved)
         throw Exception(QStringLiteral("Trying to get saved track data out of loading track"));
-    TSavedTrackRecord record = FSavedTracks.FindRow(item.Index)->Record;
+    const TSavedTrackRow *row = FSavedTracks.FindRow(item.Index);
+    if (!row)
+        throw Exception(QStringLiteral("Saved track not found"));
+    TSavedTrackRecord record = row->Record;
     record.FilePath = ResolveSavedFileName(record.FilePath);
     return record;
 }
@@ -94,7 +97,10 @@ const TLoadingTrackRecord &TLocalAudioData::getLoadingTrack(int Index) const
     const TLocalAudioDataSourceRecord &item = FItems.at(std::size_t(Index));
     if (item.SourceType != adsLoading)
         throw Exception(QStringLiteral("Trying to get loading track data out of saved track"));
-    return *const_cast<TLocalAudioData *>(this)->FindDownload(std::uint32_t(item.Index));
+    const auto download = const_cast<TLocalAudioData *>(this)->FindDownload(std::uint32_t(item.Index));
+    if (download == FLoadingTracks.end())
+        throw Exception(QStringLiteral("Download not found"));
+    return *download;
 }
 
 int TLocalAudioData::GetPlaylistIndexByItemIndex(int Index) const
@@ -211,20 +217,21 @@ void TLocalAudioData::HTTPDownloaderDownloadProgressEvent(TObject *Sender, std::
 
 void TLocalAudioData::HTTPDownloaderResultEvent(TObject *Sender)
 {
-    auto *downloader = static_cast<THTTPFileDownloader *>(Sender);
-    const auto download = FindDownload(downloader->ID());
-    if (download == FLoadingTracks.end())
+    const auto &downloader = SenderAs<THTTPFileDownloader>(Sender);
+    const auto download = FindDownload(downloader.ID());
+    const int row = RowOfDownload(downloader.ID());
+    if (download == FLoadingTracks.end() || row < 0)
         return;
-    const int row = RowOfDownload(downloader->ID());
     TLoadingTrackRecord finished = *download;
     // The downloader may have moved to another free name at the end.
-    finished.FileName = downloader->FilePath();
+    finished.FileName = downloader.FilePath();
     FLoadingTracks.erase(download);
 
-    const TFileDownloadResult &result = downloader->Result();
-    const bool saved = result.ResultCode == fdOK && SaveDownload(finished);
+    const TFileDownloadResult &result = downloader.Result();
+    const std::optional<qint64> savedRow = result.ResultCode == fdOK ? SaveDownload(finished) : std::nullopt;
+    const bool saved = savedRow.has_value();
     if (saved) {
-        FItems[std::size_t(row)] = {adsSaved, FSavedTracks.Rows().front().AutoIncID};
+        FItems[std::size_t(row)] = {adsSaved, *savedRow};
     } else {
         FItems.erase(FItems.begin() + row);
         const bool noDrive = result.ResultCode == fdFileNotCreated && ReportMissingDrive(finished.FileName);
@@ -250,17 +257,16 @@ bool TLocalAudioData::ReportMissingDrive(const QString &Path)
     return true;
 }
 
-bool TLocalAudioData::SaveDownload(const TLoadingTrackRecord &Download)
+std::optional<qint64> TLocalAudioData::SaveDownload(const TLoadingTrackRecord &Download)
 {
     try {
-        FSavedTracks.Insert({Download.AID, Download.OwnerID, Download.Artist, Download.Title, Download.Duration,
-                             Download.LyricsID, Download.AlbumID, Download.FileName});
-        return true;
+        return FSavedTracks.Insert({Download.AID, Download.OwnerID, Download.Artist, Download.Title, Download.Duration,
+            Download.LyricsID, Download.AlbumID, Download.FileName});
     } catch (const Exception &error) {
         // The file stays where it is: the user still has the track.
         if (OnDownloadFailed)
             OnDownloadFailed(this, Download.AID, Download.OwnerID, error.Message());
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -272,7 +278,12 @@ void TLocalAudioData::DeleteTrack(int Index)
         TThreadedObjectsManager::Abort(getLoadingTrack(Index).DownloaderID);
         return;
     }
-    const QString filePath = getSavedTrack(Index).FilePath;
+    // The file first: one that cannot be deleted keeps its row, and nothing
+    // has changed that the views would have to hear of. A file already gone
+    // is what was asked for.
+    QFile file(getSavedTrack(Index).FilePath);
+    if (file.exists() && !file.remove())
+        throw Exception(file.errorString());
     FSavedTracks.Delete(item.Index);
     FItems.erase(FItems.begin() + Index);
     RebuildPlaylist();
@@ -280,10 +291,6 @@ void TLocalAudioData::DeleteTrack(int Index)
         AudioPlayer->UpdatePlaylist(&FPlaylist);
     if (OnChanged)
         OnChanged(this, true);
-    // A file already gone is what was asked for.
-    QFile file(filePath);
-    if (file.exists() && !file.remove())
-        throw Exception(file.errorString());
 }
 
 int TLocalAudioData::FindTrackByAID(int AID, int OwnerID) const
@@ -295,7 +302,7 @@ int TLocalAudioData::FindTrackByAID(int AID, int OwnerID) const
             if (download.AID == AID && download.OwnerID == OwnerID)
                 return i;
         } else if (const TSavedTrackRow *row = FSavedTracks.FindRow(item.Index);
-                   row->Record.AID == AID && row->Record.OwnerID == OwnerID) {
+                   row && row->Record.AID == AID && row->Record.OwnerID == OwnerID) {
             return i;
         }
     }
@@ -306,7 +313,9 @@ int TLocalAudioData::FindSavedTrackByFileName(const QString &FileName) const
 {
     for (int i = 0; i < Count(); ++i) {
         const TLocalAudioDataSourceRecord &item = FItems[std::size_t(i)];
-        if (item.SourceType == adsSaved && FSavedTracks.FindRow(item.Index)->Record.FilePath == FileName)
+        if (item.SourceType != adsSaved)
+            continue;
+        if (const TSavedTrackRow *row = FSavedTracks.FindRow(item.Index); row && row->Record.FilePath == FileName)
             return i;
     }
     return -1;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -64,7 +65,8 @@ public:
 
     int Count() const { return static_cast<int>(FItems.size()); }
     bool IsSavedTrack(int Index) const;
-    // Raise an error when asked of the other kind of row.
+    // Raise an error when asked of the other kind of row, or of a row whose
+    // table row or download is gone.
     TSavedTrackRecord getSavedTrack(int Index) const;
     const TLoadingTrackRecord &getLoadingTrack(int Index) const;
     int GetPlaylistIndexByItemIndex(int Index) const;
@@ -74,9 +76,10 @@ public:
     // Looks the URL up first when the item has none; a failed look-up drops
     // the download silently.
     void DownloadTrack(const TVKAudioPlaylistItem &Track);
-    // Cancels a download, or deletes a saved track's row and then its file.
+    // Cancels a download, or deletes a saved track's file and then its row.
     // Raises the file system's message when the file cannot be deleted (the
-    // row is gone already, and OnChanged was raised).
+    // row stays), and the table's when the row cannot; either way the rows
+    // are as they were and OnChanged is not raised.
     void DeleteTrack(int Index);
     // The first row, downloading or saved, of that track; -1 if none.
     int FindTrackByAID(int AID, int OwnerID) const;
@@ -97,8 +100,9 @@ private:
     void HTTPDownloaderStartEvent(TObject *Sender);
     void HTTPDownloaderDownloadProgressEvent(TObject *Sender, std::uint8_t ProgressPercent);
     void HTTPDownloaderResultEvent(TObject *Sender);
-    // Records a finished download in the table; false (and OnDownloadFailed) when it cannot.
-    bool SaveDownload(const TLoadingTrackRecord &Download);
+    // Records a finished download in the table and gives its row's
+    // identity; none (and OnDownloadFailed) when it cannot.
+    std::optional<qint64> SaveDownload(const TLoadingTrackRecord &Download);
     // Raises OnDownloadNoLogicalDriveError when Path's drive is not there.
     bool ReportMissingDrive(const QString &Path);
     std::vector<TLoadingTrackRecord>::iterator FindDownload(std::uint32_t DownloaderID);

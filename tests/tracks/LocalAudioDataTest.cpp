@@ -327,11 +327,28 @@ TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
     } catch (const Exception &error) {
         EXPECT_FALSE(error.Message().isEmpty());
     }
-    EXPECT_EQ(FChanges, 1) << "the list is told of the row it lost";
-    EXPECT_EQ(FData->Count(), 0);
-    EXPECT_TRUE(FDataSet->Rows().empty());
+    EXPECT_EQ(FChanges, 0) << "nothing changed that a view would have to hear of";
+    EXPECT_EQ(FData->Count(), 1);
+    EXPECT_EQ(FDataSet->Rows().size(), 1u);
     Restart();
-    EXPECT_EQ(FData->Count(), 0);
+    EXPECT_EQ(FData->Count(), 1);
+}
+
+TEST_F(LocalAudioData, ARowGoneFromTheTableIsAnErrorNotACrash)
+{
+    const QString path = FFolders.Root() + QStringLiteral("/music/kept.mp3");
+    QDir().mkpath(QFileInfo(path).path());
+    QFile(path).open(QIODevice::WriteOnly);
+    FDataSet->Insert({1, 3001, QStringLiteral("X"), QStringLiteral("kept"), 3, {}, {}, path});
+    Restart();
+    ASSERT_EQ(FData->Count(), 1);
+    // The table is shared: another user of it deleted the row.
+    FDataSet->Delete(FDataSet->Rows().front().AutoIncID);
+    EXPECT_THROW(FData->getSavedTrack(0), Exception);
+    EXPECT_EQ(FData->FindTrackByAID(1, 3001), -1);
+    EXPECT_EQ(FData->FindSavedTrackByFileName(path), -1);
+    EXPECT_THROW(FData->DeleteTrack(0), Exception);
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST_F(LocalAudioData, ADownloadRefusedAtShutDownIsAnnouncedGoneAgain)
