@@ -37,14 +37,18 @@ QString CompositeQuery(const TCustomAudioTrackViewData &Track)
 // TCustomVKAudioData
 
 TCustomVKAudioData::TCustomVKAudioData(TVKEmulationManager &AVKEmulationManager) :
-      FVKEmulationManager(AVKEmulationManager), FAlive(std::make_shared<int>(0))
+      FVKEmulationManager(AVKEmulationManager),
+      FTrackAddedHandler(FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(
+          [this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes) {
+              TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId, Hashes);
+          }))
 {
-    FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(
-        WhileAlive([this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
-                          const QString &Hashes) { TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId, Hashes); }));
 }
 
-TCustomVKAudioData::~TCustomVKAudioData() = default;
+TCustomVKAudioData::~TCustomVKAudioData()
+{
+    FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Remove(FTrackAddedHandler);
+}
 
 bool TCustomVKAudioData::IsPlayableTrack(const TCustomAudioTrackViewData &Track) const
 {
@@ -110,6 +114,11 @@ TVKAudioData::TVKAudioData(TVKEmulationManager &AVKEmulationManager, int Count) 
 {
 }
 
+TVKAudioData::~TVKAudioData()
+{
+    FVKEmulationManager.RequestManager().Delete(FOperationID);
+}
+
 void TVKAudioData::NextPage()
 {
     DoNextPage();
@@ -156,7 +165,7 @@ void TVKAudioData::SendRequest(bool IsRefresh, bool ResetRepeatCounter)
         FRepeatCounter = 0;
     FVKEmulationManager.RequestManager().Add(FOperationID,
         std::make_unique<TVKEmulationRequestData>(
-            CreateRequest(IsRefresh), nullptr, WhileAlive([this](TObject *Task) { RequestResult(Task); })));
+            CreateRequest(IsRefresh), nullptr, [this](TObject *Task) { RequestResult(Task); }));
 }
 
 void TVKAudioData::UpdateActualValues(const TVKEmulationRequest &Request)
@@ -188,10 +197,15 @@ void TVKAudioData::RequestResult(TObject *Task)
 // TVKUserAudioData
 
 TVKUserAudioData::TVKUserAudioData(TVKEmulationManager &AVKEmulationManager, int Count) :
-      TVKAudioData(AVKEmulationManager, Count)
+      TVKAudioData(AVKEmulationManager, Count),
+      FTrackDeletedHandler(FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Add(
+          [this](TObject *, int ID) { TrackDeletedFromMyMusic(ID); }))
 {
-    FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Add(
-        WhileAlive([this](TObject *, int ID) { TrackDeletedFromMyMusic(ID); }));
+}
+
+TVKUserAudioData::~TVKUserAudioData()
+{
+    FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Remove(FTrackDeletedHandler);
 }
 
 void TVKUserAudioData::SetOwnerID(int Value)
@@ -365,7 +379,7 @@ void TVKCompositeAudioData::StartSearches()
             std::make_unique<TVKEmulationRequestData>(
                 TVKEmulationRequestFactory::ConstructAudioSearchRequest(
                     &FVKEmulationManager, CompositeQuery(*item), 0, CompositeSearchCount),
-                nullptr, WhileAlive([this, operationID](TObject *Task) { SearchRequestResult(Task, operationID); })));
+                nullptr, [this, operationID](TObject *Task) { SearchRequestResult(Task, operationID); }));
         item->LoadingAnimationID = StartAnimation(Animations.StartLoadingAnimation);
     }
 }

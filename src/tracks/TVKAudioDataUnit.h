@@ -46,20 +46,12 @@ protected:
     TVKAudioPlaylistItem *VKPlaylistItem(int Index) const;
     int StartAnimation(const std::function<int()> &Start) const { return Start ? Start() : 0; }
     void StopAnimation(int &AnimationID) const;
-    // The handler runs only while this list lives: the web client's event
-    // lists and queue keep their handlers after the list has gone.
-    template<class THandler> auto WhileAlive(THandler Handler)
-    {
-        return [Alive = std::weak_ptr<void>(FAlive), Handler](auto &&...Arguments) {
-            if (!Alive.expired())
-                Handler(Arguments...);
-        };
-    }
 
     TVKEmulationManager &FVKEmulationManager;
 
 private:
-    std::shared_ptr<void> FAlive;
+    // The list's handler in the web client's event list, removed with the list.
+    std::uint64_t FTrackAddedHandler;
 };
 
 // A list loaded page by page through the web client's queue, all under one
@@ -69,6 +61,7 @@ class TVKAudioData : public TCustomVKAudioData
 {
 public:
     TVKAudioData(TVKEmulationManager &AVKEmulationManager, int Count);
+    ~TVKAudioData() override;
 
     void NextPage();
     void Refresh();
@@ -99,6 +92,7 @@ class TVKUserAudioData : public TVKAudioData
 {
 public:
     TVKUserAudioData(TVKEmulationManager &AVKEmulationManager, int Count);
+    ~TVKUserAudioData() override;
 
     void SetOwnerID(int Value);
     void DeleteFromMyMusic(int Index);
@@ -117,6 +111,7 @@ private:
 
     TIntDataParam FOwnerID;
     int FAlbumID = -2;
+    std::uint64_t FTrackDeletedHandler;
 };
 
 // VK search results for one search string.

@@ -225,6 +225,11 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
             return {200, QString::fromStdString(FramedJSON("{\"deleted\":true}"))};
         return {200, QString::fromStdString(ListAnswer(Tracks(1, 3, QStringLiteral("Звезда"))))};
     });
+    TVKEmulationMyMusicManager &myMusic = Manager().MyMusicManager();
+    const std::size_t addedHandlers = myMusic.OnTrackAddedEventsList().Count();
+    const std::size_t deletedHandlers = myMusic.OnTrackDeletedEventsList().Count();
+    // The queue has just started a request: the next start is an interval away.
+    ASSERT_TRUE(QueueServedEarlierRequests());
     {
         TVKSearchAudioData search(Manager(), PageSize);
         TVKUserAudioData mine(Manager(), PageSize);
@@ -233,6 +238,8 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
         mine.Reset();
         composite.SetTracks({{{QStringLiteral("Кино"), QString(), QStringLiteral("Звезда")}}});
     }
+    EXPECT_EQ(myMusic.OnTrackAddedEventsList().Count(), addedHandlers) << "no handler is left behind";
+    EXPECT_EQ(myMusic.OnTrackDeletedEventsList().Count(), deletedHandlers);
     TVKUserAudioData survivor(Manager(), PageSize);
     TListEvents events(survivor);
     Manager().MyMusicManager().AddToMyMusic(
@@ -244,6 +251,10 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
     ASSERT_TRUE(TListsEnvironment::TasksHandled());
     ASSERT_EQ(survivor.Count(), 1) << "the list alive got the copy";
     EXPECT_EQ(static_cast<TVKAudioTrackViewData *>(survivor.getTrack(0))->AID, 900);
+    // The loads the lists left queued went with them.
+    EXPECT_TRUE(FSite.Requests("load_silent").empty());
+    for (const TRecordedRequest &request : FSite.Requests("a_load_section"))
+        EXPECT_EQ(FormValue(request.Body, "search_q"), "probe");
 }
 
 namespace {
