@@ -141,6 +141,11 @@ void TVKAudioData::Reset()
     SendRequest(false, true);
 }
 
+void TVKAudioData::Retry()
+{
+    SendRequest(false, true);
+}
+
 void TVKAudioData::ResetValues()
 {
     FOffset = {};
@@ -180,6 +185,8 @@ void TVKAudioData::RequestResult(TObject *Task)
     if (task.GetResult()->ResultCode != 0) {
         if (++FRepeatCounter <= MaxRepeats)
             SendRequest(false, false);
+        else if (OnLoadFailed)
+            OnLoadFailed(this);
         return;
     }
     const TVKEmulationRequest &request = task.GetRequest();

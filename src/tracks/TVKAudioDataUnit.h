@@ -55,8 +55,10 @@ private:
 };
 
 // A list loaded page by page through the web client's queue, all under one
-// operation identifier, so a newer load replaces an older one still waiting.
-// A failed load is tried again up to five times, silently.
+// operation identifier, so a newer load replaces an older one still waiting
+// (and a list that goes takes its load along). A failed load is tried again
+// up to five times, silently; after the last OnLoadFailed is raised, and
+// Retry asks once more.
 class TVKAudioData : public TCustomVKAudioData
 {
 public:
@@ -66,6 +68,10 @@ public:
     void NextPage();
     void Refresh();
     void Reset();
+    // Asks again for what the failed load asked for.
+    void Retry();
+
+    TNotifyEvent OnLoadFailed;
     // -1 when no row has that URL (an empty URL matches none).
     int FindTrackByURL(const QString &AURL) const;
     int IndexByAID(int OwnerID, int AID) const;

@@ -127,6 +127,11 @@ TEST_P(RetriedPage, AFailedPageIsAskedForFiveTimesMoreThenLeftAlone)
     });
     TVKSearchAudioData data(Manager(), PageSize);
     TListEvents events(data);
+    int loadFailures = 0;
+    data.OnLoadFailed = [&](TObject *Sender) {
+        EXPECT_EQ(Sender, &data);
+        ++loadFailures;
+    };
     data.Reset();
     ASSERT_TRUE(events.WaitForChanges(1));
     data.NextPage();
@@ -138,6 +143,16 @@ TEST_P(RetriedPage, AFailedPageIsAskedForFiveTimesMoreThenLeftAlone)
     EXPECT_EQ(data.Count(), GetParam().Rows);
     EXPECT_EQ(events.Changes.size(), GetParam().Rows == PageSize ? 1u : 2u);
     EXPECT_EQ(data.Playlist()->Count(), GetParam().Rows);
+    const bool gaveUp = GetParam().Rows == PageSize;
+    EXPECT_EQ(loadFailures, gaveUp ? 1 : 0) << "the window hears of a list left stale";
+
+    // Asked again, the page the failed load was for comes.
+    if (gaveUp) {
+        data.Retry();
+        ASSERT_TRUE(events.WaitForChanges(2));
+        EXPECT_EQ(data.Count(), 2 * PageSize);
+        EXPECT_EQ(data.getTrack(PageSize)->Title, QStringLiteral("Вторая"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Attempts, RetriedPage,
