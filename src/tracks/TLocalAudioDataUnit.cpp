@@ -127,11 +127,14 @@ void TLocalAudioData::DownloadTrack(const TVKAudioPlaylistItem &Track)
     FVKEmulationManager.RequestManager().Add(
         operationID, std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [this, operationID](TObject *Sender) {
             FURLOperationIDs.erase(operationID);
-            auto *task = static_cast<TVKEmulationAudioURLGetterRequestTask *>(Sender);
-            if (task->GetResult()->ResultCode != 0 || task->GetResult()->AudioURLs.size() != 1)
+            const auto &task = SenderAs<TVKEmulationAudioURLGetterRequestTask>(Sender);
+            TVKAudioPlaylistItem track(static_cast<const TCloneable &>(task.GetRequest().Track()));
+            if (task.GetResult()->ResultCode != 0 || task.GetResult()->AudioURLs.size() != 1) {
+                if (OnDownloadFailed)
+                    OnDownloadFailed(this, track.AID, track.OwnerID, QStringLiteral("EM_TrackNotFoundVK"));
                 return;
-            TVKAudioPlaylistItem track(static_cast<const TCloneable &>(task->GetRequest().Track()));
-            track.URL = task->GetResult()->AudioURLs.front();
+            }
+            track.URL = task.GetResult()->AudioURLs.front();
             DoDownloadTrack(track);
         }));
 }

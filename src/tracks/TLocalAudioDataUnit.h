@@ -73,8 +73,9 @@ public:
     TCustomPlaylistItem *getPlaylistItem(int PlaylistIndex) const { return FPlaylist.getItem(PlaylistIndex); }
     TAudioPlaylist &Playlist() { return FPlaylist; }
 
-    // Looks the URL up first when the item has none; a failed look-up drops
-    // the download silently.
+    // Looks the URL up first when the item has none; a look-up that fails or
+    // finds no stream (a blocked track) raises OnDownloadFailed with
+    // "EM_TrackNotFoundVK".
     void DownloadTrack(const TVKAudioPlaylistItem &Track);
     // Cancels a download, or deletes a saved track's file and then its row.
     // Raises the file system's message when the file cannot be deleted (the
@@ -92,7 +93,8 @@ public:
     TLocalTrackEvent OnDownloadStart;
     // The music folder's drive (Shell::PathDrive) is not there.
     TNotifyEvent OnDownloadNoLogicalDriveError;
-    // Any other failure but a cancel, with its message: nothing was kept.
+    // Any other failure but a cancel, with its message (or a localization
+    // key): nothing was kept.
     TLocalTrackFailedEvent OnDownloadFailed;
 
 private:

@@ -14,6 +14,7 @@
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 
+#include "vkweb/StandinCatalogue.h"
 #include "vkweb/VKWebTestSupport.h"
 
 #include <QDir>
@@ -359,6 +360,30 @@ TEST_F(LocalAudioData, ADownloadRefusedAtShutDownIsAnnouncedGoneAgain)
     FData->DownloadTrack(Item(1, QStringLiteral("A"), QStringLiteral("B"), Tone(3)));
     EXPECT_EQ(shownCounts, (QList<int> {1, 0}));
     EXPECT_TRUE(MusicFiles().isEmpty()) << MusicFiles().join(u',').toStdString();
+}
+
+TEST_F(LocalAudioData, ATrackWhoseStreamCannotBeHadIsAFailedDownload)
+{
+    const auto failed = [this](int AID) {
+        return TestEnvironment::WaitFor([&] { return !FFailures.isEmpty(); })
+            && FFailures == QStringList {QString::number(AID) + QStringLiteral(": EM_TrackNotFoundVK")};
+    };
+    // Signed out, the look-up itself fails.
+    FData->DownloadTrack(Item(5, QStringLiteral("A"), QStringLiteral("B"), QString()));
+    EXPECT_TRUE(failed(5)) << FFailures.join(u'\n').toStdString();
+
+    SignIn();
+    const TVKAudioRecord blocked = StandinBlockedTrack(*FManager->CookieManager());
+    ASSERT_NE(blocked.AID, 0) << "the catalogue has blocked tracks";
+    TVKAudioRecord unknown = blocked;
+    unknown.AID = 999999;
+    for (const TVKAudioRecord &record : {blocked, unknown}) {
+        FFailures.clear();
+        FData->DownloadTrack(TVKAudioPlaylistItem(record));
+        EXPECT_TRUE(failed(record.AID)) << FFailures.join(u'\n').toStdString();
+    }
+    EXPECT_EQ(FData->Count(), 0);
+    EXPECT_TRUE(MusicFiles().isEmpty());
 }
 
 TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)
