@@ -8,9 +8,9 @@ quint32 TLastFMArtistImageSource::StartArtistImageGetter(const QString &Artist, 
     const quint32 id = getter->ID();
     // Refused at shut-down: the getter is gone and no answer comes.
     getter->Start([OnResult = std::move(OnResult)](TObject *Sender) {
-        const auto *finished = static_cast<TLastFMArtistRandomImageGetter *>(Sender);
-        const QByteArray *image = finished->ImageDataStream();
-        OnResult(finished->ID(), finished->ResultCode() == 0 && image, image ? *image : QByteArray());
+        const auto &finished = SenderAs<const TLastFMArtistRandomImageGetter>(Sender);
+        const QByteArray *image = finished.ImageDataStream();
+        OnResult(finished.ID(), finished.ResultCode() == 0 && image, image ? *image : QByteArray());
     });
     return id;
 }

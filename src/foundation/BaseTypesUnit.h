@@ -27,3 +27,12 @@ private:
     QString FMessage;
     QByteArray FUtf8;
 };
+
+// An event's sender as the class its handler was written for. A sender of
+// another class is an error, never read as the wrong class.
+template<class T> T &SenderAs(TObject *Sender)
+{
+    if (auto *typed = dynamic_cast<T *>(Sender))
+        return *typed;
+    throw Exception(QStringLiteral("Unexpected event sender"));
+}

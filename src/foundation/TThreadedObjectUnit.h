@@ -15,7 +15,8 @@
 // Start(false) or Start(ResultCallback) hands the object to the global
 // threaded-objects manager, which frees it after the result step. Once that
 // manager is gone or going, a hand-over is refused and the object is freed at
-// once without running; the caller never touches it after Start either way.
+// once without running; the caller never touches it after Start either way
+// (to stop it later, it keeps the ID: TThreadedObjectsManager::Abort).
 //
 // When no thread can be made the work does not run at all (running it on the
 // caller could deadlock a caller that holds a lock a result callback needs):

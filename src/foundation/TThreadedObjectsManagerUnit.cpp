@@ -70,6 +70,19 @@ void TThreadedObjectsManager::FinishWithoutThread(TThreadedObject *AThreadedObje
         GCurrent->Wake();
 }
 
+void TThreadedObjectsManager::Abort(std::uint32_t ThreadedObjectID)
+{
+    // The reaper takes an object off the list before it frees it, so one
+    // found here under the list lock is still there.
+    std::lock_guard guard(GCurrentLock);
+    if (!GCurrent)
+        return;
+    std::lock_guard listGuard(GCurrent->FListLock);
+    for (auto *object : GCurrent->FThreadObjectsList)
+        if (object->ID() == ThreadedObjectID)
+            object->Abort();
+}
+
 void TThreadedObjectsManager::SetThreadFactory(TThreadFactory Factory)
 {
     std::lock_guard guard(GFactoryLock);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -38,6 +39,9 @@ public:
     // Asks the living manager to finish an adopted object that got no thread
     // of its own: the reaper delivers its result step.
     static void FinishWithoutThread(TThreadedObject *AThreadedObject);
+    // Aborts the adopted object with that ID while the living manager still
+    // holds it; nothing when it has been freed or there is no manager.
+    static void Abort(std::uint32_t ThreadedObjectID);
 
     // Makes the thread of a threaded object. Replaceable, so that tests can
     // see how work fails when no thread can be made (which cannot be forced

@@ -1,5 +1,6 @@
 #include "metadata/TCoverImageDataUnit.h"
 
+#include "foundation/TThreadedObjectsManagerUnit.h"
 #include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "requests/THTTPFileDownloaderUnit.h"
 
@@ -10,8 +11,7 @@ TCoverImageData::TCoverImageData() : FSelf(std::make_shared<TCoverImageData *>(t
 TCoverImageData::~TCoverImageData()
 {
     *FSelf = nullptr;
-    if (FDownloader)
-        FDownloader->Abort();
+    TThreadedObjectsManager::Abort(FDownloaderID);
 }
 
 void TCoverImageData::SetLastFMImagesData(const TLastFMImagesRecord &Images)
@@ -29,14 +29,14 @@ void TCoverImageData::SetLastFMImagesData(const TLastFMImagesRecord &Images)
     Forget(mdsLoading);
     FCoverImageURL = url;
     auto *downloader = new THTTPFileDownloader(url);
-    FDownloader = downloader;
+    FDownloaderID = downloader->ID();
     const std::weak_ptr<TCoverImageData *> self = FSelf;
     if (!downloader->Start([self](TObject *Sender) {
             if (const auto owner = self.lock(); owner && *owner)
                 (*owner)->DownloadResult(Sender);
         })) {
         // Refused at shut-down: the downloader is gone already.
-        FDownloader = nullptr;
+        FDownloaderID = 0;
         SetState(mdsRequestFailed);
     }
 }
@@ -53,20 +53,19 @@ void TCoverImageData::Clear()
 
 void TCoverImageData::Forget(std::uint8_t NewState)
 {
-    if (FDownloader)
-        FDownloader->Abort();
-    FDownloader = nullptr;
+    TThreadedObjectsManager::Abort(FDownloaderID);
+    FDownloaderID = 0;
     FCoverImageURL.clear();
     SetState(NewState);
 }
 
 void TCoverImageData::DownloadResult(TObject *Sender)
 {
-    const auto *downloader = static_cast<const THTTPFileDownloader *>(Sender);
-    if (downloader != FDownloader)
+    const auto &downloader = SenderAs<const THTTPFileDownloader>(Sender);
+    if (downloader.ID() != FDownloaderID)
         return;
-    FDownloader = nullptr;
-    const TFileDownloadResult &result = downloader->Result();
+    FDownloaderID = 0;
+    const TFileDownloadResult &result = downloader.Result();
     if (result.ResultCode != fdOK || !result.ContentStream) {
         SetState(mdsRequestFailed);
         return;

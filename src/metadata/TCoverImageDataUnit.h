@@ -5,9 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
-class THTTPFileDownloader;
 struct TLastFMImagesRecord;
 
 // One picture of a Last.fm answer: the "large" one, downloaded into memory
@@ -40,7 +40,8 @@ private:
 
     QString FCoverImageURL;
     QByteArray FCoverImageStream;
-    // The current download until its result arrives.
-    THTTPFileDownloader *FDownloader = nullptr;
+    // The current download's ID until its result arrives, 0 for none: the
+    // downloader itself may be freed at any time at shut-down.
+    std::uint32_t FDownloaderID = 0;
     std::shared_ptr<TCoverImageData *> FSelf;
 };

@@ -114,6 +114,12 @@ void TAudioPlayer::ConnectionFinished(TObject *Sender)
         OnDownloadProgress(this, FBufferedPercent);
 }
 
+void TAudioPlayer::RequestedTrackNotAvailable()
+{
+    Raise(OnTrackNotAvailable);
+    FRequestedPlaylistItem.reset();
+}
+
 void TAudioPlayer::PlayLocalFile(const QString &FilePath)
 {
     if (FState != TAudioPlayerState::psStopped)

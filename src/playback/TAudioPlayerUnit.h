@@ -49,6 +49,10 @@ public:
     void SetPlaylist(const TAudioPlaylist *Value);
     // Copies Value's items when Value is the list being played (same tag).
     void UpdatePlaylist(const TAudioPlaylist *Value);
+    // The requested track has no stream to play (its URL look-up failed, or
+    // the site gave none): raises OnTrackNotAvailable, and the track is no
+    // longer requested. What plays goes on.
+    void RequestedTrackNotAvailable();
 
     std::uint32_t Channel() const { return FChannel; }
     TAudioPlayerState State() const { return FState; }
@@ -74,6 +78,8 @@ public:
     TNotifyEvent OnResume;
     TNotifyEvent OnConnectionStart;
     TNotifyEvent OnConnectionError;
+    // RequestedPlaylistItem names the track during the event.
+    TNotifyEvent OnTrackNotAvailable;
     TDownloadProgressEvent OnDownloadProgress;
 
 private:

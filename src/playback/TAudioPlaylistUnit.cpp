@@ -92,8 +92,17 @@ void TVKAudioPlaylistItem::URLReceived(TAudioPlaylist *Owner, const TVKAudioPlay
 {
     // Only the player's own copy of a playlist lives on; the one the request
     // was made for may be gone since.
-    if (ResultCode != 0 || !Owner || !AudioPlayer || Owner != AudioPlayer->Playlist() || URLs.size() != 1)
+    if (!Owner || !AudioPlayer || Owner != AudioPlayer->Playlist())
         return;
+    // A late answer for a track the user has since left must not stop the one
+    // now playing, nor be reported.
+    const auto *requested = dynamic_cast<const TVKAudioPlaylistItem *>(AudioPlayer->RequestedPlaylistItem());
+    const bool isRequested = requested && requested->OwnerID == Track.OwnerID && requested->AID == Track.AID;
+    if (ResultCode != 0 || URLs.size() != 1) {
+        if (isRequested)
+            AudioPlayer->RequestedTrackNotAvailable();
+        return;
+    }
     const int index = Owner->FindPlaylistItem(&Track);
     if (index < 0)
         return;
@@ -102,10 +111,7 @@ void TVKAudioPlaylistItem::URLReceived(TAudioPlaylist *Owner, const TVKAudioPlay
         return;
     // Kept in the player's copy: playing the track again needs no request.
     item->URL = URLs.first();
-    // A late answer for a track the user has since left must not stop the one
-    // now playing.
-    const auto *requested = dynamic_cast<const TVKAudioPlaylistItem *>(AudioPlayer->RequestedPlaylistItem());
-    if (requested && requested->OwnerID == Track.OwnerID && requested->AID == Track.AID)
+    if (isRequested)
         item->DoPlay();
 }
 

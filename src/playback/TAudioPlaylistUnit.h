@@ -68,7 +68,9 @@ public:
     std::unique_ptr<TCloneable> Clone() const override;
 
     static void SetURLRequester(TAudioURLRequester Requester);
-    // The answer to a URL request for Track, made for the playlist Owner.
+    // The answer to a URL request for Track, made for the playlist Owner. A
+    // failure, or an answer without exactly one URL, is reported to the
+    // player when Track is still the one requested.
     static void URLReceived(TAudioPlaylist *Owner, const TVKAudioPlaylistItem &Track, int ResultCode, const QStringList &URLs);
 
     QString URL;

@@ -3,6 +3,7 @@
 #include "app/FileUtilsUnit.h"
 #include "app/TQelmPathManagerUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
+#include "foundation/TThreadedObjectsManagerUnit.h"
 #include "platform/ShellUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "requests/THTTPFileDownloaderUnit.h"
@@ -47,8 +48,9 @@ TLocalAudioData::~TLocalAudioData()
     *FSelf = nullptr;
     for (const std::uint32_t operationID : FURLOperationIDs)
         FVKEmulationManager.RequestManager().Delete(operationID);
+    // At shut-down the manager may have freed them already.
     for (const TLoadingTrackRecord &download : FLoadingTracks)
-        download.Downloader->Abort();
+        TThreadedObjectsManager::Abort(download.DownloaderID);
 }
 
 bool TLocalAudioData::IsSavedTrack(int Index) const
@@ -61,7 +63,10 @@ TSavedTrackRecord TLocalAudioData::getSavedTrack(int Index) const
     const TLocalAudioDataSourceRecord &item = FItems.at(std::size_t(Index));
     if (item.SourceType != adsSaved)
         throw Exception(QStringLiteral("Trying to get saved track data out of loading track"));
-    TSavedTrackRecord record = FSavedTracks.FindRow(item.Index)->Record;
+    const TSavedTrackRow *row = FSavedTracks.FindRow(item.Index);
+    if (!row)
+        throw Exception(QStringLiteral("Saved track not found"));
+    TSavedTrackRecord record = row->Record;
     record.FilePath = ResolveSavedFileName(record.FilePath);
     return record;
 }
@@ -71,7 +76,10 @@ const TLoadingTrackRecord &TLocalAudioData::getLoadingTrack(int Index) const
     const TLocalAudioDataSourceRecord &item = FItems.at(std::size_t(Index));
     if (item.SourceType != adsLoading)
         throw Exception(QStringLiteral("Trying to get loading track data out of saved track"));
-    return *const_cast<TLocalAudioData *>(this)->FindDownload(std::uint32_t(item.Index));
+    const auto download = const_cast<TLocalAudioData *>(this)->FindDownload(std::uint32_t(item.Index));
+    if (download == FLoadingTracks.end())
+        throw Exception(QStringLiteral("Download not found"));
+    return *download;
 }
 
 int TLocalAudioData::GetPlaylistIndexByItemIndex(int Index) const
@@ -98,11 +106,14 @@ void TLocalAudioData::DownloadTrack(const TVKAudioPlaylistItem &Track)
     FVKEmulationManager.RequestManager().Add(
         operationID, std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [this, operationID](TObject *Sender) {
             FURLOperationIDs.erase(operationID);
-            auto *task = static_cast<TVKEmulationAudioURLGetterRequestTask *>(Sender);
-            if (task->GetResult()->ResultCode != 0 || task->GetResult()->AudioURLs.size() != 1)
+            const auto &task = SenderAs<TVKEmulationAudioURLGetterRequestTask>(Sender);
+            TVKAudioPlaylistItem track(static_cast<const TCloneable &>(task.GetRequest().Track()));
+            if (task.GetResult()->ResultCode != 0 || task.GetResult()->AudioURLs.size() != 1) {
+                if (OnDownloadFailed)
+                    OnDownloadFailed(this, track.AID, track.OwnerID, QStringLiteral("EM_TrackNotFoundVK"));
                 return;
-            TVKAudioPlaylistItem track(static_cast<const TCloneable &>(task->GetRequest().Track()));
-            track.URL = task->GetResult()->AudioURLs.front();
+            }
+            track.URL = task.GetResult()->AudioURLs.front();
             DoDownloadTrack(track);
         }));
 }
@@ -120,7 +131,7 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
     auto *downloader = new THTTPFileDownloader(
         Track.URL, MakeUniqueFilePath(folder + DownloadFileName(Track.Artist, Track.Title, Track.URL)));
     FLoadingTracks.push_back({Track.AID, Track.OwnerID, Track.Artist, Track.Title, Track.Duration, Track.LyricsID,
-                              Track.AlbumID, downloader->FilePath(), downloader, downloader->ID(), 0});
+        Track.AlbumID, downloader->FilePath(), downloader->ID(), 0});
     FItems.insert(FItems.begin(), {adsLoading, downloader->ID()});
     WriteDownloadsInProgress();
     if (OnChanged)
@@ -141,10 +152,15 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
             (*owner)->HTTPDownloaderResultEvent(Sender);
     });
     if (!started) {
-        // Refused at shut-down: the downloader is gone already.
-        FLoadingTracks.erase(FindDownload(id));
-        FItems.erase(FItems.begin() + RowOfDownload(id));
+        // Refused at shut-down: the downloader is gone already, and the row
+        // announced above goes again.
+        if (const auto download = FindDownload(id); download != FLoadingTracks.end())
+            FLoadingTracks.erase(download);
+        if (const int row = RowOfDownload(id); row >= 0)
+            FItems.erase(FItems.begin() + row);
         WriteDownloadsInProgress();
+        if (OnChanged)
+            OnChanged(this, false);
     }
 }
 
@@ -164,14 +180,14 @@ int TLocalAudioData::RowOfDownload(std::uint32_t DownloaderID) const
 
 void TLocalAudioData::HTTPDownloaderStartEvent(TObject *Sender)
 {
-    const auto download = FindDownload(static_cast<THTTPFileDownloader *>(Sender)->ID());
+    const auto download = FindDownload(SenderAs<THTTPFileDownloader>(Sender).ID());
     if (download != FLoadingTracks.end() && OnDownloadStart)
         OnDownloadStart(this, download->AID, download->OwnerID);
 }
 
 void TLocalAudioData::HTTPDownloaderDownloadProgressEvent(TObject *Sender, std::uint8_t ProgressPercent)
 {
-    const std::uint32_t id = static_cast<THTTPFileDownloader *>(Sender)->ID();
+    const std::uint32_t id = SenderAs<THTTPFileDownloader>(Sender).ID();
     const auto download = FindDownload(id);
     if (download == FLoadingTracks.end())
         return;
@@ -184,20 +200,21 @@ void TLocalAudioData::HTTPDownloaderDownloadProgressEvent(TObject *Sender, std::
 
 void TLocalAudioData::HTTPDownloaderResultEvent(TObject *Sender)
 {
-    auto *downloader = static_cast<THTTPFileDownloader *>(Sender);
-    const auto download = FindDownload(downloader->ID());
-    if (download == FLoadingTracks.end())
+    const auto &downloader = SenderAs<THTTPFileDownloader>(Sender);
+    const auto download = FindDownload(downloader.ID());
+    const int row = RowOfDownload(downloader.ID());
+    if (download == FLoadingTracks.end() || row < 0)
         return;
-    const int row = RowOfDownload(downloader->ID());
     TLoadingTrackRecord finished = *download;
     // The downloader may have moved to another free name at the end.
-    finished.FileName = downloader->FilePath();
+    finished.FileName = downloader.FilePath();
     FLoadingTracks.erase(download);
 
-    const TFileDownloadResult &result = downloader->Result();
-    const bool saved = result.ResultCode == fdOK && SaveDownload(finished);
+    const TFileDownloadResult &result = downloader.Result();
+    const std::optional<qint64> savedRow = result.ResultCode == fdOK ? SaveDownload(finished) : std::nullopt;
+    const bool saved = savedRow.has_value();
     if (saved) {
-        FItems[std::size_t(row)] = {adsSaved, FSavedTracks.Rows().front().AutoIncID};
+        FItems[std::size_t(row)] = {adsSaved, *savedRow};
     } else {
         FItems.erase(FItems.begin() + row);
         const bool noDrive = result.ResultCode == fdFileNotCreated && ReportMissingDrive(finished.FileName);
@@ -223,17 +240,16 @@ bool TLocalAudioData::ReportMissingDrive(const QString &Path)
     return true;
 }
 
-bool TLocalAudioData::SaveDownload(const TLoadingTrackRecord &Download)
+std::optional<qint64> TLocalAudioData::SaveDownload(const TLoadingTrackRecord &Download)
 {
     try {
-        FSavedTracks.Insert({Download.AID, Download.OwnerID, Download.Artist, Download.Title, Download.Duration,
-                             Download.LyricsID, Download.AlbumID, Download.FileName});
-        return true;
+        return FSavedTracks.Insert({Download.AID, Download.OwnerID, Download.Artist, Download.Title, Download.Duration,
+            Download.LyricsID, Download.AlbumID, Download.FileName});
     } catch (const Exception &error) {
         // The file stays where it is: the user still has the track.
         if (OnDownloadFailed)
             OnDownloadFailed(this, Download.AID, Download.OwnerID, error.Message());
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -242,10 +258,15 @@ void TLocalAudioData::DeleteTrack(int Index)
     const TLocalAudioDataSourceRecord item = FItems.at(std::size_t(Index));
     if (item.SourceType == adsLoading) {
         // The result step removes the row; the downloader removes its file.
-        FindDownload(std::uint32_t(item.Index))->Downloader->Abort();
+        TThreadedObjectsManager::Abort(getLoadingTrack(Index).DownloaderID);
         return;
     }
-    const QString filePath = getSavedTrack(Index).FilePath;
+    // The file first: one that cannot be deleted keeps its row, and nothing
+    // has changed that the views would have to hear of. A file already gone
+    // is what was asked for.
+    QFile file(getSavedTrack(Index).FilePath);
+    if (file.exists() && !file.remove())
+        throw Exception(file.errorString());
     FSavedTracks.Delete(item.Index);
     FItems.erase(FItems.begin() + Index);
     RebuildPlaylist();
@@ -253,10 +274,6 @@ void TLocalAudioData::DeleteTrack(int Index)
         AudioPlayer->UpdatePlaylist(&FPlaylist);
     if (OnChanged)
         OnChanged(this, true);
-    // A file already gone is what was asked for.
-    QFile file(filePath);
-    if (file.exists() && !file.remove())
-        throw Exception(file.errorString());
 }
 
 int TLocalAudioData::FindTrackByAID(int AID, int OwnerID) const
@@ -268,7 +285,7 @@ int TLocalAudioData::FindTrackByAID(int AID, int OwnerID) const
             if (download.AID == AID && download.OwnerID == OwnerID)
                 return i;
         } else if (const TSavedTrackRow *row = FSavedTracks.FindRow(item.Index);
-                   row->Record.AID == AID && row->Record.OwnerID == OwnerID) {
+                   row && row->Record.AID == AID && row->Record.OwnerID == OwnerID) {
             return i;
         }
     }
@@ -279,7 +296,9 @@ int TLocalAudioData::FindSavedTrackByFileName(const QString &FileName) const
 {
     for (int i = 0; i < Count(); ++i) {
         const TLocalAudioDataSourceRecord &item = FItems[std::size_t(i)];
-        if (item.SourceType == adsSaved && FSavedTracks.FindRow(item.Index)->Record.FilePath == FileName)
+        if (item.SourceType != adsSaved)
+            continue;
+        if (const TSavedTrackRow *row = FSavedTracks.FindRow(item.Index); row && row->Record.FilePath == FileName)
             return i;
     }
     return -1;

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
-class THTTPFileDownloader;
 class TSavedTracksDataSet;
 class TVKEmulationManager;
 
@@ -27,7 +27,8 @@ struct TLoadingTrackRecord
     QString LyricsID;
     QString AlbumID;
     QString FileName; // the target path
-    THTTPFileDownloader *Downloader = nullptr; // not owned; valid while the record is
+    // The downloader is the threaded-objects manager's, which may free it
+    // at any time: it is reached through this ID only.
     std::uint32_t DownloaderID = 0;
     std::uint8_t DownloadProgressPercent = 0;
 };
@@ -64,19 +65,22 @@ public:
 
     int Count() const { return static_cast<int>(FItems.size()); }
     bool IsSavedTrack(int Index) const;
-    // Raise an error when asked of the other kind of row.
+    // Raise an error when asked of the other kind of row, or of a row whose
+    // table row or download is gone.
     TSavedTrackRecord getSavedTrack(int Index) const;
     const TLoadingTrackRecord &getLoadingTrack(int Index) const;
     int GetPlaylistIndexByItemIndex(int Index) const;
     TCustomPlaylistItem *getPlaylistItem(int PlaylistIndex) const { return FPlaylist.getItem(PlaylistIndex); }
     TAudioPlaylist &Playlist() { return FPlaylist; }
 
-    // Looks the URL up first when the item has none; a failed look-up drops
-    // the download silently.
+    // Looks the URL up first when the item has none; a look-up that fails or
+    // finds no stream (a blocked track) raises OnDownloadFailed with
+    // "EM_TrackNotFoundVK".
     void DownloadTrack(const TVKAudioPlaylistItem &Track);
-    // Cancels a download, or deletes a saved track's row and then its file.
+    // Cancels a download, or deletes a saved track's file and then its row.
     // Raises the file system's message when the file cannot be deleted (the
-    // row is gone already, and OnChanged was raised).
+    // row stays), and the table's when the row cannot; either way the rows
+    // are as they were and OnChanged is not raised.
     void DeleteTrack(int Index);
     // The first row, downloading or saved, of that track; -1 if none.
     int FindTrackByAID(int AID, int OwnerID) const;
@@ -89,7 +93,8 @@ public:
     TLocalTrackEvent OnDownloadStart;
     // The music folder's drive (Shell::PathDrive) is not there.
     TNotifyEvent OnDownloadNoLogicalDriveError;
-    // Any other failure but a cancel, with its message: nothing was kept.
+    // Any other failure but a cancel, with its message (or a localization
+    // key): nothing was kept.
     TLocalTrackFailedEvent OnDownloadFailed;
 
 private:
@@ -97,8 +102,9 @@ private:
     void HTTPDownloaderStartEvent(TObject *Sender);
     void HTTPDownloaderDownloadProgressEvent(TObject *Sender, std::uint8_t ProgressPercent);
     void HTTPDownloaderResultEvent(TObject *Sender);
-    // Records a finished download in the table; false (and OnDownloadFailed) when it cannot.
-    bool SaveDownload(const TLoadingTrackRecord &Download);
+    // Records a finished download in the table and gives its row's
+    // identity; none (and OnDownloadFailed) when it cannot.
+    std::optional<qint64> SaveDownload(const TLoadingTrackRecord &Download);
     // Raises OnDownloadNoLogicalDriveError when Path's drive is not there.
     bool ReportMissingDrive(const QString &Path);
     std::vector<TLoadingTrackRecord>::iterator FindDownload(std::uint32_t DownloaderID);

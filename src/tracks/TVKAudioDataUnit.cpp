@@ -17,9 +17,6 @@ constexpr int MaxRepeats = 5;
 // The page a composite row's look-up asks for.
 constexpr int CompositeSearchCount = 46;
 
-// Successful search results of the program's run, of every search list.
-int GSearchResultsCount = 0;
-
 std::uint32_t NewOperationID()
 {
     return static_cast<std::uint32_t>(GetInstance<TVKEmulationOperationIDGenerator>()->GetID());
@@ -40,14 +37,18 @@ QString CompositeQuery(const TCustomAudioTrackViewData &Track)
 // TCustomVKAudioData
 
 TCustomVKAudioData::TCustomVKAudioData(TVKEmulationManager &AVKEmulationManager) :
-      FVKEmulationManager(AVKEmulationManager), FAlive(std::make_shared<int>(0))
+      FVKEmulationManager(AVKEmulationManager),
+      FTrackAddedHandler(FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(
+          [this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes) {
+              TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId, Hashes);
+          }))
 {
-    FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Add(
-        WhileAlive([this](TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
-                          const QString &Hashes) { TrackAddedToMyMusic(Sender, AddedTrack, AID, OwnerId, Hashes); }));
 }
 
-TCustomVKAudioData::~TCustomVKAudioData() = default;
+TCustomVKAudioData::~TCustomVKAudioData()
+{
+    FVKEmulationManager.MyMusicManager().OnTrackAddedEventsList().Remove(FTrackAddedHandler);
+}
 
 bool TCustomVKAudioData::IsPlayableTrack(const TCustomAudioTrackViewData &Track) const
 {
@@ -113,6 +114,11 @@ TVKAudioData::TVKAudioData(TVKEmulationManager &AVKEmulationManager, int Count) 
 {
 }
 
+TVKAudioData::~TVKAudioData()
+{
+    FVKEmulationManager.RequestManager().Delete(FOperationID);
+}
+
 void TVKAudioData::NextPage()
 {
     DoNextPage();
@@ -132,6 +138,11 @@ void TVKAudioData::Refresh()
 void TVKAudioData::Reset()
 {
     ResetValues();
+    SendRequest(false, true);
+}
+
+void TVKAudioData::Retry()
+{
     SendRequest(false, true);
 }
 
@@ -159,7 +170,7 @@ void TVKAudioData::SendRequest(bool IsRefresh, bool ResetRepeatCounter)
         FRepeatCounter = 0;
     FVKEmulationManager.RequestManager().Add(FOperationID,
         std::make_unique<TVKEmulationRequestData>(
-            CreateRequest(IsRefresh), nullptr, WhileAlive([this](TObject *Task) { RequestResult(Task); })));
+            CreateRequest(IsRefresh), nullptr, [this](TObject *Task) { RequestResult(Task); }));
 }
 
 void TVKAudioData::UpdateActualValues(const TVKEmulationRequest &Request)
@@ -170,20 +181,22 @@ void TVKAudioData::UpdateActualValues(const TVKEmulationRequest &Request)
 
 void TVKAudioData::RequestResult(TObject *Task)
 {
-    const auto *task = static_cast<const TVKEmulationAudioQueryRequestTask *>(Task);
-    if (task->GetResult()->ResultCode != 0) {
+    const auto &task = SenderAs<const TVKEmulationAudioQueryRequestTask>(Task);
+    if (task.GetResult()->ResultCode != 0) {
         if (++FRepeatCounter <= MaxRepeats)
             SendRequest(false, false);
+        else if (OnLoadFailed)
+            OnLoadFailed(this);
         return;
     }
-    const TVKEmulationRequest &request = task->GetRequest();
+    const TVKEmulationRequest &request = task.GetRequest();
     const bool updated = IsCurrentDataUpdated(request);
     UpdateActualValues(request);
     const bool append = FOffset.ActualValue != 0 && IntParam(request, QStringLiteral("count")) == FCount;
     BeginChange();
     if (!append)
         ClearTracks();
-    for (const TVKAudioRecord &record : task->GetResult()->AudioRecords)
+    for (const TVKAudioRecord &record : task.GetResult()->AudioRecords)
         AddTrack(std::make_unique<TVKAudioTrackViewData>(record));
     EndChange(updated || append);
 }
@@ -191,10 +204,15 @@ void TVKAudioData::RequestResult(TObject *Task)
 // TVKUserAudioData
 
 TVKUserAudioData::TVKUserAudioData(TVKEmulationManager &AVKEmulationManager, int Count) :
-      TVKAudioData(AVKEmulationManager, Count)
+      TVKAudioData(AVKEmulationManager, Count),
+      FTrackDeletedHandler(FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Add(
+          [this](TObject *, int ID) { TrackDeletedFromMyMusic(ID); }))
 {
-    FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Add(
-        WhileAlive([this](TObject *, int ID) { TrackDeletedFromMyMusic(ID); }));
+}
+
+TVKUserAudioData::~TVKUserAudioData()
+{
+    FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Remove(FTrackDeletedHandler);
 }
 
 void TVKUserAudioData::SetOwnerID(int Value)
@@ -312,8 +330,8 @@ void TVKSearchAudioData::ResetValues()
 
 void TVKSearchAudioData::RequestResult(TObject *Task)
 {
-    if (static_cast<const TVKEmulationRequestTask *>(Task)->GetResult()->ResultCode == 0 && GSearchResultsCount++ > 0
-        && OnSearchResult)
+    if (SenderAs<const TVKEmulationRequestTask>(Task).GetResult()->ResultCode == 0
+        && !FVKEmulationManager.CountSearchResult() && OnSearchResult)
         OnSearchResult(this);
     TVKAudioData::RequestResult(Task);
 }
@@ -368,13 +386,14 @@ void TVKCompositeAudioData::StartSearches()
             std::make_unique<TVKEmulationRequestData>(
                 TVKEmulationRequestFactory::ConstructAudioSearchRequest(
                     &FVKEmulationManager, CompositeQuery(*item), 0, CompositeSearchCount),
-                nullptr, WhileAlive([this, operationID](TObject *Task) { SearchRequestResult(Task, operationID); })));
+                nullptr, [this, operationID](TObject *Task) { SearchRequestResult(Task, operationID); }));
         item->LoadingAnimationID = StartAnimation(Animations.StartLoadingAnimation);
     }
 }
 
 void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t OperationID)
 {
+    const auto &task = SenderAs<const TVKEmulationAudioQueryRequestTask>(Task);
     // The result belongs to the row that asked for it: rows with the same
     // artist and title each wait for a look-up of their own.
     int index = -1;
@@ -389,8 +408,7 @@ void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t Ope
     if (!item)
         return;
     StopAnimation(item->LoadingAnimationID);
-    const auto *task = static_cast<const TVKEmulationAudioQueryRequestTask *>(Task);
-    if (task->GetResult()->ResultCode != 0) {
+    if (task.GetResult()->ResultCode != 0) {
         item->State = TCompositeAudioDataItemState::cdiError;
         ItemChanged(index);
         return;
@@ -400,7 +418,7 @@ void TVKCompositeAudioData::SearchRequestResult(TObject *Task, std::uint32_t Ope
     const QString title = locale.toLower(item->Title);
     BeginChange();
     bool found = false;
-    for (const TVKAudioRecord &record : task->GetResult()->AudioRecords)
+    for (const TVKAudioRecord &record : task.GetResult()->AudioRecords)
         if (locale.toLower(record.Artist) == artist && locale.toLower(record.Title) == title) {
             TVKAudioRecord shown = record;
             shown.Artist = item->Artist;

@@ -46,33 +46,32 @@ protected:
     TVKAudioPlaylistItem *VKPlaylistItem(int Index) const;
     int StartAnimation(const std::function<int()> &Start) const { return Start ? Start() : 0; }
     void StopAnimation(int &AnimationID) const;
-    // The handler runs only while this list lives: the web client's event
-    // lists and queue keep their handlers after the list has gone.
-    template<class THandler> auto WhileAlive(THandler Handler)
-    {
-        return [Alive = std::weak_ptr<void>(FAlive), Handler](auto &&...Arguments) {
-            if (!Alive.expired())
-                Handler(Arguments...);
-        };
-    }
 
     TVKEmulationManager &FVKEmulationManager;
 
 private:
-    std::shared_ptr<void> FAlive;
+    // The list's handler in the web client's event list, removed with the list.
+    std::uint64_t FTrackAddedHandler;
 };
 
 // A list loaded page by page through the web client's queue, all under one
-// operation identifier, so a newer load replaces an older one still waiting.
-// A failed load is tried again up to five times, silently.
+// operation identifier, so a newer load replaces an older one still waiting
+// (and a list that goes takes its load along). A failed load is tried again
+// up to five times, silently; after the last OnLoadFailed is raised, and
+// Retry asks once more.
 class TVKAudioData : public TCustomVKAudioData
 {
 public:
     TVKAudioData(TVKEmulationManager &AVKEmulationManager, int Count);
+    ~TVKAudioData() override;
 
     void NextPage();
     void Refresh();
     void Reset();
+    // Asks again for what the failed load asked for.
+    void Retry();
+
+    TNotifyEvent OnLoadFailed;
     // -1 when no row has that URL (an empty URL matches none).
     int FindTrackByURL(const QString &AURL) const;
     int IndexByAID(int OwnerID, int AID) const;
@@ -99,6 +98,7 @@ class TVKUserAudioData : public TVKAudioData
 {
 public:
     TVKUserAudioData(TVKEmulationManager &AVKEmulationManager, int Count);
+    ~TVKUserAudioData() override;
 
     void SetOwnerID(int Value);
     void DeleteFromMyMusic(int Index);
@@ -117,6 +117,7 @@ private:
 
     TIntDataParam FOwnerID;
     int FAlbumID = -2;
+    std::uint64_t FTrackDeletedHandler;
 };
 
 // VK search results for one search string.
@@ -127,8 +128,8 @@ public:
 
     void SetSearchString(const QString &Value);
 
-    // Every successful search result but the first of the program's run (the
-    // automatic one after sign-in).
+    // Every successful search result but the first of the web client's life
+    // (the automatic one after sign-in), whichever search list got it.
     TNotifyEvent OnSearchResult;
 
 protected:

@@ -59,6 +59,10 @@ public:
     std::shared_ptr<TCookieManager> CookieManager() const;
     // The signed-in user's identifier, 0 when nobody is signed in.
     int UserID() const;
+    // Counts a successful search answer of a track list over this client;
+    // true for the first (the automatic search after sign-in). Interface
+    // thread only.
+    bool CountSearchResult() { return FSearchResultsCount++ == 0; }
     // Set by sign-in when the site names the user.
     void SetUserID(int AUserID);
     // The jar and user for a task made now.
@@ -104,4 +108,5 @@ private:
     // The jar and its change count when the file last matched it.
     const TCookieManager *FStoredJar = nullptr;
     quint64 FStoredChangeCount = 0;
+    int FSearchResultsCount = 0;
 };

@@ -23,8 +23,8 @@ using TIDEvent = std::function<void(TObject *Sender, int ID)>;
 class TVKTrackAddedToMyMusicEventsList : public TEventList<TVKTrackAddedToMyMusicEvent>
 {
 public:
-    void InvokeEvents(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
-                      const QString &Hashes) const
+    void InvokeEvents(
+        TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes)
     {
         Invoke(Sender, AddedTrack, AID, OwnerId, Hashes);
     }
@@ -33,7 +33,7 @@ public:
 class TIDEventsList : public TEventList<TIDEvent>
 {
 public:
-    void InvokeEvents(TObject *Sender, int ID) const { Invoke(Sender, ID); }
+    void InvokeEvents(TObject *Sender, int ID) { Invoke(Sender, ID); }
 };
 
 // Adds tracks to the signed-in user's list and removes them through the

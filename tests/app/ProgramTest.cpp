@@ -1,20 +1,25 @@
 #include "app/ApplicationUnit.h"
 #include "app/ProgramUnit.h"
-#include "platform/ShellUnit.h"
 #include "app/TEmbeddedBrowserRegistryManagerUnit.h"
-#include "app/THandleCreateExceptionFormUnit.h"
-#include "platform/TRegistryUnit.h"
 #include "app/TGlobalObjectsUnit.h"
+#include "app/THandleCreateExceptionFormUnit.h"
+#include "app/TMainFormUnit.h"
 #include "app/TQelmPathManagerUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
+#include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
+#include "metadata/TCoverImageDataUnit.h"
+#include "platform/ShellUnit.h"
+#include "platform/TRegistryUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "requests/TAPIRequestManagerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
 #include "support/TestEnvironment.h"
+#include "support/TestHTTPServer.h"
+#include "tracks/TLocalAudioDataUnit.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -26,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -380,4 +386,54 @@ TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)
     EXPECT_TRUE(settingsOpen);
     EXPECT_TRUE(shown.Messages.isEmpty());
     EXPECT_EQ(ThreadedObjectsManager, nullptr);
+}
+
+TEST(Program, QuittingWithDownloadsInFlightLeavesNothingToTheirHolders)
+{
+    TInstalledFolders folders;
+    TShownErrors shown;
+    // Every answer stalls after its first block: the downloads are still
+    // running when the window closes.
+    std::atomic<int> answering = 0;
+    TRawTestServer server([&answering](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+        connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+        ++answering;
+        connection.Stall();
+    });
+    // A picture slot as the metadata pages hold one: it outlives the global
+    // objects as the windows do.
+    TCoverImageData cover;
+    TLastFMImagesRecord images;
+    images.FImages.emplace_back();
+    images.FImages.back().Size = QStringLiteral("large");
+    images.FImages.back().URL = server.URL(QStringLiteral("/cover.png"));
+    bool closed = false;
+    QTimer::singleShot(0, [&] {
+        TMainForm *main = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *form = qobject_cast<TMainForm *>(window))
+                main = form;
+        ASSERT_TRUE(main);
+        for (int aid = 1; aid <= 2; ++aid) {
+            TVKAudioRecord record;
+            record.AID = aid;
+            record.OwnerID = 3001;
+            record.Artist = QStringLiteral("Artist");
+            record.Title = QStringLiteral("Title %1").arg(aid);
+            record.URL = server.URL(QStringLiteral("/track.mp3"));
+            main->LocalAudioData().DownloadTrack(TVKAudioPlaylistItem(record));
+        }
+        cover.SetLastFMImagesData(images);
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return answering == 3; }));
+        closed = main->close();
+    });
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(30000);
+
+    EXPECT_EQ(RunPlayer(), 0);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(shown.Messages.isEmpty()) << shown.Messages.join(u'\n').toStdString();
+    EXPECT_EQ(cover.State(), mdsLoading);
 }

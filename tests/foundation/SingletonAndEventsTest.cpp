@@ -115,6 +115,34 @@ TEST(EventList, InvokesInOrderAndNotHandlersAddedDuringThePass)
     EXPECT_EQ(calls, (std::vector<int>{1, 2, 1, 3}));
 }
 
+TEST(EventList, ARemovedHandlerIsNotCalledAgainEvenDuringThePass)
+{
+    TNotifyEventList list;
+    std::vector<int> calls;
+    TNotifyEventList::TToken second = 0, third = 0;
+    const auto first = list.Add([&](TObject *) {
+        calls.push_back(1);
+        list.Remove(third); // a later handler of this very pass
+    });
+    second = list.Add([&](TObject *) {
+        calls.push_back(2);
+        list.Remove(second); // itself, while it runs
+        calls.push_back(22);
+    });
+    third = list.Add([&](TObject *) { calls.push_back(3); });
+    EXPECT_EQ(list.Count(), 3u);
+
+    list.InvokeEvents(nullptr);
+    EXPECT_EQ(calls, (std::vector<int> {1, 2, 22}));
+    EXPECT_EQ(list.Count(), 1u);
+    list.Remove(first);
+    list.Remove(first); // twice: nothing more happens
+    EXPECT_EQ(list.Count(), 0u);
+    calls.clear();
+    list.InvokeEvents(nullptr);
+    EXPECT_TRUE(calls.empty());
+}
+
 TEST(EventList, AFailingHandlerStopsThePass)
 {
     TNotifyEventList list;

@@ -240,3 +240,24 @@ TEST_F(ThreadedObjectTest, WithoutAThreadTheWorkFailsAndStillEndsThroughItsResul
     }
     EXPECT_EQ(syncJournal.Snapshot(), (std::vector<std::string>{failure + " on interface thread", "result"}));
 }
+
+TEST_F(ThreadedObjectTest, AbortByIdentifierReachesOnlyAnObjectStillHeld)
+{
+    auto *probe = new TProbe(Journal, TWork::UntilAborted);
+    const std::uint32_t running = probe->ID();
+    probe->Start(false);
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Snapshot().size() == 1; }));
+    TThreadedObjectsManager::Abort(running);
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
+    EXPECT_TRUE(Journal.SawAbort);
+
+    // Freed, then with the manager going and gone: nothing is touched.
+    TThreadedObjectsManager::Abort(running);
+    auto *another = new TProbe(Journal, TWork::UntilAborted);
+    const std::uint32_t stopped = another->ID();
+    another->Start(false);
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = nullptr;
+    TThreadedObjectsManager::Abort(stopped);
+    EXPECT_EQ(Journal.Freed, 2);
+}

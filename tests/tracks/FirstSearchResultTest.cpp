@@ -1,6 +1,6 @@
-// The first successful search result of a run (the automatic one after
-// sign-in) is not announced; every later one is, whichever list gets it.
-// The count is the process's, so this program holds this test alone.
+// The first successful search result of a web client's life (the automatic
+// one after sign-in) is not announced; every later one is, whichever list
+// gets it.
 #include "tracks/TVKAudioDataUnit.h"
 
 #include "vkweb/TVKEmulationManagerUnit.h"
@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-TEST(SearchResult, TheFirstSuccessfulResultOfTheRunIsNotAnnounced)
+TEST(SearchResult, TheFirstSuccessfulResultOfAWebClientIsNotAnnounced)
 {
     TListsEnvironment environment;
     environment.Manager().SetUserID(42);

@@ -14,6 +14,7 @@
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 
+#include "vkweb/StandinCatalogue.h"
 #include "vkweb/VKWebTestSupport.h"
 
 #include <QDir>
@@ -344,11 +345,62 @@ TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
     } catch (const Exception &error) {
         EXPECT_FALSE(error.Message().isEmpty());
     }
-    EXPECT_EQ(FChanges, 1) << "the list is told of the row it lost";
-    EXPECT_EQ(FData->Count(), 0);
-    EXPECT_TRUE(FDataSet->Rows().empty());
+    EXPECT_EQ(FChanges, 0) << "nothing changed that a view would have to hear of";
+    EXPECT_EQ(FData->Count(), 1);
+    EXPECT_EQ(FDataSet->Rows().size(), 1u);
     Restart();
+    EXPECT_EQ(FData->Count(), 1);
+}
+
+TEST_F(LocalAudioData, ARowGoneFromTheTableIsAnErrorNotACrash)
+{
+    const QString path = FFolders.Root() + QStringLiteral("/music/kept.mp3");
+    QDir().mkpath(QFileInfo(path).path());
+    QFile(path).open(QIODevice::WriteOnly);
+    FDataSet->Insert({1, 3001, QStringLiteral("X"), QStringLiteral("kept"), 3, {}, {}, path});
+    Restart();
+    ASSERT_EQ(FData->Count(), 1);
+    // The table is shared: another user of it deleted the row.
+    FDataSet->Delete(FDataSet->Rows().front().AutoIncID);
+    EXPECT_THROW(FData->getSavedTrack(0), Exception);
+    EXPECT_EQ(FData->FindTrackByAID(1, 3001), -1);
+    EXPECT_EQ(FData->FindSavedTrackByFileName(path), -1);
+    EXPECT_THROW(FData->DeleteTrack(0), Exception);
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(LocalAudioData, ADownloadRefusedAtShutDownIsAnnouncedGoneAgain)
+{
+    QList<int> shownCounts;
+    FData->OnChanged = [&](TObject *, bool) { shownCounts << FData->Count(); };
+    FGlobals.reset();
+    FData->DownloadTrack(Item(1, QStringLiteral("A"), QStringLiteral("B"), Tone(3)));
+    EXPECT_EQ(shownCounts, (QList<int> {1, 0}));
+    EXPECT_TRUE(MusicFiles().isEmpty()) << MusicFiles().join(u',').toStdString();
+}
+
+TEST_F(LocalAudioData, ATrackWhoseStreamCannotBeHadIsAFailedDownload)
+{
+    const auto failed = [this](int AID) {
+        return TestEnvironment::WaitFor([&] { return !FFailures.isEmpty(); })
+            && FFailures == QStringList {QString::number(AID) + QStringLiteral(": EM_TrackNotFoundVK")};
+    };
+    // Signed out, the look-up itself fails.
+    FData->DownloadTrack(Item(5, QStringLiteral("A"), QStringLiteral("B"), QString()));
+    EXPECT_TRUE(failed(5)) << FFailures.join(u'\n').toStdString();
+
+    SignIn();
+    const TVKAudioRecord blocked = StandinBlockedTrack(*FManager->CookieManager());
+    ASSERT_NE(blocked.AID, 0) << "the catalogue has blocked tracks";
+    TVKAudioRecord unknown = blocked;
+    unknown.AID = 999999;
+    for (const TVKAudioRecord &record : {blocked, unknown}) {
+        FFailures.clear();
+        FData->DownloadTrack(TVKAudioPlaylistItem(record));
+        EXPECT_TRUE(failed(record.AID)) << FFailures.join(u'\n').toStdString();
+    }
     EXPECT_EQ(FData->Count(), 0);
+    EXPECT_TRUE(MusicFiles().isEmpty());
 }
 
 TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)

@@ -127,6 +127,11 @@ TEST_P(RetriedPage, AFailedPageIsAskedForFiveTimesMoreThenLeftAlone)
     });
     TVKSearchAudioData data(Manager(), PageSize);
     TListEvents events(data);
+    int loadFailures = 0;
+    data.OnLoadFailed = [&](TObject *Sender) {
+        EXPECT_EQ(Sender, &data);
+        ++loadFailures;
+    };
     data.Reset();
     ASSERT_TRUE(events.WaitForChanges(1));
     data.NextPage();
@@ -138,6 +143,16 @@ TEST_P(RetriedPage, AFailedPageIsAskedForFiveTimesMoreThenLeftAlone)
     EXPECT_EQ(data.Count(), GetParam().Rows);
     EXPECT_EQ(events.Changes.size(), GetParam().Rows == PageSize ? 1u : 2u);
     EXPECT_EQ(data.Playlist()->Count(), GetParam().Rows);
+    const bool gaveUp = GetParam().Rows == PageSize;
+    EXPECT_EQ(loadFailures, gaveUp ? 1 : 0) << "the window hears of a list left stale";
+
+    // Asked again, the page the failed load was for comes.
+    if (gaveUp) {
+        data.Retry();
+        ASSERT_TRUE(events.WaitForChanges(2));
+        EXPECT_EQ(data.Count(), 2 * PageSize);
+        EXPECT_EQ(data.getTrack(PageSize)->Title, QStringLiteral("Вторая"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Attempts, RetriedPage,
@@ -225,6 +240,11 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
             return {200, QString::fromStdString(FramedJSON("{\"deleted\":true}"))};
         return {200, QString::fromStdString(ListAnswer(Tracks(1, 3, QStringLiteral("Звезда"))))};
     });
+    TVKEmulationMyMusicManager &myMusic = Manager().MyMusicManager();
+    const std::size_t addedHandlers = myMusic.OnTrackAddedEventsList().Count();
+    const std::size_t deletedHandlers = myMusic.OnTrackDeletedEventsList().Count();
+    // The queue has just started a request: the next start is an interval away.
+    ASSERT_TRUE(QueueServedEarlierRequests());
     {
         TVKSearchAudioData search(Manager(), PageSize);
         TVKUserAudioData mine(Manager(), PageSize);
@@ -233,6 +253,8 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
         mine.Reset();
         composite.SetTracks({{{QStringLiteral("Кино"), QString(), QStringLiteral("Звезда")}}});
     }
+    EXPECT_EQ(myMusic.OnTrackAddedEventsList().Count(), addedHandlers) << "no handler is left behind";
+    EXPECT_EQ(myMusic.OnTrackDeletedEventsList().Count(), deletedHandlers);
     TVKUserAudioData survivor(Manager(), PageSize);
     TListEvents events(survivor);
     Manager().MyMusicManager().AddToMyMusic(
@@ -244,6 +266,44 @@ TEST_F(ScriptedLists, AListGoneBeforeTheWebClientHearsNothingMore)
     ASSERT_TRUE(TListsEnvironment::TasksHandled());
     ASSERT_EQ(survivor.Count(), 1) << "the list alive got the copy";
     EXPECT_EQ(static_cast<TVKAudioTrackViewData *>(survivor.getTrack(0))->AID, 900);
+    // The loads the lists left queued went with them.
+    EXPECT_TRUE(FSite.Requests("load_silent").empty());
+    for (const TRecordedRequest &request : FSite.Requests("a_load_section"))
+        EXPECT_EQ(FormValue(request.Body, "search_q"), "probe");
+}
+
+namespace {
+
+// Lets a test hand a list's result handlers a sender of its own.
+class TExposedSearch : public TVKSearchAudioData
+{
+public:
+    using TVKSearchAudioData::RequestResult;
+    using TVKSearchAudioData::TVKSearchAudioData;
+};
+
+class TExposedComposite : public TVKCompositeAudioData
+{
+public:
+    using TVKCompositeAudioData::SearchRequestResult;
+    using TVKCompositeAudioData::TVKCompositeAudioData;
+};
+
+} // namespace
+
+TEST(ListResults, AResultFromAnotherKindOfSenderIsAnErrorNotMisread)
+{
+    TListsEnvironment environment;
+    TExposedSearch search(environment.Manager(), PageSize);
+    TExposedComposite composite(environment.Manager());
+    TObject stranger;
+    const std::function<void()> handlers[] = {
+        [&] { search.RequestResult(&stranger); },
+        [&] { composite.SearchRequestResult(&stranger, 1); },
+    };
+    for (const auto &handler : handlers)
+        EXPECT_THROW(handler(), Exception);
+    EXPECT_EQ(search.Count(), 0);
 }
 
 namespace {

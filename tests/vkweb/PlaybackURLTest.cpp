@@ -7,6 +7,7 @@
 #include "playback/TAudioPlaylistUnit.h"
 #include "support/TestEnvironment.h"
 
+#include "vkweb/StandinCatalogue.h"
 #include "vkweb/VKWebTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -84,4 +85,36 @@ TEST_F(PlaybackURL, ALookUpForATrackLeftMeanwhileIsReplacedByTheNewOne)
     const auto *second = static_cast<const TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(1));
     EXPECT_FALSE(second->URL.isEmpty());
     EXPECT_TRUE(first->URL.isEmpty());
+}
+
+TEST_F(PlaybackURL, ATrackWithoutAStreamIsReportedAndTheTrackPlayingGoesOn)
+{
+    const TVKAudioRecord blocked = StandinBlockedTrack(*FManager->CookieManager());
+    ASSERT_NE(blocked.AID, 0) << "the catalogue has blocked tracks";
+    TVKAudioRecord unknown = blocked;
+    unknown.AID = 999999;
+    auto playlist = MyMusicWithoutURLs();
+    playlist->Add(std::make_unique<TVKAudioPlaylistItem>(blocked));
+    playlist->Add(std::make_unique<TVKAudioPlaylistItem>(unknown));
+    AudioPlayer->SetPlaylist(playlist.get());
+    AudioPlayer->PlayFirst();
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FStreamsStarted == 1; }));
+    // Paused, it stays as it is however long the look-ups take.
+    AudioPlayer->Pause();
+
+    QList<int> notAvailable;
+    AudioPlayer->OnTrackNotAvailable = [&](TObject *Sender) {
+        EXPECT_EQ(Sender, AudioPlayer);
+        notAvailable << static_cast<const TVKAudioPlaylistItem *>(AudioPlayer->RequestedPlaylistItem())->AID;
+    };
+    for (const int index : {playlist->Count() - 2, playlist->Count() - 1}) {
+        const int reported = notAvailable.size();
+        AudioPlayer->Play(index);
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return notAvailable.size() > reported; }));
+        EXPECT_EQ(AudioPlayer->RequestedPlaylistItem(), nullptr);
+    }
+    EXPECT_EQ(notAvailable, (QList<int> {blocked.AID, unknown.AID}));
+    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPaused);
+    EXPECT_EQ(FStreamsStarted, 1);
+    AudioPlayer->Stop();
 }
