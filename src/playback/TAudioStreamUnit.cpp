@@ -22,7 +22,8 @@ constexpr guint PlayFlagSoftVolume = 1 << 4;
 
 std::int64_t TimeToBytes(std::int64_t Nanoseconds)
 {
-    const guint64 frames = gst_util_uint64_scale(static_cast<guint64>(Nanoseconds), AudioLibrary::SampleRate, GST_SECOND);
+    const guint64 frames
+        = gst_util_uint64_scale(static_cast<guint64>(Nanoseconds), AudioLibrary::SampleRate, GST_SECOND);
     return static_cast<std::int64_t>(frames) * AudioLibrary::BytesPerFrame;
 }
 
@@ -58,8 +59,8 @@ GstElement *CreateSink(const QByteArray &Description)
 GstCaps *OutputCaps()
 {
     return gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, AudioLibrary::SampleFormat, "rate", G_TYPE_INT,
-                               AudioLibrary::SampleRate, "channels", G_TYPE_INT, AudioLibrary::Channels, "layout",
-                               G_TYPE_STRING, "interleaved", nullptr);
+        AudioLibrary::SampleRate, "channels", G_TYPE_INT, AudioLibrary::Channels, "layout", G_TYPE_STRING,
+        "interleaved", nullptr);
 }
 } // namespace
 
@@ -82,7 +83,7 @@ struct TAudioStream::TImpl
     std::int64_t Duration = -1;
 
     // The stream time reached by the last decoded block (streaming thread).
-    std::atomic<std::int64_t> DecodedEnd{0};
+    std::atomic<std::int64_t> DecodedEnd {0};
     GstSegment Segment;
 
     // Feeding the download to the decoder; taken again from within pushes.
@@ -92,8 +93,9 @@ struct TAudioStream::TImpl
     bool EndSent = false;
 
     GstElement *CreateOutput(GstElement *Sink);
-    // Where the file holds Time, as the parser estimates it; -1 when unknown.
-    std::int64_t FileOffset(GstClockTime Time);
+    // Value converted as the parser estimates it (file bytes and stream
+    // time); -1 when unknown.
+    std::int64_t ParserConvert(GstFormat From, std::int64_t Value, GstFormat To);
     void Feed();
     void EndReached(bool Clean);
 
@@ -105,8 +107,9 @@ struct TAudioStream::TImpl
     static gboolean OnSeekData(GstAppSrc *Source, guint64 Offset, gpointer Self);
 };
 
-TAudioStream::TAudioStream(const QByteArray &SinkDescription, const QByteArray &URI, std::unique_ptr<TStreamDownload> Download)
-    : FImpl(std::make_unique<TImpl>())
+TAudioStream::TAudioStream(
+    const QByteArray &SinkDescription, const QByteArray &URI, std::unique_ptr<TStreamDownload> Download) :
+      FImpl(std::make_unique<TImpl>())
 {
     TImpl &impl = *FImpl;
     impl.Download = std::move(Download);
@@ -121,7 +124,7 @@ TAudioStream::TAudioStream(const QByteArray &SinkDescription, const QByteArray &
     }
     gst_object_ref_sink(impl.Pipeline);
     g_object_set(impl.Pipeline, "uri", URI.constData(), "flags", PlayFlagAudio | PlayFlagSoftVolume, "audio-sink",
-                 impl.CreateOutput(sink), nullptr);
+        impl.CreateOutput(sink), nullptr);
     if (impl.Download) {
         g_signal_connect(impl.Pipeline, "source-setup", G_CALLBACK(&TImpl::OnSourceSetup), &impl);
         impl.Download->SetOnChange([&impl] { impl.Feed(); });
@@ -188,25 +191,26 @@ GstElement *TAudioStream::TImpl::CreateOutput(GstElement *Sink)
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
     gst_object_unref(input);
     GstPad *output = gst_element_get_static_pad(filter, "src");
-    gst_pad_add_probe(output, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-                      &TImpl::OnProbe, this, nullptr);
+    gst_pad_add_probe(output,
+        static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), &TImpl::OnProbe,
+        this, nullptr);
     gst_object_unref(output);
     return bin;
 }
 
-std::int64_t TAudioStream::TImpl::FileOffset(GstClockTime Time)
+std::int64_t TAudioStream::TImpl::ParserConvert(GstFormat From, std::int64_t Value, GstFormat To)
 {
-    gint64 offset = -1;
+    gint64 result = -1;
     GstIterator *elements = gst_bin_iterate_recurse(GST_BIN(Pipeline));
     GValue item = G_VALUE_INIT;
-    while (offset < 0 && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+    while (result < 0 && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
         auto *element = GST_ELEMENT(g_value_get_object(&item));
         GstElementFactory *factory = gst_element_get_factory(element);
         const gchar *klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
         if (klass && g_strrstr(klass, "Parser")) {
             if (GstPad *pad = gst_element_get_static_pad(element, "src")) {
-                if (!gst_pad_query_convert(pad, GST_FORMAT_TIME, static_cast<gint64>(Time), GST_FORMAT_BYTES, &offset))
-                    offset = -1;
+                if (!gst_pad_query_convert(pad, From, Value, To, &result))
+                    result = -1;
                 gst_object_unref(pad);
             }
         }
@@ -214,7 +218,7 @@ std::int64_t TAudioStream::TImpl::FileOffset(GstClockTime Time)
     }
     g_value_unset(&item);
     gst_iterator_free(elements);
-    return offset;
+    return result;
 }
 
 bool TAudioStream::Open()
@@ -233,9 +237,8 @@ bool TAudioStream::Open()
     // Gives up when nothing has come for a while: a stalled download, or a
     // decoder that neither starts nor fails.
     const auto started = std::chrono::steady_clock::now();
-    const auto deadline = [&] {
-        return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout;
-    };
+    const auto deadline
+        = [&] { return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout; };
     for (;;) {
         if (impl.Failed || impl.Aborted || std::chrono::steady_clock::now() >= deadline())
             return false;
@@ -309,7 +312,13 @@ std::int64_t TAudioStream::Length()
 {
     TImpl &impl = *FImpl;
     gint64 time = -1;
-    const bool known = gst_element_query_duration(impl.Pipeline, GST_FORMAT_TIME, &time) && time >= 0;
+    // A parser that has no length yet may say 0 (a Xing header on a download
+    // without a size). Once the whole file is in, where it ends gives one.
+    bool known = gst_element_query_duration(impl.Pipeline, GST_FORMAT_TIME, &time) && time > 0;
+    if (!known && impl.Download && impl.Download->IsComplete()) {
+        time = impl.ParserConvert(GST_FORMAT_BYTES, impl.Download->End(), GST_FORMAT_TIME);
+        known = time > 0;
+    }
     std::lock_guard guard(impl.StateLock);
     if (impl.Ended && impl.EndedComplete)
         return impl.EndBytes;
@@ -332,16 +341,17 @@ bool TAudioStream::SetPosition(std::int64_t Bytes)
     // is near it in time, which on a download means waiting for every byte
     // before the target: far ahead of the download, ask for the file's bytes
     // there instead.
-    const std::int64_t fileOffset = impl.Download ? impl.FileOffset(time) : -1;
+    const std::int64_t fileOffset
+        = impl.Download ? impl.ParserConvert(GST_FORMAT_TIME, static_cast<std::int64_t>(time), GST_FORMAT_BYTES) : -1;
     if (fileOffset >= 0 && impl.Download->BrokeOffBefore(fileOffset))
         return false;
     bool sought;
     if (fileOffset >= 0 && impl.Download->IsFarAhead(fileOffset))
-        sought = gst_element_seek(impl.Pipeline, 1.0, GST_FORMAT_BYTES, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, fileOffset,
-                                  GST_SEEK_TYPE_NONE, -1);
+        sought = gst_element_seek(impl.Pipeline, 1.0, GST_FORMAT_BYTES, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+            fileOffset, GST_SEEK_TYPE_NONE, -1);
     else
         sought = gst_element_seek_simple(impl.Pipeline, GST_FORMAT_TIME,
-                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), time);
+            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), time);
     if (!sought)
         return false;
     std::lock_guard guard(impl.StateLock);
@@ -414,8 +424,9 @@ GstPadProbeReturn TAudioStream::TImpl::OnProbe(GstPad *, GstPadProbeInfo *Info, 
         GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(Info);
         if (GST_BUFFER_PTS_IS_VALID(buffer)) {
             GstClockTime end = GST_BUFFER_PTS(buffer);
-            end += GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer)
-                                                         : BytesToTime(static_cast<std::int64_t>(gst_buffer_get_size(buffer)));
+            end += GST_BUFFER_DURATION_IS_VALID(buffer)
+                ? GST_BUFFER_DURATION(buffer)
+                : BytesToTime(static_cast<std::int64_t>(gst_buffer_get_size(buffer)));
             const guint64 streamTime = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, end);
             if (streamTime != GST_CLOCK_TIME_NONE)
                 self->DecodedEnd = static_cast<std::int64_t>(streamTime);
@@ -440,7 +451,7 @@ void TAudioStream::TImpl::OnSourceSetup(GstElement *, GstElement *Source, gpoint
     // Seekable, not random access: random access would wait for the whole file.
     gst_app_src_set_stream_type(self->AppSrc, GST_APP_STREAM_TYPE_SEEKABLE);
     gst_app_src_set_size(self->AppSrc, self->Download->Size());
-    GstAppSrcCallbacks callbacks{};
+    GstAppSrcCallbacks callbacks {};
     callbacks.need_data = &TImpl::OnNeedData;
     callbacks.enough_data = &TImpl::OnEnoughData;
     callbacks.seek_data = &TImpl::OnSeekData;
