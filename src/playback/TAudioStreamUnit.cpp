@@ -372,7 +372,11 @@ std::int64_t TAudioStream::FileSize() const
 GstBusSyncReply TAudioStream::TImpl::OnBusMessage(GstBus *, GstMessage *Message, gpointer Self)
 {
     auto *self = static_cast<TImpl *>(Self);
-    switch (GST_MESSAGE_TYPE(Message)) {
+    // A dropped message is ours to free: each one holds its source, and so
+    // the whole pipeline with its bus and buffers.
+    const GstMessageType type = GST_MESSAGE_TYPE(Message);
+    gst_message_unref(Message);
+    switch (type) {
     case GST_MESSAGE_ASYNC_DONE: {
         std::lock_guard guard(self->StateLock);
         self->Prerolled = true;

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -379,6 +380,39 @@ TEST_F(AudioLibraryTest, AConnectionWithoutRealProgressFailsAfterTheNetTimeOut)
 
 // The download thread hands blocks to the decoder's source until the very
 // moment it is stopped; freeing must wait for it before the source goes.
+int OpenFiles()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// A player goes through thousands of streams in a session: each one played
+// to its end and freed must give back every file and socket it opened.
+TEST_F(AudioLibraryTest, StreamsPlayedToTheirEndAndFreedLeaveNothingOpen)
+{
+    TAudioTestServer server;
+    const auto playOnce = [](THandle Channel) {
+        ASSERT_NE(Channel, 0u);
+        GLog.Ends = 0;
+        ASSERT_NE(ChannelSetSyncEnd(Channel, &RecordEnd, 0), 0u);
+        ASSERT_TRUE(ChannelPlay(Channel));
+        ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
+        EXPECT_TRUE(StreamFree(Channel));
+    };
+    const std::pair<const char *, std::function<THandle()>> kinds[] = {
+        {"file", [] { return StreamCreateFile(AudioFixture("tone1s.mp3")); }},
+        {"URL", [&] { return StreamCreateURL(server.URL(QStringLiteral("tone1s.mp3")), &RecordBlock, 0); }},
+    };
+    for (const auto &[kind, open] : kinds) {
+        playOnce(open()); // whatever is made once and kept
+        const int before = OpenFiles();
+        for (int i = 0; i < 10; ++i)
+            playOnce(open());
+        // The server's end of a connection may close a moment later.
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return OpenFiles() <= before; }))
+            << kind << ": " << OpenFiles() - before << " left open by 10 streams";
+    }
+}
+
 TEST_F(AudioLibraryTest, FreeingAStreamWhileItDownloadsIsSafe)
 {
     TAudioTestServer server;
