@@ -16,9 +16,9 @@ namespace {
 constexpr std::size_t FeedBlock = 64 * 1024;
 // Opening gives up when nothing has come for this long.
 constexpr auto OpenTimeout = std::chrono::seconds(10);
-// playbin: audio only, volume in software.
+// playbin: audio only. The volume is our own element in the output: playbin's
+// software volume leaves some 4 KB behind for every stream it played.
 constexpr guint PlayFlagAudio = 1 << 1;
-constexpr guint PlayFlagSoftVolume = 1 << 4;
 
 std::int64_t TimeToBytes(std::int64_t Nanoseconds)
 {
@@ -68,6 +68,8 @@ struct TAudioStream::TImpl
 {
     std::unique_ptr<TStreamDownload> Download;
     GstElement *Pipeline = nullptr;
+    // Inside the output, which the pipeline owns.
+    GstElement *VolumeControl = nullptr;
     GstAppSrc *AppSrc = nullptr;
     std::function<void()> OnEnd;
 
@@ -123,8 +125,8 @@ TAudioStream::TAudioStream(
         return;
     }
     gst_object_ref_sink(impl.Pipeline);
-    g_object_set(impl.Pipeline, "uri", URI.constData(), "flags", PlayFlagAudio | PlayFlagSoftVolume, "audio-sink",
-        impl.CreateOutput(sink), nullptr);
+    g_object_set(
+        impl.Pipeline, "uri", URI.constData(), "flags", PlayFlagAudio, "audio-sink", impl.CreateOutput(sink), nullptr);
     if (impl.Download) {
         g_signal_connect(impl.Pipeline, "source-setup", G_CALLBACK(&TImpl::OnSourceSetup), &impl);
         impl.Download->SetOnChange([&impl] { impl.Feed(); });
@@ -174,19 +176,20 @@ void TAudioStream::SetOnEnd(std::function<void()> OnEnd)
     FImpl->OnEnd = std::move(OnEnd);
 }
 
-// Converter, resampler and the fixed format before the sink; a probe behind
-// them follows how far decoding has come.
+// Converter, volume, resampler and the fixed format before the sink; a probe
+// behind them follows how far decoding has come.
 GstElement *TAudioStream::TImpl::CreateOutput(GstElement *Sink)
 {
     GstElement *bin = gst_bin_new(nullptr);
     GstElement *convert = gst_element_factory_make("audioconvert", nullptr);
+    VolumeControl = gst_element_factory_make("volume", nullptr);
     GstElement *resample = gst_element_factory_make("audioresample", nullptr);
     GstElement *filter = gst_element_factory_make("capsfilter", nullptr);
     GstCaps *caps = OutputCaps();
     g_object_set(filter, "caps", caps, nullptr);
     gst_caps_unref(caps);
-    gst_bin_add_many(GST_BIN(bin), convert, resample, filter, Sink, nullptr);
-    gst_element_link_many(convert, resample, filter, Sink, nullptr);
+    gst_bin_add_many(GST_BIN(bin), convert, VolumeControl, resample, filter, Sink, nullptr);
+    gst_element_link_many(convert, VolumeControl, resample, filter, Sink, nullptr);
     GstPad *input = gst_element_get_static_pad(convert, "sink");
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
     gst_object_unref(input);
@@ -284,13 +287,13 @@ bool TAudioStream::Pause()
 
 void TAudioStream::SetVolume(double Volume)
 {
-    g_object_set(FImpl->Pipeline, "volume", std::clamp(Volume, 0.0, 1.0), nullptr);
+    g_object_set(FImpl->VolumeControl, "volume", std::clamp(Volume, 0.0, 1.0), nullptr);
 }
 
 double TAudioStream::Volume() const
 {
     gdouble volume = 0;
-    g_object_get(FImpl->Pipeline, "volume", &volume, nullptr);
+    g_object_get(FImpl->VolumeControl, "volume", &volume, nullptr);
     return volume;
 }
 

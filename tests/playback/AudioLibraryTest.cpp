@@ -516,6 +516,43 @@ TEST_F(AudioLibraryTest, ADownloadCutShortEndsTheStreamBeforeItsLength)
     StreamFree(channel);
 }
 
+// The volume scales the sound itself: what reaches the output, written to a
+// file as the raw samples, is a quarter as loud at a quarter of the volume.
+TEST(AudioLibrary, TheVolumeScalesTheSoundThatReachesTheOutput)
+{
+    QTemporaryDir dir;
+    const auto loudestSample = [&](float Volume) {
+        const QString path = dir.filePath(QStringLiteral("volume-%1.raw").arg(Volume));
+        int loudest = -1;
+        {
+            TAudioSinkOverride sink("filesink sync=false location=\"" + path.toUtf8() + '"');
+            if (!Init())
+                return loudest;
+            const THandle channel = StreamCreateFile(AudioFixture("tone1s.mp3"));
+            GLog.Ends = 0;
+            if (channel != 0 && ChannelSetVolume(channel, Volume) && ChannelSetSyncEnd(channel, &RecordEnd, 0) != 0
+                && ChannelPlay(channel))
+                TestEnvironment::WaitFor([] { return GLog.Ends > 0; });
+            StreamFree(channel);
+            Free();
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return loudest;
+        const QByteArray samples = file.readAll();
+        for (qsizetype i = 0; i + 1 < samples.size(); i += 2) {
+            const auto sample
+                = static_cast<qint16>(static_cast<quint8>(samples[i]) | static_cast<quint8>(samples[i + 1]) << 8);
+            loudest = std::max(loudest, std::abs(int(sample)));
+        }
+        return loudest;
+    };
+    const int full = loudestSample(1.0f);
+    const int quarter = loudestSample(0.25f);
+    ASSERT_GT(full, 1000) << "the tone was written";
+    EXPECT_NEAR(quarter, full / 4.0, full * 0.02);
+}
+
 TEST(AudioLibrary, InitFailsWhenNoOutputCanBeOpened)
 {
     TAudioSinkOverride sink("nosuchsink");
