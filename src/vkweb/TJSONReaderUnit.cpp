@@ -116,9 +116,9 @@ void TJSONReader::ScanString(QString *Result)
             if (Result) {
                 // Qt's parser drops a byte order mark that opens a string
                 // without escapes.
-                const qsizetype first
-                    = start < FPosition - 1 && FText[start] == QChar(ByteOrderMark) ? start + 1 : start;
-                *Result = FText.mid(first, FPosition - 1 - first).toString();
+                *Result = FText.mid(start, FPosition - 1 - start).toString();
+                if (Result->startsWith(QChar(ByteOrderMark))) [[unlikely]]
+                    Result->remove(0, 1);
             }
             return;
         }
