@@ -82,6 +82,8 @@ bool ChannelSetVolume(THandle Channel, float Volume);
 // -1 for no such stream.
 float ChannelGetVolume(THandle Channel);
 std::int64_t ChannelGetPosition(THandle Channel);
+// -1 also while the length is not known yet: a variable rate without a header
+// that gives it, or a download without a size that has not ended.
 std::int64_t ChannelGetLength(THandle Channel);
 bool ChannelSetPosition(THandle Channel, std::int64_t Bytes);
 double ChannelBytes2Seconds(THandle Channel, std::int64_t Bytes);

@@ -16,13 +16,14 @@ namespace {
 constexpr std::size_t FeedBlock = 64 * 1024;
 // Opening gives up when nothing has come for this long.
 constexpr auto OpenTimeout = std::chrono::seconds(10);
-// playbin: audio only, volume in software.
+// playbin: audio only. The volume is our own element in the output: playbin's
+// software volume leaves some 4 KB behind for every stream it played.
 constexpr guint PlayFlagAudio = 1 << 1;
-constexpr guint PlayFlagSoftVolume = 1 << 4;
 
 std::int64_t TimeToBytes(std::int64_t Nanoseconds)
 {
-    const guint64 frames = gst_util_uint64_scale(static_cast<guint64>(Nanoseconds), AudioLibrary::SampleRate, GST_SECOND);
+    const guint64 frames
+        = gst_util_uint64_scale(static_cast<guint64>(Nanoseconds), AudioLibrary::SampleRate, GST_SECOND);
     return static_cast<std::int64_t>(frames) * AudioLibrary::BytesPerFrame;
 }
 
@@ -58,8 +59,8 @@ GstElement *CreateSink(const QByteArray &Description)
 GstCaps *OutputCaps()
 {
     return gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, AudioLibrary::SampleFormat, "rate", G_TYPE_INT,
-                               AudioLibrary::SampleRate, "channels", G_TYPE_INT, AudioLibrary::Channels, "layout",
-                               G_TYPE_STRING, "interleaved", nullptr);
+        AudioLibrary::SampleRate, "channels", G_TYPE_INT, AudioLibrary::Channels, "layout", G_TYPE_STRING,
+        "interleaved", nullptr);
 }
 } // namespace
 
@@ -67,6 +68,8 @@ struct TAudioStream::TImpl
 {
     std::unique_ptr<TStreamDownload> Download;
     GstElement *Pipeline = nullptr;
+    // Inside the output, which the pipeline owns.
+    GstElement *VolumeControl = nullptr;
     GstAppSrc *AppSrc = nullptr;
     std::function<void()> OnEnd;
 
@@ -82,7 +85,7 @@ struct TAudioStream::TImpl
     std::int64_t Duration = -1;
 
     // The stream time reached by the last decoded block (streaming thread).
-    std::atomic<std::int64_t> DecodedEnd{0};
+    std::atomic<std::int64_t> DecodedEnd {0};
     GstSegment Segment;
 
     // Feeding the download to the decoder; taken again from within pushes.
@@ -92,8 +95,9 @@ struct TAudioStream::TImpl
     bool EndSent = false;
 
     GstElement *CreateOutput(GstElement *Sink);
-    // Where the file holds Time, as the parser estimates it; -1 when unknown.
-    std::int64_t FileOffset(GstClockTime Time);
+    // Value converted as the parser estimates it (file bytes and stream
+    // time); -1 when unknown.
+    std::int64_t ParserConvert(GstFormat From, std::int64_t Value, GstFormat To);
     void Feed();
     void EndReached(bool Clean);
 
@@ -105,8 +109,9 @@ struct TAudioStream::TImpl
     static gboolean OnSeekData(GstAppSrc *Source, guint64 Offset, gpointer Self);
 };
 
-TAudioStream::TAudioStream(const QByteArray &SinkDescription, const QByteArray &URI, std::unique_ptr<TStreamDownload> Download)
-    : FImpl(std::make_unique<TImpl>())
+TAudioStream::TAudioStream(
+    const QByteArray &SinkDescription, const QByteArray &URI, std::unique_ptr<TStreamDownload> Download) :
+      FImpl(std::make_unique<TImpl>())
 {
     TImpl &impl = *FImpl;
     impl.Download = std::move(Download);
@@ -120,8 +125,8 @@ TAudioStream::TAudioStream(const QByteArray &SinkDescription, const QByteArray &
         return;
     }
     gst_object_ref_sink(impl.Pipeline);
-    g_object_set(impl.Pipeline, "uri", URI.constData(), "flags", PlayFlagAudio | PlayFlagSoftVolume, "audio-sink",
-                 impl.CreateOutput(sink), nullptr);
+    g_object_set(
+        impl.Pipeline, "uri", URI.constData(), "flags", PlayFlagAudio, "audio-sink", impl.CreateOutput(sink), nullptr);
     if (impl.Download) {
         g_signal_connect(impl.Pipeline, "source-setup", G_CALLBACK(&TImpl::OnSourceSetup), &impl);
         impl.Download->SetOnChange([&impl] { impl.Feed(); });
@@ -171,42 +176,44 @@ void TAudioStream::SetOnEnd(std::function<void()> OnEnd)
     FImpl->OnEnd = std::move(OnEnd);
 }
 
-// Converter, resampler and the fixed format before the sink; a probe behind
-// them follows how far decoding has come.
+// Converter, volume, resampler and the fixed format before the sink; a probe
+// behind them follows how far decoding has come.
 GstElement *TAudioStream::TImpl::CreateOutput(GstElement *Sink)
 {
     GstElement *bin = gst_bin_new(nullptr);
     GstElement *convert = gst_element_factory_make("audioconvert", nullptr);
+    VolumeControl = gst_element_factory_make("volume", nullptr);
     GstElement *resample = gst_element_factory_make("audioresample", nullptr);
     GstElement *filter = gst_element_factory_make("capsfilter", nullptr);
     GstCaps *caps = OutputCaps();
     g_object_set(filter, "caps", caps, nullptr);
     gst_caps_unref(caps);
-    gst_bin_add_many(GST_BIN(bin), convert, resample, filter, Sink, nullptr);
-    gst_element_link_many(convert, resample, filter, Sink, nullptr);
+    gst_bin_add_many(GST_BIN(bin), convert, VolumeControl, resample, filter, Sink, nullptr);
+    gst_element_link_many(convert, VolumeControl, resample, filter, Sink, nullptr);
     GstPad *input = gst_element_get_static_pad(convert, "sink");
     gst_element_add_pad(bin, gst_ghost_pad_new("sink", input));
     gst_object_unref(input);
     GstPad *output = gst_element_get_static_pad(filter, "src");
-    gst_pad_add_probe(output, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-                      &TImpl::OnProbe, this, nullptr);
+    gst_pad_add_probe(output,
+        static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), &TImpl::OnProbe,
+        this, nullptr);
     gst_object_unref(output);
     return bin;
 }
 
-std::int64_t TAudioStream::TImpl::FileOffset(GstClockTime Time)
+std::int64_t TAudioStream::TImpl::ParserConvert(GstFormat From, std::int64_t Value, GstFormat To)
 {
-    gint64 offset = -1;
+    gint64 result = -1;
     GstIterator *elements = gst_bin_iterate_recurse(GST_BIN(Pipeline));
     GValue item = G_VALUE_INIT;
-    while (offset < 0 && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+    while (result < 0 && gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
         auto *element = GST_ELEMENT(g_value_get_object(&item));
         GstElementFactory *factory = gst_element_get_factory(element);
         const gchar *klass = factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : nullptr;
         if (klass && g_strrstr(klass, "Parser")) {
             if (GstPad *pad = gst_element_get_static_pad(element, "src")) {
-                if (!gst_pad_query_convert(pad, GST_FORMAT_TIME, static_cast<gint64>(Time), GST_FORMAT_BYTES, &offset))
-                    offset = -1;
+                if (!gst_pad_query_convert(pad, From, Value, To, &result))
+                    result = -1;
                 gst_object_unref(pad);
             }
         }
@@ -214,7 +221,7 @@ std::int64_t TAudioStream::TImpl::FileOffset(GstClockTime Time)
     }
     g_value_unset(&item);
     gst_iterator_free(elements);
-    return offset;
+    return result;
 }
 
 bool TAudioStream::Open()
@@ -233,9 +240,8 @@ bool TAudioStream::Open()
     // Gives up when nothing has come for a while: a stalled download, or a
     // decoder that neither starts nor fails.
     const auto started = std::chrono::steady_clock::now();
-    const auto deadline = [&] {
-        return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout;
-    };
+    const auto deadline
+        = [&] { return (impl.Download ? std::max(started, impl.Download->LastProgress()) : started) + OpenTimeout; };
     for (;;) {
         if (impl.Failed || impl.Aborted || std::chrono::steady_clock::now() >= deadline())
             return false;
@@ -281,13 +287,13 @@ bool TAudioStream::Pause()
 
 void TAudioStream::SetVolume(double Volume)
 {
-    g_object_set(FImpl->Pipeline, "volume", std::clamp(Volume, 0.0, 1.0), nullptr);
+    g_object_set(FImpl->VolumeControl, "volume", std::clamp(Volume, 0.0, 1.0), nullptr);
 }
 
 double TAudioStream::Volume() const
 {
     gdouble volume = 0;
-    g_object_get(FImpl->Pipeline, "volume", &volume, nullptr);
+    g_object_get(FImpl->VolumeControl, "volume", &volume, nullptr);
     return volume;
 }
 
@@ -309,7 +315,13 @@ std::int64_t TAudioStream::Length()
 {
     TImpl &impl = *FImpl;
     gint64 time = -1;
-    const bool known = gst_element_query_duration(impl.Pipeline, GST_FORMAT_TIME, &time) && time >= 0;
+    // A parser that has no length yet may say 0 (a Xing header on a download
+    // without a size). Once the whole file is in, where it ends gives one.
+    bool known = gst_element_query_duration(impl.Pipeline, GST_FORMAT_TIME, &time) && time > 0;
+    if (!known && impl.Download && impl.Download->IsComplete()) {
+        time = impl.ParserConvert(GST_FORMAT_BYTES, impl.Download->End(), GST_FORMAT_TIME);
+        known = time > 0;
+    }
     std::lock_guard guard(impl.StateLock);
     if (impl.Ended && impl.EndedComplete)
         return impl.EndBytes;
@@ -332,16 +344,17 @@ bool TAudioStream::SetPosition(std::int64_t Bytes)
     // is near it in time, which on a download means waiting for every byte
     // before the target: far ahead of the download, ask for the file's bytes
     // there instead.
-    const std::int64_t fileOffset = impl.Download ? impl.FileOffset(time) : -1;
+    const std::int64_t fileOffset
+        = impl.Download ? impl.ParserConvert(GST_FORMAT_TIME, static_cast<std::int64_t>(time), GST_FORMAT_BYTES) : -1;
     if (fileOffset >= 0 && impl.Download->BrokeOffBefore(fileOffset))
         return false;
     bool sought;
     if (fileOffset >= 0 && impl.Download->IsFarAhead(fileOffset))
-        sought = gst_element_seek(impl.Pipeline, 1.0, GST_FORMAT_BYTES, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, fileOffset,
-                                  GST_SEEK_TYPE_NONE, -1);
+        sought = gst_element_seek(impl.Pipeline, 1.0, GST_FORMAT_BYTES, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+            fileOffset, GST_SEEK_TYPE_NONE, -1);
     else
         sought = gst_element_seek_simple(impl.Pipeline, GST_FORMAT_TIME,
-                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), time);
+            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), time);
     if (!sought)
         return false;
     std::lock_guard guard(impl.StateLock);
@@ -362,7 +375,11 @@ std::int64_t TAudioStream::FileSize() const
 GstBusSyncReply TAudioStream::TImpl::OnBusMessage(GstBus *, GstMessage *Message, gpointer Self)
 {
     auto *self = static_cast<TImpl *>(Self);
-    switch (GST_MESSAGE_TYPE(Message)) {
+    // A dropped message is ours to free: each one holds its source, and so
+    // the whole pipeline with its bus and buffers.
+    const GstMessageType type = GST_MESSAGE_TYPE(Message);
+    gst_message_unref(Message);
+    switch (type) {
     case GST_MESSAGE_ASYNC_DONE: {
         std::lock_guard guard(self->StateLock);
         self->Prerolled = true;
@@ -414,8 +431,9 @@ GstPadProbeReturn TAudioStream::TImpl::OnProbe(GstPad *, GstPadProbeInfo *Info, 
         GstBuffer *buffer = GST_PAD_PROBE_INFO_BUFFER(Info);
         if (GST_BUFFER_PTS_IS_VALID(buffer)) {
             GstClockTime end = GST_BUFFER_PTS(buffer);
-            end += GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer)
-                                                         : BytesToTime(static_cast<std::int64_t>(gst_buffer_get_size(buffer)));
+            end += GST_BUFFER_DURATION_IS_VALID(buffer)
+                ? GST_BUFFER_DURATION(buffer)
+                : BytesToTime(static_cast<std::int64_t>(gst_buffer_get_size(buffer)));
             const guint64 streamTime = gst_segment_to_stream_time(&segment, GST_FORMAT_TIME, end);
             if (streamTime != GST_CLOCK_TIME_NONE)
                 self->DecodedEnd = static_cast<std::int64_t>(streamTime);
@@ -440,7 +458,7 @@ void TAudioStream::TImpl::OnSourceSetup(GstElement *, GstElement *Source, gpoint
     // Seekable, not random access: random access would wait for the whole file.
     gst_app_src_set_stream_type(self->AppSrc, GST_APP_STREAM_TYPE_SEEKABLE);
     gst_app_src_set_size(self->AppSrc, self->Download->Size());
-    GstAppSrcCallbacks callbacks{};
+    GstAppSrcCallbacks callbacks {};
     callbacks.need_data = &TImpl::OnNeedData;
     callbacks.enough_data = &TImpl::OnEnoughData;
     callbacks.seek_data = &TImpl::OnSeekData;

@@ -37,6 +37,8 @@ public:
     void SetVolume(double Volume);
     double Volume() const;
     std::int64_t Position();
+    // -1 while not known: a variable rate read only in part, or a download
+    // without a size that has not ended yet.
     std::int64_t Length();
     bool SetPosition(std::int64_t Bytes);
     bool IsURLStream() const;

@@ -4,8 +4,12 @@
 
 namespace {
 
-// Deeper nesting than any answer has: a guard against running out of stack.
-constexpr int MaxDepth = 512;
+// Qt's parser's own limit; far deeper than any answer, and a guard against
+// running out of stack.
+constexpr int MaxDepth = 1024;
+// Without an exponent, a number this short cannot leave the range of a double.
+constexpr qsizetype MaxPlainNumberLength = 300;
+constexpr char16_t ByteOrderMark = 0xFEFF;
 
 bool IsDigit(char16_t C)
 {
@@ -27,6 +31,9 @@ int HexValue(char16_t C)
 
 TJSONReader::TJSONReader(QStringView Text) : FText(Text)
 {
+    // Qt's parser skips a byte order mark before the document.
+    if (FText.startsWith(QChar(ByteOrderMark)))
+        FPosition = 1;
 }
 
 void TJSONReader::Fail(const char *What) const
@@ -106,8 +113,13 @@ void TJSONReader::ScanString(QString *Result)
         const char16_t c = FText[FPosition].unicode();
         if (c == u'"') {
             ++FPosition;
-            if (Result)
+            if (Result) {
+                // Qt's parser drops a byte order mark that opens a string
+                // without escapes.
                 *Result = FText.mid(start, FPosition - 1 - start).toString();
+                if (Result->startsWith(QChar(ByteOrderMark))) [[unlikely]]
+                    Result->remove(0, 1);
+            }
             return;
         }
         if (c == u'\\')
@@ -129,14 +141,30 @@ void TJSONReader::ScanString(QString *Result)
         if (FPosition >= FText.size())
             break;
         switch (FText[FPosition++].unicode()) {
-        case u'"': result.append(u'"'); break;
-        case u'\\': result.append(u'\\'); break;
-        case u'/': result.append(u'/'); break;
-        case u'b': result.append(u'\b'); break;
-        case u'f': result.append(u'\f'); break;
-        case u'n': result.append(u'\n'); break;
-        case u'r': result.append(u'\r'); break;
-        case u't': result.append(u'\t'); break;
+        case u'"':
+            result.append(u'"');
+            break;
+        case u'\\':
+            result.append(u'\\');
+            break;
+        case u'/':
+            result.append(u'/');
+            break;
+        case u'b':
+            result.append(u'\b');
+            break;
+        case u'f':
+            result.append(u'\f');
+            break;
+        case u'n':
+            result.append(u'\n');
+            break;
+        case u'r':
+            result.append(u'\r');
+            break;
+        case u't':
+            result.append(u'\t');
+            break;
         case u'u': {
             if (FPosition + 4 > FText.size())
                 Fail("short \\u escape");
@@ -151,7 +179,10 @@ void TJSONReader::ScanString(QString *Result)
             break;
         }
         default:
-            // Qt's parser takes an unknown escape as the character itself.
+            // Qt's parser takes an unknown escape as the character itself,
+            // but only an ASCII one: it escapes a single byte of the UTF-8.
+            if (FText[FPosition - 1].unicode() >= 0x80)
+                Fail("bad escape");
             result.append(FText[FPosition - 1]);
         }
     }
@@ -189,13 +220,24 @@ QStringView TJSONReader::ReadNumber()
     }
     if (mantissaDigits == 0)
         Fail("bad number");
+    bool exponent = false;
     if (FPosition < FText.size() && (FText[FPosition] == u'e' || FText[FPosition] == u'E')) {
         ++FPosition;
         skipIf(u'+', u'-');
         if (skipDigits() == 0)
             Fail("bad exponent");
+        exponent = true;
     }
-    return FText.mid(start, FPosition - start);
+    const QStringView number = FText.mid(start, FPosition - start);
+    // Qt's parser refuses a number past the range of a double (1e400, 1e-400)
+    // by converting it as below; only a rare number can be one.
+    if (exponent || number.size() > MaxPlainNumberLength) {
+        bool inRange = false;
+        number.toLatin1().toDouble(&inRange);
+        if (!inRange)
+            Fail("number out of range");
+    }
+    return number;
 }
 
 void TJSONReader::SkipValue()

@@ -6,8 +6,11 @@
 // A JSON reader that walks a document in place instead of building a tree:
 // the audio endpoint's lists run to megabytes, and Qt's object model costs
 // more than all the rest of reading them. It accepts exactly what Qt's parser
-// accepts (RFC 8259 with the same leniencies: control characters inside
-// strings, an unknown escape as its character, "1." and ".5"). The caller
+// accepts of the same text in UTF-8, and reads the same values (RFC 8259
+// with the same leniencies and limits: control characters inside strings, an
+// unknown ASCII escape as its character, "1." and ".5", numbers only within
+// the range of a double, nesting to 1024, a byte order mark before the
+// document or at the start of a string without escapes dropped). The caller
 // asks for what it expects next; anything else, or text that is no JSON,
 // throws Exception.
 class TJSONReader
@@ -19,11 +22,9 @@ public:
 
     TKind Peek();
     // Calls Element(Index) for each element; Element reads exactly one value.
-    template <class F>
-    void ReadArray(F &&Element);
+    template<class F> void ReadArray(F &&Element);
     // Calls Member(Name) for each member; Member reads exactly one value.
-    template <class F>
-    void ReadObject(F &&Member);
+    template<class F> void ReadObject(F &&Member);
     QString ReadString();
     // The number's text as written ("-12", "2.5e3").
     QStringView ReadNumber();
@@ -47,8 +48,7 @@ private:
     int FDepth = 0;
 };
 
-template <class F>
-void TJSONReader::ReadArray(F &&Element)
+template<class F> void TJSONReader::ReadArray(F &&Element)
 {
     Expect(u'[');
     Enter();
@@ -62,8 +62,7 @@ void TJSONReader::ReadArray(F &&Element)
     Leave();
 }
 
-template <class F>
-void TJSONReader::ReadObject(F &&Member)
+template<class F> void TJSONReader::ReadObject(F &&Member)
 {
     Expect(u'{');
     Enter();

@@ -13,9 +13,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
-#include <thread>
 #include <mutex>
+#include <thread>
 
 using namespace AudioLibrary;
 
@@ -30,8 +31,8 @@ struct TCallbackLog
     std::int64_t Downloaded = 0;
     int Blocks = 0;
     bool DownloadEnded = false;
-    std::atomic<int> Ends{0};
-    std::atomic<bool> EndOnInterfaceThread{false};
+    std::atomic<int> Ends {0};
+    std::atomic<bool> EndOnInterfaceThread {false};
     THandle EndedChannel = 0;
     std::uint32_t User = 0;
 } GLog;
@@ -69,7 +70,7 @@ void RecordEnd(THandle, THandle Channel, std::uint32_t, std::uint32_t)
 class AudioLibraryTest : public ::testing::Test
 {
 protected:
-    explicit AudioLibraryTest(const char *Sink = FastSink) : FSink(Sink) {}
+    explicit AudioLibraryTest(const char *Sink = FastSink) : FSink(Sink) { }
     void SetUp() override
     {
         ResetLog();
@@ -162,7 +163,8 @@ TEST_F(AudioLibraryTest, ConvertsBytesAndSecondsAndSeeksOnlyInsideTheStream)
     EXPECT_FALSE(ChannelSetPosition(channel, length));
     EXPECT_FALSE(ChannelSetPosition(channel, -4));
     ASSERT_TRUE(ChannelSetPosition(channel, BytesPerSecond));
-    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return std::abs(ChannelGetPosition(channel) - BytesPerSecond) < BytesPerSecond / 10; }));
+    EXPECT_TRUE(TestEnvironment::WaitFor(
+        [&] { return std::abs(ChannelGetPosition(channel) - BytesPerSecond) < BytesPerSecond / 10; }));
     ASSERT_NE(ChannelSetSyncEnd(channel, &RecordEnd, 0), 0u);
     ASSERT_TRUE(ChannelPlay(channel));
     ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
@@ -180,8 +182,9 @@ TEST_F(AudioLibraryTest, SeeksWhileTheLengthIsNotKnownYet)
     for (const THandle channel : {file, url}) {
         ASSERT_NE(channel, 0u);
         ASSERT_TRUE(ChannelSetPosition(channel, 2 * BytesPerSecond));
-        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return std::abs(ChannelGetPosition(channel) - 2 * BytesPerSecond) < BytesPerSecond / 10; }))
-            << ChannelGetPosition(channel);
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] {
+            return std::abs(ChannelGetPosition(channel) - 2 * BytesPerSecond) < BytesPerSecond / 10;
+        })) << ChannelGetPosition(channel);
         StreamFree(channel);
     }
 }
@@ -218,8 +221,8 @@ TEST_F(AudioLibraryTest, URLStreamsThatCannotBeOpenedGiveNoHandle)
 {
     TAudioTestServer server;
     for (const QString &url : {server.URL(QStringLiteral("missing.mp3")), server.URL(QStringLiteral("corrupt.mp3")),
-                               server.URL(QStringLiteral("picture.mp3")), QStringLiteral("http://127.0.0.1:1/refused.mp3"),
-                               QStringLiteral("ftp://127.0.0.1/tone.mp3")})
+             server.URL(QStringLiteral("picture.mp3")), QStringLiteral("http://127.0.0.1:1/refused.mp3"),
+             QStringLiteral("ftp://127.0.0.1/tone.mp3")})
         EXPECT_EQ(StreamCreateURL(url, &RecordBlock, 0), 0u) << url.toStdString();
 }
 
@@ -233,7 +236,8 @@ TEST_F(AudioLibraryTest, URLStreamsWithoutASizePlayToTheirEnd)
         Connection.Send(TRawTestServer::Head(200, "OK", -1, {"Content-Type: audio/mpeg"}));
         Connection.Send(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
     });
-    for (const QString &url : {server.URL(QStringLiteral("chunked/tone1s.mp3")), closing.URL(QStringLiteral("/tone1s.mp3"))}) {
+    for (const QString &url :
+        {server.URL(QStringLiteral("chunked/tone1s.mp3")), closing.URL(QStringLiteral("/tone1s.mp3"))}) {
         ResetLog();
         const THandle channel = StreamCreateURL(url, &RecordBlock, 0);
         ASSERT_NE(channel, 0u) << url.toStdString();
@@ -248,6 +252,73 @@ TEST_F(AudioLibraryTest, URLStreamsWithoutASizePlayToTheirEnd)
             EXPECT_EQ(GLog.Downloaded, data.size());
         }
         StreamFree(channel);
+    }
+}
+
+// A server without a size that holds the second half of the file back until
+// told: the length is unknown (not 0) until the whole file is in, then the
+// real one, and seeks are taken all along, as on any other stream. A constant
+// rate with a Xing header and a variable rate, chunked and ended by closing.
+TEST_F(AudioLibraryTest, URLStreamsWithoutASizeKnowTheirLengthOnceWholeAndSeek)
+{
+    constexpr auto HoldDeadline = std::chrono::seconds(10);
+    const std::pair<const char *, double> files[] = {{"tone2s.mp3", 2.0}, {"vbr4s.mp3", 4.0}};
+    for (const auto &[name, seconds] : files) {
+        const QByteArray data = ReadAudioFixture(name);
+        const std::string firstHalf(data.constData(), static_cast<std::size_t>(data.size() / 2));
+        const std::string secondHalf(
+            data.constData() + data.size() / 2, static_cast<std::size_t>(data.size() - data.size() / 2));
+        for (const bool chunked : {true, false}) {
+            const std::string context = std::string(name) + (chunked ? " chunked" : " ended by closing");
+            std::promise<void> release;
+            const std::shared_future<void> released = release.get_future().share();
+            TTestHTTPServer chunkedServer;
+            chunkedServer.Routes().Get("/held.mp3", [&](const httplib::Request &, httplib::Response &Response) {
+                Response.set_chunked_content_provider("audio/mpeg", [&](std::size_t, httplib::DataSink &Sink) {
+                    Sink.write(firstHalf.data(), firstHalf.size());
+                    released.wait_for(HoldDeadline);
+                    Sink.write(secondHalf.data(), secondHalf.size());
+                    Sink.done();
+                    return true;
+                });
+            });
+            chunkedServer.Start();
+            TRawTestServer closingServer([&](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+                Connection.Send(TRawTestServer::Head(200, "OK", -1, {"Content-Type: audio/mpeg"}));
+                Connection.Send(firstHalf);
+                released.wait_for(HoldDeadline);
+                Connection.Send(secondHalf);
+            });
+            const QString url = chunked ? chunkedServer.URL(QStringLiteral("/held.mp3"))
+                                        : closingServer.URL(QStringLiteral("/held.mp3"));
+
+            ResetLog();
+            const THandle channel = StreamCreateURL(url, &RecordBlock, 0);
+            ASSERT_NE(channel, 0u) << context;
+            EXPECT_EQ(ChannelGetLength(channel), -1) << context << ": unknown while half the file is in";
+            const auto isNear = [channel](std::int64_t Target) {
+                return TestEnvironment::WaitFor(
+                    [&] { return std::abs(ChannelGetPosition(channel) - Target) < BytesPerSecond / 10; });
+            };
+            ASSERT_TRUE(ChannelSetPosition(channel, BytesPerSecond / 2)) << context;
+            EXPECT_TRUE(isNear(BytesPerSecond / 2)) << context;
+
+            release.set_value();
+            ASSERT_TRUE(TestEnvironment::WaitFor([] {
+                std::lock_guard guard(GLog.Lock);
+                return GLog.DownloadEnded;
+            })) << context;
+            const auto whole = static_cast<std::int64_t>(seconds * BytesPerSecond);
+            EXPECT_NEAR(static_cast<double>(ChannelGetLength(channel)), whole, whole * 0.1) << context;
+            ASSERT_TRUE(ChannelSetPosition(channel, whole - BytesPerSecond / 2)) << context;
+            EXPECT_TRUE(isNear(whole - BytesPerSecond / 2)) << context;
+
+            ASSERT_NE(ChannelSetSyncEnd(channel, &RecordEnd, 0), 0u);
+            ASSERT_TRUE(ChannelPlay(channel));
+            ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; })) << context;
+            EXPECT_EQ(ChannelGetPosition(channel), ChannelGetLength(channel)) << context;
+            StreamFree(channel);
+        }
     }
 }
 
@@ -269,12 +340,13 @@ constexpr auto PromptDeadline = std::chrono::seconds(3);
 TEST_F(AudioLibraryTest, AnAbortEndsAConnectionUnderWayAtOnce)
 {
     TAudioTestServer server;
-    std::atomic<bool> peerGone{false};
+    std::atomic<bool> peerGone {false};
     TRawTestServer silent([&](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
         Connection.Stall();
         peerGone = true;
     });
-    for (const QString &url : {silent.URL(QStringLiteral("/tone1s.mp3")), server.URL(QStringLiteral("trickle/tone1s.mp3"))}) {
+    for (const QString &url :
+        {silent.URL(QStringLiteral("/tone1s.mp3")), server.URL(QStringLiteral("trickle/tone1s.mp3"))}) {
         TConnectionAbort abort;
         auto result = ConnectInBackground(url, &abort);
         ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !silent.Requests().empty(); }));
@@ -282,19 +354,23 @@ TEST_F(AudioLibraryTest, AnAbortEndsAConnectionUnderWayAtOnce)
         ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Ready(result); }, PromptDeadline)) << url.toStdString();
         EXPECT_EQ(result.get(), 0u) << url.toStdString();
     }
-    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return peerGone.load(); }, PromptDeadline)) << "the connection was closed";
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return peerGone.load(); }, PromptDeadline))
+        << "the connection was closed";
 
     TConnectionAbort early;
     early.Abort();
-    EXPECT_EQ(StreamCreateURL(server.URL(QStringLiteral("tone1s.mp3")), &RecordBlock, 0, &early), 0u) << "aborted before it began";
+    EXPECT_EQ(StreamCreateURL(server.URL(QStringLiteral("tone1s.mp3")), &RecordBlock, 0, &early), 0u)
+        << "aborted before it began";
 }
 
 TEST_F(AudioLibraryTest, AConnectionWithoutRealProgressFailsAfterTheNetTimeOut)
 {
     TAudioTestServer server;
-    TRawTestServer silent([](const TRecordedRequest &, TRawTestServer::TConnection &Connection) { Connection.Stall(); });
+    TRawTestServer silent(
+        [](const TRecordedRequest &, TRawTestServer::TConnection &Connection) { Connection.Stall(); });
     ASSERT_TRUE(SetConfig(TConfigOption::coNetTimeout, 1000));
-    for (const QString &url : {silent.URL(QStringLiteral("/tone1s.mp3")), server.URL(QStringLiteral("trickle/tone1s.mp3"))}) {
+    for (const QString &url :
+        {silent.URL(QStringLiteral("/tone1s.mp3")), server.URL(QStringLiteral("trickle/tone1s.mp3"))}) {
         auto result = ConnectInBackground(url);
         EXPECT_TRUE(TestEnvironment::WaitFor([&] { return Ready(result); }, PromptDeadline)) << url.toStdString();
         EXPECT_EQ(result.get(), 0u) << url.toStdString();
@@ -304,12 +380,46 @@ TEST_F(AudioLibraryTest, AConnectionWithoutRealProgressFailsAfterTheNetTimeOut)
 
 // The download thread hands blocks to the decoder's source until the very
 // moment it is stopped; freeing must wait for it before the source goes.
+int OpenFiles()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// A player goes through thousands of streams in a session: each one played
+// to its end and freed must give back every file and socket it opened.
+TEST_F(AudioLibraryTest, StreamsPlayedToTheirEndAndFreedLeaveNothingOpen)
+{
+    TAudioTestServer server;
+    const auto playOnce = [](THandle Channel) {
+        ASSERT_NE(Channel, 0u);
+        GLog.Ends = 0;
+        ASSERT_NE(ChannelSetSyncEnd(Channel, &RecordEnd, 0), 0u);
+        ASSERT_TRUE(ChannelPlay(Channel));
+        ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
+        EXPECT_TRUE(StreamFree(Channel));
+    };
+    const std::pair<const char *, std::function<THandle()>> kinds[] = {
+        {"file", [] { return StreamCreateFile(AudioFixture("tone1s.mp3")); }},
+        {"URL", [&] { return StreamCreateURL(server.URL(QStringLiteral("tone1s.mp3")), &RecordBlock, 0); }},
+    };
+    for (const auto &[kind, open] : kinds) {
+        playOnce(open()); // whatever is made once and kept
+        const int before = OpenFiles();
+        for (int i = 0; i < 10; ++i)
+            playOnce(open());
+        // The server's end of a connection may close a moment later.
+        EXPECT_TRUE(TestEnvironment::WaitFor([&] { return OpenFiles() <= before; }))
+            << kind << ": " << OpenFiles() - before << " left open by 10 streams";
+    }
+}
+
 TEST_F(AudioLibraryTest, FreeingAStreamWhileItDownloadsIsSafe)
 {
     TAudioTestServer server;
     for (int i = 0; i < 20; ++i) {
         ResetLog();
-        const THandle channel = StreamCreateURL(server.URL(QStringLiteral("endless/tone2s.mp3")), &RecordBlockSlowly, 0);
+        const THandle channel
+            = StreamCreateURL(server.URL(QStringLiteral("endless/tone2s.mp3")), &RecordBlockSlowly, 0);
         ASSERT_NE(channel, 0u);
         ASSERT_TRUE(ChannelPlay(channel));
         ASSERT_TRUE(TestEnvironment::WaitFor([] {
@@ -355,7 +465,8 @@ TEST_F(AudioLibraryTest, ASeekAheadOnAServerThatIgnoresRangesStillPlaysRight)
             return;
         for (qsizetype offset = 0; offset < data.size(); offset += 4000) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (!Connection.Send(std::string_view(data.constData() + offset, static_cast<std::size_t>(std::min<qsizetype>(4000, data.size() - offset)))))
+            if (!Connection.Send(std::string_view(data.constData() + offset,
+                    static_cast<std::size_t>(std::min<qsizetype>(4000, data.size() - offset)))))
                 return;
         }
     });
@@ -375,7 +486,8 @@ TEST_F(AudioLibraryTest, AnAnnouncedSizeBeyondMemoryStillPlaysWhatCame)
     TAudioTestServer server;
     const THandle channel = StreamCreateURL(server.URL(QStringLiteral("huge/tone1s.mp3")), &RecordBlock, 0);
     ASSERT_NE(channel, 0u);
-    EXPECT_EQ(StreamGetFilePosition(channel, TFilePosition::fpEnd), static_cast<std::int64_t>(TAudioTestServer::HugeSize));
+    EXPECT_EQ(
+        StreamGetFilePosition(channel, TFilePosition::fpEnd), static_cast<std::int64_t>(TAudioTestServer::HugeSize));
     ASSERT_TRUE(TestEnvironment::WaitFor([] {
         std::lock_guard guard(GLog.Lock);
         return GLog.DownloadEnded;
@@ -402,6 +514,43 @@ TEST_F(AudioLibraryTest, ADownloadCutShortEndsTheStreamBeforeItsLength)
     ASSERT_TRUE(TestEnvironment::WaitFor([] { return GLog.Ends > 0; }));
     EXPECT_LT(ChannelGetPosition(channel), ChannelGetLength(channel));
     StreamFree(channel);
+}
+
+// The volume scales the sound itself: what reaches the output, written to a
+// file as the raw samples, is a quarter as loud at a quarter of the volume.
+TEST(AudioLibrary, TheVolumeScalesTheSoundThatReachesTheOutput)
+{
+    QTemporaryDir dir;
+    const auto loudestSample = [&](float Volume) {
+        const QString path = dir.filePath(QStringLiteral("volume-%1.raw").arg(Volume));
+        int loudest = -1;
+        {
+            TAudioSinkOverride sink("filesink sync=false location=\"" + path.toUtf8() + '"');
+            if (!Init())
+                return loudest;
+            const THandle channel = StreamCreateFile(AudioFixture("tone1s.mp3"));
+            GLog.Ends = 0;
+            if (channel != 0 && ChannelSetVolume(channel, Volume) && ChannelSetSyncEnd(channel, &RecordEnd, 0) != 0
+                && ChannelPlay(channel))
+                TestEnvironment::WaitFor([] { return GLog.Ends > 0; });
+            StreamFree(channel);
+            Free();
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return loudest;
+        const QByteArray samples = file.readAll();
+        for (qsizetype i = 0; i + 1 < samples.size(); i += 2) {
+            const auto sample
+                = static_cast<qint16>(static_cast<quint8>(samples[i]) | static_cast<quint8>(samples[i + 1]) << 8);
+            loudest = std::max(loudest, std::abs(int(sample)));
+        }
+        return loudest;
+    };
+    const int full = loudestSample(1.0f);
+    const int quarter = loudestSample(0.25f);
+    ASSERT_GT(full, 1000) << "the tone was written";
+    EXPECT_NEAR(quarter, full / 4.0, full * 0.02);
 }
 
 TEST(AudioLibrary, InitFailsWhenNoOutputCanBeOpened)
