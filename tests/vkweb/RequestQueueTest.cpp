@@ -281,6 +281,45 @@ TEST_F(RequestQueue, ANewerRequestReplacesAWaitingOneAndSilencesARunningOne)
         EXPECT_NE(FormValue(request.Body, "album_id"), "-1");
 }
 
+// A busy indicator follows the queue: every start, then its end, on the
+// interface thread; a replaced task and a failed one end too.
+TEST_F(RequestQueue, StartAndEndNoticesComeInPairsOnTheInterfaceThread)
+{
+    int starts = 0;
+    int ends = 0;
+    int busy = 0;
+    int lowest = 0;
+    bool elsewhere = false;
+    const auto onInterfaceThread = [] { return QThread::currentThread() == QCoreApplication::instance()->thread(); };
+    FQueue->SetOnRequestStart([&](TObject *Sender) {
+        EXPECT_EQ(Sender, FQueue.get());
+        elsewhere |= !onInterfaceThread();
+        ++starts;
+        ++busy;
+    });
+    FQueue->SetOnRequestEnd([&](TObject *Sender) {
+        EXPECT_EQ(Sender, FQueue.get());
+        elsewhere |= !onInterfaceThread();
+        ++ends;
+        lowest = std::min(lowest, --busy);
+    });
+
+    using Factory = TVKEmulationRequestFactory;
+    FQueue->Add(1, Data(Factory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("slow"), 0, 0)));
+    ASSERT_TRUE(WaitForSlowSearch());
+    FQueue->Add(1, Data(Factory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("broken"), 0, 0)));
+    FQueue->Add(2, Data(Factory::ConstructAudioGetRequest(FEmulation.get(), 1, -1)));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ends == 2; }));
+    EXPECT_EQ(busy, 1) << "the replaced search still runs";
+    ReleaseSlowSearch();
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ends == 3; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(starts, 3);
+    EXPECT_EQ(ends, 3);
+    EXPECT_EQ(lowest, 0);
+    EXPECT_FALSE(elsewhere);
+}
+
 TEST_F(RequestQueue, ACallbackMayQueueAgainAndResetSilencesEverything)
 {
     int retries = 0;
