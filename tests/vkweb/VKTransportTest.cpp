@@ -2,6 +2,7 @@
 #include "vkweb/VKEmulationUtilsUnit.h"
 
 #include "foundation/BaseTypesUnit.h"
+#include "requests/THTTPClientUnit.h"
 #include "support/TestHTTPServer.h"
 
 #include "vkweb/VKWebTestSupport.h"
@@ -9,6 +10,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -187,6 +191,56 @@ TEST(VKTransport, BrokenAnswersAndRefusedConnectionsFail)
                      SendVKRequest(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedLoopbackPort()), std::nullopt, jar,
                                    answer, ShortTimeouts);
                  }).isEmpty());
+}
+
+// An answer that never ends is cut off, however steadily it comes: by the
+// exchange's deadline when it trickles, by the size cap when it floods. Each
+// server gives up after a while and ends its answer, which an uncapped
+// exchange would then take as complete.
+TEST(VKTransport, EndlessAndOversizedAnswersAreCutOff)
+{
+    using namespace std::chrono_literals;
+    const TVKTransportTimeouts timeouts {2000, 300, 1500};
+    const qint64 tooLarge = THTTPClient::MaxMemoryBodySize + 1;
+    const struct
+    {
+        const char *Name;
+        TRawTestServer::THandler Handler;
+        const char *Failure;
+    } cases[] = {
+        {"trickles a byte every 50 ms",
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", -1));
+                const auto giveUp = std::chrono::steady_clock::now() + 10s;
+                while (std::chrono::steady_clock::now() < giveUp && connection.Send("a"))
+                    std::this_thread::sleep_for(50ms);
+            },
+            "took over 1500 ms"},
+        {"floods without a length",
+            [tooLarge](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", -1));
+                const std::string block(1 << 20, 'b');
+                for (qint64 sent = 0; sent < tooLarge + qint64(block.size()) && connection.Send(block);)
+                    sent += qint64(block.size());
+            },
+            "Maximum file size exceeded"},
+        {"announces too much",
+            [tooLarge](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", tooLarge) + "<!json>{");
+                connection.Stall();
+            },
+            "Maximum file size exceeded"},
+    };
+    for (const auto &c : cases) {
+        TRawTestServer server(c.Handler);
+        TCookieManager jar;
+        QByteArray answer;
+        const QString failure = FailureOf([&] {
+            SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("a=1"), jar, answer, timeouts);
+        });
+        EXPECT_TRUE(failure.contains(QLatin1String(c.Failure))) << c.Name << ": " << failure.toStdString();
+        EXPECT_LE(answer.size(), THTTPClient::MaxMemoryBodySize) << c.Name;
+    }
 }
 
 TEST(VKTransport, ASteadyAnswerWithoutLengthIsTakenWhole)
