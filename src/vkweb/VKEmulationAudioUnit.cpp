@@ -214,24 +214,26 @@ QString LoadSearchSection(TCookieManager &CookieManager, const QString &SearchQu
 {
     // A fresh album number on every call, as the site's own page sends.
     const quint32 album = QRandomGenerator::global()->bounded(999999999u) + 11u;
-    const QString body = QStringLiteral("act=a_load_section&al=1&album_id=-") + QString::number(album)
-        + QStringLiteral("&claim=0&offset=") + QString::number(Offset) + QStringLiteral("&owner_id=")
-        + QString::number(OwnerID)
-        + QStringLiteral("&search_history=0&search_lyrics=0&search_performer=0&search_q=")
-        + EncodeFormValue(SearchQuery) + QStringLiteral("&search_sort=0&type=search");
+    const QString body = EncodeURLParams({QStringLiteral("act=a_load_section"), QStringLiteral("al=1"),
+        QStringLiteral("album_id=-%1").arg(album), QStringLiteral("claim=0"), QStringLiteral("offset=%1").arg(Offset),
+        QStringLiteral("owner_id=%1").arg(OwnerID), QStringLiteral("search_history=0"),
+        QStringLiteral("search_lyrics=0"), QStringLiteral("search_performer=0"),
+        QStringLiteral("search_q=") + SearchQuery, QStringLiteral("search_sort=0"), QStringLiteral("type=search")});
     return ExtractObject(PostAudio(CookieManager, body));
 }
 
 QString LoadAudioList(TCookieManager &CookieManager, int OwnerID, int AlbumID)
 {
-    const QString body = QStringLiteral("act=load_silent&al=1&album_id=") + QString::number(AlbumID)
-        + QStringLiteral("&band=false&owner_id=") + QString::number(OwnerID);
+    const QString body = EncodeURLParams(
+        {QStringLiteral("act=load_silent"), QStringLiteral("al=1"), QStringLiteral("album_id=%1").arg(AlbumID),
+            QStringLiteral("band=false"), QStringLiteral("owner_id=%1").arg(OwnerID)});
     return ExtractObject(PostAudio(CookieManager, body));
 }
 
 QStringList ReloadAudioURLs(TCookieManager &CookieManager, const QString &IDs)
 {
-    const QString body = QStringLiteral("act=reload_audio&al=1&ids=") + EncodeFormValue(IDs);
+    const QString body
+        = EncodeURLParams({QStringLiteral("act=reload_audio"), QStringLiteral("al=1"), QStringLiteral("ids=") + IDs});
     const QString json = ExtractRegExGroup(PostAudio(CookieManager, body), ArrayPattern);
     TJSONReader reader(json);
     QStringList urls;
@@ -255,9 +257,9 @@ QStringList ReloadAudioURLs(TCookieManager &CookieManager, const QString &IDs)
 
 TVKAudioRecord AddAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QString &Hashes)
 {
-    const QString body = QStringLiteral("act=add&aid=") + QString::number(AID)
-        + QStringLiteral("&al=1&from=search&gid=0&hash=") + SplitHashes(Hashes).first() + QStringLiteral("&oid=")
-        + QString::number(OwnerID);
+    const QString body = EncodeURLParams({QStringLiteral("act=add"), QStringLiteral("aid=%1").arg(AID),
+        QStringLiteral("al=1"), QStringLiteral("from=search"), QStringLiteral("gid=0"),
+        QStringLiteral("hash=") + SplitHashes(Hashes).first(), QStringLiteral("oid=%1").arg(OwnerID)});
     return ParseAudioRecord(ExtractRegExGroup(PostAudio(CookieManager, body), AddedTrackPattern));
 }
 
@@ -266,8 +268,9 @@ void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QStr
     const QStringList hashes = SplitHashes(Hashes);
     if (hashes.size() < 2)
         throw Exception(QStringLiteral("The track has no removal token"));
-    const QString body = QStringLiteral("act=delete_audio&aid=") + QString::number(AID) + QStringLiteral("&al=1&hash=")
-        + hashes.at(1) + QStringLiteral("&oid=") + QString::number(OwnerID) + QStringLiteral("&restore=1");
+    const QString body = EncodeURLParams({QStringLiteral("act=delete_audio"), QStringLiteral("aid=%1").arg(AID),
+        QStringLiteral("al=1"), QStringLiteral("hash=") + hashes.at(1), QStringLiteral("oid=%1").arg(OwnerID),
+        QStringLiteral("restore=1")});
     // A login page after the session ran out, an error page, or the
     // endpoint's own error frame (a stale token) is no removal.
     if (!IsSuccessFrame(PostAudio(CookieManager, body)))

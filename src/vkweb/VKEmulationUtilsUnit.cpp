@@ -10,8 +10,6 @@
 #include <QStringDecoder>
 #include <QUrl>
 
-#include <cstring>
-
 namespace {
 
 constexpr int MaxRedirects = 5;
@@ -24,12 +22,6 @@ bool IsRedirect(int Status)
 bool TurnsIntoGet(int Status)
 {
     return Status >= 301 && Status <= 303;
-}
-
-bool IsFormSafe(unsigned char Byte)
-{
-    return (Byte >= 'A' && Byte <= 'Z') || (Byte >= 'a' && Byte <= 'z') || (Byte >= '0' && Byte <= '9')
-        || (Byte != 0 && std::strchr("!$'()*-.@_", Byte) != nullptr);
 }
 
 } // namespace
@@ -128,25 +120,6 @@ QString ExtractRegExGroup(const QString &Text, const QString &Pattern)
             return match.captured(1);
     }
     return {};
-}
-
-QString EncodeFormValue(const QString &Value)
-{
-    static const char Hex[] = "0123456789ABCDEF";
-    QString result;
-    result.reserve(Value.size() * 3);
-    for (const unsigned char byte : Value.toUtf8()) {
-        if (IsFormSafe(byte)) {
-            result.append(QLatin1Char(char(byte)));
-        } else if (byte == ' ') {
-            result.append(u'+');
-        } else {
-            result.append(u'%');
-            result.append(QLatin1Char(Hex[byte >> 4]));
-            result.append(QLatin1Char(Hex[byte & 0x0F]));
-        }
-    }
-    return result;
 }
 
 QString DecodeWindows1251(const QByteArray &Bytes)

@@ -36,9 +36,5 @@ int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCooki
 // the pattern has no group.
 QString ExtractRegExGroup(const QString &Text, const QString &Pattern);
 
-// A form field value: letters, digits and !$'()*-.@_ as they are, a space as
-// "+", every other character as its UTF-8 bytes in "%XX" (upper case).
-QString EncodeFormValue(const QString &Value);
-
 // The audio endpoint answers in Windows-1251.
 QString DecodeWindows1251(const QByteArray &Bytes);

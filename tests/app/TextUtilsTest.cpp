@@ -60,6 +60,9 @@ TEST(TextUtils, EncodesValuesWithTheFixedEscapeSet)
         {QStringLiteral("!$'()*,-._~Az09"), "!$'()*,-._~Az09"},
         {QStringLiteral("\"#%+/:;<>?@[\\]^`{|}"), "%22%23%25%2B%2F%3A%3B%3C%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D"},
         {QString(QChar(0x7F)) + QChar(u'\t'), "%7F%09"},
+        {QStringLiteral("Кино"), "%D0%9A%D0%B8%D0%BD%D0%BE"},
+        {QStringLiteral("\U0001F3B5"), "%F0%9F%8E%B5"},
+        {QString(), ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(EncodeURLParamValue(c.Value), QLatin1String(c.Encoded)) << c.Value.toStdString();

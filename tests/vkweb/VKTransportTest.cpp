@@ -281,24 +281,6 @@ TEST(VKTransport, ExtractRegExGroupTakesGroupOneOfTheFirstMatch)
             << c.Text << " ~ " << c.Pattern;
 }
 
-TEST(VKTransport, FormValuesAreEncodedAsTheSiteExpects)
-{
-    struct TCase
-    {
-        const char *Value;
-        const char *Encoded;
-    } cases[] = {
-        {"AZaz09!$'()*-.@_", "AZaz09!$'()*-.@_"},
-        {"rock & roll", "rock+%26+roll"},
-        {"a=b+c/d?e#f%~", "a%3Db%2Bc%2Fd%3Fe%23f%25%7E"},
-        {"Кино", "%D0%9A%D0%B8%D0%BD%D0%BE"},
-        {"\xF0\x9F\x8E\xB5", "%F0%9F%8E%B5"},
-        {"", ""},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(EncodeFormValue(QString::fromUtf8(c.Value)), QString::fromUtf8(c.Encoded)) << c.Value;
-}
-
 TEST(VKTransport, AudioAnswersAreReadAsWindows1251)
 {
     EXPECT_EQ(DecodeWindows1251(QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xEB\xEA\xE0 \x96 \xB9")),
