@@ -41,11 +41,28 @@ TEST(TextUtils, TimeStrings)
     }
 }
 
+// A line end once vanished ("plays\nmusic" gave "playsmusic") and only
+// "&quot;" was decoded.
 TEST(TextUtils, StripHTMLTags)
 {
-    EXPECT_EQ(StripHTMLTags(QStringLiteral("<p class=\"x\">Hello <b>world</b></p>\nsay &quot;hi&quot; &amp; go")),
-              QStringLiteral("Hello worldsay \"hi\" &amp; go"));
-    EXPECT_EQ(StripHTMLTags(QStringLiteral("a < b")), QStringLiteral("a "));
+    const struct
+    {
+        QString HTML;
+        QString Text;
+    } cases[] = {
+        {QStringLiteral("<p class=\"x\">Hello <b>world</b></p>\nsay &quot;hi&quot; &amp; go"),
+            QStringLiteral("Hello world say \"hi\" & go")},
+        {QStringLiteral("a < b"), QStringLiteral("a ")},
+        {QStringLiteral("plays\nmusic"), QStringLiteral("plays music")},
+        {QStringLiteral("plays \r\n\t music"), QStringLiteral("plays music")},
+        {QStringLiteral("One.\n\nTwo. \r\n \r\n\n Three."), QStringLiteral("One.\n\nTwo.\n\nThree.")},
+        {QStringLiteral("&lt;b&gt;not a tag&lt;/b&gt;"), QStringLiteral("<b>not a tag</b>")},
+        {QStringLiteral("Caf&eacute; &#233; &#x1F3B5; it&#39;s&nbsp;so"),
+            QStringLiteral("Café é \U0001F3B5 it's\u00A0so")},
+        {QStringLiteral("Rock & Roll; Live &unknown;"), QStringLiteral("Rock & Roll; Live &unknown;")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(StripHTMLTags(c.HTML), c.Text) << c.HTML.toStdString();
 }
 
 TEST(TextUtils, EncodesValuesWithTheFixedEscapeSet)
