@@ -6,6 +6,8 @@
 #include "vkapi/TVKAPICaptchaManagerUnit.h"
 #include "vkapi/TVKAPISignupDataUnit.h"
 
+#include <QJsonDocument>
+
 #include <string>
 
 namespace {
@@ -220,6 +222,19 @@ TEST_F(SignupTest, SignsUpAsksTheCodeAgainByCallAndConfirms)
         EXPECT_EQ(query.value(u"client_id").toString(), QStringLiteral("3566047"));
         EXPECT_EQ(query.value(u"v").toString(), QStringLiteral("5.37"));
     }
+    // The password goes in a POST body, never in the URL, which logs keep.
+    int posted = 0;
+    for (const QString &line : FStandin.LogLines()) {
+        const QJsonObject request = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QString path = request.value(u"path").toString();
+        if (!path.endsWith(u"auth.signup") && !path.endsWith(u"auth.confirm"))
+            continue;
+        EXPECT_EQ(request.value(u"method").toString(), QStringLiteral("POST")) << path.toStdString();
+        EXPECT_TRUE(request.value(u"query").toObject().isEmpty()) << path.toStdString();
+        posted += request.value(u"form").toObject().contains(u"password");
+    }
+    EXPECT_EQ(posted, 4) << "two sign-ups and two confirmations";
+    EXPECT_FALSE(FStandin.LogLines().join(u'\n').contains(Password));
 
     // The number is taken now.
     Data().Signup();

@@ -39,10 +39,9 @@ void TRequestLog::Write(const char *Host, const httplib::Request &Request, const
 {
     if (!FFile)
         return;
-    const bool isForm = Request.get_header_value("Content-Type").starts_with("application/x-www-form-urlencoded");
     const QJsonObject line {{u"method"_s, QString::fromStdString(Request.method)},
         {u"host"_s, QString::fromLatin1(Host)}, {u"path"_s, QString::fromStdString(Request.path)},
-        {u"query"_s, ToJson(QueryFields(Request))}, {u"form"_s, ToJson(isForm ? ParseForm(Request.body) : TFields())},
+        {u"query"_s, ToJson(QueryFields(Request))}, {u"form"_s, ToJson(FormFields(Request))},
         {u"status"_s, Response.status}};
     const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
     std::lock_guard lock(FLock);
