@@ -119,7 +119,8 @@ TEST_F(SignIn, StoredCookiesSignInAfterARestartWithoutAPasswordAndLogoutEmptiesT
     EXPECT_TRUE(FEvents.isEmpty());
 }
 
-// Cookies are written after failures too.
+// Cookies are written after failures too. The password is in neither file:
+// not in the cookie file, not in the stand-in's request log.
 TEST_F(SignIn, AWrongPasswordIsReportedAndSignsNobodyIn)
 {
     ASSERT_EQ(CookieFile(), QByteArray("(none)"));
@@ -128,6 +129,11 @@ TEST_F(SignIn, AWrongPasswordIsReportedAndSignsNobodyIn)
     EXPECT_EQ(FManager->UserID(), 0);
     EXPECT_NE(CookieFile(), QByteArray("(none)"));
     EXPECT_FALSE(CookieFile().contains("remixsid"));
+    EXPECT_FALSE(CookieFile().contains("wrong-pass"));
+    const QStringList posts = FStandin.LogLines().filter(QStringLiteral("\"host\":\"login\""));
+    ASSERT_EQ(posts.size(), 1);
+    EXPECT_TRUE(posts[0].contains(QStringLiteral("\"pass\":\"(hidden)\""))) << posts[0].toStdString();
+    EXPECT_FALSE(FStandin.LogLines().join(u'\n').contains(u"wrong-pass"));
 }
 
 TEST_F(SignIn, ACaptchaIsShownAndItsAnswerSignsInWithTheLastLogin)

@@ -13,14 +13,22 @@ using namespace Qt::StringLiterals;
 namespace Standin {
 
 namespace {
-// A password that reached the relay is not written down.
+
+// Passwords (the relay's "password", the web sign-in's "pass") and access
+// tokens are not written down.
+bool IsSecret(const QString &Name)
+{
+    return Name == u"password" || Name == u"pass" || Name == u"access_token";
+}
+
 QJsonObject ToJson(const TFields &Fields)
 {
     QJsonObject object;
     for (const auto &[name, value] : Fields)
-        object.insert(name, name == u"password" ? u"(hidden)"_s : value);
+        object.insert(name, IsSecret(name) ? u"(hidden)"_s : value);
     return object;
 }
+
 } // namespace
 
 TRequestLog::~TRequestLog()
