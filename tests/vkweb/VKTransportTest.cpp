@@ -200,12 +200,16 @@ TEST(VKTransport, BrokenAnswersAndRefusedConnectionsFail)
 TEST(VKTransport, EndlessAndOversizedAnswersAreCutOff)
 {
     using namespace std::chrono_literals;
-    const TVKTransportTimeouts timeouts {2000, 300, 1500};
+    // A short deadline for the trickle; time enough for a slow (sanitized)
+    // build to take the flood up to the cap.
+    const TVKTransportTimeouts deadline {2000, 1000, 1500};
+    const TVKTransportTimeouts patient {2000, 10000, 120000};
     const qint64 tooLarge = THTTPClient::MaxMemoryBodySize + 1;
     const struct
     {
         const char *Name;
         TRawTestServer::THandler Handler;
+        TVKTransportTimeouts Timeouts;
         const char *Failure;
     } cases[] = {
         {"trickles a byte every 50 ms",
@@ -215,7 +219,7 @@ TEST(VKTransport, EndlessAndOversizedAnswersAreCutOff)
                 while (std::chrono::steady_clock::now() < giveUp && connection.Send("a"))
                     std::this_thread::sleep_for(50ms);
             },
-            "took over 1500 ms"},
+            deadline, "took over 1500 ms"},
         {"floods without a length",
             [tooLarge](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
                 connection.Send(TRawTestServer::Head(200, "OK", -1));
@@ -223,20 +227,20 @@ TEST(VKTransport, EndlessAndOversizedAnswersAreCutOff)
                 for (qint64 sent = 0; sent < tooLarge + qint64(block.size()) && connection.Send(block);)
                     sent += qint64(block.size());
             },
-            "Maximum file size exceeded"},
+            patient, "Maximum file size exceeded"},
         {"announces too much",
             [tooLarge](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
                 connection.Send(TRawTestServer::Head(200, "OK", tooLarge) + "<!json>{");
                 connection.Stall();
             },
-            "Maximum file size exceeded"},
+            patient, "Maximum file size exceeded"},
     };
     for (const auto &c : cases) {
         TRawTestServer server(c.Handler);
         TCookieManager jar;
         QByteArray answer;
         const QString failure = FailureOf([&] {
-            SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("a=1"), jar, answer, timeouts);
+            SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("a=1"), jar, answer, c.Timeouts);
         });
         EXPECT_TRUE(failure.contains(QLatin1String(c.Failure))) << c.Name << ": " << failure.toStdString();
         EXPECT_LE(answer.size(), THTTPClient::MaxMemoryBodySize) << c.Name;
