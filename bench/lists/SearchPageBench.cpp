@@ -53,8 +53,8 @@ class TPaging
 public:
     explicit TPaging(TVKEmulationManager &Manager) : FSearch(Manager, PageSize)
     {
-        Manager.RequestManager().OnRequestStart
-            = [this](TObject *) { FLastStart = TClock::now().time_since_epoch().count(); };
+        Manager.RequestManager().SetOnRequestStart(
+            [this](TObject *) { FLastStart = TClock::now().time_since_epoch().count(); });
         FSearch.OnChanged = [this](TObject *, bool) { ++FChanges; };
     }
 

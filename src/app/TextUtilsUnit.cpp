@@ -3,9 +3,11 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -35,6 +37,100 @@ bool MustEscape(unsigned char Byte)
         if (Byte == static_cast<unsigned char>(*c))
             return true;
     return false;
+}
+
+struct TNamedReference
+{
+    const char *Name;
+    char32_t First;
+    char32_t Second;
+};
+
+const TNamedReference NamedReferences[] = {
+#include "app/HTMLEntities.inc"
+};
+
+constexpr qsizetype LongestReferenceName = 32;
+
+bool IsASCIIAlphaNumeric(QChar C)
+{
+    const char16_t c = C.unicode();
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+void AppendCodePoint(QString &Result, char32_t Code)
+{
+    // A code HTML cannot carry becomes the replacement character, as a browser shows it.
+    if (Code == 0 || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
+        Code = 0xFFFD;
+    if (QChar::requiresSurrogates(Code)) {
+        Result.append(QChar(QChar::highSurrogate(Code)));
+        Result.append(QChar(QChar::lowSurrogate(Code)));
+    } else {
+        Result.append(QChar(char16_t(Code)));
+    }
+}
+
+// When a reference starts at Text[Start] (an "&"), appends its characters to
+// Result and returns the position after its ";"; otherwise returns -1.
+qsizetype DecodeReference(const QString &Text, qsizetype Start, QString &Result)
+{
+    qsizetype i = Start + 1;
+    if (i < Text.size() && Text[i] == u'#') {
+        ++i;
+        const bool isHex = i < Text.size() && (Text[i] == u'x' || Text[i] == u'X');
+        if (isHex)
+            ++i;
+        const int base = isHex ? 16 : 10;
+        const qsizetype digitsStart = i;
+        char32_t code = 0;
+        for (; i < Text.size(); ++i) {
+            const int digit = isHex ? HexDigitValue(Text[i])
+                                    : (Text[i].isDigit() && Text[i].unicode() < 0x80 ? Text[i].unicode() - '0' : -1);
+            if (digit < 0)
+                break;
+            code = std::min<char32_t>(code * base + char32_t(digit), 0x110000);
+        }
+        if (i == digitsStart || i >= Text.size() || Text[i] != u';')
+            return -1;
+        AppendCodePoint(Result, code);
+        return i + 1;
+    }
+    while (i < Text.size() && i - Start - 1 < LongestReferenceName && IsASCIIAlphaNumeric(Text[i]))
+        ++i;
+    if (i == Start + 1 || i >= Text.size() || Text[i] != u';')
+        return -1;
+    char name[LongestReferenceName + 1];
+    const qsizetype length = i - Start - 1;
+    for (qsizetype k = 0; k < length; ++k)
+        name[k] = char(Text[Start + 1 + k].unicode());
+    const std::string_view key(name, std::size_t(length));
+    const auto found = std::lower_bound(std::begin(NamedReferences), std::end(NamedReferences), key,
+        [](const TNamedReference &Entry, std::string_view Key) { return std::string_view(Entry.Name) < Key; });
+    if (found == std::end(NamedReferences) || std::string_view(found->Name) != key)
+        return -1;
+    AppendCodePoint(Result, found->First);
+    if (found->Second != 0)
+        AppendCodePoint(Result, found->Second);
+    return i + 1;
+}
+
+// Line ends are layout in HTML source: one, with the blanks around it, is a
+// space; a blank line is a paragraph break.
+QString FoldLineBreaks(const QString &Text)
+{
+    static const QRegularExpression breaks(QStringLiteral("[ \\t]*(?:\\r?\\n[ \\t]*)+"));
+    QString out;
+    out.reserve(Text.size());
+    qsizetype copied = 0;
+    for (QRegularExpressionMatchIterator matches = breaks.globalMatch(Text); matches.hasNext();) {
+        const QRegularExpressionMatch match = matches.next();
+        out += QStringView(Text).mid(copied, match.capturedStart() - copied);
+        out += match.capturedView().count(u'\n') > 1 ? QStringLiteral("\n\n") : QStringLiteral(" ");
+        copied = match.capturedEnd();
+    }
+    out += QStringView(Text).mid(copied);
+    return out;
 }
 
 } // namespace
@@ -114,15 +210,15 @@ QString StripHTMLTags(const QString &Text)
     out.reserve(Text.size());
     bool inTag = false;
     for (const QChar c : Text) {
-        if (inTag) {
+        if (inTag)
             inTag = c != u'>';
-        } else if (c == u'<') {
+        else if (c == u'<')
             inTag = true;
-        } else if (c != u'\n') {
+        else
             out += c;
-        }
     }
-    return out.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    // References are decoded last, so an escaped "<" stays text.
+    return UnEntity(FoldLineBreaks(out));
 }
 
 QByteArray StringToUTF8Bytes(const QString &Text)
@@ -172,4 +268,27 @@ QString EncodeURLParams(const QStringList &List)
         items << name + u'=' + EncodeURLParamValue(value);
     }
     return items.join(u'&');
+}
+
+QString UnEntity(const QString &Text)
+{
+    qsizetype ampersand = Text.indexOf(u'&');
+    if (ampersand < 0)
+        return Text;
+    QString result;
+    result.reserve(Text.size());
+    qsizetype copied = 0;
+    while (ampersand >= 0) {
+        result.append(QStringView(Text).mid(copied, ampersand - copied));
+        const qsizetype next = DecodeReference(Text, ampersand, result);
+        if (next < 0) {
+            result.append(u'&');
+            copied = ampersand + 1;
+        } else {
+            copied = next;
+        }
+        ampersand = Text.indexOf(u'&', copied);
+    }
+    result.append(QStringView(Text).mid(copied));
+    return result;
 }

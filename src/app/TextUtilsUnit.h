@@ -24,7 +24,14 @@ QString CropTextByWidth(const QPainter &Canvas, const QString &Text, int MaxWidt
 QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth,
                         bool &IsCropped);
 
+// HTML to plain text: tags removed, a line end (with the blanks around it) as
+// one space, a blank line as a paragraph break ("\n\n"), then every
+// character reference decoded.
 QString StripHTMLTags(const QString &Text);
+// Decodes HTML character references: every named reference HTML defines and
+// numeric ones in decimal or hexadecimal. A run that is no reference (a lone
+// "&", "Rock & Roll; Live", an unknown name) stays as it stands.
+QString UnEntity(const QString &Text);
 QByteArray StringToUTF8Bytes(const QString &Text);
 // The value of one hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(QChar C);

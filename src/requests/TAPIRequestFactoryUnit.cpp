@@ -70,6 +70,7 @@ TAPIRequest::TAPIRequest(const TCloneable &Source)
         FAPIURL = request->FAPIURL;
         FMethodName = request->FMethodName;
         FParams = request->FParams;
+        FPostsParams = request->FPostsParams;
     }
 }
 
@@ -93,7 +94,7 @@ int DefaultPort(const QString &Scheme)
 
 QString TAPIRequest::ToURL() const
 {
-    return ComposeURL(FAPIURL + FMethodName, FParams.Lines());
+    return ComposeURL(FAPIURL + FMethodName, FPostsParams ? QStringList() : FParams.Lines());
 }
 
 QString TAPIRequest::ComposeURL(const QString &Address, const QStringList &Params)

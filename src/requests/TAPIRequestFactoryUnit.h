@@ -57,9 +57,15 @@ public:
     explicit TAPIRequest(const TCloneable &Source);
 
     std::unique_ptr<TCloneable> Clone() const override;
-    // Base URL and method name with the parameters as the query; a query or
-    // default port in the base URL is dropped, a fragment kept.
+    // Base URL and method name with the parameters as the query (none when
+    // they are posted); a query or default port in the base URL is dropped, a
+    // fragment kept.
     virtual QString ToURL() const;
+
+    // A request carrying a secret sends its parameters as the form body of a
+    // POST, out of the URL that server and proxy logs keep.
+    bool PostsParams() const { return FPostsParams; }
+    void SetPostsParams(bool Value) { FPostsParams = Value; }
 
     const QString &APIURL() const { return FAPIURL; }
     const QString &APIMethodName() const { return FMethodName; }
@@ -76,6 +82,7 @@ private:
     QString FAPIURL;
     QString FMethodName;
     TURIParamList FParams;
+    bool FPostsParams = false;
 };
 
 // Base of the per-service request factories, whose static Construct...Request

@@ -11,6 +11,10 @@ TAPIRequestInvoker::~TAPIRequestInvoker() = default;
 void TAPIRequestInvoker::Execute()
 {
     THTTPRequestExecutor executor(FRequest->ToURL());
+    if (FRequest->PostsParams()) {
+        executor.PostData() = FRequest->ParamsList();
+        executor.SetMimeType(QStringLiteral("application/x-www-form-urlencoded"));
+    }
     executor.Start(true);
     FResult.HTTPRequestResult = executor.Result();
     // A redirect counts as a failure here.

@@ -23,8 +23,9 @@ struct TAPIRequestInvokerResult
     std::unique_ptr<TAPIResponseParserResult> APIResponseParserResult;
 };
 
-// Runs one API request: a GET of its URL, then the parser of the concrete
-// invoker on the answer. Nothing is retried here.
+// Runs one API request: a GET of its URL (or a POST of its parameters when it
+// posts them), then the parser of the concrete invoker on the answer. Nothing
+// is retried here.
 class TAPIRequestInvoker : public TThreadedObject
 {
 public:

@@ -128,24 +128,25 @@ std::unique_ptr<TAPIRequest> TVKAPIRequestFactory::ConstructAuthSignupRequest(co
                                                                               const QString &Password, bool Voice,
                                                                               std::uint8_t Sex, const QString &SID)
 {
-    return std::make_unique<TAPIRequest>(
-        RelayURL(), QStringLiteral("auth.signup"),
-        TURIParams{URIParam(QStringLiteral("first_name"), FirstName), URIParam(QStringLiteral("last_name"), LastName),
-                   URIParam(QStringLiteral("client_id"), QString::number(ClientID)),
-                   URIParam(QStringLiteral("phone"), Phone), URIParam(QStringLiteral("password"), Password),
-                   URIParam(QStringLiteral("voice"), BoolToParamValue(Voice)),
-                   URIParam(QStringLiteral("sex"), QString::number(Sex)), URIParam(QStringLiteral("sid"), SID)});
+    auto request = std::make_unique<TAPIRequest>(RelayURL(), QStringLiteral("auth.signup"),
+        TURIParams {URIParam(QStringLiteral("first_name"), FirstName), URIParam(QStringLiteral("last_name"), LastName),
+            URIParam(QStringLiteral("client_id"), QString::number(ClientID)), URIParam(QStringLiteral("phone"), Phone),
+            URIParam(QStringLiteral("password"), Password), URIParam(QStringLiteral("voice"), BoolToParamValue(Voice)),
+            URIParam(QStringLiteral("sex"), QString::number(Sex)), URIParam(QStringLiteral("sid"), SID)});
+    request->SetPostsParams(true);
+    return request;
 }
 
 std::unique_ptr<TAPIRequest> TVKAPIRequestFactory::ConstructAuthConfirmRequest(int ClientID, const QString &Phone,
                                                                                const QString &Code,
                                                                                const QString &Password)
 {
-    return std::make_unique<TAPIRequest>(RelayURL(), QStringLiteral("auth.confirm"),
-                                         TURIParams{URIParam(QStringLiteral("client_id"), QString::number(ClientID)),
-                                                    URIParam(QStringLiteral("phone"), Phone),
-                                                    URIParam(QStringLiteral("code"), Code),
-                                                    URIParam(QStringLiteral("password"), Password)});
+    auto request = std::make_unique<TAPIRequest>(RelayURL(), QStringLiteral("auth.confirm"),
+        TURIParams {URIParam(QStringLiteral("client_id"), QString::number(ClientID)),
+            URIParam(QStringLiteral("phone"), Phone), URIParam(QStringLiteral("code"), Code),
+            URIParam(QStringLiteral("password"), Password)});
+    request->SetPostsParams(true);
+    return request;
 }
 
 std::unique_ptr<TAPIRequest> TVKAPIRequestFactory::ConstructAuthCheckPhoneRequest(const QString &Phone, int ClientID)

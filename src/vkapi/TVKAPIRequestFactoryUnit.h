@@ -38,6 +38,7 @@ public:
     static std::unique_ptr<TAPIRequest> ConstructAudioDeleteRequest(const QString &Token, int AudioID, int OwnerID);
     static std::unique_ptr<TAPIRequest> ConstructUsersGetRequest(const QString &UserIDs, const QString &Fields,
                                                                  const QString &NameCase);
+    // Sign-up and confirmation carry the password: both post their parameters.
     static std::unique_ptr<TAPIRequest> ConstructAuthSignupRequest(const QString &FirstName, const QString &LastName,
                                                                    int ClientID, const QString &Phone,
                                                                    const QString &Password, bool Voice,

@@ -83,26 +83,34 @@ void TVKAPIPhoneCheckData::CheckPhone(const QString &APhone)
 void TVKAPIPhoneCheckData::PhoneChecked(TObject *Sender)
 {
     const auto &invoker = *static_cast<TAPIRequestInvoker *>(Sender);
+    std::uint8_t state = mdsServiceError;
     switch (invoker.Result().ResultCode) {
     case irOK:
-        SetState(mdsPhoneValid);
+        state = mdsPhoneValid;
         break;
     case irHTTPFailed:
-        SetState(mdsRequestFailed);
+        state = mdsRequestFailed;
         break;
     case irParserFailed:
         switch (ParserCode(invoker)) {
         case vkPhoneUsed:
-            SetState(mdsPhoneUsed);
+            state = mdsPhoneUsed;
             break;
         case vkPhoneInvalid:
-            SetState(mdsPhoneIncorrect);
+            state = mdsPhoneIncorrect;
             break;
-        default:
-            SetState(mdsServiceError);
         }
         break;
     }
+    // A failure judged nothing: the same number may be checked again.
+    if (state == mdsRequestFailed || state == mdsServiceError)
+        FPhone.clear();
+    SetState(state);
+}
+
+void TVKAPIPhoneCheckData::CheckDropped()
+{
+    FPhone.clear();
 }
 
 TVKAPIRepeatCodeData::TVKAPIRepeatCodeData(TVKAPISignupData &ASignupData)
@@ -296,6 +304,7 @@ void TVKAPISignupData::NewSignup()
 
 void TVKAPISignupData::RequestsDropped()
 {
+    FPhoneCheckData->CheckDropped();
     if (State() == mdsLoading)
         SetState(mdsReady);
     if (FRepeatCodeData->State() == mdsLoading)

@@ -82,8 +82,11 @@ class TVKAPIPhoneCheckData : public TMetaDataBlock
 {
 public:
     explicit TVKAPIPhoneCheckData(TVKAPISignupData &ASignupData);
-    // Checks APhone unless it is empty or the number checked last.
+    // Checks APhone unless it is empty or the number checked last; a check
+    // that failed (mdsRequestFailed, mdsServiceError) counts as none.
     void CheckPhone(const QString &APhone);
+    // The queue was emptied: the check in flight, if any, will not answer.
+    void CheckDropped();
 
 private:
     void PhoneChecked(TObject *Sender);

@@ -1,11 +1,11 @@
 #include "vkweb/TVKEmulationAuthTaskUnit.h"
 
 #include "app/RemoteHostsUnit.h"
+#include "app/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 
 #include <QRegularExpression>
-#include <QUrl>
 
 namespace {
 
@@ -88,11 +88,13 @@ void TVKEmulationLoginTask::Run()
     const QString front = Get(GetVKWebURL() + QStringLiteral("/"));
     const QString ipHash = ExtractRegExGroup(front, QStringLiteral("name=\"ip_h\" value=\"(.*?)\""));
     const QString lgHash = ExtractRegExGroup(front, QStringLiteral("name=\"lg_h\" value=\"(.*?)\""));
-    const QString origin = QString::fromLatin1(QUrl::toPercentEncoding(GetVKWebOrigin()));
-    const QString body = QStringLiteral("act=login&role=al_frame&expire=&captcha_sid=") + FCaptchaSid
-        + QStringLiteral("&captcha_key=") + EncodeFormValue(FCaptchaKey) + QStringLiteral("&_origin=") + origin
-        + QStringLiteral("&ip_h=") + ipHash + QStringLiteral("&lg_h=") + lgHash + QStringLiteral("&email=")
-        + EncodeFormValue(FLogin) + QStringLiteral("&pass=") + EncodeFormValue(FPassword);
+    // The tokens and the captcha id come from the server: encoded like the
+    // typed values, so none can add a field to the post carrying the password.
+    const QString body
+        = EncodeURLParams({QStringLiteral("act=login"), QStringLiteral("role=al_frame"), QStringLiteral("expire="),
+            QStringLiteral("captcha_sid=") + FCaptchaSid, QStringLiteral("captcha_key=") + FCaptchaKey,
+            QStringLiteral("_origin=") + GetVKWebOrigin(), QStringLiteral("ip_h=") + ipHash,
+            QStringLiteral("lg_h=") + lgHash, QStringLiteral("email=") + FLogin, QStringLiteral("pass=") + FPassword});
     const QString answer = Post(GetVKLoginURL() + QStringLiteral("/?act=login"), body);
 
     // The failure marker comes first: a page may carry a captcha call too.
@@ -124,9 +126,9 @@ TVKEmulationVerificationTask::TVKEmulationVerificationTask(
 
 void TVKEmulationVerificationTask::Run()
 {
-    // Form-encoded so a typed "&" or "=" cannot add fields; digits are sent as typed.
-    const QString body = QStringLiteral("act=a_authcheck_code&al=1&code=") + EncodeFormValue(FVerificationCode)
-        + QStringLiteral("&hash=") + EncodeFormValue(FHash) + QStringLiteral("&remember=1");
+    // Encoded so a typed "&" or "=" cannot add fields; digits are sent as typed.
+    const QString body = EncodeURLParams({QStringLiteral("act=a_authcheck_code"), QStringLiteral("al=1"),
+        QStringLiteral("code=") + FVerificationCode, QStringLiteral("hash=") + FHash, QStringLiteral("remember=1")});
     const QString answer = Post(GetVKWebURL() + QStringLiteral("/al_login.php"), body);
     if (answer.contains(u"login.php"))
         CheckSignIn();

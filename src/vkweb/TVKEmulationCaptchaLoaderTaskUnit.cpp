@@ -1,6 +1,7 @@
 #include "vkweb/TVKEmulationCaptchaLoaderTaskUnit.h"
 
 #include "app/RemoteHostsUnit.h"
+#include "app/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 
@@ -17,9 +18,9 @@ void TVKEmulationCaptchaLoaderTask::Execute()
         if (!FSession.CookieManager)
             throw Exception(QStringLiteral("The task has no session"));
         QByteArray answer;
-        const int status
-            = SendVKRequest(GetVKWebURL() + QStringLiteral("/captcha.php?sid=") + EncodeFormValue(FCaptchaSid),
-                std::nullopt, *FSession.CookieManager, answer, FTimeouts);
+        const int status = SendVKRequest(
+            GetVKWebURL() + QStringLiteral("/captcha.php?") + EncodeURLParams({QStringLiteral("sid=") + FCaptchaSid}),
+            std::nullopt, *FSession.CookieManager, answer, FTimeouts);
         // An error page is no image the user could read.
         if (status < 200 || status > 299)
             throw Exception(QStringLiteral("No captcha image (HTTP %1)").arg(status));

@@ -1,5 +1,6 @@
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
 
+#include "foundation/InterfaceThreadUnit.h"
 #include "vkweb/TVKEmulationRequestTaskUnit.h"
 #include "vkweb/TVKEmulationRequestUnit.h"
 
@@ -77,21 +78,17 @@ void TVKEmulationRequestManager::Reset()
 void TVKEmulationRequestManager::ProcessRequests()
 {
     for (;;) {
-        bool started = false;
         bool waiting = false;
         {
             std::lock_guard guard(FLock);
             auto pending = std::find_if(FRequests.begin(), FRequests.end(),
                                         [](const auto &Entry) { return Entry->State == rsPending; });
             waiting = pending != FRequests.end();
-            if (waiting && std::chrono::steady_clock::now() - FLastTaskExecutionTime
-                               >= std::chrono::milliseconds(FRequestsInterval)) {
+            if (waiting
+                && std::chrono::steady_clock::now() - FLastTaskExecutionTime
+                    >= std::chrono::milliseconds(FRequestsInterval))
                 StartEntry(**pending);
-                started = true;
-            }
         }
-        if (started && OnRequestStart)
-            OnRequestStart(this);
         std::unique_lock lock(FWakeLock);
         // A pass every 100 ms while something waits; asleep until Add otherwise.
         if (waiting)
@@ -110,23 +107,50 @@ void TVKEmulationRequestManager::StartEntry(TVKEmulationRequestManagerData &Entr
     Entry.RequestTaskID = task->ID();
     Entry.State = rsRunning;
     FLastTaskExecutionTime = std::chrono::steady_clock::now();
-    // From here on the threaded-objects manager owns the task.
-    task.release()->Start([self = FSelf](TObject *Sender) {
+    // Queued before the task can end, so the end is never seen first.
+    QueueCall([this] {
+        if (FOnRequestStart)
+            FOnRequestStart(this);
+    });
+    // From here on the threaded-objects manager owns the task; a refused one
+    // is freed unrun and never reports, so its end is raised here.
+    const bool adopted = task.release()->Start([self = FSelf](TObject *Sender) {
         if (*self)
             (*self)->DoRequestEnd(Sender);
     });
+    if (!adopted)
+        RaiseRequestEnd();
 }
 
 void TVKEmulationRequestManager::DoRequestEnd(TObject *Sender)
 {
     const auto *task = static_cast<TThreadedObject *>(Sender);
-    std::lock_guard guard(FLock);
-    auto entry = std::find_if(FRequests.begin(), FRequests.end(),
-                              [task](const auto &Entry) { return Entry->RequestTaskID == task->ID(); });
-    if (entry == FRequests.end())
-        return;
-    const TNotifyEvent onResult = (*entry)->Data->OnRequestResult;
-    FRequests.erase(entry);
-    if (onResult)
-        onResult(Sender);
+    {
+        std::lock_guard guard(FLock);
+        auto entry = std::find_if(FRequests.begin(), FRequests.end(),
+            [task](const auto &Entry) { return Entry->RequestTaskID == task->ID(); });
+        if (entry != FRequests.end()) {
+            const TNotifyEvent onResult = (*entry)->Data->OnRequestResult;
+            FRequests.erase(entry);
+            if (onResult)
+                onResult(Sender);
+        }
+    }
+    RaiseRequestEnd();
+}
+
+void TVKEmulationRequestManager::RaiseRequestEnd()
+{
+    QueueCall([this] {
+        if (FOnRequestEnd)
+            FOnRequestEnd(this);
+    });
+}
+
+void TVKEmulationRequestManager::QueueCall(std::function<void()> Call) const
+{
+    InterfaceThread::Queue([self = FSelf, Call = std::move(Call)] {
+        if (*self)
+            Call();
+    });
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -66,18 +67,28 @@ public:
     // shut-down before the threaded-objects manager goes.
     void StopThread();
 
-    // On the worker thread after each start.
-    TNotifyEvent OnRequestStart;
+    // Set both before queueing. Both are queued calls on the interface
+    // thread, the start's queued before its task starts, so that a busy count
+    // driven by them sees every start before its end, also for a task whose
+    // entry was replaced or that was refused a thread.
+    void SetOnRequestStart(TNotifyEvent Event) { FOnRequestStart = std::move(Event); }
+    // After every finished task.
+    void SetOnRequestEnd(TNotifyEvent Event) { FOnRequestEnd = std::move(Event); }
 
 private:
     void ProcessRequests();
     void StartEntry(TVKEmulationRequestManagerData &Entry);
     void DoRequestEnd(TObject *Sender);
+    // Runs Call on the interface thread later, unless the manager is gone by then.
+    void QueueCall(std::function<void()> Call) const;
+    void RaiseRequestEnd();
 
     std::uint32_t FRequestsInterval;
     std::chrono::steady_clock::time_point FLastTaskExecutionTime{};
     std::recursive_mutex FLock;
     std::vector<std::unique_ptr<TVKEmulationRequestManagerData>> FRequests;
+    TNotifyEvent FOnRequestStart;
+    TNotifyEvent FOnRequestEnd;
     std::mutex FWakeLock;
     std::condition_variable FWake;
     bool FTerminated = false;

@@ -9,12 +9,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <optional>
-#include <string_view>
 
 namespace {
 
@@ -129,109 +126,32 @@ TVKAudioRecord ReadAudioRecord(TJSONReader &Reader)
     return record;
 }
 
-struct TNamedReference
-{
-    const char *Name;
-    char32_t First;
-    char32_t Second;
-};
-
-const TNamedReference NamedReferences[] = {
-#include "vkweb/HTMLEntities.inc"
-};
-
-constexpr qsizetype LongestReferenceName = 32;
-
-bool IsASCIIAlphaNumeric(QChar C)
-{
-    const char16_t c = C.unicode();
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-void AppendCodePoint(QString &Result, char32_t Code)
-{
-    // A code HTML cannot carry becomes the replacement character, as a browser shows it.
-    if (Code == 0 || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF))
-        Code = 0xFFFD;
-    if (QChar::requiresSurrogates(Code)) {
-        Result.append(QChar(QChar::highSurrogate(Code)));
-        Result.append(QChar(QChar::lowSurrogate(Code)));
-    } else {
-        Result.append(QChar(char16_t(Code)));
-    }
-}
-
-// When a reference starts at Text[Start] (an "&"), appends its characters to
-// Result and returns the position after its ";"; otherwise returns -1.
-qsizetype DecodeReference(const QString &Text, qsizetype Start, QString &Result)
-{
-    qsizetype i = Start + 1;
-    if (i < Text.size() && Text[i] == u'#') {
-        ++i;
-        const bool isHex = i < Text.size() && (Text[i] == u'x' || Text[i] == u'X');
-        if (isHex)
-            ++i;
-        const int base = isHex ? 16 : 10;
-        const qsizetype digitsStart = i;
-        char32_t code = 0;
-        for (; i < Text.size(); ++i) {
-            const int digit = isHex ? HexDigitValue(Text[i]) : (Text[i].isDigit() && Text[i].unicode() < 0x80
-                                                                ? Text[i].unicode() - '0'
-                                                                : -1);
-            if (digit < 0)
-                break;
-            code = std::min<char32_t>(code * base + char32_t(digit), 0x110000);
-        }
-        if (i == digitsStart || i >= Text.size() || Text[i] != u';')
-            return -1;
-        AppendCodePoint(Result, code);
-        return i + 1;
-    }
-    while (i < Text.size() && i - Start - 1 < LongestReferenceName && IsASCIIAlphaNumeric(Text[i]))
-        ++i;
-    if (i == Start + 1 || i >= Text.size() || Text[i] != u';')
-        return -1;
-    char name[LongestReferenceName + 1];
-    const qsizetype length = i - Start - 1;
-    for (qsizetype k = 0; k < length; ++k)
-        name[k] = char(Text[Start + 1 + k].unicode());
-    const std::string_view key(name, std::size_t(length));
-    const auto found = std::lower_bound(std::begin(NamedReferences), std::end(NamedReferences), key,
-                                        [](const TNamedReference &Entry, std::string_view Key) {
-                                            return std::string_view(Entry.Name) < Key;
-                                        });
-    if (found == std::end(NamedReferences) || std::string_view(found->Name) != key)
-        return -1;
-    AppendCodePoint(Result, found->First);
-    if (found->Second != 0)
-        AppendCodePoint(Result, found->Second);
-    return i + 1;
-}
-
 } // namespace
 
 QString LoadSearchSection(TCookieManager &CookieManager, const QString &SearchQuery, int OwnerID, int Offset)
 {
     // A fresh album number on every call, as the site's own page sends.
     const quint32 album = QRandomGenerator::global()->bounded(999999999u) + 11u;
-    const QString body = QStringLiteral("act=a_load_section&al=1&album_id=-") + QString::number(album)
-        + QStringLiteral("&claim=0&offset=") + QString::number(Offset) + QStringLiteral("&owner_id=")
-        + QString::number(OwnerID)
-        + QStringLiteral("&search_history=0&search_lyrics=0&search_performer=0&search_q=")
-        + EncodeFormValue(SearchQuery) + QStringLiteral("&search_sort=0&type=search");
+    const QString body = EncodeURLParams({QStringLiteral("act=a_load_section"), QStringLiteral("al=1"),
+        QStringLiteral("album_id=-%1").arg(album), QStringLiteral("claim=0"), QStringLiteral("offset=%1").arg(Offset),
+        QStringLiteral("owner_id=%1").arg(OwnerID), QStringLiteral("search_history=0"),
+        QStringLiteral("search_lyrics=0"), QStringLiteral("search_performer=0"),
+        QStringLiteral("search_q=") + SearchQuery, QStringLiteral("search_sort=0"), QStringLiteral("type=search")});
     return ExtractObject(PostAudio(CookieManager, body));
 }
 
 QString LoadAudioList(TCookieManager &CookieManager, int OwnerID, int AlbumID)
 {
-    const QString body = QStringLiteral("act=load_silent&al=1&album_id=") + QString::number(AlbumID)
-        + QStringLiteral("&band=false&owner_id=") + QString::number(OwnerID);
+    const QString body = EncodeURLParams(
+        {QStringLiteral("act=load_silent"), QStringLiteral("al=1"), QStringLiteral("album_id=%1").arg(AlbumID),
+            QStringLiteral("band=false"), QStringLiteral("owner_id=%1").arg(OwnerID)});
     return ExtractObject(PostAudio(CookieManager, body));
 }
 
 QStringList ReloadAudioURLs(TCookieManager &CookieManager, const QString &IDs)
 {
-    const QString body = QStringLiteral("act=reload_audio&al=1&ids=") + EncodeFormValue(IDs);
+    const QString body
+        = EncodeURLParams({QStringLiteral("act=reload_audio"), QStringLiteral("al=1"), QStringLiteral("ids=") + IDs});
     const QString json = ExtractRegExGroup(PostAudio(CookieManager, body), ArrayPattern);
     TJSONReader reader(json);
     QStringList urls;
@@ -255,9 +175,9 @@ QStringList ReloadAudioURLs(TCookieManager &CookieManager, const QString &IDs)
 
 TVKAudioRecord AddAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QString &Hashes)
 {
-    const QString body = QStringLiteral("act=add&aid=") + QString::number(AID)
-        + QStringLiteral("&al=1&from=search&gid=0&hash=") + SplitHashes(Hashes).first() + QStringLiteral("&oid=")
-        + QString::number(OwnerID);
+    const QString body = EncodeURLParams({QStringLiteral("act=add"), QStringLiteral("aid=%1").arg(AID),
+        QStringLiteral("al=1"), QStringLiteral("from=search"), QStringLiteral("gid=0"),
+        QStringLiteral("hash=") + SplitHashes(Hashes).first(), QStringLiteral("oid=%1").arg(OwnerID)});
     return ParseAudioRecord(ExtractRegExGroup(PostAudio(CookieManager, body), AddedTrackPattern));
 }
 
@@ -266,8 +186,9 @@ void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QStr
     const QStringList hashes = SplitHashes(Hashes);
     if (hashes.size() < 2)
         throw Exception(QStringLiteral("The track has no removal token"));
-    const QString body = QStringLiteral("act=delete_audio&aid=") + QString::number(AID) + QStringLiteral("&al=1&hash=")
-        + hashes.at(1) + QStringLiteral("&oid=") + QString::number(OwnerID) + QStringLiteral("&restore=1");
+    const QString body = EncodeURLParams({QStringLiteral("act=delete_audio"), QStringLiteral("aid=%1").arg(AID),
+        QStringLiteral("al=1"), QStringLiteral("hash=") + hashes.at(1), QStringLiteral("oid=%1").arg(OwnerID),
+        QStringLiteral("restore=1")});
     // A login page after the session ran out, an error page, or the
     // endpoint's own error frame (a stale token) is no removal.
     if (!IsSuccessFrame(PostAudio(CookieManager, body)))
@@ -302,27 +223,4 @@ TVKAudioRecord ParseAudioRecord(const QString &Text)
     const TVKAudioRecord record = ReadAudioRecord(reader);
     reader.End();
     return record;
-}
-
-QString UnEntity(const QString &Text)
-{
-    qsizetype ampersand = Text.indexOf(u'&');
-    if (ampersand < 0)
-        return Text;
-    QString result;
-    result.reserve(Text.size());
-    qsizetype copied = 0;
-    while (ampersand >= 0) {
-        result.append(QStringView(Text).mid(copied, ampersand - copied));
-        const qsizetype next = DecodeReference(Text, ampersand, result);
-        if (next < 0) {
-            result.append(u'&');
-            copied = ampersand + 1;
-        } else {
-            copied = next;
-        }
-        ampersand = Text.indexOf(u'&', copied);
-    }
-    result.append(QStringView(Text).mid(copied));
-    return result;
 }

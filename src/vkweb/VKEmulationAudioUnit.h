@@ -30,8 +30,3 @@ void DeleteAudio(TCookieManager &CookieManager, int OwnerID, int AID, const QStr
 QList<TVKAudioRecord> ParseAudioList(const QString &Text);
 // One track from the site's array form, the whole text being that array.
 TVKAudioRecord ParseAudioRecord(const QString &Text);
-
-// Decodes HTML character references: every named reference HTML defines and
-// numeric ones in decimal or hexadecimal. A run that is no reference (a lone
-// "&", "Rock & Roll; Live", an unknown name) stays as it stands.
-QString UnEntity(const QString &Text);

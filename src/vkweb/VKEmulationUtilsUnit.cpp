@@ -10,8 +10,6 @@
 #include <QStringDecoder>
 #include <QUrl>
 
-#include <cstring>
-
 namespace {
 
 constexpr int MaxRedirects = 5;
@@ -24,12 +22,6 @@ bool IsRedirect(int Status)
 bool TurnsIntoGet(int Status)
 {
     return Status >= 301 && Status <= 303;
-}
-
-bool IsFormSafe(unsigned char Byte)
-{
-    return (Byte >= 'A' && Byte <= 'Z') || (Byte >= 'a' && Byte <= 'z') || (Byte >= '0' && Byte <= '9')
-        || (Byte != 0 && std::strchr("!$'()*-.@_", Byte) != nullptr);
 }
 
 } // namespace
@@ -49,6 +41,8 @@ int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCooki
     std::optional<QByteArray> body;
     if (Body)
         body = Body->toLocal8Bit();
+    QElapsedTimer sinceStart;
+    sinceStart.start();
 
     for (int redirects = 0;; ++redirects) {
         Answer.clear();
@@ -67,12 +61,15 @@ int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCooki
         const QByteArray cookies = CookieManager.CookieHeader(url);
         if (!cookies.isEmpty())
             client.SetCookies({QString::fromUtf8(cookies)});
+        client.SetMaxBodySize(THTTPClient::MaxMemoryBodySize);
 
         // The response time-out counts from the last sign of life, so a slow
-        // but steady answer is never cut off.
+        // but steady answer is not cut off by it; the whole exchange still
+        // has its deadline.
         QElapsedTimer sinceActivity;
         sinceActivity.start();
-        bool timedOut = false;
+        bool stalled = false;
+        bool overdue = false;
         client.OnData = [&](const char *Data, qsizetype Size) {
             sinceActivity.restart();
             Answer.append(Data, Size);
@@ -80,17 +77,22 @@ int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCooki
         };
         client.OnHeaders = [&] { sinceActivity.restart(); };
         client.IsAborted = [&] {
-            timedOut = sinceActivity.elapsed() > Timeouts.ResponseMilliseconds;
-            return timedOut;
+            stalled = sinceActivity.elapsed() > Timeouts.ResponseMilliseconds;
+            overdue = sinceStart.elapsed() > Timeouts.TotalMilliseconds;
+            return stalled || overdue;
         };
 
         const bool completed = client.Perform(url.toString(QUrl::FullyEncoded));
         // Cookies count even from an answer that then broke off.
         CookieManager.AddServerCookies(client.Headers(QStringLiteral("Set-Cookie")), url);
-        if (timedOut)
+        if (stalled)
             throw Exception(QStringLiteral("The operation timed out: no answer from %1 for %2 ms")
                                 .arg(url.host())
                                 .arg(Timeouts.ResponseMilliseconds));
+        if (overdue)
+            throw Exception(QStringLiteral("The operation timed out: the exchange with %1 took over %2 ms")
+                                .arg(url.host())
+                                .arg(Timeouts.TotalMilliseconds));
         if (!completed)
             throw Exception(client.ErrorDescription());
 
@@ -118,25 +120,6 @@ QString ExtractRegExGroup(const QString &Text, const QString &Pattern)
             return match.captured(1);
     }
     return {};
-}
-
-QString EncodeFormValue(const QString &Value)
-{
-    static const char Hex[] = "0123456789ABCDEF";
-    QString result;
-    result.reserve(Value.size() * 3);
-    for (const unsigned char byte : Value.toUtf8()) {
-        if (IsFormSafe(byte)) {
-            result.append(QLatin1Char(char(byte)));
-        } else if (byte == ' ') {
-            result.append(u'+');
-        } else {
-            result.append(u'%');
-            result.append(QLatin1Char(Hex[byte >> 4]));
-            result.append(QLatin1Char(Hex[byte & 0x0F]));
-        }
-    }
-    return result;
 }
 
 QString DecodeWindows1251(const QByteArray &Bytes)

@@ -7,12 +7,14 @@
 
 class TCookieManager;
 
-// How long an exchange may wait: for the connection, and for the answer's
-// next bytes once connected.
+// How long an exchange may wait: for the connection, for the answer's next
+// bytes once connected, and for the whole exchange with its redirects, so
+// that an answer trickling without end is cut off too.
 struct TVKTransportTimeouts
 {
     long ConnectMilliseconds = 60000;
     long ResponseMilliseconds = 60000;
+    long TotalMilliseconds = 180000;
 };
 
 // Scheme, host and port of the VK web host, without a path.
@@ -24,8 +26,8 @@ QString GetVKWebOrigin();
 // 302 or 303 goes on as a GET without body) and the cookies of every answer
 // along the way go into the jar. Answer receives the final body; the result is
 // its HTTP status, which no caller needs. Throws Exception on any transport
-// failure (name resolution, connection, TLS, time-out, a broken answer, too
-// many redirects).
+// failure (name resolution, connection, TLS, time-out, a broken answer, an
+// answer larger than THTTPClient::MaxMemoryBodySize, too many redirects).
 int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCookieManager &CookieManager,
                   QByteArray &Answer, const TVKTransportTimeouts &Timeouts = {});
 
@@ -33,10 +35,6 @@ int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCooki
 // case-sensitive, "." not crossing line feeds); empty when nothing matches or
 // the pattern has no group.
 QString ExtractRegExGroup(const QString &Text, const QString &Pattern);
-
-// A form field value: letters, digits and !$'()*-.@_ as they are, a space as
-// "+", every other character as its UTF-8 bytes in "%XX" (upper case).
-QString EncodeFormValue(const QString &Value);
 
 // The audio endpoint answers in Windows-1251.
 QString DecodeWindows1251(const QByteArray &Bytes);

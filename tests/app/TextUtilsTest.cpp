@@ -41,11 +41,28 @@ TEST(TextUtils, TimeStrings)
     }
 }
 
+// A line end once vanished ("plays\nmusic" gave "playsmusic") and only
+// "&quot;" was decoded.
 TEST(TextUtils, StripHTMLTags)
 {
-    EXPECT_EQ(StripHTMLTags(QStringLiteral("<p class=\"x\">Hello <b>world</b></p>\nsay &quot;hi&quot; &amp; go")),
-              QStringLiteral("Hello worldsay \"hi\" &amp; go"));
-    EXPECT_EQ(StripHTMLTags(QStringLiteral("a < b")), QStringLiteral("a "));
+    const struct
+    {
+        QString HTML;
+        QString Text;
+    } cases[] = {
+        {QStringLiteral("<p class=\"x\">Hello <b>world</b></p>\nsay &quot;hi&quot; &amp; go"),
+            QStringLiteral("Hello world say \"hi\" & go")},
+        {QStringLiteral("a < b"), QStringLiteral("a ")},
+        {QStringLiteral("plays\nmusic"), QStringLiteral("plays music")},
+        {QStringLiteral("plays \r\n\t music"), QStringLiteral("plays music")},
+        {QStringLiteral("One.\n\nTwo. \r\n \r\n\n Three."), QStringLiteral("One.\n\nTwo.\n\nThree.")},
+        {QStringLiteral("&lt;b&gt;not a tag&lt;/b&gt;"), QStringLiteral("<b>not a tag</b>")},
+        {QStringLiteral("Caf&eacute; &#233; &#x1F3B5; it&#39;s&nbsp;so"),
+            QStringLiteral("Café é \U0001F3B5 it's\u00A0so")},
+        {QStringLiteral("Rock & Roll; Live &unknown;"), QStringLiteral("Rock & Roll; Live &unknown;")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(StripHTMLTags(c.HTML), c.Text) << c.HTML.toStdString();
 }
 
 TEST(TextUtils, EncodesValuesWithTheFixedEscapeSet)
@@ -60,6 +77,9 @@ TEST(TextUtils, EncodesValuesWithTheFixedEscapeSet)
         {QStringLiteral("!$'()*,-._~Az09"), "!$'()*,-._~Az09"},
         {QStringLiteral("\"#%+/:;<>?@[\\]^`{|}"), "%22%23%25%2B%2F%3A%3B%3C%3E%3F%40%5B%5C%5D%5E%60%7B%7C%7D"},
         {QString(QChar(0x7F)) + QChar(u'\t'), "%7F%09"},
+        {QStringLiteral("Кино"), "%D0%9A%D0%B8%D0%BD%D0%BE"},
+        {QStringLiteral("\U0001F3B5"), "%F0%9F%8E%B5"},
+        {QString(), ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(EncodeURLParamValue(c.Value), QLatin1String(c.Encoded)) << c.Value.toStdString();

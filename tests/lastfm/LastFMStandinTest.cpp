@@ -43,6 +43,7 @@ TEST(LastFMStandin, EveryMethodAnswersInTheServicesShapes)
     EXPECT_EQ(info.Name, artist);
     EXPECT_EQ(info.SimilarArtists.Count(), 2);
     EXPECT_FALSE(info.Bio.contains(u'<') || info.Bio.contains(u'\n')) << info.Bio.toStdString();
+    EXPECT_TRUE(info.Bio.contains(u" plays \"music\" on ")) << info.Bio.toStdString();
 
     const auto albums = Call<TLastFMArtistGetTopAlbumsResponseParser>(
         TLastFMAPIRequestFactory::ConstructArtistGetTopAlbumsRequest(Key, artist, false, 6));

@@ -134,13 +134,14 @@ TEST(LastFMParsers, ArtistInformationCarriesAPlainTextBiography)
     const auto info = Parse<TLastFMArtistGetInfoResponseParser>(
         QStringLiteral(R"({"artist":{"name":"Кино","image":[{"#text":"http://i/k.png","size":"large"}],)"
                        R"("similar":{"artist":{"name":"Аквариум","image":[]}},)"
-                       R"("bio":{"summary":"  <b>Кино</b> was a\nband &quot;from&quot; Leningrad &amp; more <a href=\"x\">Read</a> )")
+                       R"("bio":{"summary":"  <b>Кино</b> was a\nband &quot;from&quot; Leningrad &amp; more.\n\n)"
+                       R"(It&#39;s &lt;legend&gt; <a href=\"x\">Read</a> )")
         + hugeTail + QStringLiteral(R"( "}}})"));
     ASSERT_EQ(info.ResultCode, 0) << info.ErrorMessage.toStdString();
     EXPECT_EQ(info.Name, QStringLiteral("Кино"));
     ASSERT_EQ(info.SimilarArtists.Count(), 1);
     EXPECT_EQ(info.SimilarArtists.Item(0).Name, QStringLiteral("Аквариум"));
-    EXPECT_EQ(info.Bio, QStringLiteral("Кино was aband \"from\" Leningrad &amp; more Read ") + hugeTail);
+    EXPECT_EQ(info.Bio, QStringLiteral("Кино was a band \"from\" Leningrad & more.\n\nIt's <legend> Read ") + hugeTail);
 }
 
 // Numbers where text is expected: whole ones as digits, the rest as Qt

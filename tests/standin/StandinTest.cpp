@@ -411,6 +411,8 @@ TEST_F(StandinTest, LogHasOneJsonLinePerRequestAndTermStopsCleanly)
     EXPECT_EQ(post[u"path"].toString(), u"/"_s);
     EXPECT_EQ(post[u"query"][u"act"].toString(), u"login"_s);
     EXPECT_EQ(post[u"form"][u"email"].toString(), u"plain@marvane.test"_s);
+    EXPECT_EQ(post[u"form"][u"pass"].toString(), u"(hidden)"_s) << "the sign-in password is never written down";
+    EXPECT_FALSE(lines[1].contains("plain-pass"));
     EXPECT_EQ(post[u"status"].toInt(), 302);
     const QJsonObject finish = QJsonDocument::fromJson(lines[2]).object();
     EXPECT_EQ(finish[u"host"].toString(), u"web"_s);

@@ -6,6 +6,8 @@
 #include "vkapi/TVKAPICaptchaManagerUnit.h"
 #include "vkapi/TVKAPISignupDataUnit.h"
 
+#include <QJsonDocument>
+
 #include <string>
 
 namespace {
@@ -144,25 +146,34 @@ TEST_F(SignupTest, ChecksEachNewPhoneNumberOnce)
         const char *Phone;
         std::uint8_t State;
     } cases[] = {
+        {"+79990000009", mdsServiceError}, // flood control
         {"+79990000123", mdsPhoneValid},
         {"+79990000001", mdsPhoneUsed},
         {"12345", mdsPhoneIncorrect},
-        {"+79990000009", mdsServiceError}, // flood control
     };
     for (const auto &c : cases)
         EXPECT_EQ(CheckPhone(QString::fromUtf8(c.Phone)), c.State) << c.Phone;
 
-    // The same number again, or none: nothing is sent and the state stays.
+    // A judged number again, or none: nothing is sent and the state stays.
     Form().SetPhone(QString());
-    Form().SetPhone(QStringLiteral("+79990000009"));
-    Form().SetPhone(QStringLiteral("+79990000009"));
+    Form().SetPhone(QStringLiteral("12345"));
+    Form().SetPhone(QStringLiteral("12345"));
+    EXPECT_EQ(Data().PhoneCheckData().State(), mdsPhoneIncorrect);
+
+    // A check that failed judged nothing: the same number typed again is
+    // checked again (once it never was).
+    EXPECT_EQ(CheckPhone(QStringLiteral("+79990000009")), mdsServiceError);
+    Form().SetPhone(QString());
+    EXPECT_EQ(CheckPhone(QStringLiteral("+79990000009")), mdsServiceError);
     {
         const TScopedEnvironment gone("MARVANE_SIGNUP_RELAY_URL",
                                       QStringLiteral("http://127.0.0.1:%1").arg(UnusedLoopbackPort()));
         EXPECT_EQ(CheckPhone(QStringLiteral("+79990000124")), mdsRequestFailed);
     }
+    Form().SetPhone(QString());
+    EXPECT_EQ(CheckPhone(QStringLiteral("+79990000124")), mdsPhoneValid);
     const auto served = Served(QStringLiteral("relay"), QStringLiteral("auth.checkPhone"));
-    ASSERT_EQ(served.size(), std::size(cases));
+    ASSERT_EQ(served.size(), std::size(cases) + 3);
     for (const QJsonObject &query : served) {
         EXPECT_EQ(query.value(u"client_id").toString(), QStringLiteral("3566047"));
         EXPECT_EQ(query.value(u"v").toString(), QStringLiteral("5.37"));
@@ -220,6 +231,19 @@ TEST_F(SignupTest, SignsUpAsksTheCodeAgainByCallAndConfirms)
         EXPECT_EQ(query.value(u"client_id").toString(), QStringLiteral("3566047"));
         EXPECT_EQ(query.value(u"v").toString(), QStringLiteral("5.37"));
     }
+    // The password goes in a POST body, never in the URL, which logs keep.
+    int posted = 0;
+    for (const QString &line : FStandin.LogLines()) {
+        const QJsonObject request = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QString path = request.value(u"path").toString();
+        if (!path.endsWith(u"auth.signup") && !path.endsWith(u"auth.confirm"))
+            continue;
+        EXPECT_EQ(request.value(u"method").toString(), QStringLiteral("POST")) << path.toStdString();
+        EXPECT_TRUE(request.value(u"query").toObject().isEmpty()) << path.toStdString();
+        posted += request.value(u"form").toObject().contains(u"password");
+    }
+    EXPECT_EQ(posted, 4) << "two sign-ups and two confirmations";
+    EXPECT_FALSE(FStandin.LogLines().join(u'\n').contains(Password));
 
     // The number is taken now.
     Data().Signup();
@@ -283,4 +307,13 @@ TEST_F(SignupTest, LogoutLetsGoOfASignupInFlight)
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Data().PhoneCheckData().State() == mdsPhoneUsed; }));
     EXPECT_EQ(Data().Stage(), ssSignup);
     EXPECT_EQ(Data().State(), mdsReady);
+
+    // A phone check dropped with the queue judged nothing either: the number
+    // typed again is checked.
+    Form().SetPhone(QStringLiteral("+79990000205"));
+    FManager->Logout();
+    Form().SetPhone(QString());
+    Form().SetPhone(QStringLiteral("+79990000205"));
+    // Waited for by state: the dropped check may still raise its end.
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return Data().PhoneCheckData().State() == mdsPhoneValid; }));
 }

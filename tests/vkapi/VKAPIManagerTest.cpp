@@ -134,7 +134,9 @@ TEST_F(VKAPIManagerTest, ASuppliedTokenIsAskedForOnTheInterfaceThreadAndApplied)
     const auto served = Served(QStringLiteral("api"), QStringLiteral("users.get"));
     ASSERT_EQ(served.size(), 2u);
     EXPECT_FALSE(served[0].contains(u"access_token"));
-    EXPECT_EQ(served[1].value(u"access_token").toString(), QStringLiteral("standin-api-token"));
+    // The token went along (the user answered), and the stand-in's log keeps it hidden.
+    EXPECT_EQ(served[1].value(u"access_token").toString(), QStringLiteral("(hidden)"));
+    EXPECT_FALSE(FStandin.LogLines().join(u'\n').contains(u"standin-api-token"));
 }
 
 TEST_F(VKAPIManagerTest, LogoutDropsEveryPendingEntryAndALaterAnswer)

@@ -59,8 +59,13 @@ std::vector<QJsonObject> VKAPIStandinTest::Served(const QString &Host, const QSt
     std::vector<QJsonObject> queries;
     for (const QString &line : FStandin.LogLines()) {
         const QJsonObject request = QJsonDocument::fromJson(line.toUtf8()).object();
-        if (request.value(u"host").toString() == Host && request.value(u"path").toString().endsWith(Method))
-            queries.push_back(request.value(u"query").toObject());
+        if (request.value(u"host").toString() != Host || !request.value(u"path").toString().endsWith(Method))
+            continue;
+        QJsonObject fields = request.value(u"query").toObject();
+        const QJsonObject form = request.value(u"form").toObject();
+        for (auto field = form.begin(); field != form.end(); ++field)
+            fields.insert(field.key(), field.value());
+        queries.push_back(fields);
     }
     return queries;
 }

@@ -39,8 +39,8 @@ protected:
     void AddUsersGet(TVKAPIRequestManager &Manager, const QString &UserIDs);
     const TDelivery *Delivered(const QString &Tag) const;
 
-    // The query of each request the stand-in served on Host ("api", "relay")
-    // with a path ending in Method, in order.
+    // The fields (query and form) of each request the stand-in served on Host
+    // ("api", "relay") with a path ending in Method, in order.
     std::vector<QJsonObject> Served(const QString &Host, const QString &Method) const;
 
     TStandin FStandin;

@@ -1,6 +1,7 @@
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 
+#include "app/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "support/TestHTTPServer.h"
 
@@ -104,7 +105,7 @@ TEST_F(AudioEndpoint, SearchSendsItsFormWithAFreshAlbumNumberEachTime)
 
     const QRegularExpression form(QStringLiteral(
         "^act=a_load_section&al=1&album_id=-(\\d+)&claim=0&offset=30&owner_id=77&search_history=0&search_lyrics=0"
-        "&search_performer=0&search_q=%D0%9A%D0%B8%D0%BD%D0%BE\\+%26\\+Co&search_sort=0&type=search$"));
+        "&search_performer=0&search_q=%D0%9A%D0%B8%D0%BD%D0%BE%20%26%20Co&search_sort=0&type=search$"));
     const auto firstMatch = form.match(QString::fromStdString(first));
     const auto secondMatch = form.match(QString::fromStdString(second));
     ASSERT_TRUE(firstMatch.hasMatch()) << first;
@@ -126,7 +127,7 @@ TEST_F(AudioEndpoint, TrackURLsComeInTheAnswersOrder)
 
     FAnswer = Framed(QStringLiteral("[[1,2,\"u1\"],[3,4,\"u2\",5]]"));
     EXPECT_EQ(ReloadAudioURLs(FJar, QStringLiteral("2_1,4_3")), QStringList({QStringLiteral("u1"), QStringLiteral("u2")}));
-    EXPECT_EQ(LastBody(), "act=reload_audio&al=1&ids=2_1%2C4_3");
+    EXPECT_EQ(LastBody(), "act=reload_audio&al=1&ids=2_1,4_3");
 
     FAnswer = Framed(QStringLiteral("[]"));
     EXPECT_TRUE(ReloadAudioURLs(FJar, QStringLiteral("5_42")).isEmpty());
@@ -154,6 +155,9 @@ TEST_F(AudioEndpoint, AddingSendsTheFirstTokenAndReturnsTheCopy)
     EXPECT_EQ(LastBody(), "act=add&aid=42&al=1&from=search&gid=0&hash=back&oid=5");
     AddAudio(FJar, 5, 42, QStringLiteral("whole"));
     EXPECT_EQ(LastBody(), "act=add&aid=42&al=1&from=search&gid=0&hash=whole&oid=5");
+    // The site's tokens may hold "+" and "=": they arrive as they were given.
+    AddAudio(FJar, 5, 42, QStringLiteral("a+b=&c/d"));
+    EXPECT_EQ(LastBody(), "act=add&aid=42&al=1&from=search&gid=0&hash=a%2Bb%3D%26c&oid=5");
 
     FAnswer = QStringLiteral("<html>Error</html>");
     EXPECT_FALSE(FailureOf([&] { AddAudio(FJar, 5, 42, QStringLiteral("a/b")); }).isEmpty());
@@ -166,6 +170,8 @@ TEST_F(AudioEndpoint, RemovalSucceedsOnlyOnTheEndpointsFramedAnswer)
     FAnswer = QStringLiteral("<!--18345<!>audio.css<!>0<!>6812<!>0<!>");
     EXPECT_EQ(FailureOf([&] { DeleteAudio(FJar, -5, 42, QStringLiteral("addtok/deltok//")); }), QString());
     EXPECT_EQ(LastBody(), "act=delete_audio&aid=42&al=1&hash=deltok&oid=-5&restore=1");
+    EXPECT_EQ(FailureOf([&] { DeleteAudio(FJar, 5, 42, QStringLiteral("a/d+e=&oid=1")); }), QString());
+    EXPECT_EQ(LastBody(), "act=delete_audio&aid=42&al=1&hash=d%2Be%3D%26oid%3D1&oid=5&restore=1");
 
     FAnswer = QStringLiteral("<!DOCTYPE html><html><form action=\"https://login.vk.com/?act=login\"></form></html>");
     EXPECT_FALSE(FailureOf([&] { DeleteAudio(FJar, 5, 42, QStringLiteral("a/d")); }).isEmpty());

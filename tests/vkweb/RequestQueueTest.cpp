@@ -18,9 +18,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
-#include <thread>
+#include <mutex>
 
 namespace {
 
@@ -61,14 +63,15 @@ protected:
     RequestQueue()
     {
         ThreadedObjectsManager = new TThreadedObjectsManager();
-        // Answers each act as the site does; a search for "slow" takes 400 ms.
-        FServer.Routes().Post("/al_audio.php", [](const httplib::Request &Request, httplib::Response &Response) {
+        // Answers each act as the site does; a search for "slow" is held
+        // until the test lets it go.
+        FServer.Routes().Post("/al_audio.php", [this](const httplib::Request &Request, httplib::Response &Response) {
             const std::string act = FormValue(Request.body, "act");
             std::string answer;
             if (act == "a_load_section") {
                 const std::string query = FormValue(Request.body, "search_q");
                 if (query == "slow")
-                    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+                    HoldSlowSearch();
                 answer = query == "broken" ? "<html>502</html>" : Framed("{\"list\":[" + Track(1, 10, query) + "]}");
             } else if (act == "load_silent") {
                 answer = Framed("{\"list\":[" + Track(2, 20, "Мой трек") + "," + Track(3, 20, "Ещё") + "]}");
@@ -94,6 +97,7 @@ protected:
     }
     ~RequestQueue() override
     {
+        ReleaseSlowSearch();
         FQueue.reset();
         FEmulation.reset();
         delete ThreadedObjectsManager;
@@ -136,12 +140,39 @@ protected:
         return TestEnvironment::WaitFor([&] { return FServer.Requests().size() >= Count; });
     }
 
+    // On the server's thread: the slow search has reached the site and waits there.
+    void HoldSlowSearch()
+    {
+        std::unique_lock lock(FSlowLock);
+        FSlowArrived = true;
+        FSlowGate.wait_for(lock, std::chrono::seconds(10), [this] { return FSlowReleased; });
+    }
+    bool WaitForSlowSearch()
+    {
+        return TestEnvironment::WaitFor([this] {
+            std::lock_guard lock(FSlowLock);
+            return FSlowArrived;
+        });
+    }
+    void ReleaseSlowSearch()
+    {
+        {
+            std::lock_guard lock(FSlowLock);
+            FSlowReleased = true;
+        }
+        FSlowGate.notify_all();
+    }
+
     TTempUserFolders FFolders;
     TTestHTTPServer FServer;
     std::unique_ptr<TScopedEnvironment> FSite;
     std::unique_ptr<TVKEmulationManager> FEmulation;
     std::unique_ptr<TVKEmulationRequestManager> FQueue;
     std::vector<TDelivery> FDeliveries;
+    std::mutex FSlowLock;
+    std::condition_variable FSlowGate;
+    bool FSlowArrived = false;
+    bool FSlowReleased = false;
 };
 
 } // namespace
@@ -220,19 +251,22 @@ TEST_F(RequestQueue, FailuresArriveAsResultCodes)
 
 TEST_F(RequestQueue, ANewerRequestReplacesAWaitingOneAndSilencesARunningOne)
 {
-    // Long enough that the entries below still wait when they are replaced.
-    FQueue = std::make_unique<TVKEmulationRequestManager>(600);
-    // Running: the slow search has reached the site when its successor comes.
-    FQueue->Add(1, Data(TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(),
-                                                                                QStringLiteral("slow"), 0, 0)));
-    ASSERT_TRUE(WaitForRequests(1));
-    FQueue->Add(1, Data(TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(),
-                                                                                QStringLiteral("second"), 0, 0)));
-    // Waiting: replaced before the worker's next pass.
-    FQueue->Add(2, Data(TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1)));
-    FQueue->Add(2, Data(TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -7)));
+    using Factory = TVKEmulationRequestFactory;
+    // Running: the slow search is held at the site when its successor comes.
+    FQueue->Add(1, Data(Factory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("slow"), 0, 0)));
+    ASSERT_TRUE(WaitForSlowSearch());
+    FQueue->Add(1, Data(Factory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("second"), 0, 0)));
+    // Waiting: a result callback runs with the queue locked, so the worker
+    // cannot start the first of these before the second replaces it.
+    FQueue->Add(3,
+        std::make_unique<TVKEmulationRequestData>(
+            Factory::ConstructAudioGetRequest(FEmulation.get(), 1, -3), nullptr, [this](TObject *) {
+                FQueue->Add(2, Data(Factory::ConstructAudioGetRequest(FEmulation.get(), 1, -1)));
+                FQueue->Add(2, Data(Factory::ConstructAudioGetRequest(FEmulation.get(), 1, -7)));
+            }));
     ASSERT_TRUE(WaitForDeliveries(2));
     // Let the slow one finish: its result must not come.
+    ReleaseSlowSearch();
     ASSERT_TRUE(TestEnvironment::WaitFor([] { return ThreadedObjectsManager->Count() == 0; }));
     QCoreApplication::processEvents();
 
@@ -242,9 +276,48 @@ TEST_F(RequestQueue, ANewerRequestReplacesAWaitingOneAndSilencesARunningOne)
     EXPECT_EQ(kinds.join(u'|').toStdString(),
               "get, params = owner_id=1&album_id=-7|search, params = search_q=second&offset=0&count=0");
     const auto requests = FServer.Requests();
-    EXPECT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests.size(), 4u);
     for (const auto &request : requests)
         EXPECT_NE(FormValue(request.Body, "album_id"), "-1");
+}
+
+// A busy indicator follows the queue: every start, then its end, on the
+// interface thread; a replaced task and a failed one end too.
+TEST_F(RequestQueue, StartAndEndNoticesComeInPairsOnTheInterfaceThread)
+{
+    int starts = 0;
+    int ends = 0;
+    int busy = 0;
+    int lowest = 0;
+    bool elsewhere = false;
+    const auto onInterfaceThread = [] { return QThread::currentThread() == QCoreApplication::instance()->thread(); };
+    FQueue->SetOnRequestStart([&](TObject *Sender) {
+        EXPECT_EQ(Sender, FQueue.get());
+        elsewhere |= !onInterfaceThread();
+        ++starts;
+        ++busy;
+    });
+    FQueue->SetOnRequestEnd([&](TObject *Sender) {
+        EXPECT_EQ(Sender, FQueue.get());
+        elsewhere |= !onInterfaceThread();
+        ++ends;
+        lowest = std::min(lowest, --busy);
+    });
+
+    using Factory = TVKEmulationRequestFactory;
+    FQueue->Add(1, Data(Factory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("slow"), 0, 0)));
+    ASSERT_TRUE(WaitForSlowSearch());
+    FQueue->Add(1, Data(Factory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("broken"), 0, 0)));
+    FQueue->Add(2, Data(Factory::ConstructAudioGetRequest(FEmulation.get(), 1, -1)));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ends == 2; }));
+    EXPECT_EQ(busy, 1) << "the replaced search still runs";
+    ReleaseSlowSearch();
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ends == 3; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(starts, 3);
+    EXPECT_EQ(ends, 3);
+    EXPECT_EQ(lowest, 0);
+    EXPECT_FALSE(elsewhere);
 }
 
 TEST_F(RequestQueue, ACallbackMayQueueAgainAndResetSilencesEverything)
@@ -262,9 +335,10 @@ TEST_F(RequestQueue, ACallbackMayQueueAgainAndResetSilencesEverything)
 
     FQueue->Add(1, Data(TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(),
                                                                                 QStringLiteral("slow"), 0, 0)));
-    ASSERT_TRUE(WaitForRequests(4));
+    ASSERT_TRUE(WaitForSlowSearch());
     FQueue->Add(2, Data(TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1)));
     FQueue->Reset();
+    ReleaseSlowSearch();
     ASSERT_TRUE(TestEnvironment::WaitFor([] { return ThreadedObjectsManager->Count() == 0; }));
     QCoreApplication::processEvents();
     EXPECT_TRUE(FDeliveries.empty());

@@ -119,7 +119,8 @@ TEST_F(SignIn, StoredCookiesSignInAfterARestartWithoutAPasswordAndLogoutEmptiesT
     EXPECT_TRUE(FEvents.isEmpty());
 }
 
-// Cookies are written after failures too.
+// Cookies are written after failures too. The password is in neither file:
+// not in the cookie file, not in the stand-in's request log.
 TEST_F(SignIn, AWrongPasswordIsReportedAndSignsNobodyIn)
 {
     ASSERT_EQ(CookieFile(), QByteArray("(none)"));
@@ -128,6 +129,11 @@ TEST_F(SignIn, AWrongPasswordIsReportedAndSignsNobodyIn)
     EXPECT_EQ(FManager->UserID(), 0);
     EXPECT_NE(CookieFile(), QByteArray("(none)"));
     EXPECT_FALSE(CookieFile().contains("remixsid"));
+    EXPECT_FALSE(CookieFile().contains("wrong-pass"));
+    const QStringList posts = FStandin.LogLines().filter(QStringLiteral("\"host\":\"login\""));
+    ASSERT_EQ(posts.size(), 1);
+    EXPECT_TRUE(posts[0].contains(QStringLiteral("\"pass\":\"(hidden)\""))) << posts[0].toStdString();
+    EXPECT_FALSE(FStandin.LogLines().join(u'\n').contains(u"wrong-pass"));
 }
 
 TEST_F(SignIn, ACaptchaIsShownAndItsAnswerSignsInWithTheLastLogin)
@@ -234,14 +240,16 @@ TEST_F(SignIn, BadAnswersAreUnexpectedErrorsAndKeepTheSession)
 }
 
 // Any server speaking the site's formats must understand the forms, so they
-// are checked byte for byte.
+// are checked byte for byte. Values the server sent are encoded like typed
+// ones: once a captcha id such as "1&email=x" added a field to the post
+// carrying the password, and a token's "+" arrived as a space.
 TEST_F(SignIn, TheFormsArePostedAsTheSitesOwnPagesDoAndAFailureMarkerComesFirst)
 {
     TTestHTTPServer server;
     server.Answer("/", 200,
-                  "<input type=\"hidden\" name=\"ip_h\" value=\"ip1\" /><input name=\"lg_h\" value=\"lg2\">"
-                  "parent.onLoginFailed(4, {}); parent.onLoginCaptcha('77', 0);",
-                  {}, "text/html");
+        "<input type=\"hidden\" name=\"ip_h\" value=\"i+p/1=\" /><input name=\"lg_h\" value=\"l&g=2\">"
+        "parent.onLoginFailed(4, {}); parent.onLoginCaptcha('1&email=x', 0);",
+        {}, "text/html");
     server.Answer("/al_login.php", 200, "<!--18<!>0<!>8<!>wrong code", {}, "text/html");
     server.Start();
     const QString url = QStringLiteral("http://127.0.0.1:%1").arg(server.Port());
@@ -251,7 +259,7 @@ TEST_F(SignIn, TheFormsArePostedAsTheSitesOwnPagesDoAndAFailureMarkerComesFirst)
 
     FManager->AuthManager().Login(QStringLiteral("a b+c@x.test"), QStringLiteral("p&ss wörd"));
     EXPECT_EQ(Next(), QStringLiteral("invalid auth data"));
-    FManager->AuthManager().ReloginWithCaptcha(QStringLiteral("77"), QStringLiteral("ab c"));
+    FManager->AuthManager().ReloginWithCaptcha(QStringLiteral("1&email=x"), QStringLiteral("ab c"));
     EXPECT_EQ(Next(), QStringLiteral("invalid auth data"));
     FManager->AuthManager().VerifyCode(QStringLiteral("123456"));
     EXPECT_EQ(Next(), QStringLiteral("invalid code"));
@@ -262,11 +270,18 @@ TEST_F(SignIn, TheFormsArePostedAsTheSitesOwnPagesDoAndAFailureMarkerComesFirst)
             posts.push_back(request);
     ASSERT_EQ(posts.size(), 3u);
     EXPECT_EQ(posts[0].Target, "/?act=login");
-    EXPECT_EQ(posts[0].Body, "act=login&role=al_frame&expire=&captcha_sid=&captcha_key=&_origin=" + origin
-                                 + "&ip_h=ip1&lg_h=lg2&email=a+b%2Bc@x.test&pass=p%26ss+w%C3%B6rd");
-    EXPECT_EQ(posts[1].Body, "act=login&role=al_frame&expire=&captcha_sid=77&captcha_key=ab+c&_origin=" + origin
-                                 + "&ip_h=ip1&lg_h=lg2&email=a+b%2Bc@x.test&pass=p%26ss+w%C3%B6rd")
+    EXPECT_EQ(posts[0].Body,
+        "act=login&role=al_frame&expire=&captcha_sid=&captcha_key=&_origin=" + origin
+            + "&ip_h=i%2Bp%2F1%3D&lg_h=l%26g%3D2&email=a%20b%2Bc%40x.test&pass=p%26ss%20w%C3%B6rd");
+    EXPECT_EQ(posts[1].Body,
+        "act=login&role=al_frame&expire=&captcha_sid=1%26email%3Dx&captcha_key=ab%20c&_origin=" + origin
+            + "&ip_h=i%2Bp%2F1%3D&lg_h=l%26g%3D2&email=a%20b%2Bc%40x.test&pass=p%26ss%20w%C3%B6rd")
         << "a captcha retry repeats the last login";
+    httplib::Params fields;
+    httplib::detail::parse_query_text(posts[1].Body, fields);
+    EXPECT_EQ(fields.count("email"), 1u);
+    EXPECT_EQ(fields.find("captcha_sid")->second, "1&email=x");
+    EXPECT_EQ(fields.find("ip_h")->second, "i+p/1=");
     EXPECT_EQ(posts[2].Target, "/al_login.php");
     EXPECT_EQ(posts[2].Body, "act=a_authcheck_code&al=1&code=123456&hash=&remember=1");
 }

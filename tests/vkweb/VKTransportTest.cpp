@@ -2,6 +2,7 @@
 #include "vkweb/VKEmulationUtilsUnit.h"
 
 #include "foundation/BaseTypesUnit.h"
+#include "requests/THTTPClientUnit.h"
 #include "support/TestHTTPServer.h"
 
 #include "vkweb/VKWebTestSupport.h"
@@ -9,6 +10,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -189,6 +193,60 @@ TEST(VKTransport, BrokenAnswersAndRefusedConnectionsFail)
                  }).isEmpty());
 }
 
+// An answer that never ends is cut off, however steadily it comes: by the
+// exchange's deadline when it trickles, by the size cap when it floods. Each
+// server gives up after a while and ends its answer, which an uncapped
+// exchange would then take as complete.
+TEST(VKTransport, EndlessAndOversizedAnswersAreCutOff)
+{
+    using namespace std::chrono_literals;
+    // A short deadline for the trickle; time enough for a slow (sanitized)
+    // build to take the flood up to the cap.
+    const TVKTransportTimeouts deadline {2000, 1000, 1500};
+    const TVKTransportTimeouts patient {2000, 10000, 120000};
+    const qint64 tooLarge = THTTPClient::MaxMemoryBodySize + 1;
+    const struct
+    {
+        const char *Name;
+        TRawTestServer::THandler Handler;
+        TVKTransportTimeouts Timeouts;
+        const char *Failure;
+    } cases[] = {
+        {"trickles a byte every 50 ms",
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", -1));
+                const auto giveUp = std::chrono::steady_clock::now() + 10s;
+                while (std::chrono::steady_clock::now() < giveUp && connection.Send("a"))
+                    std::this_thread::sleep_for(50ms);
+            },
+            deadline, "took over 1500 ms"},
+        {"floods without a length",
+            [tooLarge](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", -1));
+                const std::string block(1 << 20, 'b');
+                for (qint64 sent = 0; sent < tooLarge + qint64(block.size()) && connection.Send(block);)
+                    sent += qint64(block.size());
+            },
+            patient, "Maximum file size exceeded"},
+        {"announces too much",
+            [tooLarge](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", tooLarge) + "<!json>{");
+                connection.Stall();
+            },
+            patient, "Maximum file size exceeded"},
+    };
+    for (const auto &c : cases) {
+        TRawTestServer server(c.Handler);
+        TCookieManager jar;
+        QByteArray answer;
+        const QString failure = FailureOf([&] {
+            SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("a=1"), jar, answer, c.Timeouts);
+        });
+        EXPECT_TRUE(failure.contains(QLatin1String(c.Failure))) << c.Name << ": " << failure.toStdString();
+        EXPECT_LE(answer.size(), THTTPClient::MaxMemoryBodySize) << c.Name;
+    }
+}
+
 TEST(VKTransport, ASteadyAnswerWithoutLengthIsTakenWhole)
 {
     TRawTestServer server([](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
@@ -225,24 +283,6 @@ TEST(VKTransport, ExtractRegExGroupTakesGroupOneOfTheFirstMatch)
     for (const auto &c : cases)
         EXPECT_EQ(ExtractRegExGroup(QString::fromUtf8(c.Text), QString::fromUtf8(c.Pattern)), QString::fromUtf8(c.Group))
             << c.Text << " ~ " << c.Pattern;
-}
-
-TEST(VKTransport, FormValuesAreEncodedAsTheSiteExpects)
-{
-    struct TCase
-    {
-        const char *Value;
-        const char *Encoded;
-    } cases[] = {
-        {"AZaz09!$'()*-.@_", "AZaz09!$'()*-.@_"},
-        {"rock & roll", "rock+%26+roll"},
-        {"a=b+c/d?e#f%~", "a%3Db%2Bc%2Fd%3Fe%23f%25%7E"},
-        {"Кино", "%D0%9A%D0%B8%D0%BD%D0%BE"},
-        {"\xF0\x9F\x8E\xB5", "%F0%9F%8E%B5"},
-        {"", ""},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(EncodeFormValue(QString::fromUtf8(c.Value)), QString::fromUtf8(c.Encoded)) << c.Value;
 }
 
 TEST(VKTransport, AudioAnswersAreReadAsWindows1251)

@@ -263,23 +263,29 @@ void AddAPIHandlers(httplib::Server &Server, TApiState &State, const TApiOrigins
 
 void AddRelayHandlers(httplib::Server &Server, TApiState &State, const TApiOrigins &Origins)
 {
-    Server.Get("/vk/auth.checkPhone", [&State](const httplib::Request &Request, httplib::Response &Response) {
-        const TFields query = QueryFields(Request);
+    // Each method as a GET with its query or as a POST of a form, which keeps
+    // the password out of the URL; the fields of both count.
+    const auto serve = [&Server](const std::string &Path, const httplib::Server::Handler &Handler) {
+        Server.Get(Path, Handler);
+        Server.Post(Path, Handler);
+    };
+    serve("/vk/auth.checkPhone", [&State](const httplib::Request &Request, httplib::Response &Response) {
+        const TFields fields = RequestFields(Request);
         std::lock_guard lock(State.Lock());
-        if (CheckRelayRequest(State, u"auth.checkPhone"_s, query, Response))
+        if (CheckRelayRequest(State, u"auth.checkPhone"_s, fields, Response))
             SendResponse(Response, 1);
     });
-    Server.Get("/vk/auth.signup", [&State, &Origins](const httplib::Request &Request, httplib::Response &Response) {
-        const TFields query = QueryFields(Request);
+    serve("/vk/auth.signup", [&State, &Origins](const httplib::Request &Request, httplib::Response &Response) {
+        const TFields fields = RequestFields(Request);
         std::lock_guard lock(State.Lock());
-        if (CheckRelayRequest(State, u"auth.signup"_s, query, Response))
-            Signup(State, Origins, query, Response);
+        if (CheckRelayRequest(State, u"auth.signup"_s, fields, Response))
+            Signup(State, Origins, fields, Response);
     });
-    Server.Get("/vk/auth.confirm", [&State](const httplib::Request &Request, httplib::Response &Response) {
-        const TFields query = QueryFields(Request);
+    serve("/vk/auth.confirm", [&State](const httplib::Request &Request, httplib::Response &Response) {
+        const TFields fields = RequestFields(Request);
         std::lock_guard lock(State.Lock());
-        if (CheckRelayRequest(State, u"auth.confirm"_s, query, Response))
-            Confirm(State, query, Response);
+        if (CheckRelayRequest(State, u"auth.confirm"_s, fields, Response))
+            Confirm(State, fields, Response);
     });
     AddCaptchaPictures(Server, State);
 }

@@ -13,14 +13,22 @@ using namespace Qt::StringLiterals;
 namespace Standin {
 
 namespace {
-// A password that reached the relay is not written down.
+
+// Passwords (the relay's "password", the web sign-in's "pass") and access
+// tokens are not written down.
+bool IsSecret(const QString &Name)
+{
+    return Name == u"password" || Name == u"pass" || Name == u"access_token";
+}
+
 QJsonObject ToJson(const TFields &Fields)
 {
     QJsonObject object;
     for (const auto &[name, value] : Fields)
-        object.insert(name, name == u"password" ? u"(hidden)"_s : value);
+        object.insert(name, IsSecret(name) ? u"(hidden)"_s : value);
     return object;
 }
+
 } // namespace
 
 TRequestLog::~TRequestLog()
@@ -39,10 +47,9 @@ void TRequestLog::Write(const char *Host, const httplib::Request &Request, const
 {
     if (!FFile)
         return;
-    const bool isForm = Request.get_header_value("Content-Type").starts_with("application/x-www-form-urlencoded");
     const QJsonObject line {{u"method"_s, QString::fromStdString(Request.method)},
         {u"host"_s, QString::fromLatin1(Host)}, {u"path"_s, QString::fromStdString(Request.path)},
-        {u"query"_s, ToJson(QueryFields(Request))}, {u"form"_s, ToJson(isForm ? ParseForm(Request.body) : TFields())},
+        {u"query"_s, ToJson(QueryFields(Request))}, {u"form"_s, ToJson(FormFields(Request))},
         {u"status"_s, Response.status}};
     const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
     std::lock_guard lock(FLock);

@@ -43,6 +43,20 @@ TFields QueryFields(const httplib::Request &Request)
     return mark == std::string::npos ? TFields() : ParseForm(Request.target.substr(mark + 1));
 }
 
+TFields FormFields(const httplib::Request &Request)
+{
+    const bool isForm = Request.get_header_value("Content-Type").starts_with("application/x-www-form-urlencoded");
+    return isForm ? ParseForm(Request.body) : TFields();
+}
+
+TFields RequestFields(const httplib::Request &Request)
+{
+    TFields fields = QueryFields(Request);
+    const TFields form = FormFields(Request);
+    fields.insert(fields.end(), form.begin(), form.end());
+    return fields;
+}
+
 std::string ToWindows1251(const QString &Text)
 {
     QStringEncoder encoder("windows-1251");

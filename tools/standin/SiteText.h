@@ -21,6 +21,10 @@ TFields ParseForm(const std::string &Text);
 QString Field(const TFields &Fields, const QString &Name);
 // The query part of the request's target.
 TFields QueryFields(const httplib::Request &Request);
+// The form body of a request that has one ("application/x-www-form-urlencoded").
+TFields FormFields(const httplib::Request &Request);
+// The query's fields, then the form body's.
+TFields RequestFields(const httplib::Request &Request);
 
 // The site's 8-bit code page; what it cannot hold goes out as a numeric reference.
 std::string ToWindows1251(const QString &Text);
