@@ -1,12 +1,12 @@
 // Start-up latency of a track from a file and from a loopback URL, and the
 // cost of playing (CPU share of one core, resident memory), on the null
 // output in real time. Each figure is the median of 20 or more runs.
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "support/BenchReport.h"
 #include "support/TestHTTPServer.h"
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

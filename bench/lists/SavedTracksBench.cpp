@@ -2,8 +2,8 @@
 // builds the Downloads tab's rows and playlist from it, as the program does
 // at start. The figure is the median of 20 runs.
 #include "foundation/THierarchicalSingletonUnit.h"
-#include "tracks/TLocalAudioDataUnit.h"
-#include "tracks/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TLocalAudioDataUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "lastfm/TLastFMAPIRequestFactoryUnit.h"
 
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 
 namespace {
 

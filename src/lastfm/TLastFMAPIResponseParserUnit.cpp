@@ -1,6 +1,6 @@
 #include "lastfm/TLastFMAPIResponseParserUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 #include "playback/TAudioPlaylistUnit.h"
 
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 
 #include <stdexcept>

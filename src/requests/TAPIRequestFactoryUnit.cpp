@@ -1,6 +1,6 @@
 #include "requests/TAPIRequestFactoryUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 TURIParam URIParam(const QString &Name, const QString &Value)
 {

@@ -1,6 +1,6 @@
 #include "settings/TIniFileSettingsSourceUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "platform/TIniFileUnit.h"
 #include "settings/TSettingValueStreamUnit.h"
 

@@ -1,6 +1,6 @@
 #include "settings/TQelmSettingsUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "platform/TRegistryUnit.h"
 #include "settings/TWinRegistrySettingsSourceUnit.h"
 

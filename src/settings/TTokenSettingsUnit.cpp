@@ -1,7 +1,7 @@
 #include "settings/TTokenSettingsUnit.h"
 
 #include "settings/TIniFileSettingsSourceUnit.h"
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 
 TTokenSettings::TTokenSettings() : TSettings(std::make_shared<TIniFileSettingsSource>(GetTokenFilePath()))
 {

@@ -1,6 +1,6 @@
 #include "vkapi/TVKAPIRequestFactoryUnit.h"
 
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/TMetaDataBlockUnit.h"
+#include "metadata/blocks/TMetaDataBlockUnit.h"
 
 #include <QString>
 

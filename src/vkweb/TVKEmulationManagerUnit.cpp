@@ -1,6 +1,6 @@
 #include "vkweb/TVKEmulationManagerUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"

@@ -1,7 +1,7 @@
 #include "vkweb/TVKEmulationRequestUnit.h"
 
 #include "playback/TAudioPlaylistUnit.h"
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 TVKEmulationRequest::TVKEmulationRequest(const TVKEmulationManager *Manager, TVKEmulationRequestKind AKind,
                                          const TURIParams &Params)

@@ -1,7 +1,7 @@
 #include "vkweb/VKEmulationAudioUnit.h"
 
-#include "app/TextUtilsUnit.h"
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TJSONReaderUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"

@@ -1,6 +1,6 @@
 #include "vkweb/VKEmulationUtilsUnit.h"
 
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "requests/THTTPClientUnit.h"
 #include "vkweb/TCookieManagerUnit.h"

@@ -1,6 +1,6 @@
 // The window's artist-picture source: the toolkit's picture view fed by
 // Last.fm over loopback.
-#include "app/TLastFMArtistImageSourceUnit.h"
+#include "app/shell/TLastFMArtistImageSourceUnit.h"
 
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "support/TestEnvironment.h"

@@ -1,6 +1,6 @@
-#include "app/FileUtilsUnit.h"
-#include "app/TQelmPathManagerUnit.h"
-#include "app/TVersionInfoUnit.h"
+#include "app/helpers/FileUtilsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
+#include "app/helpers/TVersionInfoUnit.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QFontMetrics>
 #include <QLabel>

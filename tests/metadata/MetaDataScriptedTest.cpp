@@ -1,8 +1,8 @@
 // The metadata blocks against a Last.fm host the test scripts: malformed and
 // refused answers, the album filter of related albums, and pictures that
 // arrive after their subject has changed.
-#include "metadata/TAlbumDataUnit.h"
-#include "metadata/TArtistDataUnit.h"
+#include "metadata/pages/TAlbumDataUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
 
 #include "metadata/MetaDataTestSupport.h"
 

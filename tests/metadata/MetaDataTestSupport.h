@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
-#include "metadata/TMetaDataBlockUnit.h"
+#include "metadata/blocks/TMetaDataBlockUnit.h"
 
 #include "support/TestEnvironment.h"
 #include "tracks/TracksTestSupport.h"

@@ -1,4 +1,4 @@
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "playback/AudioLibraryUnit.h"
 #include "playback/AudioTestSupport.h"
 #include "foundation/BaseTypesUnit.h"

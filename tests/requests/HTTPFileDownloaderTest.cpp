@@ -1,6 +1,6 @@
 #include "requests/THTTPFileDownloaderUnit.h"
 
-#include "app/FileUtilsUnit.h"
+#include "app/helpers/FileUtilsUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "requests/THTTPClientUnit.h"
 #include "support/TestHTTPServer.h"

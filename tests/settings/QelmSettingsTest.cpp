@@ -1,4 +1,4 @@
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
 #include "platform/TRegistryUnit.h"
 #include "settings/TSettingValueStreamUnit.h"

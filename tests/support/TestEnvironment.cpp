@@ -1,6 +1,6 @@
 #include "support/TestEnvironment.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "tracks/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
 
 #include "foundation/BaseTypesUnit.h"
 

@@ -1,5 +1,5 @@
 // The VK lists against the stand-in site, signed in as plain@marvane.test (1001).
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"

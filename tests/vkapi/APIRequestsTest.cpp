@@ -1,6 +1,6 @@
 #include "vkapi/TVKAPIRequestFactoryUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "vkweb/VKWebTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "support/TestHTTPServer.h"
 

@@ -1,7 +1,7 @@
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "support/TestEnvironment.h"
 
 #include "vkweb/VKWebTestSupport.h"

@@ -1,4 +1,4 @@
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 
 #include "vkweb/VKWebTestSupport.h"
 

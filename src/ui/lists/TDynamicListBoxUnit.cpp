@@ -1,6 +1,6 @@
 #include "ui/lists/TDynamicListBoxUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QEvent>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "ui/wrappers/TMetaDataBlockExpanderWrapperUnit.h"
 
 #include "ui/animations/TLoadingAnimationUnit.h"
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/StyledControlsUnit.h"
 

@@ -1,6 +1,6 @@
 #include "ui/wrappers/TPlayerControlsPanelWrapperUnit.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyledControlsUnit.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #include "ui/wrappers/TPlaylistControlsPanelWrapperUnit.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyledControlsUnit.h"
 #include "ui/wrappers/TLoadingProgressBarWrapperUnit.h"
 #include "ui/wrappers/TTitleLabelWrapperUnit.h"

@@ -1,7 +1,7 @@
 #include "ui/wrappers/TTitleLabelWrapperUnit.h"
 
-#include "app/ApplicationUnit.h"
-#include "app/TextUtilsUnit.h"
+#include "app/application/ApplicationUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QLabel>
 #include <QMouseEvent>

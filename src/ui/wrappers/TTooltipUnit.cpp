@@ -1,6 +1,6 @@
 #include "ui/wrappers/TTooltipUnit.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/StyledControlsUnit.h"
 
