@@ -59,8 +59,8 @@ void TURIParamList::Set(const QString &Name, const QString &Value)
     }
 }
 
-TAPIRequest::TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params)
-    : FAPIURL(std::move(AAPIURL)), FMethodName(std::move(AMethodName)), FParams(Params)
+TAPIRequest::TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params) :
+      FAPIURL(std::move(AAPIURL)), FMethodName(std::move(AMethodName)), FParams(Params)
 {
 }
 

@@ -29,8 +29,8 @@ QByteArray HexToBytes(const QString &Text)
 
 } // namespace
 
-TIniFileSettingsSource::TIniFileSettingsSource(const QString &IniFilePath)
-    : FIniFile(std::make_unique<TIniFile>(IniFilePath))
+TIniFileSettingsSource::TIniFileSettingsSource(const QString &IniFilePath) :
+      FIniFile(std::make_unique<TIniFile>(IniFilePath))
 {
 }
 

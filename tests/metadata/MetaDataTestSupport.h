@@ -39,7 +39,7 @@ inline bool WaitForState(const TMetaDataBlock &Block, int State)
 class TMetaDataEnvironment
 {
 public:
-    TMetaDataEnvironment() : FLastFM(std::make_unique<TLastFMAPIRequestManager>(0)) {}
+    TMetaDataEnvironment() : FLastFM(std::make_unique<TLastFMAPIRequestManager>(0)) { }
     ~TMetaDataEnvironment() { FLastFM.reset(); }
 
     TVKEmulationManager &VK() { return FLists.Manager(); }

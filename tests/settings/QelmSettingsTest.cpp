@@ -1,6 +1,6 @@
 #include "app/helpers/TQelmPathManagerUnit.h"
-#include "settings/TQelmSettingsUnit.h"
 #include "platform/TRegistryUnit.h"
+#include "settings/TQelmSettingsUnit.h"
 #include "settings/TSettingValueStreamUnit.h"
 #include "support/TestEnvironment.h"
 

@@ -7,9 +7,9 @@
 #include "app/helpers/TQelmPathManagerUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "settings/TQelmSettingsUnit.h"
-#include "tracks/records/QelmTypesUnit.h"
 #include "tracks/lists/TLocalAudioDataUnit.h"
 #include "tracks/lists/TSavedTracksDataSetUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QCoreApplication>

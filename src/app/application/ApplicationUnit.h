@@ -21,12 +21,11 @@ TExceptionHandler SetExceptionHandler(TExceptionHandler Handler);
 // is built without exception cleanup: an error that crosses it on the way to
 // TApplication::notify leaks some of Qt's event bookkeeping each time, so
 // handlers connected to widget signals are wrapped in this.
-template <class THandler>
-struct TGuarded
+template<class THandler> struct TGuarded
 {
     THandler Handler;
 
-    template <class... TArguments>
+    template<class... TArguments>
     auto operator()(TArguments &&...Arguments)
         -> decltype(std::declval<THandler &>()(std::forward<TArguments>(Arguments)...), void())
     {
@@ -38,8 +37,7 @@ struct TGuarded
     }
 };
 
-template <class THandler>
-TGuarded<THandler> Guarded(THandler Handler)
+template<class THandler> TGuarded<THandler> Guarded(THandler Handler)
 {
     return {std::move(Handler)};
 }

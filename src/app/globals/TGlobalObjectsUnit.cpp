@@ -16,14 +16,12 @@ TGlobalObjects::TAudioLibrary::~TAudioLibrary()
     AudioLibrary::Free();
 }
 
-template <class T>
-TGlobalObjects::TGlobal<T>::TGlobal(T *&AGlobal) : Global(AGlobal), Object(std::make_unique<T>())
+template<class T> TGlobalObjects::TGlobal<T>::TGlobal(T *&AGlobal) : Global(AGlobal), Object(std::make_unique<T>())
 {
     Global = Object.get();
 }
 
-template <class T>
-TGlobalObjects::TGlobal<T>::~TGlobal()
+template<class T> TGlobalObjects::TGlobal<T>::~TGlobal()
 {
     // The global stays valid while the object is freed: its own threads may
     // still look it up until they have ended.

@@ -27,8 +27,7 @@ public:
     // hands new work to a manager that is going. Any request queue serves:
     // the API queues and the web client's. RequestManager must outlive this
     // owner.
-    template <class TRequestManager>
-    void AddQueueWorker(TRequestManager &RequestManager)
+    template<class TRequestManager> void AddQueueWorker(TRequestManager &RequestManager)
     {
         FQueueWorkerStops.push_back([&RequestManager] { RequestManager.StopThread(); });
     }
@@ -40,8 +39,7 @@ private:
         TAudioLibrary();
         ~TAudioLibrary();
     };
-    template <class T>
-    struct TGlobal
+    template<class T> struct TGlobal
     {
         explicit TGlobal(T *&AGlobal);
         ~TGlobal();

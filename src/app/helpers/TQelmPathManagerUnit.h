@@ -4,7 +4,7 @@
 
 // Where the program keeps its files. These only compose paths; nothing here
 // creates a folder. An unknown data or music folder counts as empty.
-QString GetProgramDataFolderPath();      // <data folder>/MarvanePlayer
+QString GetProgramDataFolderPath(); // <data folder>/MarvanePlayer
 QString GetSavedTracksDBPath();
 QString GetSavedTracksBackupDBPath();
 QString GetEmptySavedTracksDBPath();
@@ -12,4 +12,4 @@ QString GetCookiesFilePath();
 QString GetTokenFilePath();
 // The partial files of the downloads still running, one path a line.
 QString GetDownloadsInProgressPath();
-QString GetDefaultMusicFolderPath();     // <music folder>/MarvanePlayer/
+QString GetDefaultMusicFolderPath(); // <music folder>/MarvanePlayer/

@@ -148,8 +148,7 @@ QString SecondsToRemainingTimeString(int Seconds, int Elapsed)
     return remaining > 0 ? u'-' + text : text;
 }
 
-QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth,
-                        bool &IsCropped)
+QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth, bool &IsCropped)
 {
     IsCropped = false;
     MaxWidth = std::max(MaxWidth, MinWidth);
@@ -158,7 +157,7 @@ QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int Ma
     // space, so that no space stands before the ellipsis. A character piled
     // with more marks than any script uses is never shown: shaping it costs
     // time that grows with the square of its length, and no font draws it.
-    std::vector<qsizetype> cuts{0};
+    std::vector<qsizetype> cuts {0};
     bool whole = true;
     QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, Text);
     for (qsizetype from = 0, at = boundaries.toNextBoundary(); at > 0; from = at, at = boundaries.toNextBoundary()) {

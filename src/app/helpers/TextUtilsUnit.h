@@ -21,8 +21,7 @@ QString SecondsToRemainingTimeString(int Seconds, int Elapsed);
 // of "…".
 QString CropTextByWidth(const QLabel &Label, const QString &Text, int MaxWidth, bool &IsCropped);
 QString CropTextByWidth(const QPainter &Canvas, const QString &Text, int MaxWidth, bool &IsCropped);
-QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth,
-                        bool &IsCropped);
+QString CropTextByWidth(const QFontMetrics &Metrics, const QString &Text, int MaxWidth, int MinWidth, bool &IsCropped);
 
 // HTML to plain text: tags removed, a line end (with the blanks around it) as
 // one space, a blank line as a paragraph break ("\n\n"), then every

@@ -1,16 +1,16 @@
 #include "app/shell/ProgramUnit.h"
 
 #include "app/application/ApplicationUnit.h"
-#include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
 #include "app/globals/TGlobalObjectsUnit.h"
-#include "app/shell/TMainFormUnit.h"
 #include "app/helpers/TQelmPathManagerUnit.h"
+#include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
+#include "app/shell/TMainFormUnit.h"
 #include "app/shell/TSettingsFormUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
-#include "foundation/THierarchicalSingletonUnit.h"
-#include "localization/TQelmLocalizationUnit.h"
 
 #include <QApplication>
 #include <QFile>

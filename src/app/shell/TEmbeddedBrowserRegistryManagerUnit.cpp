@@ -24,11 +24,11 @@ void WriteFeatureValue(const QString &Key, const QString &Name, unsigned Value)
 void TEmbeddedBrowserRegistryManager::DoRegister(unsigned BrowserMode)
 {
     DoRegister(BrowserMode, QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-               QSysInfo::currentCpuArchitecture() == QLatin1String("x86_64"));
+        QSysInfo::currentCpuArchitecture() == QLatin1String("x86_64"));
 }
 
-void TEmbeddedBrowserRegistryManager::DoRegister(unsigned BrowserMode, const QString &ExecutableName,
-                                                 bool Is64BitSystem)
+void TEmbeddedBrowserRegistryManager::DoRegister(
+    unsigned BrowserMode, const QString &ExecutableName, bool Is64BitSystem)
 {
     if (!Shell::IsUserAnAdmin())
         return;
@@ -38,5 +38,5 @@ void TEmbeddedBrowserRegistryManager::DoRegister(unsigned BrowserMode, const QSt
     if (Is64BitSystem)
         WriteFeatureValue(QStringLiteral("SOFTWARE\\WOW6432Node\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
                                          "FEATURE_BROWSER_EMULATION"),
-                          ExecutableName, BrowserMode);
+            ExecutableName, BrowserMode);
 }

@@ -13,8 +13,7 @@ class THandleCreateExceptionForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    template <class TForm>
-    static std::unique_ptr<TForm> CreateForm()
+    template<class TForm> static std::unique_ptr<TForm> CreateForm()
     {
         try {
             auto form = std::make_unique<TForm>();
@@ -23,10 +22,10 @@ public:
         } catch (const std::exception &e) {
             Application::HandleException(e);
         }
-        throw EProgramHalt{0};
+        throw EProgramHalt {0};
     }
 
 protected:
     using QMainWindow::QMainWindow;
-    virtual void FormCreate() {}
+    virtual void FormCreate() { }
 };

@@ -7,12 +7,12 @@
 // Load states every block shares; a block family numbers its own from
 // mdsFirstCustomState on.
 enum TMetaDataBlockState : std::uint8_t {
-    mdsInitial = 0,       // never set
-    mdsCleared = 1,       // emptied, nothing shown yet
-    mdsLoading = 2,       // a request is in flight
-    mdsLoaded = 3,        // holds the answer for its subject
+    mdsInitial = 0, // never set
+    mdsCleared = 1, // emptied, nothing shown yet
+    mdsLoading = 2, // a request is in flight
+    mdsLoaded = 3, // holds the answer for its subject
     mdsRequestFailed = 4, // the request did not complete
-    mdsServiceError = 5,  // the service refused, or its answer was unreadable
+    mdsServiceError = 5, // the service refused, or its answer was unreadable
     mdsFirstCustomState = 6,
 };
 

@@ -21,9 +21,9 @@ public:
     virtual void SetData(TMetaDataBlock *AData);
 
 protected:
-    virtual void UpdateView() {}
-    virtual void LoadingStarted() {}
-    virtual void LoadingFinished() {}
+    virtual void UpdateView() { }
+    virtual void LoadingStarted() { }
+    virtual void LoadingFinished() { }
 
 private:
     void DataStateChanged(TObject *Sender);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
-#include "metadata/pages/TLastFMBlockRequestsUnit.h"
 #include "metadata/blocks/TMetaDataBlockUnit.h"
+#include "metadata/pages/TLastFMBlockRequestsUnit.h"
 
 #include <QString>
 

@@ -31,8 +31,8 @@ std::uint32_t NewPlaylistTag()
 
 } // namespace
 
-TLocalAudioData::TLocalAudioData(TVKEmulationManager &AVKEmulationManager, TSavedTracksDataSet &ASavedTracks)
-    : FVKEmulationManager(AVKEmulationManager), FSavedTracks(ASavedTracks),
+TLocalAudioData::TLocalAudioData(TVKEmulationManager &AVKEmulationManager, TSavedTracksDataSet &ASavedTracks) :
+      FVKEmulationManager(AVKEmulationManager), FSavedTracks(ASavedTracks),
       FSelf(std::make_shared<TLocalAudioData *>(this))
 {
     RemoveLeftPartialFiles();
@@ -87,8 +87,8 @@ int TLocalAudioData::GetPlaylistIndexByItemIndex(int Index) const
     if (FItems.at(std::size_t(Index)).SourceType != adsSaved)
         throw Exception(QStringLiteral("Trying to get playlist item index of loading track"));
     // The saved rows above it: the playlist holds them in row order.
-    return static_cast<int>(std::count_if(FItems.begin(), FItems.begin() + Index,
-                                          [](const auto &item) { return item.SourceType == adsSaved; }));
+    return static_cast<int>(std::count_if(
+        FItems.begin(), FItems.begin() + Index, [](const auto &item) { return item.SourceType == adsSaved; }));
 }
 
 void TLocalAudioData::DownloadTrack(const TVKAudioPlaylistItem &Track)
@@ -103,8 +103,8 @@ void TLocalAudioData::DownloadTrack(const TVKAudioPlaylistItem &Track)
     FURLOperationIDs.insert(operationID);
     auto request = TVKEmulationRequestFactory::ConstructAudioURLGetRequest(
         &FVKEmulationManager, std::make_unique<TVKAudioPlaylistItem>(static_cast<const TCloneable &>(Track)));
-    FVKEmulationManager.RequestManager().Add(
-        operationID, std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [this, operationID](TObject *Sender) {
+    FVKEmulationManager.RequestManager().Add(operationID,
+        std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [this, operationID](TObject *Sender) {
             FURLOperationIDs.erase(operationID);
             const auto &task = SenderAs<TVKEmulationAudioURLGetterRequestTask>(Sender);
             TVKAudioPlaylistItem track(static_cast<const TCloneable &>(task.GetRequest().Track()));
@@ -167,14 +167,13 @@ void TLocalAudioData::DoDownloadTrack(const TVKAudioPlaylistItem &Track)
 std::vector<TLoadingTrackRecord>::iterator TLocalAudioData::FindDownload(std::uint32_t DownloaderID)
 {
     return std::find_if(FLoadingTracks.begin(), FLoadingTracks.end(),
-                        [DownloaderID](const auto &download) { return download.DownloaderID == DownloaderID; });
+        [DownloaderID](const auto &download) { return download.DownloaderID == DownloaderID; });
 }
 
 int TLocalAudioData::RowOfDownload(std::uint32_t DownloaderID) const
 {
-    const auto found = std::find_if(FItems.begin(), FItems.end(), [DownloaderID](const auto &item) {
-        return item.SourceType == adsLoading && item.Index == DownloaderID;
-    });
+    const auto found = std::find_if(FItems.begin(), FItems.end(),
+        [DownloaderID](const auto &item) { return item.SourceType == adsLoading && item.Index == DownloaderID; });
     return found == FItems.end() ? -1 : static_cast<int>(found - FItems.begin());
 }
 

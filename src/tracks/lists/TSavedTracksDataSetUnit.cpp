@@ -26,7 +26,7 @@ const QString CompanionSuffixes[] = {QStringLiteral("-journal"), QStringLiteral(
 
 QString NewConnectionName()
 {
-    static std::atomic<int> counter{0};
+    static std::atomic<int> counter {0};
     return QStringLiteral("SavedTracks-%1").arg(++counter);
 }
 
@@ -96,8 +96,7 @@ void ReadTable(QSqlDatabase &Database, std::vector<TSavedTrackRow> &Rows)
 }
 
 // Runs Change in one transaction; on failure rolls back and raises.
-template <class TChange>
-void InTransaction(QSqlDatabase Database, const QString &What, TChange &&Change)
+template<class TChange> void InTransaction(QSqlDatabase Database, const QString &What, TChange &&Change)
 {
     if (!Database.transaction())
         Fail(What, Database.lastError());
@@ -113,8 +112,8 @@ void InTransaction(QSqlDatabase Database, const QString &What, TChange &&Change)
 bool MoveAside(const QString &Path)
 {
     const QFileInfo info(Path);
-    const QString aside = MakeUniqueFilePath(info.absolutePath() + u'/' + info.completeBaseName()
-                                             + QStringLiteral(".damaged.") + info.suffix());
+    const QString aside = MakeUniqueFilePath(
+        info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".damaged.") + info.suffix());
     if (!QFile::rename(Path, aside))
         return false;
     for (const QString &suffix : CompanionSuffixes)
@@ -191,23 +190,22 @@ const TSavedTrackRow *TSavedTracksDataSet::FindRow(qint64 AutoIncID) const
 
 qint64 TSavedTracksDataSet::Insert(const TSavedTrackRecord &Record)
 {
-    TSavedTrackRow row{0, Record};
-    InTransaction(QSqlDatabase::database(FConnectionName, false), QStringLiteral("Cannot save the track"),
-                  [&](QSqlQuery &query) {
-                      query.prepare(QStringLiteral("INSERT INTO SavedTracks (AID, OwnerID, Artist, Title, Duration, "
-                                                   "LyricsID, AlbumID, FileName) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-                      // A null text would be bound as NULL, which the columns refuse.
-                      const auto text = [](const QString &Value) { return QVariant(Value.isNull() ? QString(u""_s) : Value); };
-                      for (const QVariant &value :
-                           {QVariant(Record.AID), QVariant(Record.OwnerID), text(Record.Artist), text(Record.Title),
-                            QVariant(Record.Duration), text(Record.LyricsID), text(Record.AlbumID),
-                            text(Record.FilePath)})
-                          query.addBindValue(value);
-                      if (!query.exec())
-                          return false;
-                      row.AutoIncID = query.lastInsertId().toLongLong();
-                      return true;
-                  });
+    TSavedTrackRow row {0, Record};
+    InTransaction(
+        QSqlDatabase::database(FConnectionName, false), QStringLiteral("Cannot save the track"), [&](QSqlQuery &query) {
+            query.prepare(QStringLiteral("INSERT INTO SavedTracks (AID, OwnerID, Artist, Title, Duration, "
+                                         "LyricsID, AlbumID, FileName) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+            // A null text would be bound as NULL, which the columns refuse.
+            const auto text = [](const QString &Value) { return QVariant(Value.isNull() ? QString(u""_s) : Value); };
+            for (const QVariant &value :
+                {QVariant(Record.AID), QVariant(Record.OwnerID), text(Record.Artist), text(Record.Title),
+                    QVariant(Record.Duration), text(Record.LyricsID), text(Record.AlbumID), text(Record.FilePath)})
+                query.addBindValue(value);
+            if (!query.exec())
+                return false;
+            row.AutoIncID = query.lastInsertId().toLongLong();
+            return true;
+        });
     FRows.insert(FRows.begin(), std::move(row));
     Reindex();
     return FRows.front().AutoIncID;
@@ -216,11 +214,11 @@ qint64 TSavedTracksDataSet::Insert(const TSavedTrackRecord &Record)
 void TSavedTracksDataSet::Delete(qint64 AutoIncID)
 {
     InTransaction(QSqlDatabase::database(FConnectionName, false), QStringLiteral("Cannot delete the track"),
-                  [&](QSqlQuery &query) {
-                      query.prepare(QStringLiteral("DELETE FROM SavedTracks WHERE AutoIncID = ?"));
-                      query.addBindValue(AutoIncID);
-                      return query.exec();
-                  });
+        [&](QSqlQuery &query) {
+            query.prepare(QStringLiteral("DELETE FROM SavedTracks WHERE AutoIncID = ?"));
+            query.addBindValue(AutoIncID);
+            return query.exec();
+        });
     const auto found = FIndexByID.constFind(AutoIncID);
     if (found != FIndexByID.cend()) {
         FRows.erase(FRows.begin() + qsizetype(*found));

@@ -109,8 +109,8 @@ protected:
     void UpdateActualValues(const TVKEmulationRequest &Request) override;
     void ResetValues() override;
     void DoNextPage() override;
-    void TrackAddedToMyMusic(TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId,
-                             const QString &Hashes) override;
+    void TrackAddedToMyMusic(
+        TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes) override;
 
 private:
     void TrackDeletedFromMyMusic(int ID);
