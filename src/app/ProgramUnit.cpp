@@ -48,11 +48,14 @@ int RunPlayer(TSingleInstance *Instance)
     std::unique_ptr<TSettingsForm> settingsForm;
     // A desktop logout ends the program as closing the window does; until
     // everything is freed, so that the files are written whole.
-    TTerminationSignals terminationSignals([&mainForm] {
+    bool endRequested = false;
+    TTerminationSignals terminationSignals([&mainForm, &endRequested] {
+        endRequested = true;
+        // A message on the screen runs its own loop, a failed start's too.
+        if (QWidget *message = QApplication::activeModalWidget())
+            message->close();
         if (mainForm)
             mainForm->close();
-        else
-            QCoreApplication::quit();
     });
     int exitCode = 0;
     try {
@@ -67,7 +70,9 @@ int RunPlayer(TSingleInstance *Instance)
         if (Instance)
             Instance->OnActivationRequested = [&mainForm] { BringToFront(*mainForm); };
         mainForm->show();
-        exitCode = QApplication::exec();
+        // Asked during the start, when no loop ran to end.
+        if (!endRequested)
+            exitCode = QApplication::exec();
     } catch (const EProgramHalt &halt) {
         exitCode = halt.ExitCode;
     } catch (const std::exception &e) {

@@ -30,6 +30,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -460,12 +461,17 @@ public:
     explicit TStuckGuard(int Milliseconds)
     {
         FTimer.setSingleShot(true);
-        QObject::connect(&FTimer, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            FFired = true;
+            QCoreApplication::exit(1);
+        });
         FTimer.start(Milliseconds);
     }
+    bool Fired() const { return FFired; }
 
 private:
     QTimer FTimer;
+    bool FFired = false;
 };
 
 // A player answers a later start only from its event loop, so an answer
@@ -605,4 +611,30 @@ TEST(Program, ALogoutSignalEndsThePlayerCleanly)
         EXPECT_TRUE(cookies.readAll().contains("remixsid")) << cookies.fileName().toStdString();
         EXPECT_TRUE(shown.Messages.isEmpty()) << shown.Messages.join(u'\n').toStdString();
     }
+}
+
+// A logout while a failed start shows its message: the message goes and the
+// program ends.
+TEST(Program, ALogoutSignalClosesAFailedStartsMessage)
+{
+    TInstalledFolders folders;
+    {
+        QFile db(GetSavedTracksDBPath());
+        ASSERT_TRUE(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        db.write("not a table");
+    }
+    InitializeLocalizationManager();
+    bool messageClosed = false;
+    const Application::TExceptionHandler saved
+        = Application::SetExceptionHandler([&messageClosed](const QString &Message) {
+              QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+              TStuckGuard guard(30000);
+              QMessageBox::critical(nullptr, QString(), Message);
+              messageClosed = !guard.Fired();
+          });
+    EXPECT_EQ(RunPlayer(), 0);
+    Application::SetExceptionHandler(saved);
+    FinalizeLocalizationManager();
+    EXPECT_TRUE(messageClosed);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
