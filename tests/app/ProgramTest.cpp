@@ -564,6 +564,30 @@ TEST(SingleInstance, AKilledPlayerNeverBlocksTheNextStart)
     }
 }
 
+TEST(SingleInstance, StartsAtTheSameTimeLeaveOnePlayer)
+{
+    TInstalledFolders folders;
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < 3; ++i) {
+        starts.push_back(std::make_unique<QProcess>());
+        starts.back()->start(QStringLiteral(MARVANE_PLAYER_EXE));
+    }
+    const auto running = [&starts] {
+        return std::count_if(
+            starts.begin(), starts.end(), [](const auto &start) { return start->state() != QProcess::NotRunning; });
+    };
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return running() == 1; }, std::chrono::seconds(60)));
+    EXPECT_TRUE(PlayerAnswers());
+    for (const auto &start : starts)
+        if (start->state() != QProcess::NotRunning)
+            ::kill(pid_t(start->processId()), SIGTERM);
+    for (const auto &start : starts) {
+        ASSERT_TRUE(start->state() == QProcess::NotRunning || start->waitForFinished(30000));
+        EXPECT_EQ(start->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(start->exitCode(), 0) << start->readAllStandardError().toStdString();
+    }
+}
+
 // A desktop logout sends SIGTERM or SIGINT: the window closes as the user
 // would close it, the cookies are written and no partial file is left.
 TEST(Program, ALogoutSignalEndsThePlayerCleanly)
