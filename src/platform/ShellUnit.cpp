@@ -15,6 +15,11 @@ bool IsUserAnAdmin()
     return geteuid() == 0;
 }
 
+QString CurrentUserId()
+{
+    return QString::number(getuid());
+}
+
 void ShowItemInFileBrowser(const QString &Path)
 {
     const QUrl file = QUrl::fromLocalFile(Path);

@@ -7,6 +7,9 @@ namespace Shell {
 
 // The administrator of this system: the effective user is root.
 bool IsUserAnAdmin();
+// The number the system knows the current user by: names what is the user's
+// own among what all users share.
+QString CurrentUserId();
 
 // Opens the desktop's file browser with the file selected; when no file
 // browser answers, opens the folder that holds the file.

@@ -5,6 +5,7 @@
 #include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
 #include "app/shell/THandleCreateExceptionFormUnit.h"
 #include "app/shell/TMainFormUnit.h"
+#include "app/shell/TSingleInstanceUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
@@ -20,18 +21,23 @@
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
 #include "tracks/lists/TLocalAudioDataUnit.h"
+#include "vkweb/TCookieManagerUnit.h"
+#include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -45,6 +51,13 @@ TEST(Program, InstallArgumentInAnyLetterCase)
 }
 
 namespace {
+
+QByteArray Digest(const QString &Path)
+{
+    QFile file(Path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                          : QByteArray();
+}
 
 class InstallModeTest : public ::testing::Test
 {
@@ -72,13 +85,6 @@ protected:
         EXPECT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << process.readAllStandardError().toStdString();
         return process.exitCode();
-    }
-
-    static QByteArray Digest(const QString &Path)
-    {
-        QFile file(Path);
-        return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                              : QByteArray();
     }
 
     TTempUserFolders Folders;
@@ -435,4 +441,223 @@ TEST(Program, QuittingWithDownloadsInFlightLeavesNothingToTheirHolders)
     EXPECT_TRUE(closed);
     EXPECT_TRUE(shown.Messages.isEmpty()) << shown.Messages.join(u'\n').toStdString();
     EXPECT_EQ(cover.State(), mdsLoading);
+}
+
+namespace {
+
+TMainForm *RunningMainForm()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *form = qobject_cast<TMainForm *>(window))
+            return form;
+    return nullptr;
+}
+
+// Ends a player loop that would otherwise run for ever.
+class TStuckGuard
+{
+public:
+    explicit TStuckGuard(int Milliseconds)
+    {
+        FTimer.setSingleShot(true);
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            FFired = true;
+            QCoreApplication::exit(1);
+        });
+        FTimer.start(Milliseconds);
+    }
+    bool Fired() const { return FFired; }
+
+private:
+    QTimer FTimer;
+    bool FFired = false;
+};
+
+// A player answers a later start only from its event loop, so an answer
+// means it is up and serving.
+bool PlayerAnswers()
+{
+    QLocalSocket socket;
+    socket.connectToServer(TSingleInstance::UserSocketName());
+    return socket.waitForConnected(1000) && socket.waitForReadyRead(5000);
+}
+
+} // namespace
+
+TEST(SingleInstance, ASecondStartShowsTheRunningWindowAndLeavesItsFilesAlone)
+{
+    TInstalledFolders folders;
+    TShownErrors shown;
+    TSingleInstance instance;
+    ASSERT_TRUE(instance.Claim());
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        TMainForm *main = RunningMainForm();
+        ASSERT_TRUE(main);
+        // A download the running player is writing, listed as a start that
+        // follows a killed player would find it.
+        const QString partial = folders.Root() + QStringLiteral("/Music/Artist_-_Title.mp3.part");
+        {
+            QDir().mkpath(QFileInfo(partial).path());
+            QFile file(partial);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("the first bytes");
+            QFile list(GetDownloadsInProgressPath());
+            ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+            list.write(partial.toUtf8());
+        }
+        const QByteArray table = Digest(GetSavedTracksDBPath());
+        const QByteArray downloads = Digest(GetDownloadsInProgressPath());
+        main->showMinimized();
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return main->isMinimized(); }));
+
+        QProcess second;
+        second.start(QStringLiteral(MARVANE_PLAYER_EXE));
+        ASSERT_TRUE(
+            TestEnvironment::WaitFor([&] { return second.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit) << second.readAllStandardError().toStdString();
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_FALSE(main->isMinimized());
+        EXPECT_TRUE(main->isVisible());
+        EXPECT_TRUE(main->isActiveWindow());
+        EXPECT_TRUE(QFileInfo(partial).isFile()) << "the running download's file was removed";
+        EXPECT_EQ(Digest(GetDownloadsInProgressPath()), downloads);
+        EXPECT_EQ(Digest(GetSavedTracksDBPath()), table);
+
+        // The install step is no player: it runs beside one.
+        QProcess install;
+        install.start(QStringLiteral(MARVANE_PLAYER_EXE), {QStringLiteral("-INSTALL")});
+        ASSERT_TRUE(TestEnvironment::WaitFor(
+            [&] { return install.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
+        EXPECT_EQ(install.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(install.exitCode(), 0);
+        checked = true;
+        main->close();
+    });
+    TStuckGuard guard(60000);
+    EXPECT_EQ(RunPlayer(&instance), 0);
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(shown.Messages.isEmpty()) << shown.Messages.join(u'\n').toStdString();
+}
+
+// A killed player leaves its socket and lock file behind; neither blocks the
+// next start, and a player ends cleanly on either logout signal.
+TEST(SingleInstance, AKilledPlayerNeverBlocksTheNextStart)
+{
+    TInstalledFolders folders;
+    QProcess killed;
+    killed.start(QStringLiteral(MARVANE_PLAYER_EXE));
+    ASSERT_TRUE(TestEnvironment::WaitFor(PlayerAnswers, std::chrono::seconds(60)));
+    ::kill(pid_t(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(30000));
+    ASSERT_TRUE(QFileInfo::exists(TSingleInstance::UserSocketName()));
+
+    for (const int signal : {SIGTERM, SIGINT}) {
+        QProcess player;
+        player.start(QStringLiteral(MARVANE_PLAYER_EXE));
+        ASSERT_TRUE(TestEnvironment::WaitFor(PlayerAnswers, std::chrono::seconds(60))) << signal;
+        ::kill(pid_t(player.processId()), signal);
+        ASSERT_TRUE(player.waitForFinished(30000)) << signal;
+        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(player.exitCode(), 0) << signal << player.readAllStandardError().toStdString();
+    }
+}
+
+TEST(SingleInstance, StartsAtTheSameTimeLeaveOnePlayer)
+{
+    TInstalledFolders folders;
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < 3; ++i) {
+        starts.push_back(std::make_unique<QProcess>());
+        starts.back()->start(QStringLiteral(MARVANE_PLAYER_EXE));
+    }
+    const auto running = [&starts] {
+        return std::count_if(
+            starts.begin(), starts.end(), [](const auto &start) { return start->state() != QProcess::NotRunning; });
+    };
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return running() == 1; }, std::chrono::seconds(60)));
+    EXPECT_TRUE(PlayerAnswers());
+    for (const auto &start : starts)
+        if (start->state() != QProcess::NotRunning)
+            ::kill(pid_t(start->processId()), SIGTERM);
+    for (const auto &start : starts) {
+        ASSERT_TRUE(start->state() == QProcess::NotRunning || start->waitForFinished(30000));
+        EXPECT_EQ(start->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(start->exitCode(), 0) << start->readAllStandardError().toStdString();
+    }
+}
+
+// A desktop logout sends SIGTERM or SIGINT: the window closes as the user
+// would close it, the cookies are written and no partial file is left.
+TEST(Program, ALogoutSignalEndsThePlayerCleanly)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        TInstalledFolders folders;
+        TShownErrors shown;
+        std::atomic<int> answering = 0;
+        TRawTestServer server([&answering](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+            connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+            ++answering;
+            connection.Stall();
+        });
+        const QString music = GetDefaultMusicFolderPath();
+        const auto partialFiles = [&] {
+            QStringList found;
+            for (const QFileInfo &file : QDir(music).entryInfoList({QStringLiteral("*.part")}, QDir::Files))
+                if (file.size() > 0)
+                    found << file.fileName();
+            return found;
+        };
+        bool signalled = false;
+        QTimer::singleShot(0, [&] {
+            TMainForm *main = RunningMainForm();
+            ASSERT_TRUE(main);
+            main->VKEmulationManager().CookieManager()->AddServerCookies(
+                {QStringLiteral("remixsid=session; Path=/; Max-Age=31536000")}, QUrl(server.URL(QStringLiteral("/"))));
+            TVKAudioRecord record;
+            record.AID = 7;
+            record.OwnerID = 3001;
+            record.Artist = QStringLiteral("Artist");
+            record.Title = QStringLiteral("Title");
+            record.URL = server.URL(QStringLiteral("/track.mp3"));
+            main->LocalAudioData().DownloadTrack(TVKAudioPlaylistItem(record));
+            ASSERT_TRUE(TestEnvironment::WaitFor([&] { return answering == 1 && !partialFiles().isEmpty(); }));
+            signalled = std::raise(signal) == 0;
+        });
+        TStuckGuard guard(30000);
+        EXPECT_EQ(RunPlayer(), 0);
+        EXPECT_TRUE(signalled);
+        EXPECT_TRUE(partialFiles().isEmpty()) << partialFiles().join(u' ').toStdString();
+        QFile cookies(GetCookiesFilePath());
+        ASSERT_TRUE(cookies.open(QIODevice::ReadOnly)) << "the cookie file was not written";
+        EXPECT_TRUE(cookies.readAll().contains("remixsid")) << cookies.fileName().toStdString();
+        EXPECT_TRUE(shown.Messages.isEmpty()) << shown.Messages.join(u'\n').toStdString();
+    }
+}
+
+// A logout while a failed start shows its message: the message goes and the
+// program ends.
+TEST(Program, ALogoutSignalClosesAFailedStartsMessage)
+{
+    TInstalledFolders folders;
+    {
+        QFile db(GetSavedTracksDBPath());
+        ASSERT_TRUE(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        db.write("not a table");
+    }
+    InitializeLocalizationManager();
+    bool messageClosed = false;
+    const Application::TExceptionHandler saved
+        = Application::SetExceptionHandler([&messageClosed](const QString &Message) {
+              QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+              TStuckGuard guard(30000);
+              QMessageBox::critical(nullptr, QString(), Message);
+              messageClosed = !guard.Fired();
+          });
+    EXPECT_EQ(RunPlayer(), 0);
+    Application::SetExceptionHandler(saved);
+    FinalizeLocalizationManager();
+    EXPECT_TRUE(messageClosed);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }

@@ -6,8 +6,10 @@
 #include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
 #include "app/shell/TMainFormUnit.h"
 #include "app/shell/TSettingsFormUnit.h"
+#include "app/shell/TSingleInstanceUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
+#include "platform/TTerminationSignalsUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
@@ -22,15 +24,39 @@ int RunNormalMode(int argc, char **argv)
 {
     TApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Marvane Player"));
-    return RunPlayer();
+    // Two players would each rewrite the saved-tracks table and the cookie
+    // file, and a start removes the partial files of running downloads.
+    TSingleInstance instance;
+    if (!instance.Claim())
+        return 0;
+    return RunPlayer(&instance);
+}
+
+void BringToFront(QWidget &Window)
+{
+    Window.setWindowState(Window.windowState() & ~Qt::WindowMinimized);
+    Window.show();
+    Window.raise();
+    Window.activateWindow();
 }
 
 } // namespace
 
-int RunPlayer()
+int RunPlayer(TSingleInstance *Instance)
 {
     std::unique_ptr<TMainForm> mainForm;
     std::unique_ptr<TSettingsForm> settingsForm;
+    // A desktop logout ends the program as closing the window does; until
+    // everything is freed, so that the files are written whole.
+    bool endRequested = false;
+    TTerminationSignals terminationSignals([&mainForm, &endRequested] {
+        endRequested = true;
+        // A message on the screen runs its own loop, a failed start's too.
+        if (QWidget *message = QApplication::activeModalWidget())
+            message->close();
+        if (mainForm)
+            mainForm->close();
+    });
     int exitCode = 0;
     try {
         // Freed when the loop has ended or a window failed, before the windows.
@@ -41,14 +67,20 @@ int RunPlayer()
         globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());
         globals.AddQueueWorker(mainForm->VKAPIManager());
         settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
+        if (Instance)
+            Instance->OnActivationRequested = [&mainForm] { BringToFront(*mainForm); };
         mainForm->show();
-        exitCode = QApplication::exec();
+        // Asked during the start, when no loop ran to end.
+        if (!endRequested)
+            exitCode = QApplication::exec();
     } catch (const EProgramHalt &halt) {
         exitCode = halt.ExitCode;
     } catch (const std::exception &e) {
         // The global objects failed (no audio output): shown, then the end.
         Application::HandleException(e);
     }
+    if (Instance)
+        Instance->OnActivationRequested = nullptr;
     settingsForm.reset();
     mainForm.reset();
     return exitCode;

@@ -1,6 +1,7 @@
 #pragma once
 
 class QString;
+class TSingleInstance;
 
 // The program body: the install step when the first argument is "-INSTALL"
 // in any letter case, otherwise the player. Returns the exit code.
@@ -8,9 +9,11 @@ int RunProgram(int argc, char **argv);
 
 // The player, once the application object exists: the global objects, the
 // main and settings windows, the message loop until the main window is
-// closed, then everything freed in reverse. Returns the exit code; a failed
-// start has been shown to the user by then.
-int RunPlayer();
+// closed (or SIGTERM or SIGINT closes it), then everything freed in reverse.
+// The running instance, when given, brings the window to the front on a later
+// start's request. Returns the exit code; a failed start has been shown to
+// the user by then.
+int RunPlayer(TSingleInstance *Instance = nullptr);
 
 bool IsInstallArgument(const QString &FirstArgument);
 // Registers the browser emulation value and puts the empty saved-tracks table
