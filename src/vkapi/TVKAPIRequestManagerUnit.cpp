@@ -131,7 +131,7 @@ void TVKAPIRequestManager::ProcessRequests()
             std::lock_guard guard(FLock);
             ProcessPass();
         }
-        Pause(PassInterval);
+        AwaitNextPass();
     }
 }
 
