@@ -58,8 +58,8 @@ std::vector<QByteArray> EnvironmentWith(const QStringList &Changes)
         entries[line.left(line.indexOf('='))] = line;
     }
     std::vector<QByteArray> lines;
-    for (auto &[name, line] : entries)
-        lines.push_back(line);
+    for (const auto &entry : entries)
+        lines.push_back(entry.second);
     return lines;
 }
 
