@@ -445,7 +445,7 @@ TEST_F(APIRequestManagerTest, WorkerSleepsWhileTheQueueIsEmptyAndWakesForEachReq
     Make(0);
     EXPECT_EQ(wakeUps.Over(1s), 0);
 
-    for (const QString text : {QStringLiteral("one"), QStringLiteral("two")}) {
+    for (const QString &text : {QStringLiteral("one"), QStringLiteral("two")}) {
         FManager->Add(1, Data(text));
         ASSERT_TRUE(TestEnvironment::WaitFor(
             [&] { return FEnds == int(Starts()) && !FDelivered.empty() && FDelivered.back().Text == text; }, 2s));
