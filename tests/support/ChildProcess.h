@@ -20,8 +20,8 @@ public:
     {
         bool ReadErrors = false;
         // NAME=VALUE entries added to or replacing the test's environment.
-        QStringList Environment;
-        QString WorkingDirectory;
+        QStringList Environment = {};
+        QString WorkingDirectory = {};
     };
 
     TChildProcess() = default;
