@@ -106,7 +106,7 @@ bool TChildProcess::Start(const QString &Program, const QStringList &Arguments, 
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    std::vector<QByteArray> arguments{QFile::encodeName(Program)};
+    std::vector<QByteArray> arguments {QFile::encodeName(Program)};
     for (const QString &argument : Arguments)
         arguments.push_back(argument.toLocal8Bit());
     std::vector<char *> argv;
@@ -165,7 +165,8 @@ bool TChildProcess::WaitFor(const std::function<bool()> &Done, std::chrono::mill
     while (!Done()) {
         if (FPid <= 0 || (FEnded && FOutputPipe < 0 && FErrorPipe < 0))
             return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         std::vector<pollfd> watched;
