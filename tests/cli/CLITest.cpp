@@ -337,13 +337,16 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
 {
     const QByteArray password = "Secret-Пароль-7731";
     QTemporaryDir home;
-    const TChildProcess::TOptions options{
+    const TChildProcess::TOptions options {
         .Environment = {QStringLiteral("HOME=") + home.path(), QStringLiteral("TMPDIR=") + home.path()},
         .WorkingDirectory = home.path()};
     const auto signup = [&](const QString &Phone, bool Captcha, const QByteArray &Code, QStringList Extra = {}) {
         TChildProcess process;
-        Start(process, QStringList{QStringLiteral("signup"), QStringLiteral("Мария"), QStringLiteral("Test"), Phone,
-                                   QStringLiteral("female")} + Extra, options);
+        Start(process,
+            QStringList {QStringLiteral("signup"), QStringLiteral("Мария"), QStringLiteral("Test"), Phone,
+                QStringLiteral("female")}
+                + Extra,
+            options);
         process.Write(password + "\n");
         if (Captcha) {
             EXPECT_FALSE(AwaitPrompt(process, QStringLiteral("captcha: ")).isEmpty());
@@ -368,7 +371,8 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
     QStringList voices;
     for (const QString &line : FStandin.LogLines())
         if (line.contains(u"auth.signup") && line.contains(u"+79990000014"))
-            voices << QJsonDocument::fromJson(line.toUtf8()).object().value(u"form").toObject().value(u"voice").toString();
+            voices
+                << QJsonDocument::fromJson(line.toUtf8()).object().value(u"form").toObject().value(u"voice").toString();
     // Asked for a captcha, answered, then the code again by call.
     EXPECT_EQ(voices, QStringList({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("-1")}));
 

@@ -386,9 +386,10 @@ TEST_F(StandinTest, TrackURLsServeWholeTonesAndByteRanges)
 TEST_F(StandinTest, APortInUseIsRefusedNotShared)
 {
     TChildProcess second;
-    ASSERT_TRUE(second.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM), {u"--web-port"_s, FWeb.section(u':', 2)},
-        {.ReadErrors = true}));
-    ASSERT_TRUE(second.WaitForExit(std::chrono::seconds(5))) << "a second stand-in on a busy port must not start serving";
+    ASSERT_TRUE(second.Start(
+        QStringLiteral(MARVANE_STANDIN_PROGRAM), {u"--web-port"_s, FWeb.section(u':', 2)}, {.ReadErrors = true}));
+    ASSERT_TRUE(second.WaitForExit(std::chrono::seconds(5)))
+        << "a second stand-in on a busy port must not start serving";
     EXPECT_EQ(second.ExitCode(), 1);
     EXPECT_FALSE(second.Output().contains("ready"));
 }

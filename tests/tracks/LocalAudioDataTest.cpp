@@ -417,8 +417,8 @@ TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)
         connection.Stall();
     });
     TChildProcess child;
-    ASSERT_TRUE(child.Start(QStringLiteral(MARVANE_DOWNLOAD_CHILD), {server.URL() + QStringLiteral("/midway.mp3"), music},
-                            {.ReadErrors = true}));
+    ASSERT_TRUE(child.Start(QStringLiteral(MARVANE_DOWNLOAD_CHILD),
+        {server.URL() + QStringLiteral("/midway.mp3"), music}, {.ReadErrors = true}));
     ASSERT_TRUE(child.WaitFor([&] { return child.Output().contains('\n'); }, std::chrono::seconds(30)))
         << child.Errors().toStdString();
     EXPECT_EQ(child.Output().trimmed(), "downloading");

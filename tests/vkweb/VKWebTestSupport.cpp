@@ -16,9 +16,9 @@ std::string ToWindows1251(const QString &Text)
 TStandin::TStandin()
 {
     if (!FProcess.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
-                        {QStringLiteral("--web-port"), QStringLiteral("0"), QStringLiteral("--login-port"),
-                         QStringLiteral("0"), QStringLiteral("--log"), FDir.filePath(QStringLiteral("requests.log")),
-                         QStringLiteral("--exit-on-stdin-eof")}))
+            {QStringLiteral("--web-port"), QStringLiteral("0"), QStringLiteral("--login-port"), QStringLiteral("0"),
+                QStringLiteral("--log"), FDir.filePath(QStringLiteral("requests.log")),
+                QStringLiteral("--exit-on-stdin-eof")}))
         return;
     FProcess.WaitFor([this] { return FProcess.Output().contains("ready\n"); }, std::chrono::seconds(10));
     const QString output = QString::fromLatin1(FProcess.Output());
