@@ -1,12 +1,12 @@
 // Start-up latency of a track from a file and from a loopback URL, and the
 // cost of playing (CPU share of one core, resident memory), on the null
 // output in real time. Each figure is the median of 20 or more runs.
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "support/BenchReport.h"
 #include "support/TestHTTPServer.h"
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -36,10 +36,10 @@ double Seconds(TClock::duration Duration)
 
 double CPUSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double ResidentMB()
@@ -151,9 +151,24 @@ void Playing(benchmark::State &State)
     State.counters["rss_mb"] = ResidentMB();
 }
 
-BENCHMARK(StartFile)->UseManualTime()->Iterations(1)->Repetitions(Runs)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
-BENCHMARK(StartURL)->UseManualTime()->Iterations(1)->Repetitions(Runs)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
-BENCHMARK(Playing)->UseManualTime()->Iterations(1)->Repetitions(20)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(StartFile)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(Runs)
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(StartURL)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(Runs)
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(Playing)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

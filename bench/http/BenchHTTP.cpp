@@ -53,7 +53,7 @@ QTemporaryDir *Folder;
 
 double PeakRSSMegabytes()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
 }
@@ -83,8 +83,9 @@ void BM_CurlTool(benchmark::State &State)
     const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
     const QString path = Folder->path() + QStringLiteral("/curl.bin");
     for (auto _ : State) {
-        const int code = QProcess::execute(curl, {QStringLiteral("-s"), QStringLiteral("--noproxy"), QStringLiteral("*"),
-                                                  QStringLiteral("-o"), path, BodyURL(*Server, BodySize)});
+        const int code = QProcess::execute(curl,
+            {QStringLiteral("-s"), QStringLiteral("--noproxy"), QStringLiteral("*"), QStringLiteral("-o"), path,
+                BodyURL(*Server, BodySize)});
         if (code != 0 || QFile(path).size() != BodySize)
             State.SkipWithError("curl failed");
         QFile::remove(path);

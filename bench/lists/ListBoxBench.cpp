@@ -33,8 +33,8 @@ constexpr int RowHeight = 32;
 class TBenchRow : public TKeyScrolledListPanel
 {
 public:
-    explicit TBenchRow(TDynamicListBox *AListBox)
-        : TKeyScrolledListPanel(AListBox), FButton(new TDynamicListButton(this)), FTitle(new TDynamicListLabel(this)),
+    explicit TBenchRow(TDynamicListBox *AListBox) :
+          TKeyScrolledListPanel(AListBox), FButton(new TDynamicListButton(this)), FTitle(new TDynamicListLabel(this)),
           FDuration(new TDynamicListLabel(this))
     {
         FButton->setGeometry(8, 8, 16, 16);
@@ -47,8 +47,8 @@ public:
         FDuration->setText(QStringLiteral("%1:%2").arg(Index() % 9 + 1).arg(Index() % 60, 2, 10, QLatin1Char('0')));
         FDuration->adjustSize();
         FDuration->move(width() - FDuration->width() - 10, 8);
-        FTitle->setText(FTitle->CropText(QStringLiteral("Artist %1 – A title that may be long, track %1").arg(Index()),
-                                         FDuration->x() - 44));
+        FTitle->setText(FTitle->CropText(
+            QStringLiteral("Artist %1 – A title that may be long, track %1").arg(Index()), FDuration->x() - 44));
         FTitle->adjustSize();
         FTitle->move(34, 8);
     }
@@ -119,10 +119,10 @@ void ScrollJump(benchmark::State &State)
 
 double CPUSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Runs the event loop for 3 s and reports the processor time it took.
@@ -160,13 +160,29 @@ void IdleCPU(benchmark::State &State)
     MeasureCPU(State, false);
 }
 
-BENCHMARK(ScrollRow)->UseManualTime()->Iterations(300)->Repetitions(5)->Unit(benchmark::kMillisecond)
+BENCHMARK(ScrollRow)
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond)
     ->ReportAggregatesOnly(true);
-BENCHMARK(ScrollJump)->UseManualTime()->Iterations(100)->Repetitions(5)->Unit(benchmark::kMillisecond)
+BENCHMARK(ScrollJump)
+    ->UseManualTime()
+    ->Iterations(100)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond)
     ->ReportAggregatesOnly(true);
-BENCHMARK(AnimationCPU)->UseManualTime()->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
+BENCHMARK(AnimationCPU)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
     ->ReportAggregatesOnly(true);
-BENCHMARK(IdleCPU)->UseManualTime()->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
+BENCHMARK(IdleCPU)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
     ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -2,8 +2,8 @@
 // builds the Downloads tab's rows and playlist from it, as the program does
 // at start. The figure is the median of 20 runs.
 #include "foundation/THierarchicalSingletonUnit.h"
-#include "tracks/TLocalAudioDataUnit.h"
-#include "tracks/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TLocalAudioDataUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QCoreApplication>
@@ -43,7 +43,7 @@ void MakeTable(const QString &Path, const QString &Music)
             const QString file = Music + QStringLiteral("/Кино_-_Песня_%1.mp3").arg(i);
             QFile(file).open(QIODevice::WriteOnly);
             for (const QVariant &value : {QVariant(i), QVariant(-77), QVariant(QStringLiteral("Кино")),
-                                          QVariant(QStringLiteral("Песня %1").arg(i)), QVariant(180), QVariant(file)})
+                     QVariant(QStringLiteral("Песня %1").arg(i)), QVariant(180), QVariant(file)})
                 insert.addBindValue(value);
             if (!insert.exec())
                 throw std::runtime_error("the table could not be filled");

@@ -6,7 +6,7 @@
 // part of it: each page is asked for only once that pause is over, so the
 // queue starts it at once. The figure is the median of 100 pages.
 #include "foundation/TThreadedObjectsManagerUnit.h"
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"

@@ -86,18 +86,20 @@ QString MakeAlbumInfoAnswer()
     for (int i = 0; i < 100; ++i) {
         if (i > 0)
             tracks += u',';
-        tracks += QStringLiteral(R"({"name":"Песня номер %1","url":"https://www.last.fm/music/Kino/_/%1","duration":"%2",)"
-                                 R"("@attr":{"rank":"%1"},"streamable":{"#text":"0","fulltrack":"0"},)"
-                                 R"("artist":{"name":"Кино","mbid":"","url":"https://www.last.fm/music/Kino"}})")
-                      .arg(i + 1)
-                      .arg(180 + i);
+        tracks
+            += QStringLiteral(R"({"name":"Песня номер %1","url":"https://www.last.fm/music/Kino/_/%1","duration":"%2",)"
+                              R"("@attr":{"rank":"%1"},"streamable":{"#text":"0","fulltrack":"0"},)"
+                              R"("artist":{"name":"Кино","mbid":"","url":"https://www.last.fm/music/Kino"}})")
+                   .arg(i + 1)
+                   .arg(180 + i);
     }
     QString images;
     for (const char *size : {"small", "medium", "large", "extralarge", "mega", ""})
         images += QStringLiteral(R"({"#text":"https://img.example/%1.png","size":"%1"},)").arg(QLatin1String(size));
     images.chop(1);
-    return QStringLiteral(R"({"album":{"name":"Группа крови","artist":"Кино","mbid":"","url":"https://www.last.fm/music/Kino",)"
-                          R"("image":[)")
+    return QStringLiteral(
+               R"({"album":{"name":"Группа крови","artist":"Кино","mbid":"","url":"https://www.last.fm/music/Kino",)"
+               R"("image":[)")
         + images + QStringLiteral(R"(],"listeners":"123456","playcount":"7654321","tracks":{"track":[)") + tracks
         + QStringLiteral(R"(]},"tags":{"tag":[{"name":"rock","url":"u"}]},"wiki":{"summary":")") + QString(2000, u'w')
         + QStringLiteral(R"("}}})");
@@ -115,9 +117,21 @@ void ParseLastFMAlbumInfo(benchmark::State &State)
     }
 }
 
-BENCHMARK(ParseAlAudio10k)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
-BENCHMARK(StoreCookies12k)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
-BENCHMARK(ParseLastFMAlbumInfo)->Iterations(1)->Repetitions(Repetitions)->Unit(benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(ParseAlAudio10k)
+    ->Iterations(1)
+    ->Repetitions(Repetitions)
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(StoreCookies12k)
+    ->Iterations(1)
+    ->Repetitions(Repetitions)
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(ParseLastFMAlbumInfo)
+    ->Iterations(1)
+    ->Repetitions(Repetitions)
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

@@ -6,11 +6,11 @@
 // the player paused and its finished work freed; a session that runs for
 // hours must not grow. A track that fails, or does not end in time, is a
 // missed end, and the next one is started by hand.
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "support/BenchReport.h"
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 #include "vkweb/VKWebTestSupport.h"
 
 #include <QCoreApplication>

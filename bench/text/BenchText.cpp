@@ -2,7 +2,7 @@
 // thousands of combining marks (one marked letter after another, and a single
 // letter carrying them all before an ordinary title). Each figure is the
 // median of repeated runs.
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

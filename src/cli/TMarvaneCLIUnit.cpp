@@ -1,20 +1,16 @@
 #include "cli/TMarvaneCLIUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
-#include "metadata/TAlbumDataUnit.h"
-#include "metadata/TArtistDataUnit.h"
+#include "metadata/pages/TAlbumDataUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
 #include "settings/TQelmSettingsUnit.h"
-#include "tracks/TLocalAudioDataUnit.h"
-#include "tracks/TSavedTracksDataSetUnit.h"
-#include "tracks/TVKAudioDataUnit.h"
-#include "vkweb/TVKEmulationAuthManagerUnit.h"
-#include "vkweb/TVKEmulationCaptchaManagerUnit.h"
-#include "vkweb/TVKEmulationManagerUnit.h"
-#include "vkweb/VKEmulationAudioUnit.h"
+#include "tracks/lists/TLocalAudioDataUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 #include "vkapi/TVKAPIAuthManagerUnit.h"
 #include "vkapi/TVKAPICaptchaManagerUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
@@ -23,6 +19,10 @@
 #include "vkapi/TVKAPIRequestManagerUnit.h"
 #include "vkapi/TVKAPISignupDataUnit.h"
 #include "vkapi/TVKAPIUsersSelectResponseParserUnit.h"
+#include "vkweb/TVKEmulationAuthManagerUnit.h"
+#include "vkweb/TVKEmulationCaptchaManagerUnit.h"
+#include "vkweb/TVKEmulationManagerUnit.h"
+#include "vkweb/VKEmulationAudioUnit.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -289,7 +289,8 @@ void TMarvaneCLI::Login(const QString &ALogin)
         case TAuthOutcome::aoAuthDataRequired:
             throw ECLIError(QStringLiteral("wrong login or password"));
         case TAuthOutcome::aoUnexpected:
-            throw ECLIError(QStringLiteral("sign-in failed: the site could not be reached or gave an unexpected answer"));
+            throw ECLIError(
+                QStringLiteral("sign-in failed: the site could not be reached or gave an unexpected answer"));
         }
     }
 }
@@ -331,7 +332,8 @@ void TMarvaneCLI::ReportAuth(TAuthOutcome Outcome)
 
 TVKAudioRecord TMarvaneCLI::FindTrack(int OwnerID, int AID)
 {
-    const QList<TVKAudioRecord> tracks = ParseAudioList(LoadAudioList(*FManager->CookieManager(), OwnerID, CMyMusicAlbumID));
+    const QList<TVKAudioRecord> tracks
+        = ParseAudioList(LoadAudioList(*FManager->CookieManager(), OwnerID, CMyMusicAlbumID));
     for (const TVKAudioRecord &track : tracks)
         if (track.OwnerID == OwnerID && track.AID == AID)
             return track;
@@ -477,12 +479,9 @@ void TMarvaneCLI::PrintUserName(const QString &UserID)
 
     std::optional<QString> name;
     std::optional<QString> failure;
-    APIManager().RequestManager().Add(
-        NewVKOperationID(),
-        std::make_unique<TAPIRequestData>(
-            InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
-            TVKAPIRequestFactory::ConstructUsersGetRequest(QString::number(id), {}, {}), nullptr,
-            [&](TObject *Sender) {
+    APIManager().RequestManager().Add(NewVKOperationID(),
+        std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
+            TVKAPIRequestFactory::ConstructUsersGetRequest(QString::number(id), {}, {}), nullptr, [&](TObject *Sender) {
                 const auto &invoker = *static_cast<TVKAPIUsersSelectRequestInvoker *>(Sender);
                 const TVKAPIUsersSelectResponseResult *result = invoker.GetAPIResult();
                 if (invoker.Result().ResultCode == irOK && result && !result->Users.isEmpty())
@@ -491,7 +490,7 @@ void TMarvaneCLI::PrintUserName(const QString &UserID)
                     failure = QStringLiteral("no such user: %1").arg(id);
                 else if (invoker.Result().ResultCode == irHTTPFailed)
                     failure = QStringLiteral("the VK API could not be reached: ")
-                              + invoker.Result().HTTPRequestResult.ErrorMessage;
+                        + invoker.Result().HTTPRequestResult.ErrorMessage;
                 else if (result && result->ResultCode == vkTokenRefused)
                     failure = QStringLiteral("the VK API asks for an access token for user %1").arg(id);
                 else if (result && result->ResultCode == vkAPIError)
@@ -518,9 +517,8 @@ void TMarvaneCLI::AwaitBlocks(std::initializer_list<TMetaDataBlock *> Blocks)
     for (TMetaDataBlock *block : Blocks)
         block->OnStateChanged = [this](TObject *) { NotifyAPI(); };
     Await(QStringLiteral("Last.fm"), [&] {
-        return std::none_of(Blocks.begin(), Blocks.end(), [](const TMetaDataBlock *Block) {
-            return Block->State() == mdsLoading || Block->State() == mdsCleared;
-        });
+        return std::none_of(Blocks.begin(), Blocks.end(),
+            [](const TMetaDataBlock *Block) { return Block->State() == mdsLoading || Block->State() == mdsCleared; });
     });
 }
 
@@ -581,8 +579,8 @@ bool TMarvaneCLI::PrintMatchedTracks(const TCustomTracksData &Tracks)
     const auto pending = [&rows](int Index) {
         const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(rows.getTrack(Index));
         return row
-               && (row->State == TCompositeAudioDataItemState::cdiPending
-                   || row->State == TCompositeAudioDataItemState::cdiSearching);
+            && (row->State == TCompositeAudioDataItemState::cdiPending
+                || row->State == TCompositeAudioDataItemState::cdiSearching);
     };
     rows.OnChanged = [this](TObject *, bool) { NotifyAPI(); };
     rows.OnItemChanged = [this](TObject *, int) { NotifyAPI(); };
@@ -598,15 +596,17 @@ bool TMarvaneCLI::PrintMatchedTracks(const TCustomTracksData &Tracks)
     for (int i = 0; i < rows.Count(); ++i) {
         const TCustomAudioTrackViewData *row = rows.getTrack(i);
         if (const auto *found = dynamic_cast<const TCustomVKAudioTrackViewData *>(row)) {
-            Write(stdout, QStringLiteral("track\t")
-                              + TrackLine(found->OwnerID, found->AID, found->Artist, found->Title, found->Duration));
+            Write(stdout,
+                QStringLiteral("track\t")
+                    + TrackLine(found->OwnerID, found->AID, found->Artist, found->Title, found->Duration));
             continue;
         }
         const bool failed = static_cast<const TCompositeAudioDataItemViewData *>(row)->State
-                            == TCompositeAudioDataItemState::cdiError;
-        Write(stdout, QStringLiteral("track\t%1\t%2\t%3")
-                          .arg(failed ? QStringLiteral("look-up failed") : QStringLiteral("not found"),
-                               Field(row->Artist), Field(row->Title)));
+            == TCompositeAudioDataItemState::cdiError;
+        Write(stdout,
+            QStringLiteral("track\t%1\t%2\t%3")
+                .arg(failed ? QStringLiteral("look-up failed") : QStringLiteral("not found"), Field(row->Artist),
+                    Field(row->Title)));
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +24,7 @@ class TVKEmulationManager;
 class ECLIError
 {
 public:
-    explicit ECLIError(QString AMessage) : Message(std::move(AMessage)) {}
+    explicit ECLIError(QString AMessage) : Message(std::move(AMessage)) { }
     QString Message;
 };
 
@@ -51,8 +51,15 @@ public:
     int Run(const QStringList &Arguments);
 
 private:
-    enum class TAuthOutcome { aoSuccess, aoUnexpected, aoAuthDataRequired, aoInvalidAuthData, aoCodeRequired,
-                              aoInvalidCode, aoCaptcha };
+    enum class TAuthOutcome {
+        aoSuccess,
+        aoUnexpected,
+        aoAuthDataRequired,
+        aoInvalidAuthData,
+        aoCodeRequired,
+        aoInvalidCode,
+        aoCaptcha
+    };
 
     void Execute(const QStringList &Arguments);
     void Login(const QString &ALogin);

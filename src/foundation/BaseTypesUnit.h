@@ -19,7 +19,7 @@ using TNotifyEvent = std::function<void(TObject *Sender)>;
 class Exception : public std::exception
 {
 public:
-    explicit Exception(QString Message) : FMessage(std::move(Message)), FUtf8(FMessage.toUtf8()) {}
+    explicit Exception(QString Message) : FMessage(std::move(Message)), FUtf8(FMessage.toUtf8()) { }
     const QString &Message() const { return FMessage; }
     const char *what() const noexcept override { return FUtf8.constData(); }
 

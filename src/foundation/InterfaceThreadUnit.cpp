@@ -20,8 +20,8 @@ struct TPendingCall
 };
 
 std::mutex GLock;
-std::condition_variable GCallDone;   // a worker waits here for its call
-std::condition_variable GWake;       // the interface thread waits here
+std::condition_variable GCallDone; // a worker waits here for its call
+std::condition_variable GWake; // the interface thread waits here
 std::deque<std::shared_ptr<TPendingCall>> GPending;
 
 // Queued calls travel through our own lock; Qt's event queue carries only the
@@ -148,7 +148,9 @@ void WaitUntil(const std::function<bool()> &Done)
 
 void WakeWaiters()
 {
-    { std::lock_guard guard(GLock); }
+    {
+        std::lock_guard guard(GLock);
+    }
     GWake.notify_all();
 }
 

@@ -16,8 +16,7 @@ public:
     virtual std::unique_ptr<TCloneable> Clone() const = 0;
 };
 
-template <class T>
-std::unique_ptr<T> CloneOf(const T &Source)
+template<class T> std::unique_ptr<T> CloneOf(const T &Source)
 {
     return std::unique_ptr<T>(static_cast<T *>(Source.Clone().release()));
 }

@@ -10,8 +10,7 @@
 // handler added twice runs twice. Add returns a token that removes the
 // handler again; whoever adds a handler that uses itself removes it before
 // it goes.
-template <class TEvent>
-class TEventList
+template<class TEvent> class TEventList
 {
 public:
     using TToken = std::uint64_t;

@@ -16,8 +16,7 @@ public:
     // Frees every registered singleton; run once when the program ends.
     static void DoDestroy();
 
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
 
 protected:
     THierarchicalSingleton() = default;
@@ -29,8 +28,7 @@ private:
     std::type_index FClassKey = typeid(void);
 };
 
-template <class C>
-C *GetInstance()
+template<class C> C *GetInstance()
 {
     static_assert(std::is_base_of_v<THierarchicalSingleton, C>, "not a singleton class");
     const std::type_index key(typeid(C));

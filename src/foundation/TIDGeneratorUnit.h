@@ -9,8 +9,7 @@ public:
     int GetID();
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TIDGenerator() = default;
     virtual void NextID();
 

@@ -4,7 +4,7 @@
 #include "foundation/TThreadedObjectsManagerUnit.h"
 
 namespace {
-std::atomic<std::uint32_t> GNextID{1};
+std::atomic<std::uint32_t> GNextID {1};
 }
 
 TThreadedObject::TThreadedObject() : FID(GNextID++)

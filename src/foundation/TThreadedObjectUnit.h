@@ -68,12 +68,12 @@ private:
     TNotifyEvent FStartCallback;
     TNotifyEvent FResultCallback;
     std::uint32_t FID;
-    std::atomic<bool> FIsUsed{false};
-    std::atomic<bool> FIsAborted{false};
-    std::atomic<bool> FIsFinished{false};
+    std::atomic<bool> FIsUsed {false};
+    std::atomic<bool> FIsAborted {false};
+    std::atomic<bool> FIsFinished {false};
     // Set for an adopted object that got no thread; the reaper runs its result step.
-    std::atomic<bool> FIsWithoutThread{false};
+    std::atomic<bool> FIsWithoutThread {false};
     // Set when Start has stopped touching an adopted object: before that the
     // reaper may not free it, however quickly its work ended.
-    std::atomic<bool> FIsHandedOver{false};
+    std::atomic<bool> FIsHandedOver {false};
 };

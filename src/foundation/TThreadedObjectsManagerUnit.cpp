@@ -143,9 +143,7 @@ void TThreadedObjectsManager::Reap()
         {
             std::lock_guard guard(FListLock);
             auto used = std::stable_partition(FThreadObjectsList.begin(), FThreadObjectsList.end(),
-                                              [](TThreadedObject *object) {
-                                                  return !(object->IsUsed() && object->FIsHandedOver);
-                                              });
+                [](TThreadedObject *object) { return !(object->IsUsed() && object->FIsHandedOver); });
             finished.assign(used, FThreadObjectsList.end());
             FThreadObjectsList.erase(used, FThreadObjectsList.end());
             for (auto *object : FThreadObjectsList)

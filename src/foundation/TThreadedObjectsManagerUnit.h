@@ -67,9 +67,9 @@ private:
     std::mutex FSleepLock;
     std::condition_variable FSleep;
     bool FWakeUp = false;
-    std::atomic<bool> FTerminated{false};
-    std::atomic<bool> FReaperEnded{false};
-    std::atomic<bool> FIsTerminating{false};
+    std::atomic<bool> FTerminated {false};
+    std::atomic<bool> FReaperEnded {false};
+    std::atomic<bool> FIsTerminating {false};
 };
 
 // The program's handle on the one manager: created first in the normal

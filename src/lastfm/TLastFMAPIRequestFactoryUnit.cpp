@@ -1,6 +1,6 @@
 #include "lastfm/TLastFMAPIRequestFactoryUnit.h"
 
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 
 namespace {
 
@@ -11,28 +11,27 @@ QString FlagText(bool Value)
 
 std::unique_ptr<TLastFMAPIRequest> MakeRequest(const QString &Method, const QString &APIKey, TURIParams Params)
 {
-    Params.insert(Params.begin(), {URIParam(QStringLiteral("format"), QStringLiteral("json")),
-                                   URIParam(QStringLiteral("api_key"), APIKey)});
+    Params.insert(Params.begin(),
+        {URIParam(QStringLiteral("format"), QStringLiteral("json")), URIParam(QStringLiteral("api_key"), APIKey)});
     return std::make_unique<TLastFMAPIRequest>(GetLastFMEndpointURL(), Method, Params);
 }
 
 // An artist's top albums or tracks.
-std::unique_ptr<TLastFMAPIRequest> ArtistTopRequest(const QString &Method, const QString &APIKey, const QString &Artist,
-                                                    bool Autocorrect, int Count)
+std::unique_ptr<TLastFMAPIRequest> ArtistTopRequest(
+    const QString &Method, const QString &APIKey, const QString &Artist, bool Autocorrect, int Count)
 {
     return MakeRequest(Method, APIKey,
-                       {URIParam(QStringLiteral("artist"), Artist),
-                        URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
-                        URIParam(QStringLiteral("limit"), QString::number(Count))});
+        {URIParam(QStringLiteral("artist"), Artist), URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
+            URIParam(QStringLiteral("limit"), QString::number(Count))});
 }
 
 // A search of Subject ("album", "artist") for Query.
-std::unique_ptr<TLastFMAPIRequest> SearchRequest(const QString &Subject, const QString &APIKey, const QString &Query,
-                                                 int Count, int Page)
+std::unique_ptr<TLastFMAPIRequest> SearchRequest(
+    const QString &Subject, const QString &APIKey, const QString &Query, int Count, int Page)
 {
     return MakeRequest(Subject + QStringLiteral(".search"), APIKey,
-                       {URIParam(Subject, Query), URIParam(QStringLiteral("limit"), QString::number(Count)),
-                        URIParam(QStringLiteral("page"), QString::number(Page))});
+        {URIParam(Subject, Query), URIParam(QStringLiteral("limit"), QString::number(Count)),
+            URIParam(QStringLiteral("page"), QString::number(Page))});
 }
 
 } // namespace
@@ -50,64 +49,54 @@ std::unique_ptr<TCloneable> TLastFMAPIRequest::Clone() const
 QString TLastFMAPIRequest::ToURL() const
 {
     QStringList params = ParamsList();
-    params.removeIf([](const QString &Line) { return Line.section(u'=', 0, 0).compare(u"method", Qt::CaseInsensitive) == 0; });
+    params.removeIf(
+        [](const QString &Line) { return Line.section(u'=', 0, 0).compare(u"method", Qt::CaseInsensitive) == 0; });
     params.prepend(QStringLiteral("method=") + APIMethodName());
     return ComposeURL(APIURL(), params);
 }
 
-std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(const QString &APIKey,
-                                                                                          const QString &Artist,
-                                                                                          const QString &Album,
-                                                                                          bool Autocorrect)
+std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(
+    const QString &APIKey, const QString &Artist, const QString &Album, bool Autocorrect)
 {
     return MakeRequest(QStringLiteral("album.getInfo"), APIKey,
-                       {URIParam(QStringLiteral("artist"), Artist), URIParam(QStringLiteral("album"), Album),
-                        URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect))});
+        {URIParam(QStringLiteral("artist"), Artist), URIParam(QStringLiteral("album"), Album),
+            URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect))});
 }
 
-std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructAlbumSearchRequest(const QString &APIKey,
-                                                                                         const QString &Album, int Count,
-                                                                                         int Page)
+std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructAlbumSearchRequest(
+    const QString &APIKey, const QString &Album, int Count, int Page)
 {
     return SearchRequest(QStringLiteral("album"), APIKey, Album, Count, Page);
 }
 
-std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(const QString &APIKey,
-                                                                                           const QString &Artist,
-                                                                                           bool Autocorrect,
-                                                                                           const QString &Lang)
+std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(
+    const QString &APIKey, const QString &Artist, bool Autocorrect, const QString &Lang)
 {
     return MakeRequest(QStringLiteral("artist.getInfo"), APIKey,
-                       {URIParam(QStringLiteral("artist"), Artist),
-                        URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
-                        URIParam(QStringLiteral("lang"), Lang)});
+        {URIParam(QStringLiteral("artist"), Artist), URIParam(QStringLiteral("autocorrect"), FlagText(Autocorrect)),
+            URIParam(QStringLiteral("lang"), Lang)});
 }
 
-std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetTopAlbumsRequest(const QString &APIKey,
-                                                                                                const QString &Artist,
-                                                                                                bool Autocorrect,
-                                                                                                int Count)
+std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetTopAlbumsRequest(
+    const QString &APIKey, const QString &Artist, bool Autocorrect, int Count)
 {
     return ArtistTopRequest(QStringLiteral("artist.getTopAlbums"), APIKey, Artist, Autocorrect, Count);
 }
 
-std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetTopTracksRequest(const QString &APIKey,
-                                                                                                const QString &Artist,
-                                                                                                bool Autocorrect,
-                                                                                                int Count)
+std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistGetTopTracksRequest(
+    const QString &APIKey, const QString &Artist, bool Autocorrect, int Count)
 {
     return ArtistTopRequest(QStringLiteral("artist.getTopTracks"), APIKey, Artist, Autocorrect, Count);
 }
 
-std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistSearchRequest(const QString &APIKey,
-                                                                                          const QString &Artist,
-                                                                                          int Count, int Page)
+std::unique_ptr<TLastFMAPIRequest> TLastFMAPIRequestFactory::ConstructArtistSearchRequest(
+    const QString &APIKey, const QString &Artist, int Count, int Page)
 {
     return SearchRequest(QStringLiteral("artist"), APIKey, Artist, Count, Page);
 }
 
-QString TLastFMAPIRequestFactory::ConstructArtistGetInfoRequestDepr(const QString &APIKey, const QString &Artist,
-                                                                    int Autocorrect)
+QString TLastFMAPIRequestFactory::ConstructArtistGetInfoRequestDepr(
+    const QString &APIKey, const QString &Artist, int Autocorrect)
 {
     // Every value is encoded: a name such as "Simon & Garfunkel" must stay
     // one value, and a name from any uploader must not add parameters.

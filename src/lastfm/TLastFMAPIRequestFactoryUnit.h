@@ -26,20 +26,18 @@ public:
 class TLastFMAPIRequestFactory : public TAPIRequestFactory
 {
 public:
-    static std::unique_ptr<TLastFMAPIRequest> ConstructAlbumGetInfoRequest(const QString &APIKey, const QString &Artist,
-                                                                           const QString &Album, bool Autocorrect);
-    static std::unique_ptr<TLastFMAPIRequest> ConstructAlbumSearchRequest(const QString &APIKey, const QString &Album,
-                                                                          int Count, int Page);
-    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistGetInfoRequest(const QString &APIKey, const QString &Artist,
-                                                                            bool Autocorrect, const QString &Lang);
-    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistGetTopAlbumsRequest(const QString &APIKey,
-                                                                                 const QString &Artist, bool Autocorrect,
-                                                                                 int Count);
-    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistGetTopTracksRequest(const QString &APIKey,
-                                                                                 const QString &Artist, bool Autocorrect,
-                                                                                 int Count);
-    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistSearchRequest(const QString &APIKey, const QString &Artist,
-                                                                           int Count, int Page);
+    static std::unique_ptr<TLastFMAPIRequest> ConstructAlbumGetInfoRequest(
+        const QString &APIKey, const QString &Artist, const QString &Album, bool Autocorrect);
+    static std::unique_ptr<TLastFMAPIRequest> ConstructAlbumSearchRequest(
+        const QString &APIKey, const QString &Album, int Count, int Page);
+    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistGetInfoRequest(
+        const QString &APIKey, const QString &Artist, bool Autocorrect, const QString &Lang);
+    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistGetTopAlbumsRequest(
+        const QString &APIKey, const QString &Artist, bool Autocorrect, int Count);
+    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistGetTopTracksRequest(
+        const QString &APIKey, const QString &Artist, bool Autocorrect, int Count);
+    static std::unique_ptr<TLastFMAPIRequest> ConstructArtistSearchRequest(
+        const QString &APIKey, const QString &Artist, int Count, int Page);
     // The artist-information URL as text, for the artist picture: "method",
     // "api_key", "artist", "autocorrect", "format", every value percent-encoded.
     static QString ConstructArtistGetInfoRequestDepr(const QString &APIKey, const QString &Artist, int Autocorrect);

@@ -1,7 +1,7 @@
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
 
-TLastFMAPIRequestManager::TLastFMAPIRequestManager(std::uint32_t ARequestsInterval)
-    : TAPIRequestManager(ARequestsInterval)
+TLastFMAPIRequestManager::TLastFMAPIRequestManager(std::uint32_t ARequestsInterval) :
+      TAPIRequestManager(ARequestsInterval)
 {
     StartThread();
 }

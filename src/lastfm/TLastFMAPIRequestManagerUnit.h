@@ -13,8 +13,7 @@
 class TLastFMOperationIDGenerator : public TIDGenerator
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TLastFMOperationIDGenerator() = default;
 };
 
@@ -25,15 +24,11 @@ public:
     using TAPIRequestInvoker::TAPIRequestInvoker;
 
 protected:
-    TAPIResponseParserClass GetResponseParserClass() const override
-    {
-        return ParserClass<TLastFMAPIResponseParser>();
-    }
+    TAPIResponseParserClass GetResponseParserClass() const override { return ParserClass<TLastFMAPIResponseParser>(); }
 };
 
 // The invoker of one method: its parser, and its result typed.
-template <class TParser>
-class TLastFMMethodRequestInvoker : public TLastFMAPIRequestInvoker
+template<class TParser> class TLastFMMethodRequestInvoker : public TLastFMAPIRequestInvoker
 {
 public:
     using TLastFMAPIRequestInvoker::TLastFMAPIRequestInvoker;

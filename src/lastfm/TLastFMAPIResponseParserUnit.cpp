@@ -1,6 +1,6 @@
 #include "lastfm/TLastFMAPIResponseParserUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 
 #include <QJsonArray>
@@ -73,8 +73,9 @@ int IntegerOf(const QJsonObject &Object, const QString &Key)
 // "total" from "@attr" when the payload has it, else from the payload itself.
 int TotalOf(const QJsonObject &Payload)
 {
-    return Payload.contains(QStringLiteral("@attr")) ? IntegerOf(Object(Payload, QStringLiteral("@attr")), QStringLiteral("total"))
-                                                     : IntegerOf(Payload, QStringLiteral("total"));
+    return Payload.contains(QStringLiteral("@attr"))
+        ? IntegerOf(Object(Payload, QStringLiteral("@attr")), QStringLiteral("total"))
+        : IntegerOf(Payload, QStringLiteral("total"));
 }
 
 QJsonObject AsObject(const QJsonValue &Value)
@@ -86,8 +87,7 @@ QJsonObject AsObject(const QJsonValue &Value)
 
 // The list under Key of the object under Guard; an empty list when Guard
 // holds no object.
-template <class TList>
-TList GuardedList(const QJsonObject &Payload, const QString &Guard, const QString &Key)
+template<class TList> TList GuardedList(const QJsonObject &Payload, const QString &Guard, const QString &Key)
 {
     const QJsonValue guard = Member(Payload, Guard);
     return guard.isObject() ? TList(Member(guard.toObject(), Key)) : TList();
@@ -112,14 +112,14 @@ QJsonObject Object(const QJsonObject &Object, const QString &Key)
 
 using namespace LastFMJSON;
 
-TLastFMTrackRecord::TLastFMTrackRecord(const QJsonObject &JSONObject)
-    : Artist(Text(Object(JSONObject, QStringLiteral("artist")), QStringLiteral("name"))),
+TLastFMTrackRecord::TLastFMTrackRecord(const QJsonObject &JSONObject) :
+      Artist(Text(Object(JSONObject, QStringLiteral("artist")), QStringLiteral("name"))),
       Title(Text(JSONObject, QStringLiteral("name")))
 {
 }
 
-TLastFMImageRecord::TLastFMImageRecord(const QJsonObject &JSONObject)
-    : Size(Text(JSONObject, QStringLiteral("size"))), URL(Text(JSONObject, QStringLiteral("#text")))
+TLastFMImageRecord::TLastFMImageRecord(const QJsonObject &JSONObject) :
+      Size(Text(JSONObject, QStringLiteral("size"))), URL(Text(JSONObject, QStringLiteral("#text")))
 {
 }
 
@@ -131,22 +131,20 @@ TLastFMImagesRecord::TLastFMImagesRecord(const QJsonValue &JSONArray)
         FImages.emplace_back(AsObject(image));
 }
 
-TLastFMAlbumRecord::TLastFMAlbumRecord(const QJsonObject &JSONObject)
-    : Title(Text(JSONObject, QStringLiteral("name"))),
-      CoverImages(Member(JSONObject, QStringLiteral("image")))
+TLastFMAlbumRecord::TLastFMAlbumRecord(const QJsonObject &JSONObject) :
+      Title(Text(JSONObject, QStringLiteral("name"))), CoverImages(Member(JSONObject, QStringLiteral("image")))
 {
     const QJsonValue artist = JSONObject.value(QStringLiteral("artist"));
-    Artist = artist.isObject() ? Text(artist.toObject(), QStringLiteral("name")) : Text(JSONObject, QStringLiteral("artist"));
+    Artist = artist.isObject() ? Text(artist.toObject(), QStringLiteral("name"))
+                               : Text(JSONObject, QStringLiteral("artist"));
 }
 
-TLastFMArtistRecord::TLastFMArtistRecord(const QJsonObject &JSONObject)
-    : Name(Text(JSONObject, QStringLiteral("name"))),
-      Images(Member(JSONObject, QStringLiteral("image")))
+TLastFMArtistRecord::TLastFMArtistRecord(const QJsonObject &JSONObject) :
+      Name(Text(JSONObject, QStringLiteral("name"))), Images(Member(JSONObject, QStringLiteral("image")))
 {
 }
 
-template <class TItem>
-TLastFMListRecord<TItem>::TLastFMListRecord(const QJsonValue &JSONValue)
+template<class TItem> TLastFMListRecord<TItem>::TLastFMListRecord(const QJsonValue &JSONValue)
 {
     if (JSONValue.isArray()) {
         for (const QJsonValue &item : JSONValue.toArray())
@@ -242,7 +240,8 @@ void TLastFMArtistGetInfoResponseParser::ParseResponse(const QJsonObject &Payloa
     auto &result = GetResult();
     result.Name = Text(Payload, QStringLiteral("name"));
     result.Images = TLastFMImagesRecord(Member(Payload, QStringLiteral("image")));
-    result.SimilarArtists = GuardedList<TLastFMArtistsRecord>(Payload, QStringLiteral("similar"), QStringLiteral("artist"));
+    result.SimilarArtists
+        = GuardedList<TLastFMArtistsRecord>(Payload, QStringLiteral("similar"), QStringLiteral("artist"));
     result.Bio = StripHTMLTags(Text(Object(Payload, QStringLiteral("bio")), QStringLiteral("summary")).trimmed());
 }
 
@@ -267,5 +266,6 @@ void TLastFMArtistSearchResponseParser::ParseResponse(const QJsonObject &Payload
     auto &result = GetResult();
     result.TotalArtistsCount = IntegerOf(Payload, QStringLiteral("opensearch:totalResults"));
     result.Page = IntegerOf(Object(Payload, QStringLiteral("opensearch:Query")), QStringLiteral("startPage"));
-    result.Artists = GuardedList<TLastFMArtistsRecord>(Payload, QStringLiteral("artistmatches"), QStringLiteral("artist"));
+    result.Artists
+        = GuardedList<TLastFMArtistsRecord>(Payload, QStringLiteral("artistmatches"), QStringLiteral("artist"));
 }

@@ -58,8 +58,7 @@ struct TLastFMArtistRecord
 
 // A list from an array of objects, or from a lone object (the service sends
 // one item without its array).
-template <class TItem>
-struct TLastFMListRecord
+template<class TItem> struct TLastFMListRecord
 {
     TLastFMListRecord() = default;
     explicit TLastFMListRecord(const QJsonValue &JSONValue);
@@ -153,8 +152,7 @@ protected:
 };
 
 // A method's parser with its own result class.
-template <class TResult>
-class TLastFMMethodResponseParser : public TLastFMAPIResponseParser
+template<class TResult> class TLastFMMethodResponseParser : public TLastFMAPIResponseParser
 {
 public:
     using TLastFMAPIResponseParser::TLastFMAPIResponseParser;
@@ -174,7 +172,7 @@ protected:
 };
 
 class TLastFMArtistGetTopAlbumsResponseParser
-    : public TLastFMMethodResponseParser<TLastFMArtistGetTopAlbumsResponseParserResult>
+      : public TLastFMMethodResponseParser<TLastFMArtistGetTopAlbumsResponseParserResult>
 {
 public:
     using TLastFMMethodResponseParser::TLastFMMethodResponseParser;
@@ -193,7 +191,7 @@ protected:
 };
 
 class TLastFMArtistGetTopTracksResponseParser
-    : public TLastFMMethodResponseParser<TLastFMArtistGetTopTracksResponseParserResult>
+      : public TLastFMMethodResponseParser<TLastFMArtistGetTopTracksResponseParserResult>
 {
 public:
     using TLastFMMethodResponseParser::TLastFMMethodResponseParser;

@@ -59,7 +59,8 @@ void TLastFMArtistRandomImageGetter::ExecuteFailed(const QString &Message)
 
 void TLastFMArtistRandomImageGetter::Fetch()
 {
-    THTTPRequestExecutor executor(TLastFMAPIRequestFactory::ConstructArtistGetInfoRequestDepr(LastFMAPIKey, FArtistName, 1));
+    THTTPRequestExecutor executor(
+        TLastFMAPIRequestFactory::ConstructArtistGetInfoRequestDepr(LastFMAPIKey, FArtistName, 1));
     executor.Start(true);
     if (executor.Result().ResultCode != hrOK) {
         FResultCode = 2;

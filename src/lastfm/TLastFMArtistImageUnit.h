@@ -14,7 +14,7 @@
 class TLastFMArtistGetInfoParser : public TThreadedObject
 {
 public:
-    explicit TLastFMArtistGetInfoParser(QString AJSONString) : FJSONString(std::move(AJSONString)) {}
+    explicit TLastFMArtistGetInfoParser(QString AJSONString) : FJSONString(std::move(AJSONString)) { }
 
     std::uint8_t ResultCode() const { return FResultCode; }
     const QString &ImageURL() const { return FImageURL; }
@@ -38,7 +38,7 @@ private:
 class TLastFMArtistRandomImageGetter : public TThreadedObject
 {
 public:
-    explicit TLastFMArtistRandomImageGetter(QString AArtistName) : FArtistName(std::move(AArtistName)) {}
+    explicit TLastFMArtistRandomImageGetter(QString AArtistName) : FArtistName(std::move(AArtistName)) { }
 
     const QString &ArtistName() const { return FArtistName; }
     std::uint8_t ResultCode() const { return FResultCode; }

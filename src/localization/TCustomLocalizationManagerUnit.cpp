@@ -12,8 +12,8 @@ QString ValueOf(const QHash<QString, QString> &Dict, const QString &Key)
 
 } // namespace
 
-TLocalization::TLocalization(quint32 ALocaleID, QString ADisplayedName, const TLocalizationStringArray &AStrings)
-    : FLocaleID(ALocaleID), FDisplayedName(std::move(ADisplayedName))
+TLocalization::TLocalization(quint32 ALocaleID, QString ADisplayedName, const TLocalizationStringArray &AStrings) :
+      FLocaleID(ALocaleID), FDisplayedName(std::move(ADisplayedName))
 {
     for (const auto &entry : AStrings) {
         if (FDict.contains(entry.ID))

@@ -10,7 +10,7 @@
 
 struct TLocalizationString
 {
-    QString ID;    // the key
+    QString ID; // the key
     QString Value; // the text
 };
 using TLocalizationStringArray = std::vector<TLocalizationString>; // in file order

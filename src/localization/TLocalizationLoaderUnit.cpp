@@ -40,8 +40,8 @@ std::unique_ptr<TLocalization> TCustomFileParser::CreateLocalization()
     return std::make_unique<TLocalization>(GetLCID(), std::move(displayedName), strings);
 }
 
-TCustomLocalizationLoader::TCustomLocalizationLoader(TFileParserClass AFileParserClass, QByteArray AEncoding)
-    : FFileParserClass(std::move(AFileParserClass)), FEncoding(std::move(AEncoding))
+TCustomLocalizationLoader::TCustomLocalizationLoader(TFileParserClass AFileParserClass, QByteArray AEncoding) :
+      FFileParserClass(std::move(AFileParserClass)), FEncoding(std::move(AEncoding))
 {
 }
 
@@ -51,10 +51,9 @@ std::unique_ptr<TLocalization> TCustomLocalizationLoader::GetLocalization(int In
     return FFileParserClass(*stream, FEncoding)->CreateLocalization();
 }
 
-TCustomResourceLocalizationLoader::TCustomResourceLocalizationLoader(const QString &AResourceTypeName,
-                                                                     TFileParserClass AFileParserClass,
-                                                                     QByteArray AEncoding)
-    : TCustomLocalizationLoader(std::move(AFileParserClass), std::move(AEncoding)),
+TCustomResourceLocalizationLoader::TCustomResourceLocalizationLoader(
+    const QString &AResourceTypeName, TFileParserClass AFileParserClass, QByteArray AEncoding) :
+      TCustomLocalizationLoader(std::move(AFileParserClass), std::move(AEncoding)),
       FResourceTypeName(AResourceTypeName)
 {
     FResourceNames = QDir(QStringLiteral(":/") + FResourceTypeName).entryList(QDir::Files, QDir::Name);

@@ -65,8 +65,8 @@ private:
 class TCustomResourceLocalizationLoader : public TCustomLocalizationLoader
 {
 public:
-    TCustomResourceLocalizationLoader(const QString &AResourceTypeName, TFileParserClass AFileParserClass,
-                                      QByteArray AEncoding);
+    TCustomResourceLocalizationLoader(
+        const QString &AResourceTypeName, TFileParserClass AFileParserClass, QByteArray AEncoding);
     int GetCount() override { return int(FResourceNames.size()); }
 
 protected:

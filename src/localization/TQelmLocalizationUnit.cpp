@@ -46,7 +46,9 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"EM_TrackSearchError", u"При поиске композиции произошла ошибка"},
     {u"EM_CorruptedSavedTracksDB", u"Файл базы сохраненных станций повреждён"},
     {u"EM_SavedTracksDBNotOpened", u"Не удалось открыть файл базы сохраненных треков: %s"},
-    {u"EM_NoLogicalDrive", u"Ошибка при попытке сохранить трек в папку на несуществующем диске %s. Пожалуйста, настройке папку для сохранения музыки в настройках."},
+    {u"EM_NoLogicalDrive",
+        u"Ошибка при попытке сохранить трек в папку на несуществующем диске %s. Пожалуйста, настройке папку для "
+        u"сохранения музыки в настройках."},
     {u"CancelButton_Caption", u"Отмена"},
     {u"LoggedAs_String", u"Вы вошли как:"},
     {u"SearchEdit_Placeholder", u"Введите название"},
@@ -80,7 +82,8 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"CMVC_CaptchaEdit_Placeholder", u"Код с изображения"},
     {u"ASTB_AuthorizationTabButton_Caption", u"Вход"},
     {u"ASTB_SignupTabButton_Caption", u"Регистрация"},
-    {u"APC_DescriptionText_Text", u"Введите логин и пароль от социальной сети ВКонтакте. Ваши личные данные не сохраняются и не используются."},
+    {u"APC_DescriptionText_Text",
+        u"Введите логин и пароль от социальной сети ВКонтакте. Ваши личные данные не сохраняются и не используются."},
     {u"APC_Button_Caption", u"Войти"},
     {u"APC_LoginEdit_Placeholder", u"E-mail или номер телефона"},
     {u"APC_PasswordEdit_Placeholder", u"Пароль"},
@@ -127,7 +130,8 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"Update_DownloadConfirmation_Text", u"Нажмите OK, чтобы начать загрузку"},
     {u"Update_NoUpdates_Text", u"Обновлений не найдено"},
     {u"Update_UpdateError_Text", u"При загрузке произошла ошибка, попробуйте позднее"},
-    {u"Update_UpdateSuccess_Text", u"Загрузка завершена, нажмите OK, чтобы закрыть программу и запустить установку новой версии"},
+    {u"Update_UpdateSuccess_Text",
+        u"Загрузка завершена, нажмите OK, чтобы закрыть программу и запустить установку новой версии"},
     {u"Update_UpdateProgress_Text", u"загрузка"},
 };
 
@@ -135,9 +139,10 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
 
 TQelmLocalizationManager *LocalizationManager = nullptr;
 
-TQelmLocalization::TQelmLocalization(quint32 ALocaleID, QString ADisplayedNameA, QString AISOCode,
-                                     const TLocalizationStringArray &AStrings)
-    : TLocalization(ALocaleID, std::move(ADisplayedNameA), AStrings), FISOCode(std::move(AISOCode))
+TQelmLocalization::TQelmLocalization(
+    quint32 ALocaleID, QString ADisplayedNameA, QString AISOCode, const TLocalizationStringArray &AStrings) :
+      TLocalization(ALocaleID, std::move(ADisplayedNameA), AStrings),
+      FISOCode(std::move(AISOCode))
 {
 }
 
@@ -231,7 +236,7 @@ void TQelmLocalizationManager::Load(ILocalizationLoader &Loader)
             continue; // a malformed file is skipped without a word
         }
         const bool complete = std::all_of(DefaultValues.keyBegin(), DefaultValues.keyEnd(),
-                                          [&](const QString &Key) { return localization->ContainsKey(Key); });
+            [&](const QString &Key) { return localization->ContainsKey(Key); });
         if (complete)
             FLocalizations.push_back(std::move(localization));
     }
@@ -278,10 +283,7 @@ public:
     ~TWindowList() override { GInstance = nullptr; }
 
     static const TWindowList *Instance() { return GInstance; }
-    QList<QPointer<QWidget>> Windows() const
-    {
-        return {FWindows.begin(), FWindows.end()};
-    }
+    QList<QPointer<QWidget>> Windows() const { return {FWindows.begin(), FWindows.end()}; }
 
 protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override

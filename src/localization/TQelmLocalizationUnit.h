@@ -11,8 +11,8 @@ inline constexpr QEvent::Type WM_LOCALIZATIONCHANGED = QEvent::Type(1025);
 class TQelmLocalization : public TLocalization
 {
 public:
-    TQelmLocalization(quint32 ALocaleID, QString ADisplayedNameA, QString AISOCode,
-                      const TLocalizationStringArray &AStrings);
+    TQelmLocalization(
+        quint32 ALocaleID, QString ADisplayedNameA, QString AISOCode, const TLocalizationStringArray &AStrings);
     const QString &ISOCode() const { return FISOCode; }
 
 private:

@@ -23,8 +23,8 @@ struct TIniLine
 struct TIniSection
 {
     QString Name;
-    bool HasHeader = true;       // false for lines before the first header
-    QByteArray Header;           // the header line as the file holds it
+    bool HasHeader = true; // false for lines before the first header
+    QByteArray Header; // the header line as the file holds it
     std::vector<TIniLine> Lines; // the lines after the header
 };
 
@@ -75,8 +75,8 @@ bool HasLineBreak(const QString &Text)
 // A name the reader finds again exactly as written.
 bool IsStorableKey(const QString &Key)
 {
-    return !HasLineBreak(Key) && !Key.contains(u'=') && Key.trimmed() == Key && !Key.startsWith(u';') &&
-           !Key.startsWith(u'[');
+    return !HasLineBreak(Key) && !Key.contains(u'=') && Key.trimmed() == Key && !Key.startsWith(u';')
+        && !Key.startsWith(u'[');
 }
 
 bool IsStorableSection(const QString &Section)
@@ -313,7 +313,7 @@ bool TIniFile::EraseSection(const QString &Section)
         return false;
     const auto before = doc->Sections.size();
     std::erase_if(doc->Sections,
-                  [&](const TIniSection &section) { return section.HasHeader && SameName(section.Name, Section); });
+        [&](const TIniSection &section) { return section.HasHeader && SameName(section.Name, Section); });
     return doc->Sections.size() == before || Save(FFileName, *doc);
 }
 

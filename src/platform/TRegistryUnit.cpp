@@ -95,8 +95,8 @@ QString NormalizeKey(QString Key)
 QString RegistryFilePath(TRegistryRoot Root)
 {
     if (Root == TRegistryRoot::CurrentUser)
-        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-               QStringLiteral("/MarvanePlayer/registry-user.ini");
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/MarvanePlayer/registry-user.ini");
     QString dir = qEnvironmentVariable("MARVANE_MACHINE_CONFIG_DIR");
     if (dir.isEmpty())
         dir = QStringLiteral("/etc/xdg");
@@ -166,10 +166,10 @@ bool TRegistry::DeleteValue(const QString &Name)
 QString TRegistry::ReadTyped(const QString &Name, TRegDataType Expected) const
 {
     QString data;
-    const TRegDataType type = ValueExists(Name) ? TypeOf(FFile->ReadString(FCurrentPath, Name, QString()), &data)
-                                                : TRegDataType::rdUnknown;
-    const bool stringLike = Expected == TRegDataType::rdString &&
-                            (type == TRegDataType::rdString || type == TRegDataType::rdExpandString);
+    const TRegDataType type
+        = ValueExists(Name) ? TypeOf(FFile->ReadString(FCurrentPath, Name, QString()), &data) : TRegDataType::rdUnknown;
+    const bool stringLike = Expected == TRegDataType::rdString
+        && (type == TRegDataType::rdString || type == TRegDataType::rdExpandString);
     if (type != Expected && !stringLike)
         throw ERegistryException(QStringLiteral("Invalid data type for '%1'").arg(Name));
     return data;

@@ -42,7 +42,7 @@ struct TChannel
 class TSyncThread
 {
 public:
-    TSyncThread() : FThread([this] { Run(); }) {}
+    TSyncThread() : FThread([this] { Run(); }) { }
     ~TSyncThread()
     {
         {
@@ -86,7 +86,7 @@ private:
     std::condition_variable FWake;
     std::deque<std::function<void()>> FTasks;
     bool FStop = false;
-    std::atomic<bool> FEnded{false};
+    std::atomic<bool> FEnded {false};
     std::thread FThread;
 };
 
@@ -95,7 +95,7 @@ std::map<THandle, TChannel> GChannels;
 THandle GLastHandle = 0;
 QByteArray GSinkDescription;
 std::unique_ptr<TSyncThread> GSyncThread;
-std::atomic<std::uint32_t> GNetTimeout{10000};
+std::atomic<std::uint32_t> GNetTimeout {10000};
 
 THandle NewHandle()
 {

@@ -1,7 +1,7 @@
 #include "playback/TAudioPlayerUnit.h"
 
-#include "playback/AudioLibraryUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
+#include "playback/AudioLibraryUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "playback/TLocalTrackPlayerUnit.h"
 #include "playback/TPlaybackOrderUnit.h"
@@ -14,8 +14,8 @@
 
 TAudioPlayer *AudioPlayer = nullptr;
 
-TAudioPlayer::TAudioPlayer()
-    : FPlaylist(std::make_unique<TAudioPlaylist>()), FPlaybackOrder(std::make_unique<TPlaybackOrder>()),
+TAudioPlayer::TAudioPlayer() :
+      FPlaylist(std::make_unique<TAudioPlaylist>()), FPlaybackOrder(std::make_unique<TPlaybackOrder>()),
       FPlayingTimer(std::make_unique<QTimer>())
 {
     FPlayingTimer->setInterval(1000);

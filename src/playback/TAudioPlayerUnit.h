@@ -18,8 +18,8 @@ enum class TAudioPlayerState { psStopped, psPlaying, psPaused, psConnecting };
 
 // What a track player reports.
 enum class TTrackPlayerResult : std::uint8_t {
-    trOpened = 0,  // the end notification is attached; the stream is handed over
-    trFailed = 1,  // no stream
+    trOpened = 0, // the end notification is attached; the stream is handed over
+    trFailed = 1, // no stream
     trAborted = 2, // aborted; no stream
 };
 
@@ -105,7 +105,7 @@ private:
     bool FChannelIsURL = false;
     std::unique_ptr<TAudioPlaylist> FPlaylist;
     // The URL track player started last (by ID); reports of others are stale.
-    std::atomic<std::uint32_t> FLastCreatedVKAudioTrackPlayerID{0};
+    std::atomic<std::uint32_t> FLastCreatedVKAudioTrackPlayerID {0};
     // URL track players whose result has not come yet.
     std::map<std::uint32_t, TVKAudioTrackPlayer *> FPendingTrackPlayers;
     TAudioPlayerState FState = TAudioPlayerState::psStopped;
@@ -117,9 +117,9 @@ private:
     std::unique_ptr<QTimer> FPlayingTimer;
     int FPlayingPosition = 0;
     // Written by the download thread, read by the interface.
-    std::atomic<std::int64_t> FFileSize{0};
-    std::atomic<std::int64_t> FBufferedSize{0};
-    std::atomic<std::uint8_t> FBufferedPercent{0};
+    std::atomic<std::int64_t> FFileSize {0};
+    std::atomic<std::int64_t> FBufferedSize {0};
+    std::atomic<std::uint8_t> FBufferedPercent {0};
 };
 
 // The one player of the program, created right after the threaded-objects

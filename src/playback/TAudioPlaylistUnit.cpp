@@ -1,7 +1,7 @@
 #include "playback/TAudioPlaylistUnit.h"
 
-#include "tracks/QelmTypesUnit.h"
 #include "playback/TAudioPlayerUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <stdexcept>
 
@@ -44,7 +44,7 @@ bool TCustomVKAudioPlaylistItem::EqualsTo(const TCustomPlaylistItem *Value) cons
 {
     auto *item = dynamic_cast<const TCustomVKAudioPlaylistItem *>(Value);
     return item && TCustomPlaylistItem::EqualsTo(Value) && item->AID == AID && item->OwnerID == OwnerID
-           && item->AlbumID == AlbumID && item->LyricsID == LyricsID;
+        && item->AlbumID == AlbumID && item->LyricsID == LyricsID;
 }
 
 TVKAudioPlaylistItem::TVKAudioPlaylistItem(const TVKAudioRecord &VKAudioRecord)
@@ -88,7 +88,8 @@ void TVKAudioPlaylistItem::DoPlay()
         GURLRequester(*this, Owner());
 }
 
-void TVKAudioPlaylistItem::URLReceived(TAudioPlaylist *Owner, const TVKAudioPlaylistItem &Track, int ResultCode, const QStringList &URLs)
+void TVKAudioPlaylistItem::URLReceived(
+    TAudioPlaylist *Owner, const TVKAudioPlaylistItem &Track, int ResultCode, const QStringList &URLs)
 {
     // Only the player's own copy of a playlist lives on; the one the request
     // was made for may be gone since.

@@ -71,7 +71,8 @@ public:
     // The answer to a URL request for Track, made for the playlist Owner. A
     // failure, or an answer without exactly one URL, is reported to the
     // player when Track is still the one requested.
-    static void URLReceived(TAudioPlaylist *Owner, const TVKAudioPlaylistItem &Track, int ResultCode, const QStringList &URLs);
+    static void URLReceived(
+        TAudioPlaylist *Owner, const TVKAudioPlaylistItem &Track, int ResultCode, const QStringList &URLs);
 
     QString URL;
     QString Hashes;

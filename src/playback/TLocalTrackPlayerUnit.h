@@ -9,7 +9,7 @@
 class TLocalTrackPlayer : public TThreadedObject
 {
 public:
-    explicit TLocalTrackPlayer(QString AFilePath) : FFilePath(std::move(AFilePath)) {}
+    explicit TLocalTrackPlayer(QString AFilePath) : FFilePath(std::move(AFilePath)) { }
 
     std::uint32_t Channel() const { return FChannel; }
     TTrackPlayerResult ResultCode() const { return FResultCode; }

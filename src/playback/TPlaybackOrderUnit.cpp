@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <numeric>
 
-template <class T>
-void TListShuffler<T>::ShuffleList(std::vector<T> &List)
+template<class T> void TListShuffler<T>::ShuffleList(std::vector<T> &List)
 {
     for (std::size_t i = List.size(); i > 1; --i) {
         const auto j = static_cast<std::size_t>(QRandomGenerator::global()->bounded(static_cast<quint32>(i)));

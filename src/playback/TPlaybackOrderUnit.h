@@ -4,8 +4,7 @@
 
 #include <vector>
 
-template <class T>
-class TListShuffler
+template<class T> class TListShuffler
 {
 public:
     // Fisher-Yates over the program's random generator.

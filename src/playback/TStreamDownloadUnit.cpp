@@ -16,8 +16,8 @@ constexpr long LowSpeedLimit = 512;
 constexpr std::int64_t RefetchGap = 16 * 1024;
 } // namespace
 
-TStreamDownload::TStreamDownload(QByteArray URL, TBlockEvent OnBlock, std::chrono::milliseconds NetTimeout)
-    : FURL(std::move(URL)), FOnBlock(std::move(OnBlock)), FNetTimeout(NetTimeout), FMulti(Curl::NewMulti()),
+TStreamDownload::TStreamDownload(QByteArray URL, TBlockEvent OnBlock, std::chrono::milliseconds NetTimeout) :
+      FURL(std::move(URL)), FOnBlock(std::move(OnBlock)), FNetTimeout(NetTimeout), FMulti(Curl::NewMulti()),
       FEasy(Curl::NewEasy())
 {
     CURL *easy = FEasy.get();

@@ -92,6 +92,6 @@ private:
     bool FFinished = false;
     bool FFailed = false;
     std::chrono::steady_clock::time_point FLastProgress;
-    std::atomic<std::int64_t> FSize{-1};
-    std::atomic<bool> FStop{false};
+    std::atomic<std::int64_t> FSize {-1};
+    std::atomic<bool> FStop {false};
 };

@@ -12,7 +12,7 @@
 class TVKAudioTrackPlayer : public TThreadedObject
 {
 public:
-    explicit TVKAudioTrackPlayer(QString AURL) : FURL(std::move(AURL)) {}
+    explicit TVKAudioTrackPlayer(QString AURL) : FURL(std::move(AURL)) { }
 
     TTrackPlayerResult ResultCode() const { return FResultCode; }
     // Any thread: aborts, and gives up the connection under way.

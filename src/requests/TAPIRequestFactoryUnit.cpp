@@ -1,6 +1,6 @@
 #include "requests/TAPIRequestFactoryUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 TURIParam URIParam(const QString &Name, const QString &Value)
 {
@@ -59,8 +59,8 @@ void TURIParamList::Set(const QString &Name, const QString &Value)
     }
 }
 
-TAPIRequest::TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params)
-    : FAPIURL(std::move(AAPIURL)), FMethodName(std::move(AMethodName)), FParams(Params)
+TAPIRequest::TAPIRequest(QString AAPIURL, QString AMethodName, const TURIParams &Params) :
+      FAPIURL(std::move(AAPIURL)), FMethodName(std::move(AMethodName)), FParams(Params)
 {
 }
 

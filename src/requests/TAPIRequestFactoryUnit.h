@@ -9,7 +9,7 @@
 
 struct TURIParam
 {
-    QString Name;  // sent as it is
+    QString Name; // sent as it is
     QString Value; // percent-encoded when rendered
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "foundation/TThreadedObjectUnit.h"
 #include "requests/TAPIResponseParserUnit.h"
 #include "requests/THTTPRequestExecutorUnit.h"
-#include "foundation/TThreadedObjectUnit.h"
 
 #include <functional>
 #include <memory>
@@ -10,8 +10,8 @@
 class TAPIRequest;
 
 enum TAPIRequestInvokerResultCode : std::uint8_t {
-    irOK = 0,           // the answer was received and parsed
-    irHTTPFailed = 1,   // the exchange failed: see HTTPRequestResult
+    irOK = 0, // the answer was received and parsed
+    irHTTPFailed = 1, // the exchange failed: see HTTPRequestResult
     irParserFailed = 2, // the parser reported a failure: see APIResponseParserResult
 };
 
@@ -52,8 +52,7 @@ private:
 // that owns the given request.
 using TAPIRequestInvokerClass = std::function<std::unique_ptr<TAPIRequestInvoker>(std::unique_ptr<TAPIRequest>)>;
 
-template <class TInvoker>
-TAPIRequestInvokerClass InvokerClass()
+template<class TInvoker> TAPIRequestInvokerClass InvokerClass()
 {
     return [](std::unique_ptr<TAPIRequest> Request) { return std::make_unique<TInvoker>(std::move(Request)); };
 }

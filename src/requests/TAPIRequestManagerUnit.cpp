@@ -7,21 +7,22 @@
 #include <chrono>
 
 TAPIRequestData::TAPIRequestData(TAPIRequestInvokerClass ARequestInvokerClass, std::unique_ptr<TAPIRequest> ARequest,
-                                 TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult)
-    : APIRequest(std::move(ARequest)), RequestInvokerClass(std::move(ARequestInvokerClass)),
-      OnRequestStart(std::move(AOnRequestStart)), OnRequestResult(std::move(AOnRequestResult))
+    TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult) :
+      APIRequest(std::move(ARequest)),
+      RequestInvokerClass(std::move(ARequestInvokerClass)), OnRequestStart(std::move(AOnRequestStart)),
+      OnRequestResult(std::move(AOnRequestResult))
 {
 }
 
 TAPIRequestData::~TAPIRequestData() = default;
 
-TAPIRequestManagerData::TAPIRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData)
-    : OperationID(AOperationID), Data(std::move(AData))
+TAPIRequestManagerData::TAPIRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData) :
+      OperationID(AOperationID), Data(std::move(AData))
 {
 }
 
-TAPIRequestManager::TAPIRequestManager(std::uint32_t ARequestsInterval)
-    : FRequestsInterval(ARequestsInterval), FSelf(std::make_shared<TAPIRequestManager *>(this))
+TAPIRequestManager::TAPIRequestManager(std::uint32_t ARequestsInterval) :
+      FRequestsInterval(ARequestsInterval), FSelf(std::make_shared<TAPIRequestManager *>(this))
 {
 }
 
@@ -116,7 +117,7 @@ void TAPIRequestManager::ProcessRequests()
         {
             std::lock_guard guard(FLock);
             auto pending = std::find_if(FRequests.begin(), FRequests.end(),
-                                        [](const auto &entry) { return entry->State == StateSet(rsPending); });
+                [](const auto &entry) { return entry->State == StateSet(rsPending); });
             if (pending != FRequests.end() && TickCount() - FLastTaskExecutionTime >= FRequestsInterval)
                 StartEntry(**pending);
         }
@@ -156,7 +157,7 @@ void TAPIRequestManager::DoRequestEnd(TObject *Sender)
     {
         std::lock_guard guard(FLock);
         auto entry = std::find_if(FRequests.begin(), FRequests.end(),
-                                  [invoker](const auto &e) { return e->RequestInvokerID == invoker->ID(); });
+            [invoker](const auto &e) { return e->RequestInvokerID == invoker->ID(); });
         if (entry != FRequests.end()) {
             (*entry)->State = StateSet(rsFinished);
             const TNotifyEvent onResult = (*entry)->Data->OnRequestResult;

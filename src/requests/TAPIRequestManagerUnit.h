@@ -19,7 +19,7 @@ class TAPIRequestData : public TObject
 {
 public:
     TAPIRequestData(TAPIRequestInvokerClass ARequestInvokerClass, std::unique_ptr<TAPIRequest> ARequest,
-                    TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult);
+        TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult);
     ~TAPIRequestData() override;
 
     std::unique_ptr<TAPIRequest> APIRequest;
@@ -128,9 +128,9 @@ private:
     std::thread FThread;
     std::mutex FSleepLock;
     std::condition_variable FSleep;
-    std::atomic<bool> FTerminated{false};
+    std::atomic<bool> FTerminated {false};
     bool FAdded = false; // under FSleepLock
-    std::atomic<bool> FWorkerEnded{false};
+    std::atomic<bool> FWorkerEnded {false};
     // Lets a result that arrives after the manager is gone find no manager.
     std::shared_ptr<TAPIRequestManager *> FSelf;
 };

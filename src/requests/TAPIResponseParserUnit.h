@@ -55,8 +55,7 @@ private:
 // What a class reference of a parser family does here: makes a parser for a text.
 using TAPIResponseParserClass = std::function<std::unique_ptr<TAPIResponseParser>(const QString &JSONString)>;
 
-template <class TParser>
-TAPIResponseParserClass ParserClass()
+template<class TParser> TAPIResponseParserClass ParserClass()
 {
     return [](const QString &JSONString) { return std::make_unique<TParser>(JSONString); };
 }

@@ -126,8 +126,7 @@ bool THTTPClient::BodyMatchesItsLength() const
     return true;
 }
 
-template <class TCall>
-bool THTTPClient::Guard(TCall &&Call)
+template<class TCall> bool THTTPClient::Guard(TCall &&Call)
 {
     try {
         Call();
@@ -196,8 +195,8 @@ void THTTPClient::AddHeader(const QByteArray &Line)
     } else {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0)
-            FResponseHeaders.append({QString::fromUtf8(line.left(colon).trimmed()),
-                                     QString::fromUtf8(line.mid(colon + 1).trimmed())});
+            FResponseHeaders.append(
+                {QString::fromUtf8(line.left(colon).trimmed()), QString::fromUtf8(line.mid(colon + 1).trimmed())});
     }
 }
 
@@ -206,8 +205,8 @@ void THTTPClient::AddHeader(const QByteArray &Line)
 size_t THTTPClient::HeaderCallback(char *Data, size_t Size, size_t Count, void *Client)
 {
     auto *client = static_cast<THTTPClient *>(Client);
-    const bool handled =
-        client->Guard([&] { client->AddHeader(QByteArray::fromRawData(Data, qsizetype(Size * Count))); });
+    const bool handled
+        = client->Guard([&] { client->AddHeader(QByteArray::fromRawData(Data, qsizetype(Size * Count))); });
     return handled ? Size * Count : 0;
 }
 

@@ -79,8 +79,7 @@ private:
     void AddHeader(const QByteArray &Line);
     bool WriteBody(const char *Data, qsizetype Size);
     // Runs a handler; false when it threw, whose error is then kept for Perform.
-    template <class TCall>
-    bool Guard(TCall &&Call);
+    template<class TCall> bool Guard(TCall &&Call);
     bool BodyMatchesItsLength() const;
     void Fail(int Code);
 

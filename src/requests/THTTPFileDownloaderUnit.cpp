@@ -1,6 +1,6 @@
 #include "requests/THTTPFileDownloaderUnit.h"
 
-#include "app/FileUtilsUnit.h"
+#include "app/helpers/FileUtilsUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "requests/THTTPClientUnit.h"
 
@@ -10,15 +10,15 @@
 
 #include <algorithm>
 
-THTTPFileDownloader::THTTPFileDownloader(QString AURL, const QString &AFilePath)
-    : FURL(std::move(AURL)), FDownloadDestination(ddFile), FFilePath(QFileInfo(AFilePath).absoluteFilePath())
+THTTPFileDownloader::THTTPFileDownloader(QString AURL, const QString &AFilePath) :
+      FURL(std::move(AURL)), FDownloadDestination(ddFile), FFilePath(QFileInfo(AFilePath).absoluteFilePath())
 {
     QDir().mkpath(QFileInfo(FFilePath).absolutePath());
     ReserveFilePath();
 }
 
-THTTPFileDownloader::THTTPFileDownloader(QString AURL)
-    : FURL(std::move(AURL)), FDownloadDestination(ddStream), FContent(std::make_unique<QByteArray>())
+THTTPFileDownloader::THTTPFileDownloader(QString AURL) :
+      FURL(std::move(AURL)), FDownloadDestination(ddStream), FContent(std::make_unique<QByteArray>())
 {
     FResult.ContentStream = FContent.get();
 }
@@ -97,9 +97,7 @@ void THTTPFileDownloader::Download()
     client.SetStallTimeout(static_cast<long>(FStallTimeout.count()));
     if (FDownloadDestination == ddStream)
         client.SetMaxBodySize(THTTPClient::MaxMemoryBodySize);
-    client.OnHeaders = [this, &client] {
-        FFileSize = client.Header(QStringLiteral("Content-Length")).toLongLong();
-    };
+    client.OnHeaders = [this, &client] { FFileSize = client.Header(QStringLiteral("Content-Length")).toLongLong(); };
     client.OnData = [this](const char *Data, qsizetype Size) { return WriteBlock(Data, Size); };
     client.IsAborted = [this] { return IsAborted(); };
 

@@ -15,10 +15,10 @@ class QFile;
 enum TDownloadDestination { ddFile, ddStream };
 
 enum TFileDownloadResultCode : std::uint8_t {
-    fdOK = 0,             // status 200, the body is stored
-    fdHTTPError = 1,      // another status
-    fdFailed = 2,         // the exchange failed, or an error was raised
-    fdAborted = 4,        // aborted (there is no code 3)
+    fdOK = 0, // status 200, the body is stored
+    fdHTTPError = 1, // another status
+    fdFailed = 2, // the exchange failed, or an error was raised
+    fdAborted = 4, // aborted (there is no code 3)
     fdFileNotCreated = 5, // the destination file could not be created
 };
 
@@ -58,7 +58,7 @@ public:
     explicit THTTPFileDownloader(QString AURL);
     ~THTTPFileDownloader() override;
 
-    static constexpr std::chrono::seconds DefaultStallTimeout{30};
+    static constexpr std::chrono::seconds DefaultStallTimeout {30};
 
     const QString &URL() const { return FURL; }
     // The file the download goes to: the path given or, when that was taken,

@@ -1,7 +1,7 @@
 #include "requests/THTTPRequestExecutorUnit.h"
 
+#include "app/helpers/TextUtilsUnit.h"
 #include "requests/THTTPClientUnit.h"
-#include "app/TextUtilsUnit.h"
 
 namespace {
 constexpr long TimeoutMilliseconds = 5000;

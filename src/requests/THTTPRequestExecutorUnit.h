@@ -8,11 +8,11 @@
 #include <cstdint>
 
 enum THTTPRequestResultCode : std::uint8_t {
-    hrOK = 0,              // status 200
-    hrRedirect = 1,        // 301, 302 or 307; not followed
-    hrHTTPError = 2,       // any other status
-    hrTransportError = 3,  // the exchange did not complete
-    hrException = 4,       // an error was raised during the exchange
+    hrOK = 0, // status 200
+    hrRedirect = 1, // 301, 302 or 307; not followed
+    hrHTTPError = 2, // any other status
+    hrTransportError = 3, // the exchange did not complete
+    hrException = 4, // an error was raised during the exchange
 };
 
 struct THTTPRequestResult

@@ -1,6 +1,6 @@
 #include "settings/TIniFileSettingsSourceUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "platform/TIniFileUnit.h"
 #include "settings/TSettingValueStreamUnit.h"
 
@@ -29,8 +29,8 @@ QByteArray HexToBytes(const QString &Text)
 
 } // namespace
 
-TIniFileSettingsSource::TIniFileSettingsSource(const QString &IniFilePath)
-    : FIniFile(std::make_unique<TIniFile>(IniFilePath))
+TIniFileSettingsSource::TIniFileSettingsSource(const QString &IniFilePath) :
+      FIniFile(std::make_unique<TIniFile>(IniFilePath))
 {
 }
 

@@ -1,6 +1,6 @@
 #include "settings/TQelmSettingsUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "platform/TRegistryUnit.h"
 #include "settings/TWinRegistrySettingsSourceUnit.h"
 
@@ -23,9 +23,9 @@ QString GetUserDefaultLanguageName()
     return name.isEmpty() ? QStringLiteral("en") : name;
 }
 
-TQelmSettings::TQelmSettings()
-    : TSettings(std::make_shared<TWinRegistrySettingsSource>(TRegistryRoot::CurrentUser,
-                                                             QStringLiteral("Software\\MarvanePlayer")))
+TQelmSettings::TQelmSettings() :
+      TSettings(std::make_shared<TWinRegistrySettingsSource>(
+          TRegistryRoot::CurrentUser, QStringLiteral("Software\\MarvanePlayer")))
 {
     DeclareValue(VolumeKey, TVariant::FromDouble(50.0), TVariant::FromDouble(0.0), TVariant::FromDouble(100.0));
     DeclareValue(MuteFlagKey, TVariant::FromBoolean(false));

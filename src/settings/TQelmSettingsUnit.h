@@ -7,11 +7,11 @@
 class TQelmSettings : public TSettings
 {
 public:
-    double Volume();               // 0..100
+    double Volume(); // 0..100
     void SetVolume(double Value);
     bool MuteFlag();
     void SetMuteFlag(bool Value);
-    QString Lang();                // ISO 639 language name, e.g. "en"
+    QString Lang(); // ISO 639 language name, e.g. "en"
     void SetLang(const QString &Value);
     bool CustomMusicFolderFlag();
     void SetCustomMusicFolderFlag(bool Value);
@@ -22,8 +22,7 @@ public:
 
 protected:
     TQelmSettings();
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
 };
 
 // The language name of the user's locale, "en" when it has none.

@@ -8,7 +8,7 @@ class TSettingValueStream
 {
 public:
     explicit TSettingValueStream(double AData);
-    explicit TSettingValueStream(QByteArray ABytes) : FBytes(std::move(ABytes)) {}
+    explicit TSettingValueStream(QByteArray ABytes) : FBytes(std::move(ABytes)) { }
 
     const QByteArray &Bytes() const { return FBytes; }
     // The first eight bytes as a double; fewer raise "Stream read error".

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-TSettingsValue::TSettingsValue(QString AKeyName, TVariant ADefaultValue, TVariant AMinValue, TVariant AMaxValue)
-    : KeyName(std::move(AKeyName)), DefaultValue(std::move(ADefaultValue)), MinValue(std::move(AMinValue)),
+TSettingsValue::TSettingsValue(QString AKeyName, TVariant ADefaultValue, TVariant AMinValue, TVariant AMaxValue) :
+      KeyName(std::move(AKeyName)), DefaultValue(std::move(ADefaultValue)), MinValue(std::move(AMinValue)),
       MaxValue(std::move(AMaxValue))
 {
 }
@@ -40,15 +40,15 @@ bool TSettingsValuesList::FindItemByKeyName(const QString &AKeyName, TSettingsVa
     return false;
 }
 
-TSettings::TSettings(std::shared_ptr<ISettingsSource> ASettingsSource)
-    : FSettingsSource(std::move(ASettingsSource)), FValuesList(std::make_unique<TSettingsValuesList>())
+TSettings::TSettings(std::shared_ptr<ISettingsSource> ASettingsSource) :
+      FSettingsSource(std::move(ASettingsSource)), FValuesList(std::make_unique<TSettingsValuesList>())
 {
 }
 
 TSettings::~TSettings() = default;
 
-void TSettings::DeclareValue(const QString &AKeyName, const TVariant &ADefaultValue, const TVariant &AMinValue,
-                             const TVariant &AMaxValue)
+void TSettings::DeclareValue(
+    const QString &AKeyName, const TVariant &ADefaultValue, const TVariant &AMinValue, const TVariant &AMaxValue)
 {
     FValuesList->Add(std::make_unique<TSettingsValue>(AKeyName, ADefaultValue, AMinValue, AMaxValue));
 }

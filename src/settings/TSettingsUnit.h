@@ -58,8 +58,8 @@ public:
 
 protected:
     explicit TSettings(std::shared_ptr<ISettingsSource> ASettingsSource);
-    void DeclareValue(const QString &AKeyName, const TVariant &ADefaultValue, const TVariant &AMinValue = TVariant::Null(),
-                      const TVariant &AMaxValue = TVariant::Null());
+    void DeclareValue(const QString &AKeyName, const TVariant &ADefaultValue,
+        const TVariant &AMinValue = TVariant::Null(), const TVariant &AMaxValue = TVariant::Null());
 
 private:
     TSettingsValue *FindOrDeclare(const QString &KeyName, const char *UnknownKeyMessage);

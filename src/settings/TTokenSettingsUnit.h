@@ -9,6 +9,5 @@ class TTokenSettings : public TSettings
 {
 protected:
     TTokenSettings();
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
 };

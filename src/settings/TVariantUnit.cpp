@@ -8,14 +8,22 @@ namespace {
 const char *TypeName(TVarType Type)
 {
     switch (Type) {
-    case TVarType::vtEmpty: return "Empty";
-    case TVarType::vtNull: return "Null";
-    case TVarType::vtInteger: return "Integer";
-    case TVarType::vtDouble: return "Double";
-    case TVarType::vtDateTime: return "Date";
-    case TVarType::vtBoolean: return "Boolean";
-    case TVarType::vtByte: return "Byte";
-    case TVarType::vtString: return "UnicodeString";
+    case TVarType::vtEmpty:
+        return "Empty";
+    case TVarType::vtNull:
+        return "Null";
+    case TVarType::vtInteger:
+        return "Integer";
+    case TVarType::vtDouble:
+        return "Double";
+    case TVarType::vtDateTime:
+        return "Date";
+    case TVarType::vtBoolean:
+        return "Boolean";
+    case TVarType::vtByte:
+        return "Byte";
+    case TVarType::vtString:
+        return "UnicodeString";
     }
     return "Unknown";
 }
@@ -33,18 +41,39 @@ TVariant::TVariant(TVarType Type, double Number, QString Text) : FType(Type), FN
 {
 }
 
-TVariant TVariant::Null() { return TVariant(TVarType::vtNull, 0); }
-TVariant TVariant::FromInteger(qint32 Value) { return TVariant(TVarType::vtInteger, Value); }
-TVariant TVariant::FromDouble(double Value) { return TVariant(TVarType::vtDouble, Value); }
-TVariant TVariant::FromDateTime(double Value) { return TVariant(TVarType::vtDateTime, Value); }
-TVariant TVariant::FromBoolean(bool Value) { return TVariant(TVarType::vtBoolean, Value ? 1 : 0); }
-TVariant TVariant::FromByte(quint8 Value) { return TVariant(TVarType::vtByte, Value); }
-TVariant TVariant::FromString(const QString &Value) { return TVariant(TVarType::vtString, 0, Value); }
+TVariant TVariant::Null()
+{
+    return TVariant(TVarType::vtNull, 0);
+}
+TVariant TVariant::FromInteger(qint32 Value)
+{
+    return TVariant(TVarType::vtInteger, Value);
+}
+TVariant TVariant::FromDouble(double Value)
+{
+    return TVariant(TVarType::vtDouble, Value);
+}
+TVariant TVariant::FromDateTime(double Value)
+{
+    return TVariant(TVarType::vtDateTime, Value);
+}
+TVariant TVariant::FromBoolean(bool Value)
+{
+    return TVariant(TVarType::vtBoolean, Value ? 1 : 0);
+}
+TVariant TVariant::FromByte(quint8 Value)
+{
+    return TVariant(TVarType::vtByte, Value);
+}
+TVariant TVariant::FromString(const QString &Value)
+{
+    return TVariant(TVarType::vtString, 0, Value);
+}
 
 bool TVariant::IsNumeric() const
 {
-    return FType == TVarType::vtBoolean || FType == TVarType::vtByte || FType == TVarType::vtInteger ||
-           FType == TVarType::vtDouble;
+    return FType == TVarType::vtBoolean || FType == TVarType::vtByte || FType == TVarType::vtInteger
+        || FType == TVarType::vtDouble;
 }
 
 void TVariant::RaiseCastError(TVarType Target) const

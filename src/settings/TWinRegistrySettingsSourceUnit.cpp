@@ -3,8 +3,8 @@
 #include "platform/TRegistryUnit.h"
 #include "settings/TSettingValueStreamUnit.h"
 
-TWinRegistrySettingsSource::TWinRegistrySettingsSource(TRegistryRoot AHKEY, const QString &AKeyPath)
-    : FRegistry(std::make_unique<TRegistry>(AHKEY))
+TWinRegistrySettingsSource::TWinRegistrySettingsSource(TRegistryRoot AHKEY, const QString &AKeyPath) :
+      FRegistry(std::make_unique<TRegistry>(AHKEY))
 {
     // A key that cannot be opened leaves reads at their defaults; writes then
     // raise the registry's error.

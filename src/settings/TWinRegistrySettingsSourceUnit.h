@@ -18,7 +18,7 @@ public:
     void SetValue(const QString &KeyName, const TVariant &Value) override;
     bool IsKeyExists(const QString &KeyName) override;
     // The registry backend keeps its values.
-    void Clear() override {}
+    void Clear() override { }
 
 private:
     double ReadDouble(const QString &KeyName) const;

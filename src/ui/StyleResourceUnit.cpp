@@ -89,10 +89,7 @@ public:
             Control->findChild<QObject *>(QLatin1String(Name), Qt::FindDirectChildrenOnly));
     }
 
-    void Add(QObject *Receiver, std::function<void()> Handler)
-    {
-        FHooks.push_back({Receiver, std::move(Handler)});
-    }
+    void Add(QObject *Receiver, std::function<void()> Handler) { FHooks.push_back({Receiver, std::move(Handler)}); }
 
     void Run()
     {
@@ -115,8 +112,7 @@ private:
 
 namespace {
 
-template <class TTemplate>
-void Build(QWidget *Root)
+template<class TTemplate> void Build(QWidget *Root)
 {
     TTemplate form;
     form.setupUi(Root);
@@ -124,8 +120,7 @@ void Build(QWidget *Root)
 
 // A part the builders below add to; a template without it fails as any
 // missing part does.
-template <class T>
-T *TemplatePart(QWidget *Root, const char *Name, const char *Lookup)
+template<class T> T *TemplatePart(QWidget *Root, const char *Name, const char *Lookup)
 {
     return FindStylePart<T>(Root, QLatin1String(Name), QStringLiteral(" not found in ") + QLatin1String(Lookup));
 }
@@ -144,14 +139,14 @@ void BuildLoadingProgressBar(QWidget *Root)
     // The stripe runs across its indicator; the indicator's width is known
     // only when the animation starts.
     QObject::connect(animation, &QAbstractAnimation::stateChanged, stripe,
-                     [animation, stripe](QAbstractAnimation::State New, QAbstractAnimation::State) {
-                         if (New != QAbstractAnimation::Running)
-                             return;
-                         const int width = stripe->parentWidget()->width();
-                         stripe->resize(qMax(24, width / 5), stripe->parentWidget()->height());
-                         animation->setStartValue(QPoint(-stripe->width(), 0));
-                         animation->setEndValue(QPoint(width, 0));
-                     });
+        [animation, stripe](QAbstractAnimation::State New, QAbstractAnimation::State) {
+            if (New != QAbstractAnimation::Running)
+                return;
+            const int width = stripe->parentWidget()->width();
+            stripe->resize(qMax(24, width / 5), stripe->parentWidget()->height());
+            animation->setStartValue(QPoint(-stripe->width(), 0));
+            animation->setEndValue(QPoint(width, 0));
+        });
 }
 
 void BuildArtistImage(QWidget *Root)
@@ -220,7 +215,7 @@ bool PartsPassMouse(const QString &Lookup)
 class TMarvaneStyle : public QProxyStyle
 {
 public:
-    TMarvaneStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    TMarvaneStyle() : QProxyStyle(QStringLiteral("Fusion")) { }
 
     QPixmap generatedIconPixmap(QIcon::Mode Mode, const QPixmap &Pixmap, const QStyleOption *Option) const override
     {
@@ -270,7 +265,7 @@ void InstallStyle()
     for (const auto &role : ColorRoles)
         roles.push_back(&role);
     std::sort(roles.begin(), roles.end(),
-              [](const TColorRole *A, const TColorRole *B) { return qstrlen(A->Token) > qstrlen(B->Token); });
+        [](const TColorRole *A, const TColorRole *B) { return qstrlen(A->Token) > qstrlen(B->Token); });
     for (const auto *role : roles)
         sheet.replace(QLatin1String(role->Token), QColor::fromRgba(role->Value).name(QColor::HexRgb));
 
@@ -359,8 +354,8 @@ void ApplyStyle(QWidget *Control)
 
 bool EnsureStyleApplied(QWidget *Control)
 {
-    if (!HasStyleTemplate(GetStyleLookup(Control)) ||
-        Control->findChild<QWidget *>(QLatin1String(RootName), Qt::FindDirectChildrenOnly))
+    if (!HasStyleTemplate(GetStyleLookup(Control))
+        || Control->findChild<QWidget *>(QLatin1String(RootName), Qt::FindDirectChildrenOnly))
         return false;
     ApplyStyle(Control);
     return true;
@@ -382,8 +377,7 @@ public:
     QHash<QString, QPixmap> Bitmaps;
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TStyleBitmaps() = default;
 };
 

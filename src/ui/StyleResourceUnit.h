@@ -14,17 +14,17 @@ class QWidget;
 
 // The colours of the look, by role; the style sheet uses the same roles.
 enum class TStyleColor {
-    Background,    // the window
-    Surface,       // lists and panels
-    Raised,        // buttons, edits, pop-ups
+    Background, // the window
+    Surface, // lists and panels
+    Raised, // buttons, edits, pop-ups
     Hover,
     Pressed,
-    Separator,     // hairlines
+    Separator, // hairlines
     Text,
     SecondaryText,
     DisabledText,
-    Accent,        // playing and active states
-    AccentSoft,    // toggled buttons, the active row
+    Accent, // playing and active states
+    AccentSoft, // toggled buttons, the active row
     Error,
 };
 QColor StyleColor(TStyleColor Role);
@@ -65,8 +65,7 @@ QPixmap StyleBitmap(const QString &Name);
 
 // The part Name inside Inside, of class T; raises Name + MessageTail when
 // there is none or it has another class.
-template <class T>
-T *FindStylePart(const QObject *Inside, const QString &Name, const QString &MessageTail)
+template<class T> T *FindStylePart(const QObject *Inside, const QString &Name, const QString &MessageTail)
 {
     T *part = Inside ? Inside->findChild<T *>(Name) : nullptr;
     if (!part)

@@ -9,7 +9,9 @@
 #include <QPainterPath>
 #include <QStyleOptionSlider>
 
-TStyledTrackBar::TStyledTrackBar(QWidget *Parent) : QSlider(Qt::Horizontal, Parent) {}
+TStyledTrackBar::TStyledTrackBar(QWidget *Parent) : QSlider(Qt::Horizontal, Parent)
+{
+}
 
 int TStyledTrackBar::ThumbX() const
 {
@@ -71,8 +73,8 @@ void TCalloutRectangle::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const bool top = FCalloutPosition == cpTop;
-    const QRectF box = QRectF(rect()).adjusted(0.5, top ? CalloutLength + 0.5 : 0.5, -0.5,
-                                               top ? -0.5 : -CalloutLength - 0.5);
+    const QRectF box
+        = QRectF(rect()).adjusted(0.5, top ? CalloutLength + 0.5 : 0.5, -0.5, top ? -0.5 : -CalloutLength - 0.5);
     QPainterPath path;
     path.addRoundedRect(box, 4, 4);
     const qreal left = qBound(box.left() + 4, qreal(FCalloutOffset), box.right() - 4 - CalloutWidth);
@@ -159,7 +161,7 @@ void TExpander::PushToParts()
         const QSignalBlocker blocker(button);
         button->setChecked(FIsExpanded);
         // The arrow is the button's own style: the sheet sets icons only by lookup name.
-        SetStyleLookup(button, FIsExpanded ? QStringLiteral("expanderopenButtonstyle")
-                                           : QStringLiteral("expanderButtonstyle"));
+        SetStyleLookup(
+            button, FIsExpanded ? QStringLiteral("expanderopenButtonstyle") : QStringLiteral("expanderButtonstyle"));
     }
 }

@@ -2,8 +2,8 @@
 
 using namespace VKAPIJSON;
 
-TVKAPIAuthConfirmResponseParserResult::TVKAPIAuthConfirmResponseParserResult(const TCloneable &Source)
-    : TVKAPIResponseParserResult(Source)
+TVKAPIAuthConfirmResponseParserResult::TVKAPIAuthConfirmResponseParserResult(const TCloneable &Source) :
+      TVKAPIResponseParserResult(Source)
 {
     if (const auto *source = dynamic_cast<const TVKAPIAuthConfirmResponseParserResult *>(&Source)) {
         Success = source->Success;

@@ -2,8 +2,8 @@
 
 #include "vkapi/TVKAPISignupDataUnit.h"
 
-TVKAPIAuthManager::TVKAPIAuthManager(TVKAPIManager &AAPIManager)
-    : FAPIManager(AAPIManager), FSignupData(std::make_unique<TVKAPISignupData>(*this))
+TVKAPIAuthManager::TVKAPIAuthManager(TVKAPIManager &AAPIManager) :
+      FAPIManager(AAPIManager), FSignupData(std::make_unique<TVKAPISignupData>(*this))
 {
 }
 

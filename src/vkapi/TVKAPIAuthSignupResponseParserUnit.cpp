@@ -2,8 +2,8 @@
 
 using namespace VKAPIJSON;
 
-TVKAPIAuthSignupResponseParserResult::TVKAPIAuthSignupResponseParserResult(const TCloneable &Source)
-    : TVKAPIResponseParserResult(Source)
+TVKAPIAuthSignupResponseParserResult::TVKAPIAuthSignupResponseParserResult(const TCloneable &Source) :
+      TVKAPIResponseParserResult(Source)
 {
     if (const auto *source = dynamic_cast<const TVKAPIAuthSignupResponseParserResult *>(&Source))
         SID = source->SID;

@@ -4,8 +4,8 @@
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkapi/TVKAPIRequestManagerUnit.h"
 
-TVKAPICaptchaManager::TVKAPICaptchaManager(TVKAPIManager &AAPIManager)
-    : FAPIManager(AAPIManager), FSelf(std::make_shared<TVKAPICaptchaManager *>(this))
+TVKAPICaptchaManager::TVKAPICaptchaManager(TVKAPIManager &AAPIManager) :
+      FAPIManager(AAPIManager), FSelf(std::make_shared<TVKAPICaptchaManager *>(this))
 {
 }
 
@@ -41,8 +41,8 @@ void TVKAPICaptchaManager::DoCaptchaImageLoaded(TObject *Sender)
     if (result.ResultCode != fdOK || !result.ContentStream) {
         Reset();
         // Nobody can answer a captcha that cannot be shown.
-        FAPIManager.RequestManager().InputCaptchaFailure(QStringLiteral("The captcha picture could not be loaded: ")
-                                                         + result.ErrorMessage);
+        FAPIManager.RequestManager().InputCaptchaFailure(
+            QStringLiteral("The captcha picture could not be loaded: ") + result.ErrorMessage);
         return;
     }
     FCaptchaImageStream = *result.ContentStream;

@@ -43,10 +43,9 @@ void TVKAPIManager::RequestUserName(int ID)
     if (ID == 0)
         return;
     FRequestManager->Add(NewVKOperationID(),
-                         std::make_unique<TAPIRequestData>(
-                             InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
-                             TVKAPIRequestFactory::ConstructUsersGetRequest(QString::number(ID), {}, {}), nullptr,
-                             [this](TObject *Sender) { UserNameReceived(Sender); }));
+        std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
+            TVKAPIRequestFactory::ConstructUsersGetRequest(QString::number(ID), {}, {}), nullptr,
+            [this](TObject *Sender) { UserNameReceived(Sender); }));
 }
 
 void TVKAPIManager::UserNameReceived(TObject *Sender)

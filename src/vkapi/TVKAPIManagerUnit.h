@@ -15,8 +15,7 @@ class TVKAPIRequestManager;
 class TVKOperationIDGenerator : public TIDGenerator
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TVKOperationIDGenerator() = default;
 };
 

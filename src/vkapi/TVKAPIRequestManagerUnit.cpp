@@ -17,17 +17,18 @@ constexpr TAPIRequestStates CCaptchaNeeded = StateSet(rsCaptchaNeeded);
 
 } // namespace
 
-TVKAPIRequestManagerData::TVKAPIRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData,
-                                                   TAPIRequestStates AState)
-    : TAPIRequestManagerData(AOperationID, std::move(AData))
+TVKAPIRequestManagerData::TVKAPIRequestManagerData(
+    std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData, TAPIRequestStates AState) :
+      TAPIRequestManagerData(AOperationID, std::move(AData))
 {
     State = AState;
 }
 
 TVKAPIRequestManager::TVKAPIRequestManager(QString AAPIVersion, std::uint32_t ARequestsInterval,
-                                           TCaptchaKeyRequestEvent AOnCaptchaKeyRequest, TNotifyEvent AOnTokenRequest)
-    : TAPIRequestManager(ARequestsInterval), FAPIVersion(std::move(AAPIVersion)),
-      FOnCaptchaKeyRequest(std::move(AOnCaptchaKeyRequest)), FOnTokenRequest(std::move(AOnTokenRequest))
+    TCaptchaKeyRequestEvent AOnCaptchaKeyRequest, TNotifyEvent AOnTokenRequest) :
+      TAPIRequestManager(ARequestsInterval),
+      FAPIVersion(std::move(AAPIVersion)), FOnCaptchaKeyRequest(std::move(AOnCaptchaKeyRequest)),
+      FOnTokenRequest(std::move(AOnTokenRequest))
 {
     StartThread();
 }
@@ -199,7 +200,7 @@ void TVKAPIRequestManager::DoRequestEnd(TObject *Sender)
     {
         std::lock_guard guard(FLock);
         auto found = std::find_if(FRequests.begin(), FRequests.end(),
-                                  [invoker](const auto &e) { return e->RequestInvokerID == invoker->ID(); });
+            [invoker](const auto &e) { return e->RequestInvokerID == invoker->ID(); });
         if (found != FRequests.end()) {
             TVKAPIRequestManagerData &entry = VKEntry(*found);
             const auto *result = dynamic_cast<const TVKAPIResponseParserResult *>(invoker->APIResult());

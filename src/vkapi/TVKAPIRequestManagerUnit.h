@@ -8,21 +8,22 @@
 // States a VK API queue entry adds to the shared ones.
 enum TVKAPIRequestState : unsigned {
     rsTokenRequired = rsFirstCustomState, // waits for an access token
-    rsCaptchaNeeded,                      // waits for a captcha answer for its method
+    rsCaptchaNeeded, // waits for a captcha answer for its method
 };
 
 class TVKAPIRequestManagerData : public TAPIRequestManagerData
 {
 public:
-    TVKAPIRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData,
-                             TAPIRequestStates AState);
+    TVKAPIRequestManagerData(
+        std::uint32_t AOperationID, std::unique_ptr<TAPIRequestData> AData, TAPIRequestStates AState);
 
     // The captcha this entry's last answer asked for.
     QString CaptchaSID;
     QString CaptchaURL;
 };
 
-using TCaptchaKeyRequestEvent = std::function<void(TObject *Sender, const QString &CaptchaSID, const QString &CaptchaURL)>;
+using TCaptchaKeyRequestEvent
+    = std::function<void(TObject *Sender, const QString &CaptchaSID, const QString &CaptchaURL)>;
 
 // The VK API queue: adds the API version ("v") to every request, and holds
 // back requests that wait for an access token or for a captcha answer until
@@ -38,7 +39,7 @@ class TVKAPIRequestManager : public TAPIRequestManager
 {
 public:
     TVKAPIRequestManager(QString AAPIVersion, std::uint32_t ARequestsInterval,
-                         TCaptchaKeyRequestEvent AOnCaptchaKeyRequest, TNotifyEvent AOnTokenRequest);
+        TCaptchaKeyRequestEvent AOnCaptchaKeyRequest, TNotifyEvent AOnTokenRequest);
     ~TVKAPIRequestManager() override;
 
     // Both are ignored unless a token or an answer is awaited.

@@ -109,7 +109,8 @@ void TVKAPIResponseParser::ParseError(const QJsonValue &Value)
     const int code = IntegerMember(error, QLatin1StringView("error_code"));
     const QString message = StringMember(error, QLatin1StringView("error_msg"));
     QString method;
-    const QJsonArray params = ToArray(error.value(QLatin1StringView("request_params")), QLatin1StringView("request_params"));
+    const QJsonArray params
+        = ToArray(error.value(QLatin1StringView("request_params")), QLatin1StringView("request_params"));
     for (const QJsonValue &element : params) {
         const QJsonObject param = ToObject(element, QLatin1StringView("request_params element"));
         if (StringMember(param, QLatin1StringView("key")) == u"method") {

@@ -9,14 +9,15 @@
 // Result codes of the VK API parsers, after the shared 0 and 1.
 enum TVKAPIResponseParserResultCode : std::uint8_t {
     vkOK = prOK,
-    vkParseFailed = prParseFailed, // not a JSON object, or neither "response" nor "error", or a member missing or mistyped
-    vkAPIError = 2,                // an error without a code of its own below
-    vkTokenRefused = 3,            // error 5 or 7 of a method that needs a token
-    vkCaptchaNeeded = 4,           // error 14; CaptchaSID and CaptchaURL are filled
-    vkPhoneUsed = 5,               // error 1004 of "auth.signup" or "auth.checkPhone"
-    vkPhoneInvalid = 6,            // error 1000 or 100 of "auth.checkPhone"
-    vkWrongCode = 7,               // error 1110 of "auth.confirm"
-    vkSignupExpired = 8,           // error 1111 of "auth.confirm": the sign-up must be repeated
+    vkParseFailed
+    = prParseFailed, // not a JSON object, or neither "response" nor "error", or a member missing or mistyped
+    vkAPIError = 2, // an error without a code of its own below
+    vkTokenRefused = 3, // error 5 or 7 of a method that needs a token
+    vkCaptchaNeeded = 4, // error 14; CaptchaSID and CaptchaURL are filled
+    vkPhoneUsed = 5, // error 1004 of "auth.signup" or "auth.checkPhone"
+    vkPhoneInvalid = 6, // error 1000 or 100 of "auth.checkPhone"
+    vkWrongCode = 7, // error 1110 of "auth.confirm"
+    vkSignupExpired = 8, // error 1111 of "auth.confirm": the sign-up must be repeated
 };
 
 class TVKAPIResponseParserResult : public TAPIResponseParserResult

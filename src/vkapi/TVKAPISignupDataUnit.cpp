@@ -37,8 +37,8 @@ std::uint8_t ParserCode(const TAPIRequestInvoker &Invoker)
 
 std::unique_ptr<TAPIRequest> SignupRequest(const TVKAPISignupFormData &Form, bool Voice, const QString &SID)
 {
-    return TVKAPIRequestFactory::ConstructAuthSignupRequest(Form.FirstName, Form.LastName, CVKSignupClientID,
-                                                            Form.Phone(), Form.Password(), Voice, Form.Sex, SID);
+    return TVKAPIRequestFactory::ConstructAuthSignupRequest(
+        Form.FirstName, Form.LastName, CVKSignupClientID, Form.Phone(), Form.Password(), Voice, Form.Sex, SID);
 }
 
 } // namespace
@@ -63,8 +63,8 @@ void TVKAPIConfirmFormData::SetAuthCode(const QString &Value)
     SetNotifying(FAuthCode, Value, OnAuthCodeChanged, this);
 }
 
-TVKAPIPhoneCheckData::TVKAPIPhoneCheckData(TVKAPISignupData &ASignupData)
-    : FSignupData(ASignupData), FCheckPhoneOperationID(NewVKOperationID())
+TVKAPIPhoneCheckData::TVKAPIPhoneCheckData(TVKAPISignupData &ASignupData) :
+      FSignupData(ASignupData), FCheckPhoneOperationID(NewVKOperationID())
 {
 }
 
@@ -73,11 +73,10 @@ void TVKAPIPhoneCheckData::CheckPhone(const QString &APhone)
     if (APhone.isEmpty() || APhone == FPhone)
         return;
     FPhone = APhone;
-    FSignupData.RequestManager().Add(
-        FCheckPhoneOperationID,
+    FSignupData.RequestManager().Add(FCheckPhoneOperationID,
         std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIRequestInvoker>(),
-                                          TVKAPIRequestFactory::ConstructAuthCheckPhoneRequest(APhone, CVKSignupClientID),
-                                          nullptr, [this](TObject *Sender) { PhoneChecked(Sender); }));
+            TVKAPIRequestFactory::ConstructAuthCheckPhoneRequest(APhone, CVKSignupClientID), nullptr,
+            [this](TObject *Sender) { PhoneChecked(Sender); }));
 }
 
 void TVKAPIPhoneCheckData::PhoneChecked(TObject *Sender)
@@ -113,8 +112,8 @@ void TVKAPIPhoneCheckData::CheckDropped()
     FPhone.clear();
 }
 
-TVKAPIRepeatCodeData::TVKAPIRepeatCodeData(TVKAPISignupData &ASignupData)
-    : FSignupData(ASignupData), FRepeatCodeOperationID(NewVKOperationID())
+TVKAPIRepeatCodeData::TVKAPIRepeatCodeData(TVKAPISignupData &ASignupData) :
+      FSignupData(ASignupData), FRepeatCodeOperationID(NewVKOperationID())
 {
 }
 
@@ -122,12 +121,10 @@ void TVKAPIRepeatCodeData::RepeatCode()
 {
     if (FSignupData.Stage() != ssConfirm)
         return;
-    FSignupData.RequestManager().Add(
-        FRepeatCodeOperationID,
+    FSignupData.RequestManager().Add(FRepeatCodeOperationID,
         std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIAuthSignupRequestInvoker>(),
-                                          SignupRequest(FSignupData.SignupFormData(),
-                                                        FSignupData.ConfirmFormData().Voice, FSignupData.SID()),
-                                          nullptr, [this](TObject *Sender) { CodeRepeated(Sender); }));
+            SignupRequest(FSignupData.SignupFormData(), FSignupData.ConfirmFormData().Voice, FSignupData.SID()),
+            nullptr, [this](TObject *Sender) { CodeRepeated(Sender); }));
     SetState(mdsLoading);
 }
 
@@ -137,8 +134,8 @@ void TVKAPIRepeatCodeData::CodeRepeated(TObject *Sender)
     SetState(static_cast<TAPIRequestInvoker *>(Sender)->Result().ResultCode == irOK ? mdsLoaded : mdsServiceError);
 }
 
-TVKAPISignupData::TVKAPISignupData(TVKAPIAuthManager &AAuthManager)
-    : FAuthManager(AAuthManager), FSignupOperationID(NewVKOperationID()), FConfirmOperationID(NewVKOperationID()),
+TVKAPISignupData::TVKAPISignupData(TVKAPIAuthManager &AAuthManager) :
+      FAuthManager(AAuthManager), FSignupOperationID(NewVKOperationID()), FConfirmOperationID(NewVKOperationID()),
       FSignupFormData(std::make_unique<TVKAPISignupFormData>()),
       FConfirmFormData(std::make_unique<TVKAPIConfirmFormData>())
 {
@@ -169,8 +166,8 @@ void TVKAPISignupData::SetStage(TSignupStage Value)
     Fire(OnStageChanged, this);
 }
 
-void TVKAPISignupData::SetJudgement(std::uint8_t &Field, std::uint8_t Value, const TNotifyEvent &Changed,
-                                    TObject *Sender)
+void TVKAPISignupData::SetJudgement(
+    std::uint8_t &Field, std::uint8_t Value, const TNotifyEvent &Changed, TObject *Sender)
 {
     if (Field == Value)
         return;
@@ -181,8 +178,11 @@ void TVKAPISignupData::SetJudgement(std::uint8_t &Field, std::uint8_t Value, con
 void TVKAPISignupData::PasswordChanged()
 {
     const qsizetype length = FSignupFormData->Password().length();
-    SetJudgement(FPasswordState, length == 0 ? psEmpty : length < CMinPasswordLength ? psTooShort : psAcceptable,
-                 OnPasswordStateChanged, this);
+    SetJudgement(FPasswordState,
+        length == 0                       ? psEmpty
+            : length < CMinPasswordLength ? psTooShort
+                                          : psAcceptable,
+        OnPasswordStateChanged, this);
     if (!FSignupFormData->PasswordConfirmation().isEmpty())
         PasswordConfirmationChanged();
 }
@@ -190,14 +190,14 @@ void TVKAPISignupData::PasswordChanged()
 void TVKAPISignupData::PasswordConfirmationChanged()
 {
     SetJudgement(FPasswordConfirmationState,
-                 FSignupFormData->PasswordConfirmation() == FSignupFormData->Password() ? pcsEqual : pcsDifferent,
-                 OnPasswordConfirmationStateChanged, this);
+        FSignupFormData->PasswordConfirmation() == FSignupFormData->Password() ? pcsEqual : pcsDifferent,
+        OnPasswordConfirmationStateChanged, this);
 }
 
 void TVKAPISignupData::AuthCodeChanged()
 {
-    SetJudgement(FAuthCodeState, FConfirmFormData->AuthCode().isEmpty() ? acsEmpty : acsFilled,
-                 OnAuthCodeStateChanged, this);
+    SetJudgement(
+        FAuthCodeState, FConfirmFormData->AuthCode().isEmpty() ? acsEmpty : acsFilled, OnAuthCodeStateChanged, this);
 }
 
 void TVKAPISignupData::Signup()
@@ -214,7 +214,7 @@ void TVKAPISignupData::Signup()
     // the sign-up back; an empty number does, whatever was checked before.
     const std::uint8_t phoneState = phoneCheck.State();
     const bool phoneRefused = FSignupFormData->Phone().isEmpty() || phoneState == mdsCleared
-                              || phoneState == mdsPhoneUsed || phoneState == mdsPhoneIncorrect;
+        || phoneState == mdsPhoneUsed || phoneState == mdsPhoneIncorrect;
     const bool passwordRefused = FPasswordState != psAcceptable;
     const bool confirmationRefused = FPasswordConfirmationState != pcsEqual;
     if (phoneRefused || passwordRefused || confirmationRefused) {
@@ -227,9 +227,8 @@ void TVKAPISignupData::Signup()
         return;
     }
     RequestManager().Add(FSignupOperationID,
-                         std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIAuthSignupRequestInvoker>(),
-                                                           SignupRequest(*FSignupFormData, false, {}), nullptr,
-                                                           [this](TObject *Sender) { SignedUp(Sender); }));
+        std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIAuthSignupRequestInvoker>(),
+            SignupRequest(*FSignupFormData, false, {}), nullptr, [this](TObject *Sender) { SignedUp(Sender); }));
     SetState(mdsLoading);
 }
 
@@ -257,12 +256,10 @@ void TVKAPISignupData::Confirm()
         return;
     }
     RequestManager().Add(FConfirmOperationID,
-                         std::make_unique<TAPIRequestData>(
-                             InvokerClass<TVKAPIAuthConfirmRequestInvoker>(),
-                             TVKAPIRequestFactory::ConstructAuthConfirmRequest(CVKSignupClientID, FSignupFormData->Phone(),
-                                                                               FConfirmFormData->AuthCode(),
-                                                                               FSignupFormData->Password()),
-                             nullptr, [this](TObject *Sender) { Confirmed(Sender); }));
+        std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIAuthConfirmRequestInvoker>(),
+            TVKAPIRequestFactory::ConstructAuthConfirmRequest(
+                CVKSignupClientID, FSignupFormData->Phone(), FConfirmFormData->AuthCode(), FSignupFormData->Password()),
+            nullptr, [this](TObject *Sender) { Confirmed(Sender); }));
     SetState(mdsLoading);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/TMetaDataBlockUnit.h"
+#include "metadata/blocks/TMetaDataBlockUnit.h"
 
 #include <QString>
 
@@ -19,8 +19,8 @@ enum TSignupStage { ssUninitialized, ssSignup, ssConfirm };
 // States of the sign-up data beside the shared ones.
 enum TVKAPISignupState : std::uint8_t {
     mdsReady = mdsFirstCustomState + 1, // the stage's form awaits input
-    mdsIncorrectAuthCode,               // the confirmation code was refused
-    mdsIncorrectPassword,               // the confirmation was refused for good: back to sign-up
+    mdsIncorrectAuthCode, // the confirmation code was refused
+    mdsIncorrectPassword, // the confirmation was refused for good: back to sign-up
 };
 
 // States of the phone check beside the shared ones (mdsCleared: not checked

@@ -2,8 +2,8 @@
 
 using namespace VKAPIJSON;
 
-TVKAPIUsersSelectResponseResult::TVKAPIUsersSelectResponseResult(const TCloneable &Source)
-    : TVKAPIResponseParserResult(Source)
+TVKAPIUsersSelectResponseResult::TVKAPIUsersSelectResponseResult(const TCloneable &Source) :
+      TVKAPIResponseParserResult(Source)
 {
     if (const auto *source = dynamic_cast<const TVKAPIUsersSelectResponseResult *>(&Source))
         Users = source->Users;
@@ -25,7 +25,7 @@ void TVKAPIUsersSelectResponseParser::ParseResponse(const QJsonValue &Value)
     for (const QJsonValue &element : ToArray(Value, QLatin1StringView("response"))) {
         const QJsonObject user = ToObject(element, QLatin1StringView("user"));
         users.append({IntegerMember(user, QLatin1StringView("id")), StringMember(user, QLatin1StringView("first_name")),
-                      StringMember(user, QLatin1StringView("last_name"))});
+            StringMember(user, QLatin1StringView("last_name"))});
     }
     GetResult().Users = std::move(users);
 }

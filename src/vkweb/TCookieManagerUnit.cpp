@@ -24,8 +24,8 @@ bool IsSafeText(const QString &Text)
 
 bool IsAcceptable(const TCookie &Cookie)
 {
-    return !Cookie.Name.isEmpty() && !Cookie.Name.contains(u'=') && !Cookie.Domain.isEmpty()
-        && IsSafeText(Cookie.Name) && IsSafeText(Cookie.Value) && IsSafeText(Cookie.Domain) && IsSafeText(Cookie.Path);
+    return !Cookie.Name.isEmpty() && !Cookie.Name.contains(u'=') && !Cookie.Domain.isEmpty() && IsSafeText(Cookie.Name)
+        && IsSafeText(Cookie.Value) && IsSafeText(Cookie.Domain) && IsSafeText(Cookie.Path);
 }
 
 QString RequestPath(const QUrl &URL)
@@ -113,8 +113,8 @@ bool ParseTime(QStringView Token, QTime &Time)
 // time, day, month name and year, between any delimiters.
 QDateTime ParseCookieDate(const QString &Text)
 {
-    static const char *const Months[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                         "jul", "aug", "sep", "oct", "nov", "dec"};
+    static const char *const Months[]
+        = {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
     QTime time;
     int day = -1;
     int month = -1;
@@ -397,7 +397,7 @@ QByteArray TCookieManager::CookieHeader(const QUrl &URL)
         if (slot && (isSecure || !slot->Secure) && DomainMatches(host, slot->Domain) && PathMatches(path, slot->Path))
             matching.push_back(&*slot);
     std::stable_sort(matching.begin(), matching.end(),
-                     [](const TCookie *A, const TCookie *B) { return A->Path.size() > B->Path.size(); });
+        [](const TCookie *A, const TCookie *B) { return A->Path.size() > B->Path.size(); });
     QByteArray header;
     for (const TCookie *cookie : matching) {
         if (!header.isEmpty())
@@ -469,8 +469,8 @@ std::optional<QList<TCookie>> CookiesFromJSONText(const QByteArray &Text)
         if (!element.isObject() || !name.isString() || !value.isString() || !domain.isString() || !path.isString()
             || !secure.isBool() || !httpOnly.isBool() || !expires)
             return std::nullopt;
-        cookies.append(TCookie{name.toString(), value.toString(), *expires, domain.toString(), path.toString(),
-                               secure.toBool(), httpOnly.toBool()});
+        cookies.append(TCookie {name.toString(), value.toString(), *expires, domain.toString(), path.toString(),
+            secure.toBool(), httpOnly.toBool()});
     }
     return cookies;
 }

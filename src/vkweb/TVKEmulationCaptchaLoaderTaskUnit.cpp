@@ -1,7 +1,7 @@
 #include "vkweb/TVKEmulationCaptchaLoaderTaskUnit.h"
 
-#include "app/RemoteHostsUnit.h"
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 

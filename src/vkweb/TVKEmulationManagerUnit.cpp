@@ -1,6 +1,6 @@
 #include "vkweb/TVKEmulationManagerUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
@@ -49,8 +49,8 @@ QString WriteOwnerOnlyFile(const QString &Path, const QByteArray &Bytes)
 
 } // namespace
 
-TVKEmulationManager::TVKEmulationManager()
-    : FCookieFilePath(GetCookiesFilePath()), FCookieManager(std::make_shared<TCookieManager>()),
+TVKEmulationManager::TVKEmulationManager() :
+      FCookieFilePath(GetCookiesFilePath()), FCookieManager(std::make_shared<TCookieManager>()),
       FStoredJar(FCookieManager.get())
 {
     LoadCookies();
@@ -81,12 +81,11 @@ void TVKEmulationManager::RequestPlaybackURL(const TVKAudioPlaylistItem &Track, 
     // The playlist may be gone when the answer comes: the item checks that
     // Owner is still the player's before it touches it.
     FRequestManager->Add(FPlaybackURLOperationID,
-                         std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [Owner](TObject *Sender) {
-                             auto *task = static_cast<TVKEmulationAudioURLGetterRequestTask *>(Sender);
-                             TVKAudioPlaylistItem::URLReceived(Owner, task->GetRequest().Track(),
-                                                               task->GetResult()->ResultCode,
-                                                               task->GetResult()->AudioURLs);
-                         }));
+        std::make_unique<TVKEmulationRequestData>(std::move(request), nullptr, [Owner](TObject *Sender) {
+            auto *task = static_cast<TVKEmulationAudioURLGetterRequestTask *>(Sender);
+            TVKAudioPlaylistItem::URLReceived(
+                Owner, task->GetRequest().Track(), task->GetResult()->ResultCode, task->GetResult()->AudioURLs);
+        }));
 }
 
 std::shared_ptr<TCookieManager> TVKEmulationManager::CookieManager() const

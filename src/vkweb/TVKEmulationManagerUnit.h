@@ -23,8 +23,7 @@ class TVKEmulationRequestManager;
 class TVKEmulationOperationIDGenerator : public TIDGenerator
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TVKEmulationOperationIDGenerator() = default;
 };
 

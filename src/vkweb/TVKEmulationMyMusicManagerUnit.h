@@ -4,8 +4,8 @@
 #include "foundation/TEventListUnit.h"
 
 #include <QList>
-#include <QString>
 #include <QPair>
+#include <QString>
 
 #include <functional>
 

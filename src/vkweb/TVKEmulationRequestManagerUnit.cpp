@@ -10,24 +10,24 @@ namespace {
 constexpr auto PassInterval = std::chrono::milliseconds(100);
 }
 
-TVKEmulationRequestData::TVKEmulationRequestData(std::unique_ptr<TVKEmulationRequest> ARequest,
-                                                 TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult)
-    : Request(std::move(ARequest)), OnRequestStart(std::move(AOnRequestStart)),
-      OnRequestResult(std::move(AOnRequestResult))
+TVKEmulationRequestData::TVKEmulationRequestData(
+    std::unique_ptr<TVKEmulationRequest> ARequest, TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult) :
+      Request(std::move(ARequest)),
+      OnRequestStart(std::move(AOnRequestStart)), OnRequestResult(std::move(AOnRequestResult))
 {
 }
 
 TVKEmulationRequestData::~TVKEmulationRequestData() = default;
 
-TVKEmulationRequestManagerData::TVKEmulationRequestManagerData(std::uint32_t AOperationID,
-                                                               std::unique_ptr<TVKEmulationRequestData> AData,
-                                                               TVKEmulationRequestStateSet AState)
-    : OperationID(AOperationID), Data(std::move(AData)), State(AState)
+TVKEmulationRequestManagerData::TVKEmulationRequestManagerData(
+    std::uint32_t AOperationID, std::unique_ptr<TVKEmulationRequestData> AData, TVKEmulationRequestStateSet AState) :
+      OperationID(AOperationID),
+      Data(std::move(AData)), State(AState)
 {
 }
 
-TVKEmulationRequestManager::TVKEmulationRequestManager(std::uint32_t ARequestsInterval)
-    : FRequestsInterval(ARequestsInterval), FSelf(std::make_shared<TVKEmulationRequestManager *>(this))
+TVKEmulationRequestManager::TVKEmulationRequestManager(std::uint32_t ARequestsInterval) :
+      FRequestsInterval(ARequestsInterval), FSelf(std::make_shared<TVKEmulationRequestManager *>(this))
 {
     FThread = std::thread([this] { ProcessRequests(); });
 }
@@ -54,7 +54,8 @@ void TVKEmulationRequestManager::Add(std::uint32_t AOperationID, std::unique_ptr
     {
         std::lock_guard guard(FLock);
         std::erase_if(FRequests, [AOperationID](const auto &Entry) { return Entry->OperationID == AOperationID; });
-        FRequests.push_back(std::make_unique<TVKEmulationRequestManagerData>(AOperationID, std::move(AData), rsPending));
+        FRequests.push_back(
+            std::make_unique<TVKEmulationRequestManagerData>(AOperationID, std::move(AData), rsPending));
     }
     {
         std::lock_guard guard(FWakeLock);
@@ -81,8 +82,8 @@ void TVKEmulationRequestManager::ProcessRequests()
         bool waiting = false;
         {
             std::lock_guard guard(FLock);
-            auto pending = std::find_if(FRequests.begin(), FRequests.end(),
-                                        [](const auto &Entry) { return Entry->State == rsPending; });
+            auto pending = std::find_if(
+                FRequests.begin(), FRequests.end(), [](const auto &Entry) { return Entry->State == rsPending; });
             waiting = pending != FRequests.end();
             if (waiting
                 && std::chrono::steady_clock::now() - FLastTaskExecutionTime

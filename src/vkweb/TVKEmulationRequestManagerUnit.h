@@ -19,8 +19,8 @@ class TVKEmulationRequest;
 class TVKEmulationRequestData : public TObject
 {
 public:
-    TVKEmulationRequestData(std::unique_ptr<TVKEmulationRequest> ARequest, TNotifyEvent AOnRequestStart,
-                            TNotifyEvent AOnRequestResult);
+    TVKEmulationRequestData(
+        std::unique_ptr<TVKEmulationRequest> ARequest, TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult);
     ~TVKEmulationRequestData() override;
 
     // Moves to the task when the entry starts.
@@ -35,8 +35,8 @@ using TVKEmulationRequestStateSet = unsigned;
 class TVKEmulationRequestManagerData : public TObject
 {
 public:
-    TVKEmulationRequestManagerData(std::uint32_t AOperationID, std::unique_ptr<TVKEmulationRequestData> AData,
-                                   TVKEmulationRequestStateSet AState);
+    TVKEmulationRequestManagerData(
+        std::uint32_t AOperationID, std::unique_ptr<TVKEmulationRequestData> AData, TVKEmulationRequestStateSet AState);
 
     std::uint32_t OperationID;
     std::unique_ptr<TVKEmulationRequestData> Data;
@@ -84,7 +84,7 @@ private:
     void RaiseRequestEnd();
 
     std::uint32_t FRequestsInterval;
-    std::chrono::steady_clock::time_point FLastTaskExecutionTime{};
+    std::chrono::steady_clock::time_point FLastTaskExecutionTime {};
     std::recursive_mutex FLock;
     std::vector<std::unique_ptr<TVKEmulationRequestManagerData>> FRequests;
     TNotifyEvent FOnRequestStart;

@@ -42,8 +42,8 @@ bool IsPlayableURL(const QString &URL)
 
 } // namespace
 
-TVKEmulationRequestTask::TVKEmulationRequestTask(std::unique_ptr<TVKEmulationRequest> ARequest)
-    : FRequest(std::move(ARequest)), FResult(std::make_unique<TVKEmulationRequestResult>())
+TVKEmulationRequestTask::TVKEmulationRequestTask(std::unique_ptr<TVKEmulationRequest> ARequest) :
+      FRequest(std::move(ARequest)), FResult(std::make_unique<TVKEmulationRequestResult>())
 {
 }
 
@@ -81,8 +81,8 @@ void TVKEmulationRequestTask::ExecuteFailed(const QString &Message)
     FResult->ResultCode = 1;
 }
 
-TVKEmulationAudioQueryRequestTask::TVKEmulationAudioQueryRequestTask(std::unique_ptr<TVKEmulationRequest> ARequest)
-    : TVKEmulationRequestTask(std::move(ARequest))
+TVKEmulationAudioQueryRequestTask::TVKEmulationAudioQueryRequestTask(std::unique_ptr<TVKEmulationRequest> ARequest) :
+      TVKEmulationRequestTask(std::move(ARequest))
 {
     SetResult(std::make_unique<TVKEmulationAudioQueryRequestResult>());
 }
@@ -91,9 +91,9 @@ void TVKEmulationAudioSearchRequestTask::Run()
 {
     const TVKEmulationRequest &request = GetRequest();
     // The page size is the site's: "count" is not sent.
-    GetResult()->AudioRecords = ParseNonEmpty(LoadSearchSection(Jar(request), request.getParam(QStringLiteral("search_q")),
-                                                                request.Session().UserID,
-                                                                IntParam(request, QStringLiteral("offset"))));
+    GetResult()->AudioRecords
+        = ParseNonEmpty(LoadSearchSection(Jar(request), request.getParam(QStringLiteral("search_q")),
+            request.Session().UserID, IntParam(request, QStringLiteral("offset"))));
 }
 
 void TVKEmulationAudioGetRequestTask::Run()
@@ -104,8 +104,8 @@ void TVKEmulationAudioGetRequestTask::Run()
 }
 
 TVKEmulationAudioURLGetterRequestTask::TVKEmulationAudioURLGetterRequestTask(
-    std::unique_ptr<TVKEmulationRequest> ARequest)
-    : TVKEmulationRequestTask(std::move(ARequest))
+    std::unique_ptr<TVKEmulationRequest> ARequest) :
+      TVKEmulationRequestTask(std::move(ARequest))
 {
     SetResult(std::make_unique<TVKEmulationAudioURLGetterRequestResult>());
 }
@@ -124,8 +124,8 @@ void TVKEmulationAudioURLGetterRequestTask::Run()
     GetResult()->AudioURLs = urls;
 }
 
-TVKEmulationMyMusicAddRequestTask::TVKEmulationMyMusicAddRequestTask(std::unique_ptr<TVKEmulationRequest> ARequest)
-    : TVKEmulationRequestTask(std::move(ARequest))
+TVKEmulationMyMusicAddRequestTask::TVKEmulationMyMusicAddRequestTask(std::unique_ptr<TVKEmulationRequest> ARequest) :
+      TVKEmulationRequestTask(std::move(ARequest))
 {
     SetResult(std::make_unique<TVKEmulationMyMusicAddRequestResult>());
 }
@@ -145,5 +145,5 @@ void TVKEmulationMyMusicDeleteRequestTask::Run()
 {
     const TVKEmulationRequest &request = GetRequest();
     DeleteAudio(Jar(request), IntParam(request, QStringLiteral("owner_id")), IntParam(request, QStringLiteral("aid")),
-                request.getParam(QStringLiteral("hashes")));
+        request.getParam(QStringLiteral("hashes")));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "foundation/TThreadedObjectUnit.h"
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QList>
 #include <QStringList>

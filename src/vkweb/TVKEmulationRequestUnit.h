@@ -11,7 +11,13 @@
 
 class TVKAudioPlaylistItem;
 
-enum class TVKEmulationRequestKind { verkAudioSearch, verkAudioGet, verkAudioGetURL, verkMyMusicAdd, verkMyMusicDelete };
+enum class TVKEmulationRequestKind {
+    verkAudioSearch,
+    verkAudioGet,
+    verkAudioGetURL,
+    verkMyMusicAdd,
+    verkMyMusicDelete
+};
 
 // One audio operation of the web client, queued on the request manager. It
 // takes the session (jar and signed-in user) of the moment it is made, so a
@@ -45,7 +51,7 @@ class TVKEmulationTrackRequest : public TVKEmulationRequest
 {
 public:
     TVKEmulationTrackRequest(const TVKEmulationManager *Manager, TVKEmulationRequestKind AKind,
-                             std::unique_ptr<TVKAudioPlaylistItem> ATrack);
+        std::unique_ptr<TVKAudioPlaylistItem> ATrack);
     ~TVKEmulationTrackRequest() override;
 
     const TVKAudioPlaylistItem &Track() const { return *FTrack; }
@@ -59,16 +65,14 @@ private:
 class TVKEmulationRequestFactory
 {
 public:
-    static std::unique_ptr<TVKEmulationRequest> ConstructAudioSearchRequest(const TVKEmulationManager *Manager,
-                                                                            const QString &SearchQuery, int Offset,
-                                                                            int Count);
-    static std::unique_ptr<TVKEmulationRequest> ConstructAudioGetRequest(const TVKEmulationManager *Manager,
-                                                                         int OwnerID, int AlbumID);
-    static std::unique_ptr<TVKEmulationRequest> ConstructAudioURLGetRequest(const TVKEmulationManager *Manager,
-                                                                            std::unique_ptr<TVKAudioPlaylistItem> Track);
-    static std::unique_ptr<TVKEmulationRequest> ConstructMyMusicAddRequest(const TVKEmulationManager *Manager,
-                                                                           std::unique_ptr<TVKAudioPlaylistItem> Track);
-    static std::unique_ptr<TVKEmulationRequest> ConstructMyMusicDeleteRequest(const TVKEmulationManager *Manager,
-                                                                              int OwnerID, int AID,
-                                                                              const QString &Hashes);
+    static std::unique_ptr<TVKEmulationRequest> ConstructAudioSearchRequest(
+        const TVKEmulationManager *Manager, const QString &SearchQuery, int Offset, int Count);
+    static std::unique_ptr<TVKEmulationRequest> ConstructAudioGetRequest(
+        const TVKEmulationManager *Manager, int OwnerID, int AlbumID);
+    static std::unique_ptr<TVKEmulationRequest> ConstructAudioURLGetRequest(
+        const TVKEmulationManager *Manager, std::unique_ptr<TVKAudioPlaylistItem> Track);
+    static std::unique_ptr<TVKEmulationRequest> ConstructMyMusicAddRequest(
+        const TVKEmulationManager *Manager, std::unique_ptr<TVKAudioPlaylistItem> Track);
+    static std::unique_ptr<TVKEmulationRequest> ConstructMyMusicDeleteRequest(
+        const TVKEmulationManager *Manager, int OwnerID, int AID, const QString &Hashes);
 };

@@ -1,7 +1,7 @@
 #include "vkweb/VKEmulationAudioUnit.h"
 
-#include "app/TextUtilsUnit.h"
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "vkweb/TJSONReaderUnit.h"
 #include "vkweb/VKEmulationUtilsUnit.h"
@@ -111,13 +111,26 @@ TVKAudioRecord ReadAudioRecord(TJSONReader &Reader)
     qsizetype length = 0;
     Reader.ReadArray([&](qsizetype Position) {
         switch (Position) {
-        case 0: record.AID = ReadDecimal(Reader); break;
-        case 1: record.OwnerID = ReadDecimal(Reader); break;
-        case 3: record.Title = UnEntity(ReadText(Reader)); break;
-        case 4: record.Artist = UnEntity(ReadText(Reader)); break;
-        case 5: record.Duration = ReadDuration(Reader); break;
-        case 13: record.Hashes = ReadText(Reader); break;
-        default: Reader.SkipValue();
+        case 0:
+            record.AID = ReadDecimal(Reader);
+            break;
+        case 1:
+            record.OwnerID = ReadDecimal(Reader);
+            break;
+        case 3:
+            record.Title = UnEntity(ReadText(Reader));
+            break;
+        case 4:
+            record.Artist = UnEntity(ReadText(Reader));
+            break;
+        case 5:
+            record.Duration = ReadDuration(Reader);
+            break;
+        case 13:
+            record.Hashes = ReadText(Reader);
+            break;
+        default:
+            Reader.SkipValue();
         }
         length = Position + 1;
     });

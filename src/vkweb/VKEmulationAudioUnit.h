@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QList>
 #include <QString>

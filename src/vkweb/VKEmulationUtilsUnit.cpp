@@ -1,6 +1,6 @@
 #include "vkweb/VKEmulationUtilsUnit.h"
 
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "requests/THTTPClientUnit.h"
 #include "vkweb/TCookieManagerUnit.h"
@@ -34,7 +34,7 @@ QString GetVKWebOrigin()
 }
 
 int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCookieManager &CookieManager,
-                  QByteArray &Answer, const TVKTransportTimeouts &Timeouts)
+    QByteArray &Answer, const TVKTransportTimeouts &Timeouts)
 {
     const QString referer = QStringLiteral("Referer: ") + GetVKWebOrigin();
     QUrl url(URL);
@@ -51,8 +51,8 @@ int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCooki
         client.AddHeaderLine(QStringLiteral("User-Agent: Mozilla/5.0 (Windows NT 10.0; WOW64) AppleWebKit/537.36 "
                                             "(KHTML, like Gecko) Chrome/54.0.2840.59 Safari/537.36"));
         client.AddHeaderLine(QStringLiteral("Accept-Language: ru,en-US;q=0.8,en;q=0.6"));
-        client.AddHeaderLine(QStringLiteral(
-            "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8"));
+        client.AddHeaderLine(
+            QStringLiteral("Accept: text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8"));
         client.AddHeaderLine(referer);
         if (body) {
             client.SetContentType(QStringLiteral("application/x-www-form-urlencoded"));

@@ -29,7 +29,7 @@ QString GetVKWebOrigin();
 // failure (name resolution, connection, TLS, time-out, a broken answer, an
 // answer larger than THTTPClient::MaxMemoryBodySize, too many redirects).
 int SendVKRequest(const QString &URL, const std::optional<QString> &Body, TCookieManager &CookieManager,
-                  QByteArray &Answer, const TVKTransportTimeouts &Timeouts = {});
+    QByteArray &Answer, const TVKTransportTimeouts &Timeouts = {});
 
 // Capture group 1 of the first non-empty match of Pattern (Perl-compatible,
 // case-sensitive, "." not crossing line feeds); empty when nothing matches or

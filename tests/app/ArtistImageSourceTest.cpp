@@ -1,12 +1,12 @@
 // The window's artist-picture source: the toolkit's picture view fed by
 // Last.fm over loopback.
-#include "app/TLastFMArtistImageSourceUnit.h"
+#include "app/shell/TLastFMArtistImageSourceUnit.h"
 
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
-#include "ui/UiTestSupport.h"
 #include "ui/StyledControlsUnit.h"
+#include "ui/UiTestSupport.h"
 
 #include <QWidget>
 
@@ -23,10 +23,11 @@ TEST_F(LastFMArtistImageSourceTest, TheArtistPictureComesFromLastFM)
     server.Routes().Get("/2.0/", [&server](const httplib::Request &Request, httplib::Response &Response) {
         if (Request.get_param_value("artist") == "Cher")
             Response.set_content(R"({"artist":{"name":"Cher","image":[{"#text":")"
-                                     + server.URL(QStringLiteral("/cher.png")).toStdString() + R"(","size":"large"}]}})",
-                                 "application/json");
+                    + server.URL(QStringLiteral("/cher.png")).toStdString() + R"(","size":"large"}]}})",
+                "application/json");
         else
-            Response.set_content(R"({"error":6,"message":"The artist you supplied could not be found"})", "application/json");
+            Response.set_content(
+                R"({"error":6,"message":"The artist you supplied could not be found"})", "application/json");
     });
     server.Answer("/cher.png", 200, red.toStdString(), {}, "image/png");
     server.Start();

@@ -1,6 +1,6 @@
-#include "app/FileUtilsUnit.h"
-#include "app/TQelmPathManagerUnit.h"
-#include "app/TVersionInfoUnit.h"
+#include "app/helpers/FileUtilsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
+#include "app/helpers/TVersionInfoUnit.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -46,7 +46,8 @@ TEST(FileUtils, ALongNameIsCutToTheFileSystemLimitByWholeCharacters)
         for (int copy = 1; copy <= 2; ++copy) {
             const QString unique = MakeUniqueFilePath(path);
             const QString name = QFileInfo(unique).fileName();
-            EXPECT_TRUE(name.endsWith(copy == 1 ? QStringLiteral(".mp3") : QStringLiteral(" (2).mp3"))) << name.toStdString();
+            EXPECT_TRUE(name.endsWith(copy == 1 ? QStringLiteral(".mp3") : QStringLiteral(" (2).mp3")))
+                << name.toStdString();
             EXPECT_LE(PartialFilePath(name).toUtf8().size(), 255);
             EXPECT_GE(PartialFilePath(name).toUtf8().size(), 251) << "cut no more than needed";
             EXPECT_EQ(QString::fromUtf8(name.toUtf8()), name) << "no character split";

@@ -1,16 +1,16 @@
-#include "app/ApplicationUnit.h"
-#include "app/ProgramUnit.h"
-#include "app/TEmbeddedBrowserRegistryManagerUnit.h"
-#include "app/TGlobalObjectsUnit.h"
-#include "app/THandleCreateExceptionFormUnit.h"
-#include "app/TMainFormUnit.h"
-#include "app/TQelmPathManagerUnit.h"
+#include "app/application/ApplicationUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
+#include "app/shell/ProgramUnit.h"
+#include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
+#include "app/shell/THandleCreateExceptionFormUnit.h"
+#include "app/shell/TMainFormUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
-#include "metadata/TCoverImageDataUnit.h"
+#include "metadata/pages/TCoverImageDataUnit.h"
 #include "platform/ShellUnit.h"
 #include "platform/TRegistryUnit.h"
 #include "playback/TAudioPlayerUnit.h"
@@ -19,7 +19,7 @@
 #include "settings/TQelmSettingsUnit.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
-#include "tracks/TLocalAudioDataUnit.h"
+#include "tracks/lists/TLocalAudioDataUnit.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -118,8 +118,8 @@ TEST_F(InstallModeTest, NeverOverwritesAnExistingDatabase)
 TEST(EmbeddedBrowserRegistry, WritesBothKeysOnlyForTheAdministrator)
 {
     TTempUserFolders folders;
-    const QString native = QStringLiteral(
-        "SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
+    const QString native
+        = QStringLiteral("SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
     const QString wow = QStringLiteral(
         "SOFTWARE\\WOW6432Node\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
 
@@ -160,7 +160,7 @@ TEST(HandleCreateExceptionForm, ShowsTheErrorAndStopsWithExitCodeZero)
     } catch (const EProgramHalt &halt) {
         EXPECT_EQ(halt.ExitCode, 0);
     }
-    EXPECT_EQ(shown.Messages, QStringList{QStringLiteral("Can't initialize device")});
+    EXPECT_EQ(shown.Messages, QStringList {QStringLiteral("Can't initialize device")});
 }
 
 namespace {
@@ -176,7 +176,7 @@ protected:
     void ExpectShownAndGoingOn(const QString &Message)
     {
         ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !Shown.Messages.isEmpty(); })) << "never shown";
-        EXPECT_EQ(Shown.Messages, QStringList{Message});
+        EXPECT_EQ(Shown.Messages, QStringList {Message});
         bool served = false;
         InterfaceThread::Queue([&] { served = true; });
         EXPECT_TRUE(TestEnvironment::WaitFor([&] { return served; }));
@@ -197,9 +197,9 @@ TEST_F(HandlerErrorTest, AButtonsClickHandler)
     QPushButton button(&window);
     int clicks = 0;
     QObject::connect(&button, &QPushButton::clicked, Application::Guarded([&] {
-                         ++clicks;
-                         button.setText(localization.getValue(QStringLiteral("NoSuchKey")));
-                     }));
+        ++clicks;
+        button.setText(localization.getValue(QStringLiteral("NoSuchKey")));
+    }));
     window.show();
     for (int click = 1; click <= 2; ++click) {
         QTest::mouseClick(&button, Qt::LeftButton);
@@ -250,8 +250,7 @@ namespace {
 class TWatchedRequestManager : public TAPIRequestManager
 {
 public:
-    TWatchedRequestManager(QStringList &Log, QString Name)
-        : TAPIRequestManager(0), FLog(Log), FName(std::move(Name))
+    TWatchedRequestManager(QStringList &Log, QString Name) : TAPIRequestManager(0), FLog(Log), FName(std::move(Name))
     {
         StartThread();
     }
@@ -286,7 +285,7 @@ TEST(GlobalObjects, StopTheQueueWorkersBeforeFreeingTheRest)
     }
     EXPECT_EQ(ThreadedObjectsManager, nullptr);
     EXPECT_EQ(AudioPlayer, nullptr);
-    EXPECT_EQ(log, (QStringList{QStringLiteral("api stopped first"), QStringLiteral("lastfm stopped first")}));
+    EXPECT_EQ(log, (QStringList {QStringLiteral("api stopped first"), QStringLiteral("lastfm stopped first")}));
 }
 
 TEST(GlobalObjects, NoAudioOutputStopsTheStartWithItsMessage)
@@ -296,7 +295,7 @@ TEST(GlobalObjects, NoAudioOutputStopsTheStartWithItsMessage)
     TShownErrors shown;
     EXPECT_EQ(RunPlayer(), 0);
     qputenv("MARVANE_AUDIO_SINK", sink);
-    EXPECT_EQ(shown.Messages, QStringList{QStringLiteral("Can't initialize device")});
+    EXPECT_EQ(shown.Messages, QStringList {QStringLiteral("Can't initialize device")});
     EXPECT_EQ(ThreadedObjectsManager, nullptr);
     EXPECT_EQ(AudioPlayer, nullptr);
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "no window was made";
@@ -330,7 +329,7 @@ TEST(Program, ADamagedSavedTracksTableWithoutBackupStopsTheStartWithItsMessage)
     TShownErrors shown;
     EXPECT_EQ(RunPlayer(), 0);
     FinalizeLocalizationManager();
-    EXPECT_EQ(shown.Messages, QStringList{QStringLiteral("Saved tracks database file corrupted")});
+    EXPECT_EQ(shown.Messages, QStringList {QStringLiteral("Saved tracks database file corrupted")});
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     QFile db(GetSavedTracksDBPath());
     ASSERT_TRUE(db.open(QIODevice::ReadOnly));

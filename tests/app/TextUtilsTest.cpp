@@ -1,4 +1,4 @@
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -86,7 +86,7 @@ TEST(TextUtils, EncodesValuesWithTheFixedEscapeSet)
 
     EXPECT_EQ(EncodeURLParams({}), QString());
     EXPECT_EQ(EncodeURLParams({QStringLiteral("q=a b"), QStringLiteral("count=5"), QStringLiteral("x=a=b")}),
-              QStringLiteral("q=a%20b&count=5&x=a%3Db"));
+        QStringLiteral("q=a%20b&count=5&x=a%3Db"));
 }
 
 namespace {
@@ -94,8 +94,8 @@ namespace {
 class CropTextTest : public ::testing::Test
 {
 protected:
-    QFont Font{QStringLiteral("DejaVu Sans"), 10};
-    QFontMetrics Metrics{Font};
+    QFont Font {QStringLiteral("DejaVu Sans"), 10};
+    QFontMetrics Metrics {Font};
     const QString Ellipsis = QStringLiteral("\u2026");
 
     int Width(const QString &Text) const { return Metrics.horizontalAdvance(Text); }

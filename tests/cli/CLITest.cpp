@@ -239,8 +239,8 @@ TEST_F(CLI, FailuresExitNonZeroWithOneLine)
         const std::string name = c.Arguments.join(u' ').toStdString();
         EXPECT_NE(run.ExitCode, 0) << name;
         EXPECT_TRUE(run.Out.isEmpty()) << name;
-        EXPECT_EQ(run.Err.count(u'\n') - run.Err.count(QStringLiteral("code:\n")), 1) << name << ": "
-                                                                                       << run.Err.toStdString();
+        EXPECT_EQ(run.Err.count(u'\n') - run.Err.count(QStringLiteral("code:\n")), 1)
+            << name << ": " << run.Err.toStdString();
     }
 
     // A site that cannot be reached.
@@ -287,7 +287,8 @@ TEST_F(CLI, ArtistAndAlbumPagesWithTheirTracksMatched)
         QString Message;
     } failures[] = {
         {{QStringLiteral("artist"), QStringLiteral("Nobody At All")}, QStringLiteral("does not know Nobody At All")},
-        {{QStringLiteral("album"), artist, QStringLiteral("No Such Album")}, QStringLiteral("does not know No Such Album")},
+        {{QStringLiteral("album"), artist, QStringLiteral("No Such Album")},
+            QStringLiteral("does not know No Such Album")},
         {{QStringLiteral("artist"), QString()}, QStringLiteral("empty")},
         {{QStringLiteral("album"), artist}, QStringLiteral("usage")},
     };
@@ -307,22 +308,20 @@ TEST_F(CLI, UserNamesFromTheVKAPI)
 {
     const TRun anna = Run({QStringLiteral("username"), QStringLiteral("1002")});
     EXPECT_EQ(anna.ExitCode, 0) << anna.Err.toStdString();
-    EXPECT_EQ(anna.Out, QStringList{QStringLiteral("Анна Смирнова")});
+    EXPECT_EQ(anna.Out, QStringList {QStringLiteral("Анна Смирнова")});
 
     // A captcha is asked on standard error and answered on standard input.
     const TRun keeper = Run({QStringLiteral("username"), QStringLiteral("1014")}, "38516\n");
     EXPECT_EQ(keeper.ExitCode, 0) << keeper.Err.toStdString();
-    EXPECT_EQ(keeper.Out, QStringList{QStringLiteral("Captcha Keeper")});
+    EXPECT_EQ(keeper.Out, QStringList {QStringLiteral("Captcha Keeper")});
     EXPECT_TRUE(keeper.Err.startsWith(u"captcha: ")) << keeper.Err.toStdString();
     const QString picture = keeper.Err.section(u'\n', 0, 0).mid(9);
     EXPECT_TRUE(picture.endsWith(u".png")) << picture.toStdString();
     EXPECT_FALSE(QFile::exists(picture)) << "removed when the command ended";
 
-    const QStringList failing[] = {{QStringLiteral("username")},
-                                   {QStringLiteral("username"), QStringLiteral("x1")},
-                                   {QStringLiteral("username"), QStringLiteral("1009")},
-                                   {QStringLiteral("username"), QStringLiteral("1004")},
-                                   {QStringLiteral("username"), QStringLiteral("77")}};
+    const QStringList failing[] = {{QStringLiteral("username")}, {QStringLiteral("username"), QStringLiteral("x1")},
+        {QStringLiteral("username"), QStringLiteral("1009")}, {QStringLiteral("username"), QStringLiteral("1004")},
+        {QStringLiteral("username"), QStringLiteral("77")}};
     for (const QStringList &arguments : failing) {
         const TRun run = Run(arguments);
         EXPECT_EQ(run.ExitCode, 1) << arguments.join(u' ').toStdString();
@@ -363,16 +362,21 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
 
     const TRun wrongCode = signup(QStringLiteral("+79990000300"), false, "11111");
     EXPECT_EQ(wrongCode.ExitCode, 1);
-    EXPECT_TRUE(wrongCode.Err.endsWith(u"marvane-cli: the confirmation code is wrong\n")) << wrongCode.Err.toStdString();
+    EXPECT_TRUE(wrongCode.Err.endsWith(u"marvane-cli: the confirmation code is wrong\n"))
+        << wrongCode.Err.toStdString();
 
     const TRun done = signup(QStringLiteral("+79990000014"), true, "24680", {QStringLiteral("--call")});
     EXPECT_EQ(done.ExitCode, 0) << done.Err.toStdString();
-    EXPECT_EQ(done.Out, QStringList{QStringLiteral("signed up: +79990000014")});
+    EXPECT_EQ(done.Out, QStringList {QStringLiteral("signed up: +79990000014")});
     QStringList voices;
     for (const QString &line : FStandin.LogLines())
         if (line.contains(u"auth.signup") && line.contains(u"+79990000014"))
-            voices
-                << QJsonDocument::fromJson(line.toUtf8()).object().value(u"form").toObject().value(u"voice").toString();
+            voices << QJsonDocument::fromJson(line.toUtf8())
+                          .object()
+                          .value(u"form")
+                          .toObject()
+                          .value(u"voice")
+                          .toString();
     // Asked for a captcha, answered, then the code again by call.
     EXPECT_EQ(voices, QStringList({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("-1")}));
 
@@ -391,8 +395,9 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
             const QByteArray content = file.readAll();
             ++files;
             EXPECT_FALSE(content.contains(password)) << file.fileName().toStdString();
-            EXPECT_FALSE(content.contains(QByteArray(reinterpret_cast<const char *>(QString::fromUtf8(password).utf16()),
-                                                     QString::fromUtf8(password).size() * 2)))
+            EXPECT_FALSE(
+                content.contains(QByteArray(reinterpret_cast<const char *>(QString::fromUtf8(password).utf16()),
+                    QString::fromUtf8(password).size() * 2)))
                 << file.fileName().toStdString();
         }
     }

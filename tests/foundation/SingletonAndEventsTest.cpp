@@ -18,32 +18,28 @@ public:
     int Value = 0;
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TCounterSingleton() { ++GCreatedCounters; }
 };
 
 class TDerivedCounterSingleton : public TCounterSingleton
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TDerivedCounterSingleton() = default;
 };
 
 class TFirstIDs : public TIDGenerator
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TFirstIDs() = default;
 };
 
 class TSecondIDs : public TIDGenerator
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TSecondIDs() = default;
 };
 
@@ -109,10 +105,10 @@ TEST(EventList, InvokesInOrderAndNotHandlersAddedDuringThePass)
     list.Add(first);
 
     list.InvokeEvents(&sender);
-    EXPECT_EQ(calls, (std::vector<int>{1, 2, 1}));
+    EXPECT_EQ(calls, (std::vector<int> {1, 2, 1}));
     calls.clear();
     list.InvokeEvents(&sender);
-    EXPECT_EQ(calls, (std::vector<int>{1, 2, 1, 3}));
+    EXPECT_EQ(calls, (std::vector<int> {1, 2, 1, 3}));
 }
 
 TEST(EventList, ARemovedHandlerIsNotCalledAgainEvenDuringThePass)
@@ -164,7 +160,10 @@ public:
         if (auto *shape = dynamic_cast<const TShape *>(&Source))
             Name = shape->Name;
     }
-    std::unique_ptr<TCloneable> Clone() const override { return std::make_unique<TShape>(static_cast<const TCloneable &>(*this)); }
+    std::unique_ptr<TCloneable> Clone() const override
+    {
+        return std::make_unique<TShape>(static_cast<const TCloneable &>(*this));
+    }
     QString Name;
 };
 
@@ -177,7 +176,10 @@ public:
         if (auto *circle = dynamic_cast<const TCircle *>(&Source))
             Radius = circle->Radius;
     }
-    std::unique_ptr<TCloneable> Clone() const override { return std::make_unique<TCircle>(static_cast<const TCloneable &>(*this)); }
+    std::unique_ptr<TCloneable> Clone() const override
+    {
+        return std::make_unique<TCircle>(static_cast<const TCloneable &>(*this));
+    }
     int Radius = 1;
 };
 

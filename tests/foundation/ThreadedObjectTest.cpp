@@ -21,8 +21,8 @@ struct TJournal
 {
     std::mutex Lock;
     std::vector<std::string> Steps;
-    std::atomic<int> Freed{0};
-    std::atomic<bool> SawAbort{false};
+    std::atomic<int> Freed {0};
+    std::atomic<bool> SawAbort {false};
 
     void Add(std::string Step)
     {
@@ -46,9 +46,7 @@ enum class TWork { Quick, UntilAborted, Throw };
 class TProbe : public TThreadedObject
 {
 public:
-    TProbe(TJournal &Journal, TWork Work) : FJournal(Journal), FWork(Work)
-    {
-    }
+    TProbe(TJournal &Journal, TWork Work) : FJournal(Journal), FWork(Work) { }
     ~TProbe() override { ++FJournal.Freed; }
 
 protected:
@@ -83,7 +81,7 @@ private:
 class TChain : public TProbe
 {
 public:
-    TChain(TJournal &Journal, TJournal &Chained) : TProbe(Journal, TWork::UntilAborted), FChained(Chained) {}
+    TChain(TJournal &Journal, TJournal &Chained) : TProbe(Journal, TWork::UntilAborted), FChained(Chained) { }
     ~TChain() override { (new TProbe(FChained, TWork::Quick))->Start(false); }
 
 private:
@@ -126,7 +124,7 @@ TEST_F(ThreadedObjectTest, BackgroundObjectRunsStartWorkResultAndIsFreed)
     probe->Start(Recorder(Journal, "result"));
 
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"start", "work", "result"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string> {"start", "work", "result"}));
     EXPECT_EQ(ThreadedObjectsManager->Count(), 0u);
 }
 
@@ -134,7 +132,7 @@ TEST_F(ThreadedObjectTest, ObjectWithoutCallbacksIsFreedAfterItsWork)
 {
     (new TProbe(Journal, TWork::Quick))->Start(false);
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"work"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string> {"work"}));
 }
 
 TEST_F(ThreadedObjectTest, SynchronousUseServesCallbacksAndLeavesTheObjectToItsOwner)
@@ -149,7 +147,7 @@ TEST_F(ThreadedObjectTest, SynchronousUseServesCallbacksAndLeavesTheObjectToItsO
         EXPECT_EQ(Journal.Freed, 0);
     }
     EXPECT_EQ(Journal.Freed, 1);
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"start", "work", "result"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string> {"start", "work", "result"}));
 }
 
 TEST_F(ThreadedObjectTest, IdentifiersAreDistinctAndNeverZero)
@@ -164,7 +162,7 @@ TEST_F(ThreadedObjectTest, WorkThatThrowsStillEndsAndShutDownDoesNotHang)
     auto *probe = new TProbe(Journal, TWork::Throw);
     probe->Start(Recorder(Journal, "result"));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"work", "failed: work failed", "result"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string> {"work", "failed: work failed", "result"}));
 }
 
 TEST_F(ThreadedObjectTest, ShutDownAbortsRunningObjectsAndWaitsForThem)
@@ -192,7 +190,7 @@ TEST_F(ThreadedObjectTest, StartCallbacksStillRunDuringShutDown)
     delete ThreadedObjectsManager;
     ThreadedObjectsManager = nullptr;
     EXPECT_EQ(Journal.Freed, 1);
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{"start", "work"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string> {"start", "work"}));
 }
 
 TEST_F(ThreadedObjectTest, StartAfterTheManagerIsGoneIsRefusedAndFreesTheObject)
@@ -228,7 +226,7 @@ TEST_F(ThreadedObjectTest, WithoutAThreadTheWorkFailsAndStillEndsThroughItsResul
     probe->SetStartCallback(Recorder(Journal, "start"));
     probe->Start(Recorder(Journal, "result"));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == 1; }));
-    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string>{failure + " on interface thread", "result"}));
+    EXPECT_EQ(Journal.Snapshot(), (std::vector<std::string> {failure + " on interface thread", "result"}));
 
     // Synchronous: the caller gets the failure and the result at once.
     TJournal syncJournal;
@@ -238,7 +236,7 @@ TEST_F(ThreadedObjectTest, WithoutAThreadTheWorkFailsAndStillEndsThroughItsResul
         sync.Start(true);
         EXPECT_TRUE(sync.IsUsed());
     }
-    EXPECT_EQ(syncJournal.Snapshot(), (std::vector<std::string>{failure + " on interface thread", "result"}));
+    EXPECT_EQ(syncJournal.Snapshot(), (std::vector<std::string> {failure + " on interface thread", "result"}));
 }
 
 TEST_F(ThreadedObjectTest, AbortByIdentifierReachesOnlyAnObjectStillHeld)

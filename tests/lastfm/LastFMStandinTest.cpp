@@ -14,8 +14,7 @@ namespace {
 const QString Key = LastFMAPIKey;
 
 // The request sent and its answer read by TParser.
-template <class TParser>
-auto Call(const std::unique_ptr<TLastFMAPIRequest> &Request)
+template<class TParser> auto Call(const std::unique_ptr<TLastFMAPIRequest> &Request)
 {
     THTTPRequestExecutor executor(Request->ToURL());
     executor.Start(true);
@@ -56,8 +55,8 @@ TEST(LastFMStandin, EveryMethodAnswersInTheServicesShapes)
     EXPECT_GE(tracks.Tracks.Count(), 2);
 
     // A one-track album comes without its array.
-    const auto single = Call<TLastFMAlbumGetInfoResponseParser>(TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(
-        Key, artist, albums.Albums.Item(0).Title, false));
+    const auto single = Call<TLastFMAlbumGetInfoResponseParser>(
+        TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(Key, artist, albums.Albums.Item(0).Title, false));
     ASSERT_EQ(single.ResultCode, 0) << single.ErrorMessage.toStdString();
     EXPECT_EQ(single.Tracks.Count(), 1);
     const auto found = Call<TLastFMAlbumSearchResponseParser>(
@@ -65,8 +64,9 @@ TEST(LastFMStandin, EveryMethodAnswersInTheServicesShapes)
     ASSERT_GE(found.Albums.Count(), 1);
     EXPECT_EQ(found.Albums.Item(0).Artist, artist);
 
-    const auto unknown = Call<TLastFMArtistGetInfoResponseParser>(
-        TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(Key, QStringLiteral("No Such Artist"), false, QString()));
+    const auto unknown
+        = Call<TLastFMArtistGetInfoResponseParser>(TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(
+            Key, QStringLiteral("No Such Artist"), false, QString()));
     EXPECT_EQ(unknown.ResultCode, 2);
     EXPECT_EQ(unknown.APIErrorCode, 6);
 

@@ -28,8 +28,7 @@ QString QueryOf(const QString &URL)
 class TLastFMHost
 {
 public:
-    explicit TLastFMHost(const TTestHTTPServer &Server)
-        : FSaved(qgetenv("MARVANE_LASTFM_URL"))
+    explicit TLastFMHost(const TTestHTTPServer &Server) : FSaved(qgetenv("MARVANE_LASTFM_URL"))
     {
         qputenv("MARVANE_LASTFM_URL", Server.URL(QString()).toUtf8());
     }
@@ -39,8 +38,7 @@ private:
     QByteArray FSaved;
 };
 
-template <class TParser>
-auto Parse(const QString &Answer)
+template<class TParser> auto Parse(const QString &Answer)
 {
     TParser parser(Answer);
     parser.Start(true);
@@ -57,21 +55,28 @@ TEST(LastFMRequests, MethodComesFirstFormatSecondAndEveryValueIsEncoded)
         std::unique_ptr<TLastFMAPIRequest> Request;
         QString Query;
     } cases[] = {
-        {TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(Key, QStringLiteral("Cher"), QStringLiteral("Believe"), false),
-         QStringLiteral("method=album.getInfo&") + prefix + QStringLiteral("artist=Cher&album=Believe&autocorrect=0")},
+        {TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(
+             Key, QStringLiteral("Cher"), QStringLiteral("Believe"), false),
+            QStringLiteral("method=album.getInfo&") + prefix
+                + QStringLiteral("artist=Cher&album=Believe&autocorrect=0")},
         {TLastFMAPIRequestFactory::ConstructAlbumSearchRequest(Key, QStringLiteral("Кукушка"), 0, 1),
-         QStringLiteral("method=album.search&") + prefix
-             + QStringLiteral("album=%D0%9A%D1%83%D0%BA%D1%83%D1%88%D0%BA%D0%B0&limit=0&page=1")},
-        {TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(Key, QStringLiteral("Simon & Garfunkel"), true, QString()),
-         QStringLiteral("method=artist.getInfo&") + prefix + QStringLiteral("artist=Simon%20%26%20Garfunkel&autocorrect=-1")},
-        {TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(Key, QStringLiteral("Cher"), false, QStringLiteral("ru")),
-         QStringLiteral("method=artist.getInfo&") + prefix + QStringLiteral("artist=Cher&autocorrect=0&lang=ru")},
+            QStringLiteral("method=album.search&") + prefix
+                + QStringLiteral("album=%D0%9A%D1%83%D0%BA%D1%83%D1%88%D0%BA%D0%B0&limit=0&page=1")},
+        {TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(
+             Key, QStringLiteral("Simon & Garfunkel"), true, QString()),
+            QStringLiteral("method=artist.getInfo&") + prefix
+                + QStringLiteral("artist=Simon%20%26%20Garfunkel&autocorrect=-1")},
+        {TLastFMAPIRequestFactory::ConstructArtistGetInfoRequest(
+             Key, QStringLiteral("Cher"), false, QStringLiteral("ru")),
+            QStringLiteral("method=artist.getInfo&") + prefix + QStringLiteral("artist=Cher&autocorrect=0&lang=ru")},
         {TLastFMAPIRequestFactory::ConstructArtistGetTopAlbumsRequest(Key, QStringLiteral("Cher"), false, 6),
-         QStringLiteral("method=artist.getTopAlbums&") + prefix + QStringLiteral("artist=Cher&autocorrect=0&limit=6")},
+            QStringLiteral("method=artist.getTopAlbums&") + prefix
+                + QStringLiteral("artist=Cher&autocorrect=0&limit=6")},
         {TLastFMAPIRequestFactory::ConstructArtistGetTopTracksRequest(Key, QStringLiteral("Cher"), false, 5),
-         QStringLiteral("method=artist.getTopTracks&") + prefix + QStringLiteral("artist=Cher&autocorrect=0&limit=5")},
+            QStringLiteral("method=artist.getTopTracks&") + prefix
+                + QStringLiteral("artist=Cher&autocorrect=0&limit=5")},
         {TLastFMAPIRequestFactory::ConstructArtistSearchRequest(Key, QStringLiteral("a+b"), 30, 2),
-         QStringLiteral("method=artist.search&") + prefix + QStringLiteral("artist=a%2Bb&limit=30&page=2")},
+            QStringLiteral("method=artist.search&") + prefix + QStringLiteral("artist=a%2Bb&limit=30&page=2")},
     };
     for (const auto &c : cases) {
         const QString url = c.Request->ToURL();
@@ -87,8 +92,8 @@ TEST(LastFMRequests, ThePictureURLKeepsANameWithAnAmpersandOrAnEqualsSignOneValu
         Key, QStringLiteral("Simon & Garfunkel=x&api_key=stolen"), 1);
     const QUrlQuery query(QUrl(url).query());
     EXPECT_EQ(query.queryItemValue(QStringLiteral("artist"), QUrl::FullyDecoded),
-              QStringLiteral("Simon & Garfunkel=x&api_key=stolen"));
-    EXPECT_EQ(query.allQueryItemValues(QStringLiteral("api_key")), QStringList{Key});
+        QStringLiteral("Simon & Garfunkel=x&api_key=stolen"));
+    EXPECT_EQ(query.allQueryItemValues(QStringLiteral("api_key")), QStringList {Key});
     EXPECT_EQ(QueryOf(url).section(u'&', 0, 0), QStringLiteral("method=artist.getInfo"));
     EXPECT_TRUE(QueryOf(url).endsWith(QStringLiteral("&autocorrect=1&format=json")));
     EXPECT_TRUE(url.contains(QStringLiteral("artist=Simon%20%26%20Garfunkel%3Dx%26api_key%3Dstolen")));
@@ -179,7 +184,8 @@ TEST(LastFMParsers, ErrorsAndMalformedAnswersGiveTheirCodes)
         int ResultCode;
         int APIErrorCode;
     } cases[] = {
-        {"error document", QStringLiteral(R"({"error":6,"message":"The album you supplied could not be found","links":[]})"), 2, 6},
+        {"error document",
+            QStringLiteral(R"({"error":6,"message":"The album you supplied could not be found","links":[]})"), 2, 6},
         {"error code as text", QStringLiteral(R"({"message":"Rate limit exceeded","error":"29"})"), 2, 29},
         // 262 would be 6 (not found) read modulo 256.
         {"error code past a byte", QStringLiteral(R"({"message":"Odd","error":262})"), 2, 0},
@@ -212,8 +218,8 @@ TEST(LastFMManager, ANewerRequestOfTheSameOperationIsTheOnlyOneDelivered)
     TTestHTTPServer server;
     server.Routes().Get("/2.0/", [](const httplib::Request &Request, httplib::Response &Response) {
         Response.set_content(R"({"album":{"name":")" + Request.get_param_value("album")
-                                 + R"(","artist":"Cher","image":[],"tracks":{"track":{"name":"Believe","artist":{"name":"Cher"}}}}})",
-                             "application/json");
+                + R"(","artist":"Cher","image":[],"tracks":{"track":{"name":"Believe","artist":{"name":"Cher"}}}}})",
+            "application/json");
     });
     server.Start();
     TLastFMHost host(server);
@@ -223,18 +229,18 @@ TEST(LastFMManager, ANewerRequestOfTheSameOperationIsTheOnlyOneDelivered)
     QStringList delivered;
     for (const char *album : {"Older", "Newer"}) {
         manager.Add(operation,
-                    std::make_unique<TAPIRequestData>(
-                        InvokerClass<TLastFMAlbumGetInfoRequestInvoker>(),
-                        TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(Key, QStringLiteral("Cher"),
-                                                                               QString::fromLatin1(album), false),
-                        nullptr, [&delivered](TObject *Sender) {
-                            const auto *result = static_cast<TLastFMAlbumGetInfoRequestInvoker *>(Sender)->GetAPIResult();
-                            delivered << (result ? result->Title + u'/' + result->Tracks.Item(0).Title : QStringLiteral("failed"));
-                        }));
+            std::make_unique<TAPIRequestData>(InvokerClass<TLastFMAlbumGetInfoRequestInvoker>(),
+                TLastFMAPIRequestFactory::ConstructAlbumGetInfoRequest(
+                    Key, QStringLiteral("Cher"), QString::fromLatin1(album), false),
+                nullptr, [&delivered](TObject *Sender) {
+                    const auto *result = static_cast<TLastFMAlbumGetInfoRequestInvoker *>(Sender)->GetAPIResult();
+                    delivered << (result ? result->Title + u'/' + result->Tracks.Item(0).Title
+                                         : QStringLiteral("failed"));
+                }));
     }
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return !delivered.isEmpty(); }));
     EXPECT_FALSE(TestEnvironment::WaitFor([&] { return delivered.size() > 1; }, std::chrono::milliseconds(700)));
-    EXPECT_EQ(delivered, QStringList{QStringLiteral("Newer/Believe")});
+    EXPECT_EQ(delivered, QStringList {QStringLiteral("Newer/Believe")});
     manager.StopThread();
 }
 
@@ -248,8 +254,8 @@ TEST(LastFMArtistImage, TheLargePictureIsFetchedAndEveryFailureLeavesNoStream)
         int ResultCode;
     } cases[] = {
         {"large picture",
-         R"({"artist":{"name":"Cher","image":[{"#text":"IMAGE/small.png","size":"small"},{"#text":"IMAGE/large.png","size":"large"}]}})",
-         0},
+            R"({"artist":{"name":"Cher","image":[{"#text":"IMAGE/small.png","size":"small"},{"#text":"IMAGE/large.png","size":"large"}]}})",
+            0},
         {"no large picture", R"({"artist":{"name":"Cher","image":[{"#text":"IMAGE/small.png","size":"small"}]}})", 2},
         {"picture missing", R"({"artist":{"name":"Cher","image":[{"#text":"IMAGE/gone.png","size":"large"}]}})", 2},
         {"error document", R"({"error":6,"message":"The artist you supplied could not be found"})", 2},

@@ -52,7 +52,8 @@ TEST(LocalizationFiles, BothFilesHoldTheSameKeysAndCommentsInOrder)
 
     const QStringList skeleton = DataSkeleton(englishText);
     EXPECT_EQ(skeleton, DataSkeleton(russianText));
-    const auto keys = std::count_if(skeleton.begin(), skeleton.end(), [](const QString &s) { return !s.startsWith(u'#'); });
+    const auto keys
+        = std::count_if(skeleton.begin(), skeleton.end(), [](const QString &s) { return !s.startsWith(u'#'); });
     EXPECT_EQ(keys, 109);
     EXPECT_EQ(skeleton.count(QStringLiteral("##auth/signup panel controls")), 1);
     EXPECT_EQ(skeleton.last(), QStringLiteral("Update_UpdateProgress_Text"));
@@ -79,20 +80,21 @@ TEST(LocalizationFiles, ResourcesLoadInNameOrderWithTheirTexts)
     } texts[] = {
         {"ProgramTitle", QStringLiteral("Marvane Player"), QStringLiteral("Marvane Player")},
         {"EM_PasswordTooShort", QStringLiteral("Password can't be shorter than %d characters"),
-         QStringLiteral("Пароль не может быть короче %d символов")},
+            QStringLiteral("Пароль не может быть короче %d символов")},
         {"EM_LastFMEmptyArtistSearchResult", QStringLiteral("Artists not found"),
-         QStringLiteral("По запросу \"%s\" ничего не найдено")},
+            QStringLiteral("По запросу \"%s\" ничего не найдено")},
         {"EM_NoLogicalDrive",
-         QStringLiteral("Error downloading track, drive %s does not exist. Please choose music download folder."),
-         QStringLiteral("Ошибка при попытке сохранить трек в папку на несуществующем диске %s. Пожалуйста, "
-                        "настройке папку для сохранения музыки в настройках.")},
+            QStringLiteral("Error downloading track, drive %s does not exist. Please choose music download folder."),
+            QStringLiteral("Ошибка при попытке сохранить трек в папку на несуществующем диске %s. Пожалуйста, "
+                           "настройке папку для сохранения музыки в настройках.")},
         {"MMI_Quit", QStringLiteral("Quit %s"), QStringLiteral("Завершить %s")},
         {"SettingsForm_Title", QStringLiteral("%s options"), QStringLiteral("Настройки %s")},
         {"MC_LangOptionsListBoxItem", QStringLiteral("Main options"), QStringLiteral("Главные настройки")},
         {"CPC_RepeatCodeDescriptionText_Text",
-         QStringLiteral("If you did not recieve confirmation code you can request it again"),
-         QStringLiteral("Если вы не получили код подтверждения, его можно запросить ещё раз")},
-        {"UC_AutoUpdateIntervalMonthlyListBoxItem_Caption", QStringLiteral("One a month"), QStringLiteral("Раз в месяц")},
+            QStringLiteral("If you did not recieve confirmation code you can request it again"),
+            QStringLiteral("Если вы не получили код подтверждения, его можно запросить ещё раз")},
+        {"UC_AutoUpdateIntervalMonthlyListBoxItem_Caption", QStringLiteral("One a month"),
+            QStringLiteral("Раз в месяц")},
         {"MDV_ArtistTopTracksExpander_Caption", QStringLiteral("TOP 5 Tracks"), QStringLiteral("TOP 5 Композиций")},
         {"SPC_SexFemaleRadioButton_Caption", QStringLiteral("F"), QStringLiteral("Ж")},
     };
@@ -116,10 +118,11 @@ TEST(LocalizationFiles, BuiltInTextsAreTheRussianFileButForThreeKeys)
         if (manager.getValue(key) != russian->getValue(key))
             differing << key;
     }
-    EXPECT_EQ(differing, (QStringList{QStringLiteral("ProgramTitle"), QStringLiteral("EM_CorruptedSavedTracksDB"),
-                                      QStringLiteral("MC_LangOptionsListBoxItem")}));
+    EXPECT_EQ(differing,
+        (QStringList {QStringLiteral("ProgramTitle"), QStringLiteral("EM_CorruptedSavedTracksDB"),
+            QStringLiteral("MC_LangOptionsListBoxItem")}));
     EXPECT_EQ(manager.getValue(QStringLiteral("ProgramTitle")), QStringLiteral("Кирвасол"));
     EXPECT_EQ(manager.getValue(QStringLiteral("EM_CorruptedSavedTracksDB")),
-              QStringLiteral("Файл базы сохраненных станций повреждён"));
+        QStringLiteral("Файл базы сохраненных станций повреждён"));
     EXPECT_EQ(manager.getValue(QStringLiteral("MC_LangOptionsListBoxItem")), QStringLiteral("Язык интерфейса"));
 }

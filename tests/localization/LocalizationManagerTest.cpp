@@ -1,6 +1,6 @@
 #include "localization/TQelmLocalizationUnit.h"
-#include "settings/TQelmSettingsUnit.h"
 #include "platform/TRegistryUnit.h"
+#include "settings/TQelmSettingsUnit.h"
 #include "support/TestEnvironment.h"
 
 #include <QBuffer>
@@ -16,8 +16,8 @@ namespace {
 class TMemoryLocalizationLoader : public TCustomLocalizationLoader
 {
 public:
-    explicit TMemoryLocalizationLoader(QList<QByteArray> Files)
-        : TCustomLocalizationLoader(
+    explicit TMemoryLocalizationLoader(QList<QByteArray> Files) :
+          TCustomLocalizationLoader(
               [](QIODevice &Stream, const QByteArray &Encoding) {
                   return std::make_unique<TQelmFileParser>(Stream, Encoding);
               },
@@ -136,7 +136,7 @@ TEST(StartupLanguage, LangSettingChoosesTheLanguage)
         ASSERT_NE(LocalizationManager, nullptr);
         EXPECT_EQ(LocalizationManager->GetActiveLCID(), c.LCID) << c.Lang;
         EXPECT_EQ(LocalizationManager->GetActiveLocalizationISOCode(),
-                  c.LCID == 1049 ? QStringLiteral("ru") : QStringLiteral("en"));
+            c.LCID == 1049 ? QStringLiteral("ru") : QStringLiteral("en"));
         FinalizeLocalizationManager();
         THierarchicalSingleton::DoDestroy();
     }
@@ -162,8 +162,8 @@ namespace {
 class TCaptionLabel : public QLabel
 {
 public:
-    TCaptionLabel(const TQelmLocalizationManager &Manager, QWidget *Parent, QStringList &Log)
-        : QLabel(Parent), FManager(Manager), FLog(Log)
+    TCaptionLabel(const TQelmLocalizationManager &Manager, QWidget *Parent, QStringList &Log) :
+          QLabel(Parent), FManager(Manager), FLog(Log)
     {
     }
     int Received = 0;
@@ -208,8 +208,9 @@ TEST(LocalizationChangedMessage, ReachesEveryWindowAndItsChildrenDepthFirst)
     EXPECT_EQ(caption->text(), QStringLiteral("Search"));
     EXPECT_EQ(inner->text(), QStringLiteral("Search"));
     EXPECT_EQ(other->text(), QStringLiteral("Search"));
-    EXPECT_EQ(log, (QStringList{QStringLiteral("caption"), QStringLiteral("inner"), QStringLiteral("last"),
-                                QStringLiteral("other")}));
+    EXPECT_EQ(log,
+        (QStringList {
+            QStringLiteral("caption"), QStringLiteral("inner"), QStringLiteral("last"), QStringLiteral("other")}));
 
     manager.SetActiveLocalizationIndex(1);
     EXPECT_EQ(caption->text(), QStringLiteral("Поиск"));

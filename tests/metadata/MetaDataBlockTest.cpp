@@ -1,5 +1,5 @@
-#include "metadata/TMetaDataBlockUnit.h"
-#include "metadata/TMetaDataBlockViewUnit.h"
+#include "metadata/blocks/TMetaDataBlockUnit.h"
+#include "metadata/blocks/TMetaDataBlockViewUnit.h"
 
 #include <gtest/gtest.h>
 

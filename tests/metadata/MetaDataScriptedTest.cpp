@@ -1,8 +1,8 @@
 // The metadata blocks against a Last.fm host the test scripts: malformed and
 // refused answers, the album filter of related albums, and pictures that
 // arrive after their subject has changed.
-#include "metadata/TAlbumDataUnit.h"
-#include "metadata/TArtistDataUnit.h"
+#include "metadata/pages/TAlbumDataUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
 
 #include "metadata/MetaDataTestSupport.h"
 
@@ -303,10 +303,10 @@ TEST_F(ScriptedMetaData, AnAlbumThatFailsEndsEveryBlockOfItsPage)
     } cases[] = {
         {"a server error", 500, "Internal Server Error", mdsRequestFailed, mdsRequestFailed},
         {"another service error", 200, R"({"error":29,"message":"Rate limit exceeded"})", mdsServiceError,
-         mdsServiceError},
+            mdsServiceError},
         {"not found", 200, R"({"error":6,"message":"Album not found"})", mdsNotFound, mdsServiceError},
         {"an album without its name", 200, R"({"album":{"artist":"X","image":[],"tracks":""}})", mdsServiceError,
-         mdsServiceError},
+            mdsServiceError},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -328,7 +328,7 @@ TEST_F(ScriptedMetaData, AnUnreachableServiceFailsEveryBlock)
     TSearchAlbumsData search(30, FEnvironment.LastFM());
     artist.SetArtist(QStringLiteral("X"));
     search.SetQuery(QStringLiteral("X"));
-    for (TMetaDataBlock *block : std::initializer_list<TMetaDataBlock *>{
+    for (TMetaDataBlock *block : std::initializer_list<TMetaDataBlock *> {
              &artist, &artist.SimilarArtistsData(), &artist.TopAlbumsData(), &artist.TopTracksData(), &search})
         EXPECT_TRUE(WaitForState(*block, mdsRequestFailed)) << int(block->State());
     EXPECT_EQ(artist.ImageData().State(), mdsCleared);

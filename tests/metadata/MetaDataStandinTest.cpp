@@ -1,8 +1,8 @@
 // The metadata pages' blocks against the stand-in's Last.fm host, their
 // tracks matched on its VK site.
-#include "metadata/TAlbumDataUnit.h"
-#include "metadata/TArtistDataUnit.h"
-#include "tracks/TVKAudioDataUnit.h"
+#include "metadata/pages/TAlbumDataUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 
 #include "metadata/MetaDataTestSupport.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
-#include "metadata/TMetaDataBlockUnit.h"
+#include "metadata/blocks/TMetaDataBlockUnit.h"
 
 #include "support/TestEnvironment.h"
 #include "tracks/TracksTestSupport.h"
@@ -39,7 +39,7 @@ inline bool WaitForState(const TMetaDataBlock &Block, int State)
 class TMetaDataEnvironment
 {
 public:
-    TMetaDataEnvironment() : FLastFM(std::make_unique<TLastFMAPIRequestManager>(0)) {}
+    TMetaDataEnvironment() : FLastFM(std::make_unique<TLastFMAPIRequestManager>(0)) { }
     ~TMetaDataEnvironment() { FLastFM.reset(); }
 
     TVKEmulationManager &VK() { return FLists.Manager(); }

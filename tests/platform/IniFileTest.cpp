@@ -79,18 +79,19 @@ protected:
 TEST_F(IniFileTest, ReadsLikeTheProfileFunctions)
 {
     const QString path = PathOf("a.ini");
-    WriteRaw(path, "; comment\r\n[Main]\r\n  Name =  \"quoted value\"  \r\nplain=  spaced  \r\nnoequals\r\n"
-                   "[]\nanon=1\n[Другой]\nключ=значение\n");
+    WriteRaw(path,
+        "; comment\r\n[Main]\r\n  Name =  \"quoted value\"  \r\nplain=  spaced  \r\nnoequals\r\n"
+        "[]\nanon=1\n[Другой]\nключ=значение\n");
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString(QStringLiteral("main"), QStringLiteral("NAME"), {}), QStringLiteral("quoted value"));
     EXPECT_EQ(ini.ReadString(QStringLiteral("Main"), QStringLiteral("plain"), {}), QStringLiteral("spaced"));
-    EXPECT_EQ(ini.ReadString(QStringLiteral("Main"), QStringLiteral("absent"), QStringLiteral("def")),
-              QStringLiteral("def"));
+    EXPECT_EQ(
+        ini.ReadString(QStringLiteral("Main"), QStringLiteral("absent"), QStringLiteral("def")), QStringLiteral("def"));
     EXPECT_EQ(ini.ReadString(QString(), QStringLiteral("anon"), {}), QStringLiteral("1"));
     EXPECT_EQ(ini.ReadString(QStringLiteral("другой"), QStringLiteral("КЛЮЧ"), {}), QStringLiteral("значение"));
-    EXPECT_EQ(ini.ReadSections(), (QStringList{QStringLiteral("Main"), QStringLiteral("Другой")}));
+    EXPECT_EQ(ini.ReadSections(), (QStringList {QStringLiteral("Main"), QStringLiteral("Другой")}));
     EXPECT_TRUE(ini.SectionExists(QString()));
-    EXPECT_EQ(ini.ReadSection(QStringLiteral("MAIN")), (QStringList{QStringLiteral("Name"), QStringLiteral("plain")}));
+    EXPECT_EQ(ini.ReadSection(QStringLiteral("MAIN")), (QStringList {QStringLiteral("Name"), QStringLiteral("plain")}));
     EXPECT_FALSE(ini.ValueExists(QStringLiteral("Main"), QStringLiteral("noequals")));
 }
 
@@ -178,15 +179,15 @@ TEST_F(IniFileTest, WriteKeepsLinesItDoesNotUnderstandByteForByte)
         QByteArray After;
     } const cases[] = {
         {"Windows-1251 text", "[S]\r\nname=\xcf\xf0\xe8\r\n; \xff\xfe\r\n", set("S", "New", "1"),
-         "[S]\r\nname=\xcf\xf0\xe8\r\n; \xff\xfe\r\nNew=1\r\n"},
+            "[S]\r\nname=\xcf\xf0\xe8\r\n; \xff\xfe\r\nNew=1\r\n"},
         {"CR line ends", "[S]\ra=1\rb=2\r", set("S", "a", "5"), "[S]\ra=1\rb=2\r\na=5\r\n"},
         {"text after a header", "[S] ; main\na=1\n", set("S", "b", "2"), "[S] ; main\na=1\nb=2\n"},
         {"CR LF kept on a replaced line", "[S]\r\na=1\r\nb=2\r\n", set("S", "a", "3"), "[S]\r\na=3\r\nb=2\r\n"},
         {"no final line feed, replaced", "[S]\na=1", set("S", "a", "2"), "[S]\na=2"},
         {"no final line feed, added", "[S]\na=1", set("T", "x", "1"), "[S]\na=1\n[T]\nx=1\n"},
         {"odd lines elsewhere", "\xef\xbb\xbf; top\n[S]\n\xc0=\xc1\n[T]\ty\nc=3\n",
-         [](TIniFile &ini) { return ini.DeleteKey(QStringLiteral("T"), QStringLiteral("c")); },
-         "\xef\xbb\xbf; top\n[S]\n\xc0=\xc1\n[T]\ty\n"},
+            [](TIniFile &ini) { return ini.DeleteKey(QStringLiteral("T"), QStringLiteral("c")); },
+            "\xef\xbb\xbf; top\n[S]\n\xc0=\xc1\n[T]\ty\n"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(AfterWrite(c.Before, c.Write), c.After) << c.Name;
@@ -224,8 +225,8 @@ TEST_F(IniFileTest, EveryValueRoundTripsWithoutTouchingOtherKeys)
         ASSERT_TRUE(ini.WriteString(section, QStringLiteral("k"), value));
         EXPECT_EQ(ini.ReadString(section, QStringLiteral("k"), QStringLiteral("-")), value) << value.toStdString();
         EXPECT_EQ(ini.ReadString(section, QStringLiteral("other"), {}), QStringLiteral("kept")) << value.toStdString();
-        EXPECT_EQ(ini.ReadSection(section), (QStringList{QStringLiteral("other"), QStringLiteral("k")}));
-        EXPECT_EQ(ini.ReadSections(), QStringList{section});
+        EXPECT_EQ(ini.ReadSection(section), (QStringList {QStringLiteral("other"), QStringLiteral("k")}));
+        EXPECT_EQ(ini.ReadSections(), QStringList {section});
     }
 }
 
@@ -248,8 +249,8 @@ TEST_F(IniFileTest, OrdinaryValuesAreStoredAsTheyAre)
         {QStringLiteral("a\\b\nc"), "k=\"a\\\\b\\nc\""},
     };
     for (const auto &c : cases) {
-        const QByteArray text =
-            AfterWrite({}, [&](TIniFile &ini) { return ini.WriteString({}, QStringLiteral("k"), c.Value); });
+        const QByteArray text
+            = AfterWrite({}, [&](TIniFile &ini) { return ini.WriteString({}, QStringLiteral("k"), c.Value); });
         EXPECT_EQ(text, "[]\n" + c.Line + "\n") << c.Value.toStdString();
     }
 }
@@ -257,15 +258,21 @@ TEST_F(IniFileTest, OrdinaryValuesAreStoredAsTheyAre)
 TEST_F(IniFileTest, ValuesWrittenBeforeReadTheSame)
 {
     const QString path = PathOf("old.ini");
-    WriteRaw(path, "[]\npath=C:\\Music\\new\\\nspaced=  x  \nsingle='a b'\ndouble=\"a b\"\nslash=a\\nb\n"
-                   "cr=a\rb\ntoken=vk1.a.Zx-9_\n");
+    WriteRaw(path,
+        "[]\npath=C:\\Music\\new\\\nspaced=  x  \nsingle='a b'\ndouble=\"a b\"\nslash=a\\nb\n"
+        "cr=a\rb\ntoken=vk1.a.Zx-9_\n");
     TIniFile ini(path);
     const struct
     {
         const char *Key, *Value;
     } cases[] = {
-        {"path", "C:\\Music\\new\\"}, {"spaced", "x"}, {"single", "a b"},  {"double", "a b"},
-        {"slash", "a\\nb"},           {"cr", "a\rb"},  {"token", "vk1.a.Zx-9_"},
+        {"path", "C:\\Music\\new\\"},
+        {"spaced", "x"},
+        {"single", "a b"},
+        {"double", "a b"},
+        {"slash", "a\\nb"},
+        {"cr", "a\rb"},
+        {"token", "vk1.a.Zx-9_"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(ini.ReadString({}, QString::fromUtf8(c.Key), {}), QString::fromUtf8(c.Value)) << c.Key;
@@ -281,11 +288,16 @@ TEST_F(IniFileTest, NamesThatCannotBeReadBackAreRefused)
     {
         QString Section, Key;
     } cases[] = {
-        {QStringLiteral("S"), QStringLiteral("a=b")},   {QStringLiteral("S"), QStringLiteral("a\nb")},
-        {QStringLiteral("S"), QStringLiteral("a\r")},   {QStringLiteral("S"), QStringLiteral(" a")},
-        {QStringLiteral("S"), QStringLiteral("a ")},    {QStringLiteral("S"), QStringLiteral(";a")},
-        {QStringLiteral("S"), QStringLiteral("[a]")},   {QStringLiteral("a]b"), QStringLiteral("k")},
-        {QStringLiteral("a\nb"), QStringLiteral("k")}, {QStringLiteral(" S"), QStringLiteral("k")},
+        {QStringLiteral("S"), QStringLiteral("a=b")},
+        {QStringLiteral("S"), QStringLiteral("a\nb")},
+        {QStringLiteral("S"), QStringLiteral("a\r")},
+        {QStringLiteral("S"), QStringLiteral(" a")},
+        {QStringLiteral("S"), QStringLiteral("a ")},
+        {QStringLiteral("S"), QStringLiteral(";a")},
+        {QStringLiteral("S"), QStringLiteral("[a]")},
+        {QStringLiteral("a]b"), QStringLiteral("k")},
+        {QStringLiteral("a\nb"), QStringLiteral("k")},
+        {QStringLiteral(" S"), QStringLiteral("k")},
     };
     for (const auto &c : cases) {
         // Twice: a name the reader cannot find must not add a line per write.

@@ -58,6 +58,6 @@ TEST(Registry, NamesTheFileCannotHoldAreRefused)
             EXPECT_THROW(registry.WriteInteger(name, 1), ERegistryException) << name.toStdString();
     EXPECT_FALSE(registry.OpenKey(QStringLiteral("Software\\a]b"), true));
     EXPECT_EQ(fileText(), before);
-    EXPECT_EQ(registry.GetValueNames(), QStringList{QStringLiteral("Lang")});
+    EXPECT_EQ(registry.GetValueNames(), QStringList {QStringLiteral("Lang")});
     EXPECT_EQ(registry.ReadString(QStringLiteral("Lang")), QStringLiteral("en"));
 }

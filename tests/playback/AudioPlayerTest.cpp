@@ -1,12 +1,12 @@
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "playback/AudioLibraryUnit.h"
 #include "playback/AudioTestSupport.h"
-#include "tracks/QelmTypesUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "playback/TPlaybackOrderUnit.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -32,7 +32,8 @@ struct TEventLog
 
     int Count(const std::string &Name) const
     {
-        return static_cast<int>(std::count_if(Entries.begin(), Entries.end(), [&](const TEntry &e) { return e.Name == Name; }));
+        return static_cast<int>(
+            std::count_if(Entries.begin(), Entries.end(), [&](const TEntry &e) { return e.Name == Name; }));
     }
     std::vector<std::string> Names() const
     {
@@ -51,11 +52,10 @@ struct TEventLog
     }
 };
 
-
 class AudioPlayerTest : public ::testing::Test
 {
 protected:
-    explicit AudioPlayerTest(const char *Sink = FastSink) : FSink(Sink) {}
+    explicit AudioPlayerTest(const char *Sink = FastSink) : FSink(Sink) { }
 
     void SetUp() override
     {
@@ -65,8 +65,9 @@ protected:
             return [this, Name](TObject *Sender) {
                 EXPECT_EQ(Sender, AudioPlayer);
                 const bool position = std::string(Name) == "position";
-                FLog.Entries.push_back({Name, position ? AudioPlayer->PlayingPosition() : AudioPlayer->CurrentPlaylistIndex(),
-                                        FLog.Clock.elapsed()});
+                FLog.Entries.push_back(
+                    {Name, position ? AudioPlayer->PlayingPosition() : AudioPlayer->CurrentPlaylistIndex(),
+                        FLog.Clock.elapsed()});
             };
         };
         AudioPlayer->OnStartPlayingURL = record("url");
@@ -128,11 +129,10 @@ protected:
 class AudioPlayerRealTimeTest : public AudioPlayerTest
 {
 protected:
-    AudioPlayerRealTimeTest() : AudioPlayerTest("fakesink") {}
+    AudioPlayerRealTimeTest() : AudioPlayerTest("fakesink") { }
 };
 
-template <class... T>
-std::vector<std::unique_ptr<TCustomPlaylistItem>> Items(std::unique_ptr<T>... Item)
+template<class... T> std::vector<std::unique_ptr<TCustomPlaylistItem>> Items(std::unique_ptr<T>... Item)
 {
     std::vector<std::unique_ptr<TCustomPlaylistItem>> items;
     (items.push_back(std::move(Item)), ...);
@@ -164,7 +164,9 @@ TEST_F(AudioPlayerRealTimeTest, LocalFilePlaysReportsItsPositionEverySecondAndMo
 TEST_F(AudioPlayerTest, URLTrackConnectsPlaysDownloadsFullyAndMovesOn)
 {
     TAudioTestServer server;
-    PlayList(1, Items(VKItem(1, server.URL(QStringLiteral("tone2s.mp3"))), VKItem(2, server.URL(QStringLiteral("redirect/tone1s.mp3")))));
+    PlayList(1,
+        Items(VKItem(1, server.URL(QStringLiteral("tone2s.mp3"))),
+            VKItem(2, server.URL(QStringLiteral("redirect/tone1s.mp3")))));
     ASSERT_TRUE(WaitForEvent("url", 2));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] {
         const auto percents = FLog.Values("progress");
@@ -176,7 +178,8 @@ TEST_F(AudioPlayerTest, URLTrackConnectsPlaysDownloadsFullyAndMovesOn)
     EXPECT_EQ(FLog.Entries[0].Value, 0) << "the requested item is current once connecting";
     EXPECT_EQ(names[1], "url");
     EXPECT_EQ(FLog.Entries[1].Value, 0);
-    const auto second = std::find_if(FLog.Entries.begin() + 2, FLog.Entries.end(), [](const auto &e) { return e.Name == "connect"; });
+    const auto second
+        = std::find_if(FLog.Entries.begin() + 2, FLog.Entries.end(), [](const auto &e) { return e.Name == "connect"; });
     ASSERT_NE(second, FLog.Entries.end());
     EXPECT_EQ(second->Value, 1);
     for (const auto &e : FLog.Entries) {
@@ -192,11 +195,12 @@ TEST_F(AudioPlayerTest, EndOfTrackAdvancesOrWithRepeatReplays)
     for (const bool repeat : {false, true}) {
         FLog.Entries.clear();
         AudioPlayer->PlaybackOrder()->SetIsRepeat(repeat);
-        PlayList(repeat ? 3 : 2, Items(LocalItem(1, AudioFixture("tone1s.mp3")), LocalItem(2, AudioFixture("tone1s.mp3")),
-                                       LocalItem(3, AudioFixture("tone1s.mp3"))));
+        PlayList(repeat ? 3 : 2,
+            Items(LocalItem(1, AudioFixture("tone1s.mp3")), LocalItem(2, AudioFixture("tone1s.mp3")),
+                LocalItem(3, AudioFixture("tone1s.mp3"))));
         ASSERT_TRUE(WaitForEvent("file", 4));
         const auto indexes = FLog.Values("file");
-        const std::vector<int> expected = repeat ? std::vector<int>{0, 0, 0, 0} : std::vector<int>{0, 1, 2, 0};
+        const std::vector<int> expected = repeat ? std::vector<int> {0, 0, 0, 0} : std::vector<int> {0, 1, 2, 0};
         EXPECT_EQ(std::vector<int>(indexes.begin(), indexes.begin() + 4), expected) << "repeat " << repeat;
         EXPECT_EQ(FLog.Count("stop"), 0) << "tracks follow each other without a stop";
         if (repeat) {
@@ -210,12 +214,13 @@ TEST_F(AudioPlayerTest, EndOfTrackAdvancesOrWithRepeatReplays)
 TEST_F(AudioPlayerTest, ConnectionsThatFailEndInAConnectionError)
 {
     TAudioTestServer server;
-    for (const QString &url : {server.URL(QStringLiteral("missing.mp3")), QStringLiteral("http://127.0.0.1:1/refused.mp3"),
-                               server.URL(QStringLiteral("corrupt.mp3")), server.URL(QStringLiteral("picture.mp3"))}) {
+    for (const QString &url :
+        {server.URL(QStringLiteral("missing.mp3")), QStringLiteral("http://127.0.0.1:1/refused.mp3"),
+            server.URL(QStringLiteral("corrupt.mp3")), server.URL(QStringLiteral("picture.mp3"))}) {
         FLog.Entries.clear();
         PlayList(static_cast<std::uint32_t>(10 + FLog.Clock.elapsed()), Items(VKItem(1, url)));
         ASSERT_TRUE(WaitForEvent("error")) << url.toStdString();
-        EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"connect", "error"})) << url.toStdString();
+        EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"connect", "error"})) << url.toStdString();
         EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
         EXPECT_EQ(AudioPlayer->CurrentPlaylistItem(), nullptr);
         EXPECT_EQ(AudioPlayer->Channel(), 0u);
@@ -227,10 +232,11 @@ TEST_F(AudioPlayerTest, AFileThatCannotBeOpenedStopsWithNotice)
     // A picture named as an MP3 opens as a picture, with no sound to play.
     for (const char *name : {"corrupt.mp3", "picture.mp3"}) {
         FLog.Entries.clear();
-        PlayList(static_cast<std::uint32_t>(name[0]), Items(LocalItem(1, AudioFixture("tone1s.mp3")), LocalItem(2, AudioFixture(name))));
+        PlayList(static_cast<std::uint32_t>(name[0]),
+            Items(LocalItem(1, AudioFixture("tone1s.mp3")), LocalItem(2, AudioFixture(name))));
         AudioPlayer->Pause();
         AudioPlayer->Next();
-        EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"file", "pause", "stop"})) << name;
+        EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"file", "pause", "stop"})) << name;
         EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
         EXPECT_EQ(AudioPlayer->CurrentPlaylistItem(), nullptr);
         EXPECT_EQ(AudioPlayer->Channel(), 0u);
@@ -242,7 +248,9 @@ TEST_F(AudioPlayerTest, AFileThatCannotBeOpenedStopsWithNotice)
 TEST_F(AudioPlayerTest, ADownloadThatBreaksOffEndsTheTrackWithAConnectionError)
 {
     TAudioTestServer server;
-    PlayList(1, Items(VKItem(1, server.URL(QStringLiteral("cut/tone2s.mp3"))), VKItem(2, server.URL(QStringLiteral("tone1s.mp3")))));
+    PlayList(1,
+        Items(VKItem(1, server.URL(QStringLiteral("cut/tone2s.mp3"))),
+            VKItem(2, server.URL(QStringLiteral("tone1s.mp3")))));
     ASSERT_TRUE(WaitForEvent("error"));
     EXPECT_EQ(FLog.Count("connect"), 1) << "no advance";
     EXPECT_EQ(FLog.Count("stop"), 0);
@@ -268,9 +276,11 @@ TEST_F(AudioPlayerTest, ATrackWhosePlaybackCatchesUpWithItsDownloadEndsEveryTime
 TEST_F(AudioPlayerTest, AServerThatSendsNoSizeStillPlaysAndMovesOn)
 {
     TAudioTestServer server;
-    PlayList(1, Items(VKItem(1, server.URL(QStringLiteral("chunked/tone1s.mp3"))), VKItem(2, server.URL(QStringLiteral("tone1s.mp3")))));
+    PlayList(1,
+        Items(VKItem(1, server.URL(QStringLiteral("chunked/tone1s.mp3"))),
+            VKItem(2, server.URL(QStringLiteral("tone1s.mp3")))));
     ASSERT_TRUE(WaitForEvent("url", 2));
-    EXPECT_EQ(FLog.Values("url"), (std::vector<int>{0, 1}));
+    EXPECT_EQ(FLog.Values("url"), (std::vector<int> {0, 1}));
     EXPECT_EQ(FLog.Count("error"), 0);
 }
 
@@ -279,9 +289,10 @@ TEST_F(AudioPlayerTest, ASeekIsTakenWhileTheLengthIsNotKnownYet)
     PlayList(1, Items(LocalItem(1, AudioFixture("vbr4s.mp3"))));
     AudioPlayer->Pause();
     AudioPlayer->SetPlayingPosition(2);
-    EXPECT_EQ(FLog.Values("position"), std::vector<int>{2});
+    EXPECT_EQ(FLog.Values("position"), std::vector<int> {2});
     EXPECT_TRUE(TestEnvironment::WaitFor([] {
-        return std::abs(AudioLibrary::ChannelGetPosition(AudioPlayer->Channel()) - 2 * AudioLibrary::BytesPerSecond) < AudioLibrary::BytesPerSecond / 10;
+        return std::abs(AudioLibrary::ChannelGetPosition(AudioPlayer->Channel()) - 2 * AudioLibrary::BytesPerSecond)
+            < AudioLibrary::BytesPerSecond / 10;
     }));
 }
 
@@ -293,7 +304,8 @@ TEST_F(AudioPlayerRealTimeTest, TwoURLsInARowPlayOnlyTheSecond)
     ASSERT_TRUE(WaitForEvent("url"));
     const std::uint32_t channel = AudioPlayer->Channel();
     ASSERT_NE(channel, 0u);
-    EXPECT_NEAR(static_cast<double>(AudioLibrary::ChannelGetLength(channel)), 44100.0 * 4, 44100.0 * 4 * 0.1) << "the second track";
+    EXPECT_NEAR(static_cast<double>(AudioLibrary::ChannelGetLength(channel)), 44100.0 * 4, 44100.0 * 4 * 0.1)
+        << "the second track";
     // The first connection's stream is freed once its late result comes.
     EXPECT_TRUE(TestEnvironment::WaitFor([&] {
         for (std::uint32_t handle = 1; handle < channel; ++handle)
@@ -324,7 +336,7 @@ TEST_F(AudioPlayerRealTimeTest, PauseResumeAndSeekFollowTheState)
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
     AudioPlayer->Stop();
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
-    EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"file", "pause", "position", "resume", "stop"}));
+    EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"file", "pause", "position", "resume", "stop"}));
 }
 
 // Counts the timer events the interface thread delivers, to any object.
@@ -401,7 +413,8 @@ TEST_F(AudioPlayerTest, PlaylistsAreCopiedByTag)
     list.Tag = 7;
     list.Add(LocalItem(1, AudioFixture("tone2s.mp3")));
     std::vector<bool> changes;
-    AudioPlayer->Playlist()->OnChanged = [&](TObject *, bool IsCurrentDataUpdated) { changes.push_back(IsCurrentDataUpdated); };
+    AudioPlayer->Playlist()->OnChanged
+        = [&](TObject *, bool IsCurrentDataUpdated) { changes.push_back(IsCurrentDataUpdated); };
     AudioPlayer->SetPlaylist(&list);
     ASSERT_EQ(AudioPlayer->Playlist()->Count(), 1);
     EXPECT_NE(AudioPlayer->Playlist()->getItem(0), list.getItem(0)) << "the player plays its own copy";
@@ -421,7 +434,7 @@ TEST_F(AudioPlayerTest, PlaylistsAreCopiedByTag)
     AudioPlayer->SetPlaylist(&other);
     EXPECT_EQ(AudioPlayer->Playlist()->Count(), 0);
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying) << "the track plays on while its list is replaced";
-    EXPECT_EQ(changes, (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(changes, (std::vector<bool> {false, true, false}));
 }
 
 TEST_F(AudioPlayerTest, ATrackWithoutURLPlaysOnceTheURLArrives)
@@ -439,29 +452,32 @@ TEST_F(AudioPlayerTest, ATrackWithoutURLPlaysOnceTheURLArrives)
     const auto track = CloneOf(*static_cast<const TVKAudioPlaylistItem *>(asked[0]));
 
     const QString url = server.URL(QStringLiteral("tone1s.mp3"));
-    TVKAudioPlaylistItem::URLReceived(owner, *track, 1, {url});                 // failed
-    TVKAudioPlaylistItem::URLReceived(owner, *track, 0, {url, url});            // not exactly one
-    TVKAudioPlaylistItem::URLReceived(owner, *VKItem(9, QString()), 0, {url});  // not in the list
+    TVKAudioPlaylistItem::URLReceived(owner, *track, 1, {url}); // failed
+    TVKAudioPlaylistItem::URLReceived(owner, *track, 0, {url, url}); // not exactly one
+    TVKAudioPlaylistItem::URLReceived(owner, *VKItem(9, QString()), 0, {url}); // not in the list
     EXPECT_TRUE(FLog.Entries.empty());
 
     TVKAudioPlaylistItem::URLReceived(owner, *track, 0, {url});
     ASSERT_TRUE(WaitForEvent("url"));
     EXPECT_EQ(AudioPlayer->Playlist()->getItem(0) == nullptr, false);
-    EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url) << "kept for the next time";
+    EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url)
+        << "kept for the next time";
 }
 
 TEST_F(AudioPlayerRealTimeTest, ALateURLIsKeptButDoesNotInterruptTheTrackNowPlaying)
 {
     TAudioTestServer server;
     std::unique_ptr<TCustomPlaylistItem> asked;
-    TVKAudioPlaylistItem::SetURLRequester([&](const TVKAudioPlaylistItem &Track, TAudioPlaylist *) { asked = CloneOf(Track); });
+    TVKAudioPlaylistItem::SetURLRequester(
+        [&](const TVKAudioPlaylistItem &Track, TAudioPlaylist *) { asked = CloneOf(Track); });
     PlayList(1, Items(VKItem(1, QString()), LocalItem(2, AudioFixture("tone2s.mp3"))));
     ASSERT_TRUE(asked);
     AudioPlayer->Play(1);
     ASSERT_TRUE(WaitForEvent("file"));
 
     const QString url = server.URL(QStringLiteral("tone1s.mp3"));
-    TVKAudioPlaylistItem::URLReceived(AudioPlayer->Playlist(), static_cast<const TVKAudioPlaylistItem &>(*asked), 0, {url});
+    TVKAudioPlaylistItem::URLReceived(
+        AudioPlayer->Playlist(), static_cast<const TVKAudioPlaylistItem &>(*asked), 0, {url});
     EXPECT_EQ(static_cast<TVKAudioPlaylistItem *>(AudioPlayer->Playlist()->getItem(0))->URL, url) << "kept for later";
     EXPECT_EQ(FLog.Count("url"), 0);
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
@@ -472,8 +488,8 @@ TEST_F(AudioPlayerRealTimeTest, ALateURLIsKeptButDoesNotInterruptTheTrackNowPlay
 class TSilentServer
 {
 public:
-    TSilentServer()
-        : FServer([this](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+    TSilentServer() :
+          FServer([this](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
               Connection.Stall();
               ++FClosed;
           })
@@ -484,7 +500,7 @@ public:
     int Closed() const { return FClosed; }
 
 private:
-    std::atomic<int> FClosed{0};
+    std::atomic<int> FClosed {0};
     TRawTestServer FServer;
 };
 
@@ -502,7 +518,7 @@ TEST_F(AudioPlayerTest, StopWhileConnectingEndsTheConnectionAtOnce)
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
     EXPECT_TRUE(TestEnvironment::WaitFor([&] { return silent.Closed() == 1; }, PromptDeadline));
     FGlobals.reset();
-    EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"connect", "stop"}));
+    EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"connect", "stop"}));
 }
 
 TEST_F(AudioPlayerTest, FreeingThePlayerWhileConnectingAbortsWithoutAnError)
@@ -525,7 +541,7 @@ TEST_F(AudioPlayerTest, AConnectionThatMakesNoRealProgressEndsInAConnectionError
     AudioPlayer->PlayURL(server.URL(QStringLiteral("trickle/tone1s.mp3")));
     EXPECT_TRUE(TestEnvironment::WaitFor([&] { return FLog.Count("error") == 1; }, PromptDeadline));
     AudioLibrary::SetConfig(AudioLibrary::TConfigOption::coNetTimeout, 10000);
-    EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"connect", "error"}));
+    EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"connect", "error"}));
 }
 
 TEST_F(AudioPlayerRealTimeTest, AFilePlayedWhileAConnectionIsPendingPlaysOn)
@@ -536,11 +552,12 @@ TEST_F(AudioPlayerRealTimeTest, AFilePlayedWhileAConnectionIsPendingPlaysOn)
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return silent.Connected(); }));
     AudioPlayer->Play(1);
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
-    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return silent.Closed() == 1; }, PromptDeadline)) << "the connection is given up";
+    EXPECT_TRUE(TestEnvironment::WaitFor([&] { return silent.Closed() == 1; }, PromptDeadline))
+        << "the connection is given up";
     // The pending connection's result has come once the player is gone; it changed nothing.
     FGlobals.reset();
-    EXPECT_EQ(FLog.Names(), (std::vector<std::string>{"connect", "file", "stop"}));
-    EXPECT_EQ(FLog.Values("file"), std::vector<int>{1});
+    EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"connect", "file", "stop"}));
+    EXPECT_EQ(FLog.Values("file"), std::vector<int> {1});
 }
 
 } // namespace

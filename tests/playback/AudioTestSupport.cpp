@@ -28,17 +28,18 @@ struct TAudioTestServer::TImpl
 namespace {
 // Sends data at Block bytes per Pause from where the provider is asked
 // (cpp-httplib starts a range request at the range's start).
-httplib::ContentProvider Throttled(std::string Data, std::size_t Block, std::chrono::milliseconds Pause,
-                                   std::atomic<std::size_t> &Sent)
+httplib::ContentProvider Throttled(
+    std::string Data, std::size_t Block, std::chrono::milliseconds Pause, std::atomic<std::size_t> &Sent)
 {
-    return [Data = std::move(Data), Block, Pause, &Sent](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
-        std::this_thread::sleep_for(Pause);
-        const std::size_t count = std::min({Block, Length, Data.size() - Offset});
-        if (!Sink.write(Data.data() + Offset, count))
-            return false;
-        Sent += count;
-        return true;
-    };
+    return
+        [Data = std::move(Data), Block, Pause, &Sent](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
+            std::this_thread::sleep_for(Pause);
+            const std::size_t count = std::min({Block, Length, Data.size() - Offset});
+            if (!Sink.write(Data.data() + Offset, count))
+                return false;
+            Sent += count;
+            return true;
+        };
 }
 } // namespace
 
@@ -51,32 +52,33 @@ TAudioTestServer::TAudioTestServer() : FImpl(std::make_unique<TImpl>())
         server.Get(path, [data](const httplib::Request &, httplib::Response &Response) {
             Response.set_content(data, "audio/mpeg");
         });
-        server.Get("/redirect" + path, [path](const httplib::Request &, httplib::Response &Response) {
-            Response.set_redirect(path);
-        });
+        server.Get("/redirect" + path,
+            [path](const httplib::Request &, httplib::Response &Response) { Response.set_redirect(path); });
         server.Get("/huge" + path, [data](const httplib::Request &, httplib::Response &Response) {
-            Response.set_content_provider(HugeSize, "audio/mpeg", [data](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
-                if (Offset >= data.size())
-                    return false; // drops the connection
-                Sink.write(data.data() + Offset, std::min(Length, data.size() - Offset));
-                return true;
-            });
+            Response.set_content_provider(
+                HugeSize, "audio/mpeg", [data](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
+                    if (Offset >= data.size())
+                        return false; // drops the connection
+                    Sink.write(data.data() + Offset, std::min(Length, data.size() - Offset));
+                    return true;
+                });
         });
         server.Get("/endless" + path, [data](const httplib::Request &, httplib::Response &Response) {
-            Response.set_content_provider(HugeSize, "audio/mpeg", [data](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
-                const std::size_t from = Offset % data.size();
-                return Sink.write(data.data() + from, std::min(Length, data.size() - from));
-            });
+            Response.set_content_provider(
+                HugeSize, "audio/mpeg", [data](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
+                    const std::size_t from = Offset % data.size();
+                    return Sink.write(data.data() + from, std::min(Length, data.size() - from));
+                });
         });
         server.Get("/cut" + path, [data](const httplib::Request &, httplib::Response &Response) {
             const std::size_t half = data.size() / 2;
             Response.set_content_provider(data.size(), "audio/mpeg",
-                                          [data, half](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
-                                              if (Offset >= half)
-                                                  return false; // drops the connection
-                                              Sink.write(data.data() + Offset, std::min(Length, half - Offset));
-                                              return true;
-                                          });
+                [data, half](std::size_t Offset, std::size_t Length, httplib::DataSink &Sink) {
+                    if (Offset >= half)
+                        return false; // drops the connection
+                    Sink.write(data.data() + Offset, std::min(Length, half - Offset));
+                    return true;
+                });
         });
         server.Get("/chunked" + path, [data](const httplib::Request &, httplib::Response &Response) {
             Response.set_chunked_content_provider("audio/mpeg", [data](std::size_t Offset, httplib::DataSink &Sink) {
@@ -89,18 +91,19 @@ TAudioTestServer::TAudioTestServer() : FImpl(std::make_unique<TImpl>())
             });
         });
         server.Get("/slow" + path, [this, data](const httplib::Request &, httplib::Response &Response) {
-            Response.set_content_provider(data.size(), "audio/mpeg",
-                                          Throttled(data, 1024, std::chrono::milliseconds(5), FThrottledBytesSent));
+            Response.set_content_provider(
+                data.size(), "audio/mpeg", Throttled(data, 1024, std::chrono::milliseconds(5), FThrottledBytesSent));
         });
         server.Get("/crawl" + path, [this, data](const httplib::Request &, httplib::Response &Response) {
-            Response.set_content_provider(data.size(), "audio/mpeg",
-                                          Throttled(data, 1000, std::chrono::milliseconds(50), FThrottledBytesSent));
+            Response.set_content_provider(
+                data.size(), "audio/mpeg", Throttled(data, 1000, std::chrono::milliseconds(50), FThrottledBytesSent));
         });
         server.Get("/trickle" + path, [data](const httplib::Request &, httplib::Response &Response) {
-            Response.set_content_provider(data.size(), "audio/mpeg", [data](std::size_t Offset, std::size_t, httplib::DataSink &Sink) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                return Sink.write(data.data() + Offset, 1);
-            });
+            Response.set_content_provider(
+                data.size(), "audio/mpeg", [data](std::size_t Offset, std::size_t, httplib::DataSink &Sink) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    return Sink.write(data.data() + Offset, 1);
+                });
         });
     }
     FImpl->Server.Start();

@@ -41,7 +41,7 @@ public:
 
 private:
     // Before the server, whose threads count into it until they have ended.
-    std::atomic<std::size_t> FThrottledBytesSent{0};
+    std::atomic<std::size_t> FThrottledBytesSent {0};
     struct TImpl;
     std::unique_ptr<TImpl> FImpl;
 };

@@ -1,7 +1,7 @@
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
+#include "foundation/BaseTypesUnit.h"
 #include "playback/AudioLibraryUnit.h"
 #include "playback/AudioTestSupport.h"
-#include "foundation/BaseTypesUnit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "tracks/QelmTypesUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "playback/TPlaybackOrderUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,8 @@ TVKAudioRecord Record(int AID, const char *Title)
 
 TSavedTrackRecord Saved(const TVKAudioRecord &From, const char *FilePath)
 {
-    return {From.AID, From.OwnerID, From.Artist, From.Title, From.Duration, From.LyricsID, From.AlbumID, QString::fromUtf8(FilePath)};
+    return {From.AID, From.OwnerID, From.Artist, From.Title, From.Duration, From.LyricsID, From.AlbumID,
+        QString::fromUtf8(FilePath)};
 }
 
 TPlaybackOrder Order(int Count, bool IsRepeat)
@@ -50,21 +51,20 @@ TEST(PlaybackOrder, WrapsAroundAndRepeatHoldsOnlyTheAutomaticAdvance)
         bool IsManual;
         int Expected;
     } cases[] = {
-        {3, false, 0, true, false, 1},
-        {3, false, 2, true, false, 0},  // past the last: the first
-        {3, false, 0, false, true, 2},  // before the first: the last
-        {3, false, -1, true, true, 0},  // nothing playing: Next gives the first
+        {3, false, 0, true, false, 1}, {3, false, 2, true, false, 0}, // past the last: the first
+        {3, false, 0, false, true, 2}, // before the first: the last
+        {3, false, -1, true, true, 0}, // nothing playing: Next gives the first
         {3, false, -1, false, true, 2}, // ... and Previous the last
-        {3, true, 1, true, false, 1},   // repeat: the same track again
-        {3, true, 1, true, true, 2},    // but the buttons still move
-        {3, true, 1, false, true, 0},
-        {3, true, -1, true, false, -1}, // repeating what is not in the list: nothing
+        {3, true, 1, true, false, 1}, // repeat: the same track again
+        {3, true, 1, true, true, 2}, // but the buttons still move
+        {3, true, 1, false, true, 0}, {3, true, -1, true, false, -1}, // repeating what is not in the list: nothing
         {0, false, -1, true, true, -1}, // empty list: nothing
     };
     for (const auto &c : cases) {
         const TPlaybackOrder order = Order(c.Count, c.IsRepeat);
         EXPECT_EQ(order.GetNextTrackIndex(c.Current, c.IsNext, c.IsManual), c.Expected)
-            << c.Count << " repeat " << c.IsRepeat << " from " << c.Current << " next " << c.IsNext << " manual " << c.IsManual;
+            << c.Count << " repeat " << c.IsRepeat << " from " << c.Current << " next " << c.IsNext << " manual "
+            << c.IsManual;
     }
 }
 
@@ -140,7 +140,7 @@ TEST(Playlist, ChangeEndsReportWhetherTheSameContentsWereUpdated)
     playlist.Changing();
     playlist.Tag = 6;
     playlist.Changed();
-    EXPECT_EQ(reports, (std::vector<bool>{true, false}));
+    EXPECT_EQ(reports, (std::vector<bool> {true, false}));
 }
 
 TEST(Playlist, FindsTheFirstEqualItem)

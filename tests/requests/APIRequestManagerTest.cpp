@@ -1,6 +1,6 @@
+#include "foundation/TThreadedObjectsManagerUnit.h"
 #include "requests/TAPIRequestFactoryUnit.h"
 #include "requests/TAPIRequestManagerUnit.h"
-#include "foundation/TThreadedObjectsManagerUnit.h"
 
 #include "foundation/InterfaceThreadUnit.h"
 #include "support/TestEnvironment.h"
@@ -155,21 +155,21 @@ protected:
         });
     }
 
-    std::unique_ptr<TAPIRequestData> Data(const QString &Text, const QString &URL = {},
-                                          TAPIRequestInvokerClass Invoker = InvokerClass<TEchoInvoker>())
+    std::unique_ptr<TAPIRequestData> Data(
+        const QString &Text, const QString &URL = {}, TAPIRequestInvokerClass Invoker = InvokerClass<TEchoInvoker>())
     {
         auto request = std::make_unique<TAPIRequest>(URL.isEmpty() ? FServer.URL(QStringLiteral("/method/")) : URL,
-                                                     QStringLiteral("echo"), TURIParams{URIParam(QStringLiteral("text"), Text)});
-        return std::make_unique<TAPIRequestData>(std::move(Invoker), std::move(request), nullptr,
-                                                 [this, Text](TObject *Sender) {
-                                                     auto *invoker = static_cast<TAPIRequestInvoker *>(Sender);
-                                                     TDelivery delivery{Text, InterfaceThread::IsCurrent(), invoker->ID(), {}};
-                                                     delivery.Copy.ResultCode = invoker->Result().ResultCode;
-                                                     delivery.Copy.HTTPRequestResult = invoker->Result().HTTPRequestResult;
-                                                     if (invoker->APIResult())
-                                                         delivery.Copy.APIResponseParserResult = CloneOf(*invoker->APIResult());
-                                                     FDelivered.push_back(std::move(delivery));
-                                                 });
+            QStringLiteral("echo"), TURIParams {URIParam(QStringLiteral("text"), Text)});
+        return std::make_unique<TAPIRequestData>(
+            std::move(Invoker), std::move(request), nullptr, [this, Text](TObject *Sender) {
+                auto *invoker = static_cast<TAPIRequestInvoker *>(Sender);
+                TDelivery delivery {Text, InterfaceThread::IsCurrent(), invoker->ID(), {}};
+                delivery.Copy.ResultCode = invoker->Result().ResultCode;
+                delivery.Copy.HTTPRequestResult = invoker->Result().HTTPRequestResult;
+                if (invoker->APIResult())
+                    delivery.Copy.APIResponseParserResult = CloneOf(*invoker->APIResult());
+                FDelivered.push_back(std::move(delivery));
+            });
     }
 
     std::size_t Starts() const
@@ -284,7 +284,7 @@ TEST_F(APIRequestManagerTest, SupersededRunningRequestEndsWithoutDelivery)
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Starts() == 1; }));
     FManager->Add(5, Data(QStringLiteral("fast")));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FEnds == 2; }));
-    EXPECT_EQ(Texts(FDelivered), QStringList{QStringLiteral("fast")});
+    EXPECT_EQ(Texts(FDelivered), QStringList {QStringLiteral("fast")});
 }
 
 TEST_F(APIRequestManagerTest, ResultCallbackMayQueueAgainAndResetDropsRunningResults)
@@ -312,7 +312,8 @@ TEST_F(APIRequestManagerTest, FailuresArriveAsResultCodes)
     Make(100);
     FManager->Add(1, Data(QStringLiteral("error:Too many requests")));
     FManager->Add(2, Data(QStringLiteral("missing")));
-    FManager->Add(3, Data(QStringLiteral("unreachable"), QStringLiteral("http://127.0.0.1:%1/method/").arg(UnusedLoopbackPort())));
+    FManager->Add(3,
+        Data(QStringLiteral("unreachable"), QStringLiteral("http://127.0.0.1:%1/method/").arg(UnusedLoopbackPort())));
     FManager->Add(4, Data(QStringLiteral("unparsable")));
     FManager->Add(5, Data(QStringLiteral("broken"), {}, InvokerClass<TBrokenInvoker>()));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FDelivered.size() == 5; }));
@@ -361,7 +362,7 @@ TEST_F(APIRequestManagerTest, StopThreadWaitsNeitherForTheIntervalNorForRunningR
 
     // Stopped on a thread of its own, so that a stop that waits for the held
     // request fails here instead of blocking the test.
-    std::atomic<bool> stopped{false};
+    std::atomic<bool> stopped {false};
     std::thread stopper([&] {
         FManager->StopThread();
         stopped = true;
@@ -390,7 +391,7 @@ TEST_F(APIRequestManagerTest, AWorkerLeftRunningAfterTheObjectsManagerIsGoneStar
     // The worker goes on and starts the request: the start is refused.
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Starts() == 2; }));
     FManager->StopThread();
-    EXPECT_EQ(Texts(FDelivered), QStringList{QStringLiteral("one")});
+    EXPECT_EQ(Texts(FDelivered), QStringList {QStringLiteral("one")});
     EXPECT_EQ(FServer.Requests().size(), 1u);
 }
 
@@ -398,8 +399,8 @@ TEST_F(APIRequestManagerTest, WithoutAThreadTheExchangeFailsInsteadOfDeadlocking
 {
     // The threads of a request are made in this order: the invoker's, the
     // executor's, the parser's. One of them cannot be made.
-    std::atomic<int> made{0};
-    std::atomic<int> failing{0};
+    std::atomic<int> made {0};
+    std::atomic<int> failing {0};
     TThreadedObjectsManager::SetThreadFactory([&](std::function<void()> Body) {
         if (++made == failing)
             throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));

@@ -18,16 +18,17 @@ TEST(APIRequest, RendersURLs)
     } cases[] = {
         {Base, QStringLiteral("audio.search"), {}, "https://api.example.test/method/audio.search"},
         {Base, QStringLiteral("audio.search"),
-         {URIParam(QStringLiteral("q"), QStringLiteral("a b&c=d")), URIParam(QStringLiteral("count"), IntToParamValue(0)),
-          URIParam(QStringLiteral("offset"), IntToParamValue(20)), URIParam(QStringLiteral("empty"), QString())},
-         "https://api.example.test/method/audio.search?q=a%20b%26c%3Dd&offset=20"},
+            {URIParam(QStringLiteral("q"), QStringLiteral("a b&c=d")),
+                URIParam(QStringLiteral("count"), IntToParamValue(0)),
+                URIParam(QStringLiteral("offset"), IntToParamValue(20)), URIParam(QStringLiteral("empty"), QString())},
+            "https://api.example.test/method/audio.search?q=a%20b%26c%3Dd&offset=20"},
         {Base, QStringLiteral("x"), {URIParam(QStringLiteral("q"), QStringLiteral("Пе"))},
-         "https://api.example.test/method/x?q=%D0%9F%D0%B5"},
+            "https://api.example.test/method/x?q=%D0%9F%D0%B5"},
         // Default ports go, others stay; an earlier query is dropped, a fragment kept.
         {QStringLiteral("https://h.test:443/2.0/"), QString(), {URIParam(QStringLiteral("a"), QStringLiteral("1"))},
-         "https://h.test/2.0/?a=1"},
-        {QStringLiteral("http://h.test:80/p?old=1"), QStringLiteral("#frag"), {URIParam(QStringLiteral("a"), QStringLiteral("1"))},
-         "http://h.test/p?a=1#frag"},
+            "https://h.test/2.0/?a=1"},
+        {QStringLiteral("http://h.test:80/p?old=1"), QStringLiteral("#frag"),
+            {URIParam(QStringLiteral("a"), QStringLiteral("1"))}, "http://h.test/p?a=1#frag"},
         {QStringLiteral("http://127.0.0.1:8080/vk/"), QStringLiteral("m"), {}, "http://127.0.0.1:8080/vk/m"},
         {QStringLiteral("http://h.test:443/"), QStringLiteral("m"), {}, "http://h.test:443/m"},
     };
@@ -40,8 +41,8 @@ TEST(APIRequest, RendersURLs)
 TEST(APIRequest, ParametersKeepTheirPlaceAndIgnoreCase)
 {
     TAPIRequest request(Base, QStringLiteral("m"),
-                        {URIParam(QStringLiteral("count"), QStringLiteral("1")), URIParam(QStringLiteral("q"), QStringLiteral("x")),
-                         URIParam(QStringLiteral("COUNT"), QStringLiteral("2"))});
+        {URIParam(QStringLiteral("count"), QStringLiteral("1")), URIParam(QStringLiteral("q"), QStringLiteral("x")),
+            URIParam(QStringLiteral("COUNT"), QStringLiteral("2"))});
     EXPECT_EQ(request.ParamsList(), QStringList({QStringLiteral("COUNT=2"), QStringLiteral("q=x")}));
 
     request.setParam(QStringLiteral("Count"), QStringLiteral("5"));
@@ -64,7 +65,7 @@ TEST(APIRequest, CloneIsAnIndependentCopyOfItsOwnClass)
         std::unique_ptr<TCloneable> Clone() const override { return std::make_unique<TMarkedRequest>(*this); }
     };
     TMarkedRequest source(Base, QStringLiteral("m"),
-                          {URIParam(QStringLiteral("b"), QStringLiteral("2")), URIParam(QStringLiteral("a"), QStringLiteral("1"))});
+        {URIParam(QStringLiteral("b"), QStringLiteral("2")), URIParam(QStringLiteral("a"), QStringLiteral("1"))});
     const TAPIRequest &asBase = source;
     std::unique_ptr<TAPIRequest> copy = CloneOf(asBase);
     EXPECT_NE(dynamic_cast<TMarkedRequest *>(copy.get()), nullptr);
@@ -80,7 +81,7 @@ TEST(APIRequest, CloneIsAnIndependentCopyOfItsOwnClass)
     public:
         std::unique_ptr<TCloneable> Clone() const override { return nullptr; }
     };
-    const TAPIRequest empty{TOther()};
+    const TAPIRequest empty {TOther()};
     EXPECT_EQ(empty.ToURL(), QString());
 }
 

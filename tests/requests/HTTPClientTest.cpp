@@ -34,19 +34,19 @@ TEST(HTTPClient, AnErrorThrownByAHandlerEndsOnlyTheExchange)
     } cases[] = {
         {"headers", [&](THTTPClient &Client) { Client.OnHeaders = outOfMemory; }},
         {"data",
-         [&](THTTPClient &Client) {
-             Client.OnData = [&](const char *, qsizetype) -> bool {
-                 outOfMemory();
-                 return true;
-             };
-         }},
+            [&](THTTPClient &Client) {
+                Client.OnData = [&](const char *, qsizetype) -> bool {
+                    outOfMemory();
+                    return true;
+                };
+            }},
         {"progress",
-         [&](THTTPClient &Client) {
-             Client.IsAborted = [&]() -> bool {
-                 outOfMemory();
-                 return false;
-             };
-         }},
+            [&](THTTPClient &Client) {
+                Client.IsAborted = [&]() -> bool {
+                    outOfMemory();
+                    return false;
+                };
+            }},
     };
 
     const auto exchangeWhole = [&] {

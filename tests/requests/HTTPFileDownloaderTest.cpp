@@ -1,6 +1,6 @@
 #include "requests/THTTPFileDownloaderUnit.h"
 
-#include "app/FileUtilsUnit.h"
+#include "app/helpers/FileUtilsUnit.h"
 #include "foundation/InterfaceThreadUnit.h"
 #include "requests/THTTPClientUnit.h"
 #include "support/TestHTTPServer.h"
@@ -84,7 +84,7 @@ TEST_F(HTTPFileDownloaderTest, FileDownloadReportsEachPercentOnceOnTheInterfaceT
     EXPECT_TRUE(downloader.Result().ErrorMessage.isEmpty());
     EXPECT_EQ(downloader.Result().ContentStream, nullptr);
     EXPECT_EQ(ReadFile(Destination()), QByteArray::fromStdString(body));
-    EXPECT_EQ(LeftFiles(), QStringList{QStringLiteral("Artist - Title.mp3")});
+    EXPECT_EQ(LeftFiles(), QStringList {QStringLiteral("Artist - Title.mp3")});
     EXPECT_FALSE(offInterfaceThread);
     ASSERT_FALSE(progress.empty());
     EXPECT_LE(progress.size(), 100u);
@@ -128,34 +128,35 @@ TEST_F(HTTPFileDownloaderTest, RefusedCutStalledAndAbortedDownloadsLeaveNoFile)
         const char *MessageStart;
     } cases[] = {
         {"refused",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(404, "No Such Track", 9) + "not found");
-         },
-         false, fdHTTPError, "404 No Such Track"},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(404, "No Such Track", 9) + "not found");
+            },
+            false, fdHTTPError, "404 No Such Track"},
         {"cut",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
-         },
-         false, fdFailed, "18 "},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
+            },
+            false, fdFailed, "18 "},
         // libcurl alone would take the last length and the short body as whole.
         {"lying about its length",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(200, "OK", -1, {"Content-Length: 1000000", "Content-Length: 200000"})
-                             + std::string(200000, 'x'));
-         },
-         false, fdFailed, "18 "},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(
+                    TRawTestServer::Head(200, "OK", -1, {"Content-Length: 1000000", "Content-Length: 200000"})
+                    + std::string(200000, 'x'));
+            },
+            false, fdFailed, "18 "},
         {"aborted",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
-             connection.Stall();
-         },
-         true, fdAborted, "42 "},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
+                connection.Stall();
+            },
+            true, fdAborted, "42 "},
         {"stalled",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
-             connection.Stall();
-         },
-         false, fdFailed, "28 "},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(200000, 'x'));
+                connection.Stall();
+            },
+            false, fdFailed, "28 "},
     };
     for (auto &c : cases) {
         TRawTestServer server(c.Handler);
@@ -231,7 +232,7 @@ TEST_F(HTTPFileDownloaderTest, ADownloaderNeverStartedGivesItsNameBack)
 {
     {
         THTTPFileDownloader downloader(QStringLiteral("http://127.0.0.1:1/"), Destination());
-        EXPECT_EQ(LeftFiles(), QStringList{QStringLiteral("Artist - Title.mp3.part")});
+        EXPECT_EQ(LeftFiles(), QStringList {QStringLiteral("Artist - Title.mp3.part")});
     }
     EXPECT_TRUE(LeftFiles().isEmpty());
 }

@@ -23,19 +23,20 @@ TEST(HTTPRequestExecutor, GetSendsCookiesAndUpdatesTheJar)
 {
     TTestHTTPServer server;
     server.Answer("/page", 200, CyrillicText,
-                  {{"Set-Cookie", "a=1; Path=/; HttpOnly"}, {"set-cookie", "b=; expires=Thu, 01 Jan 1970 00:00:00 GMT"},
-                   {"Set-Cookie", " c = 3 ;Secure"}},
-                  "text/html; charset=windows-1251");
+        {{"Set-Cookie", "a=1; Path=/; HttpOnly"}, {"set-cookie", "b=; expires=Thu, 01 Jan 1970 00:00:00 GMT"},
+            {"Set-Cookie", " c = 3 ;Secure"}},
+        "text/html; charset=windows-1251");
     server.Start();
 
     THTTPRequestExecutor executor(server.URL(QStringLiteral("/page?x=1")));
-    executor.Cookies() = QStringList{QStringLiteral("b=old"), QStringLiteral("a=0"), QStringLiteral("keep=yes")};
+    executor.Cookies() = QStringList {QStringLiteral("b=old"), QStringLiteral("a=0"), QStringLiteral("keep=yes")};
     const THTTPRequestResult result = Exchange(executor);
 
     EXPECT_EQ(result.ResultCode, hrOK);
     EXPECT_EQ(result.Response, QString::fromStdString(CyrillicText)); // UTF-8 whatever the declared charset
     EXPECT_TRUE(result.ErrorMessage.isEmpty());
-    EXPECT_EQ(executor.Cookies(), QStringList({QStringLiteral("a=1"), QStringLiteral("keep=yes"), QStringLiteral("c=3")}));
+    EXPECT_EQ(
+        executor.Cookies(), QStringList({QStringLiteral("a=1"), QStringLiteral("keep=yes"), QStringLiteral("c=3")}));
 
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -88,7 +89,7 @@ TEST(HTTPRequestExecutor, RedirectIsReportedWithItsTargetAndCookiesAndNotFollowe
     EXPECT_EQ(result.ResultCode, hrRedirect);
     EXPECT_EQ(result.Location, QStringLiteral("/feed?from=login"));
     EXPECT_TRUE(result.ErrorMessage.isEmpty());
-    EXPECT_EQ(executor.Cookies(), QStringList{QStringLiteral("sid=abc")});
+    EXPECT_EQ(executor.Cookies(), QStringList {QStringLiteral("sid=abc")});
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
@@ -112,8 +113,8 @@ TEST(HTTPRequestExecutor, StatusesGiveTheirCodesWithTheServersReasonPhrase)
         const std::string body = c.Status == 304 ? "" : "<h1>" + c.Reason + "</h1>";
         TRawTestServer server([&](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
             connection.Send(TRawTestServer::Head(c.Status, c.Reason, c.Status == 304 ? -1 : (long long)body.size(),
-                                                 {"Location: http://elsewhere.test/x"})
-                            + body);
+                                {"Location: http://elsewhere.test/x"})
+                + body);
         });
         THTTPRequestExecutor executor(server.URL(QStringLiteral("/missing")));
         const THTTPRequestResult result = Exchange(executor);
@@ -133,7 +134,7 @@ TEST(HTTPRequestExecutor, FailedExchangesAreCode3AndLeaveTheJar)
     EXPECT_EQ(result.ResultCode, hrTransportError);
     EXPECT_TRUE(result.ErrorMessage.startsWith(QStringLiteral("7 "))) << result.ErrorMessage.toStdString();
     EXPECT_TRUE(result.Response.isEmpty());
-    EXPECT_EQ(refused.Cookies(), QStringList{QStringLiteral("a=1")});
+    EXPECT_EQ(refused.Cookies(), QStringList {QStringLiteral("a=1")});
 }
 
 TEST(HTTPRequestExecutor, AnswersThatBreakTheirLengthOrTheLimitFail)
@@ -156,9 +157,9 @@ TEST(HTTPRequestExecutor, AnswersThatBreakTheirLengthOrTheLimitFail)
         {"too much", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n", 100, "", 50},
         {"announced beyond the limit", "HTTP/1.1 200 OK\r\nContent-Length: " + tooLarge + "\r\n\r\n", 1000, "63 ", 0},
         {"beyond the limit without a length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n",
-         std::size_t(THTTPClient::MaxMemoryBodySize) + 1, "63 ", 0},
+            std::size_t(THTTPClient::MaxMemoryBodySize) + 1, "63 ", 0},
         {"up to the limit without a length", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n",
-         std::size_t(THTTPClient::MaxMemoryBodySize), "", std::size_t(THTTPClient::MaxMemoryBodySize)},
+            std::size_t(THTTPClient::MaxMemoryBodySize), "", std::size_t(THTTPClient::MaxMemoryBodySize)},
     };
     for (const auto &c : cases) {
         TRawTestServer server([&](const TRecordedRequest &, TRawTestServer::TConnection &connection) {

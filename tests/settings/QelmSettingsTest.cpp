@@ -1,6 +1,6 @@
-#include "app/TQelmPathManagerUnit.h"
-#include "settings/TQelmSettingsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "platform/TRegistryUnit.h"
+#include "settings/TQelmSettingsUnit.h"
 #include "settings/TSettingValueStreamUnit.h"
 #include "support/TestEnvironment.h"
 

@@ -1,8 +1,8 @@
 // The store and its two backends, through a settings class of the test's own.
-#include "settings/ISettingsSourceUnit.h"
-#include "settings/TIniFileSettingsSourceUnit.h"
 #include "platform/TIniFileUnit.h"
 #include "platform/TRegistryUnit.h"
+#include "settings/ISettingsSourceUnit.h"
+#include "settings/TIniFileSettingsSourceUnit.h"
 #include "settings/TSettingsUnit.h"
 #include "settings/TTokenSettingsUnit.h"
 #include "settings/TWinRegistrySettingsSourceUnit.h"
@@ -26,12 +26,12 @@ public:
     explicit TProbeSettings(std::shared_ptr<ISettingsSource> Source) : TSettings(std::move(Source))
     {
         DeclareValue(QStringLiteral("Text"), TVariant::FromString(QStringLiteral("dflt")));
-        DeclareValue(QStringLiteral("Count"), TVariant::FromInteger(7), TVariant::FromInteger(-10),
-                     TVariant::FromInteger(10));
+        DeclareValue(
+            QStringLiteral("Count"), TVariant::FromInteger(7), TVariant::FromInteger(-10), TVariant::FromInteger(10));
         DeclareValue(QStringLiteral("Flag"), TVariant::FromBoolean(true));
         DeclareValue(QStringLiteral("When"), TVariant::FromDateTime(2.25));
-        DeclareValue(QStringLiteral("Level"), TVariant::FromDouble(150), TVariant::FromDouble(0),
-                     TVariant::FromDouble(100));
+        DeclareValue(
+            QStringLiteral("Level"), TVariant::FromDouble(150), TVariant::FromDouble(0), TVariant::FromDouble(100));
         DeclareValue(QStringLiteral("Small"), TVariant::FromByte(1));
     }
 };
@@ -80,7 +80,7 @@ TEST(SettingsVariant, KindsAndConversions)
     EXPECT_EQ(TVariant::FromDouble(2.5).ToInteger(), 2);
     EXPECT_EQ(TVariant::FromString(QStringLiteral("12.5")).ToDouble(), 12.5);
     EXPECT_EQ(Message([] { TVariant::FromString(QStringLiteral("loud")).ToDouble(); }),
-              QStringLiteral("Could not convert variant of type (UnicodeString) into type (Double)"));
+        QStringLiteral("Could not convert variant of type (UnicodeString) into type (Double)"));
     EXPECT_THROW(TVariant::Null().ToBoolean(), EVariantError);
     EXPECT_THROW(TVariant::FromDouble(3e10).ToInteger(), EVariantError);
 }
@@ -90,9 +90,9 @@ TEST(SettingsStore, UndeclaredKeysRaiseUnlessInTestMode)
     TTempUserFolders folders;
     TProbeSettings settings(RegistrySource());
     EXPECT_EQ(Message([&] { settings.GetValue(QStringLiteral("text")); }),
-              QStringLiteral("getting value of nonexisting param"));
+        QStringLiteral("getting value of nonexisting param"));
     EXPECT_EQ(Message([&] { settings.SetValue(QStringLiteral("Other"), TVariant::FromInteger(1)); }),
-              QStringLiteral("setting value of nonexisting param"));
+        QStringLiteral("setting value of nonexisting param"));
     TRegistry registry(TRegistryRoot::CurrentUser);
     ASSERT_TRUE(registry.OpenKeyReadOnly(TestKey));
     EXPECT_TRUE(registry.GetValueNames().isEmpty());
@@ -149,7 +149,7 @@ TEST(SettingsStore, RegistryBackendKindsAndErrors)
         settings.SetValue(QStringLiteral("Flag"), TVariant::FromBoolean(false));
         settings.SetValue(QStringLiteral("When"), TVariant::FromDateTime(45000.75));
         EXPECT_EQ(Message([&] { settings.SetValue(QStringLiteral("Small"), TVariant::FromByte(2)); }),
-                  QStringLiteral("Unsupported variant type"));
+            QStringLiteral("Unsupported variant type"));
         // Clear stops at the first key (Empty is not stored); ClearSource keeps everything.
         EXPECT_EQ(Message([&] { settings.Clear(); }), QStringLiteral("Unsupported variant type"));
         settings.ClearSource();
@@ -169,7 +169,8 @@ TEST(SettingsStore, RegistryBackendKindsAndErrors)
     EXPECT_EQ(settings.GetValue(QStringLiteral("Small")), TVariant::FromByte(1));
     registry.WriteInteger(QStringLiteral("Small"), 3);
     TProbeSettings again(RegistrySource());
-    EXPECT_EQ(Message([&] { again.GetValue(QStringLiteral("Small")); }), QStringLiteral("Unsupported variant type = 17"));
+    EXPECT_EQ(
+        Message([&] { again.GetValue(QStringLiteral("Small")); }), QStringLiteral("Unsupported variant type = 17"));
 }
 
 TEST(SettingsStore, IniBackendStoresTextInTheUnnamedSection)
@@ -190,10 +191,12 @@ TEST(SettingsStore, IniBackendStoresTextInTheUnnamedSection)
         settings.SetValue(QStringLiteral("When"), TVariant::FromDateTime(1.5));
         settings.SetValue(QStringLiteral("Level"), TVariant::FromDouble(0));
         EXPECT_EQ(Message([&] { settings.SetValue(QStringLiteral("Small"), TVariant::FromByte(2)); }),
-                  QStringLiteral("Unsupported variant type"));
-        EXPECT_EQ(Message([&] { settings.GetValue(QStringLiteral("Small")); }), QStringLiteral("Unsupported variant type"));
+            QStringLiteral("Unsupported variant type"));
+        EXPECT_EQ(
+            Message([&] { settings.GetValue(QStringLiteral("Small")); }), QStringLiteral("Unsupported variant type"));
     }
-    EXPECT_EQ(FileText(path), QByteArray("[]\nText=a=b\nCount=-4\nFlag=False\nWhen=000000000000F83F\nLevel=0000000000000000\n"));
+    EXPECT_EQ(FileText(path),
+        QByteArray("[]\nText=a=b\nCount=-4\nFlag=False\nWhen=000000000000F83F\nLevel=0000000000000000\n"));
 
     TProbeSettings settings(std::make_shared<TIniFileSettingsSource>(path));
     // Integers and truth values come back as text, unclamped; doubles as date-times.
@@ -252,7 +255,7 @@ TEST(TokenSettings, FreshProfileAndStoredFile)
     token->SetValue(QStringLiteral("user_id"), TVariant::FromInteger(42));
     delete token;
     EXPECT_EQ(FileText(path),
-              QByteArray("[]\naccess_token=abc\nexpires_in=86400\ntoken_request_datetime=000000000000F83F\nuser_id=42\n"));
+        QByteArray("[]\naccess_token=abc\nexpires_in=86400\ntoken_request_datetime=000000000000F83F\nuser_id=42\n"));
     token = GetInstance<TTokenSettings>();
     EXPECT_EQ(token->GetValue(QStringLiteral("expires_in")).ToInteger(), 86400);
     EXPECT_EQ(token->GetValue(QStringLiteral("token_request_datetime")), TVariant::FromDateTime(1.5));
@@ -288,10 +291,10 @@ TEST(SettingsStore, EveryValueRoundTripsThroughBothBackends)
     };
     std::vector<TCase> cases;
     for (const QString &text : {QString(), QStringLiteral("plain"), QStringLiteral("a=b"), QStringLiteral(";c"),
-                                QStringLiteral("[S]"), QStringLiteral("x\n[]\nNumber=666"), QStringLiteral("  lead"),
-                                QStringLiteral("trail  "), QStringLiteral(" both "), QStringLiteral("line\nbreak"),
-                                QStringLiteral("cr\rin"), QStringLiteral("\r\n"), QStringLiteral("Привет \u00a0"),
-                                QStringLiteral("\"q\""), QStringLiteral("C:\\new\\"), QStringLiteral("\\x41")})
+             QStringLiteral("[S]"), QStringLiteral("x\n[]\nNumber=666"), QStringLiteral("  lead"),
+             QStringLiteral("trail  "), QStringLiteral(" both "), QStringLiteral("line\nbreak"),
+             QStringLiteral("cr\rin"), QStringLiteral("\r\n"), QStringLiteral("Привет \u00a0"), QStringLiteral("\"q\""),
+             QStringLiteral("C:\\new\\"), QStringLiteral("\\x41")})
         cases.push_back({"Text", TVariant::FromString(text), TVariant::FromString(text)});
     for (const int number : {INT_MIN, -1, 0, INT_MAX})
         cases.push_back({"Number", TVariant::FromInteger(number), TVariant::FromString(QString::number(number))});
@@ -337,8 +340,8 @@ TEST(TokenSettings, ATokenWithLineBreaksStaysOneValue)
     settings->SetValue(QStringLiteral("user_id"), TVariant::FromInteger(42));
     settings->SetValue(QStringLiteral("access_token"), TVariant::FromString(token));
     delete settings;
-    EXPECT_EQ(FileText(path),
-              QByteArray("[]\nuser_id=42\naccess_token=\"abc\\n[]\\nuser_id=666\\r\\nexpires_in=1\"\n"));
+    EXPECT_EQ(
+        FileText(path), QByteArray("[]\nuser_id=42\naccess_token=\"abc\\n[]\\nuser_id=666\\r\\nexpires_in=1\"\n"));
 
     settings = GetInstance<TTokenSettings>();
     EXPECT_EQ(settings->GetValue(QStringLiteral("access_token")), TVariant::FromString(token));

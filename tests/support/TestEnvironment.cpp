@@ -1,6 +1,6 @@
 #include "support/TestEnvironment.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -88,8 +88,8 @@ TTempUserFolders::~TTempUserFolders()
         qputenv(FolderVariables[i], FSaved[i]);
 }
 
-TShownErrors::TShownErrors()
-    : FSaved(Application::SetExceptionHandler([this](const QString &Message) { Messages << Message; }))
+TShownErrors::TShownErrors() :
+      FSaved(Application::SetExceptionHandler([this](const QString &Message) { Messages << Message; }))
 {
 }
 

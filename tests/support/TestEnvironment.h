@@ -18,8 +18,7 @@ void PrepareProcess();
 
 // Serves the interface thread's event loop until Done() holds or the
 // deadline passes; returns Done().
-bool WaitFor(const std::function<bool()> &Done,
-             std::chrono::milliseconds Deadline = std::chrono::seconds(10));
+bool WaitFor(const std::function<bool()> &Done, std::chrono::milliseconds Deadline = std::chrono::seconds(10));
 
 // A small PNG of one colour, so that pictures can be told apart.
 QByteArray PngPicture(const QColor &Colour);

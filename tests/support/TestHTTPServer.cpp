@@ -27,7 +27,7 @@ QString LoopbackURL(int Port, const QString &PathAndQuery)
 int ListenOnLoopback(int &Port)
 {
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof(address);
@@ -41,7 +41,7 @@ int ListenOnLoopback(int &Port)
 // Waits up to 50 ms for Socket to become readable.
 bool Readable(int Socket)
 {
-    pollfd fd{Socket, POLLIN, 0};
+    pollfd fd {Socket, POLLIN, 0};
     return poll(&fd, 1, 50) > 0;
 }
 
@@ -49,7 +49,8 @@ bool Readable(int Socket)
 
 bool TRecordedRequest::HasHeader(const std::string &Name) const
 {
-    return std::any_of(Headers.begin(), Headers.end(), [&](const auto &header) { return SameName(header.first, Name); });
+    return std::any_of(
+        Headers.begin(), Headers.end(), [&](const auto &header) { return SameName(header.first, Name); });
 }
 
 std::string TRecordedRequest::Header(const std::string &Name) const
@@ -64,7 +65,7 @@ TTestHTTPServer::TTestHTTPServer()
 {
     // Runs before the answer is sent, once the body has been read.
     FServer.set_post_routing_handler([this](const httplib::Request &request, httplib::Response &) {
-        TRecordedRequest recorded{request.method, request.target, {}, request.body};
+        TRecordedRequest recorded {request.method, request.target, {}, request.body};
         for (const auto &header : request.headers)
             recorded.Headers.push_back(header);
         std::lock_guard guard(FLock);
@@ -80,7 +81,7 @@ TTestHTTPServer::~TTestHTTPServer()
 }
 
 void TTestHTTPServer::Answer(const std::string &Path, int Status, const std::string &Body,
-                             const httplib::Headers &Headers, const std::string &ContentType)
+    const httplib::Headers &Headers, const std::string &ContentType)
 {
     auto handler = [=](const httplib::Request &, httplib::Response &response) {
         response.status = Status;
@@ -143,8 +144,8 @@ std::vector<TRecordedRequest> TRawTestServer::Requests() const
     return FRequests;
 }
 
-std::string TRawTestServer::Head(int Status, const std::string &Reason, long long ContentLength,
-                                 const std::vector<std::string> &HeaderLines)
+std::string TRawTestServer::Head(
+    int Status, const std::string &Reason, long long ContentLength, const std::vector<std::string> &HeaderLines)
 {
     std::string head = "HTTP/1.1 " + std::to_string(Status) + (Reason.empty() ? "" : " " + Reason) + "\r\n";
     for (const auto &line : HeaderLines)
@@ -174,8 +175,7 @@ void TRawTestServer::Serve(int Socket)
     std::size_t headEnd = std::string::npos;
     char buffer[16384];
     auto receive = [&] {
-        while (!FStopping && !Readable(Socket)) {
-        }
+        while (!FStopping && !Readable(Socket)) { }
         const ssize_t count = FStopping ? -1 : recv(Socket, buffer, sizeof(buffer), 0);
         if (count > 0)
             data.append(buffer, std::size_t(count));
@@ -196,7 +196,8 @@ void TRawTestServer::Serve(int Socket)
         while (lineEnd != std::string::npos) {
             const std::size_t start = lineEnd + 2;
             lineEnd = head.find("\r\n", start);
-            const std::string line = head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+            const std::string line
+                = head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
             const std::size_t colon = line.find(':');
             if (colon == std::string::npos)
                 continue;

@@ -36,8 +36,8 @@ public:
 
     httplib::Server &Routes() { return FServer; }
     // A canned answer to GET and POST on Path.
-    void Answer(const std::string &Path, int Status, const std::string &Body,
-                const httplib::Headers &Headers = {}, const std::string &ContentType = "text/plain");
+    void Answer(const std::string &Path, int Status, const std::string &Body, const httplib::Headers &Headers = {},
+        const std::string &ContentType = "text/plain");
     void Start();
 
     int Port() const { return FPort; }
@@ -70,7 +70,7 @@ public:
 
     private:
         friend class TRawTestServer;
-        TConnection(int Socket, const std::atomic<bool> &Stopping) : FSocket(Socket), FStopping(Stopping) {}
+        TConnection(int Socket, const std::atomic<bool> &Stopping) : FSocket(Socket), FStopping(Stopping) { }
         int FSocket;
         const std::atomic<bool> &FStopping;
     };
@@ -86,7 +86,7 @@ public:
     // A response head: status line with Reason, the headers as given, and a
     // Content-Length unless ContentLength is negative.
     static std::string Head(int Status, const std::string &Reason, long long ContentLength,
-                            const std::vector<std::string> &HeaderLines = {});
+        const std::vector<std::string> &HeaderLines = {});
 
 private:
     void AcceptConnections();
@@ -95,7 +95,7 @@ private:
     THandler FHandler;
     int FListener = -1;
     int FPort = 0;
-    std::atomic<bool> FStopping{false};
+    std::atomic<bool> FStopping {false};
     std::thread FAcceptThread;
     mutable std::mutex FLock;
     std::vector<std::thread> FConnectionThreads;

@@ -2,7 +2,7 @@
 // folder, a null audio sink, and data and config folders of its own.
 #include "support/TestEnvironment.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 
 #include <gtest/gtest.h>

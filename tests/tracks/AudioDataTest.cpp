@@ -1,5 +1,5 @@
 // The rows of a list and the playlist built from them; no network.
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"

@@ -2,14 +2,14 @@
 // program's end that no clean-up sees.
 //   download_until_killed URL MUSIC_FOLDER
 // Prints "downloading" once the first bytes are in the partial file.
-#include "app/ApplicationUnit.h"
-#include "app/TGlobalObjectsUnit.h"
-#include "app/TQelmPathManagerUnit.h"
+#include "app/application/ApplicationUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "settings/TQelmSettingsUnit.h"
-#include "tracks/QelmTypesUnit.h"
-#include "tracks/TLocalAudioDataUnit.h"
-#include "tracks/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TLocalAudioDataUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The first successful search result of a web client's life (the automatic
 // one after sign-in) is not announced; every later one is, whichever list
 // gets it.
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 
 #include "vkweb/TVKEmulationManagerUnit.h"
 

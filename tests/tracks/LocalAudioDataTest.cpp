@@ -1,15 +1,15 @@
-#include "tracks/TLocalAudioDataUnit.h"
+#include "tracks/lists/TLocalAudioDataUnit.h"
 
-#include "app/FileUtilsUnit.h"
-#include "app/TGlobalObjectsUnit.h"
-#include "app/TQelmPathManagerUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
+#include "app/helpers/FileUtilsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
-#include "tracks/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
@@ -93,10 +93,7 @@ protected:
         GetInstance<TQelmSettings>()->SetCustomMusicFolderPath(Path);
     }
 
-    QString Tone(int Seconds) const
-    {
-        return FStandin.WebURL() + QStringLiteral("/audio/tone-%1s.mp3").arg(Seconds);
-    }
+    QString Tone(int Seconds) const { return FStandin.WebURL() + QStringLiteral("/audio/tone-%1s.mp3").arg(Seconds); }
 
     int SavedCount() const
     {
@@ -152,10 +149,11 @@ TEST_F(LocalAudioData, DownloadsAreSavedNewestFirstAndPlayFromTheirFiles)
     EXPECT_EQ(QFileInfo(FData->getLoadingTrack(0).FileName).fileName(), QStringLiteral("Кино_-_Группа_крови.mp3"));
     ASSERT_TRUE(WaitForSaved(1));
     EXPECT_THROW(FData->getLoadingTrack(0), Exception);
-    EXPECT_EQ(started, QList<int>{1});
+    EXPECT_EQ(started, QList<int> {1});
     EXPECT_GT(percentEvents, 0);
 
-    FData->DownloadTrack(Item(2, QStringLiteral("AC/DC"), QStringLiteral("T.N.T."), Tone(3) + QStringLiteral("?extra=1")));
+    FData->DownloadTrack(
+        Item(2, QStringLiteral("AC/DC"), QStringLiteral("T.N.T."), Tone(3) + QStringLiteral("?extra=1")));
     ASSERT_TRUE(WaitForSaved(2));
     // The same track again takes the next free name.
     FData->DownloadTrack(Item(1, QStringLiteral("Кино"), QStringLiteral("Группа крови"), Tone(7)));
@@ -165,8 +163,8 @@ TEST_F(LocalAudioData, DownloadsAreSavedNewestFirstAndPlayFromTheirFiles)
     EXPECT_TRUE(FFailures.isEmpty()) << FFailures.join(u'\n').toStdString();
 
     Restart();
-    EXPECT_EQ(SavedTitles(), (QStringList{QStringLiteral("Группа крови"), QStringLiteral("T.N.T."),
-                                          QStringLiteral("Группа крови")}));
+    EXPECT_EQ(SavedTitles(),
+        (QStringList {QStringLiteral("Группа крови"), QStringLiteral("T.N.T."), QStringLiteral("Группа крови")}));
     EXPECT_EQ(FData->FindTrackByAID(2, 3001), 1);
     EXPECT_EQ(FData->FindTrackByAID(2, 3002), -1) << "another owner's track of the same number";
     EXPECT_EQ(FData->GetPlaylistIndexByItemIndex(2), 2);
@@ -218,28 +216,29 @@ TEST_F(LocalAudioData, FailedAndCancelledDownloadsLeaveNoRowAndNoFile)
         const char *Failure; // the start of the reported message; null when nothing is reported
     } cases[] = {
         {"refused",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(404, "Not Found", 9) + "not found");
-         },
-         false, "404 Not Found"},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(404, "Not Found", 9) + "not found");
+            },
+            false, "404 Not Found"},
         {"connection broken",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
-         },
-         false, "18 "},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+            },
+            false, "18 "},
         {"cancelled",
-         [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-             connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
-             connection.Stall();
-         },
-         true, nullptr},
+            [](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
+                connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+                connection.Stall();
+            },
+            true, nullptr},
     };
     for (const auto &c : cases) {
         TRawTestServer server(c.Handler);
         FFailures.clear();
         bool progressed = false;
         FData->OnItemDownloadPercentChangedEvent = [&](TObject *, int, int) { progressed = true; };
-        FData->DownloadTrack(Item(7, QStringLiteral("A"), QStringLiteral("B"), server.URL() + QStringLiteral("/b.mp3")));
+        FData->DownloadTrack(
+            Item(7, QStringLiteral("A"), QStringLiteral("B"), server.URL() + QStringLiteral("/b.mp3")));
         ASSERT_EQ(FData->Count(), 1) << c.Name;
         if (c.Cancel) {
             ASSERT_TRUE(TestEnvironment::WaitFor([&] { return progressed; })) << c.Name;
@@ -301,7 +300,7 @@ TEST_F(LocalAudioData, SavedRowsAreFoundByTheirStoredIdentityWhateverFilesVanish
     // to the default music folder.
     QDir().mkpath(GetDefaultMusicFolderPath());
     const QString files[] = {FFolders.Root() + QStringLiteral("/music/c.mp3"),
-                             FFolders.Root() + QStringLiteral("/music/b.mp3"), GetDefaultMusicFolderPath() + QStringLiteral("a.mp3")};
+        FFolders.Root() + QStringLiteral("/music/b.mp3"), GetDefaultMusicFolderPath() + QStringLiteral("a.mp3")};
     const QString stored[] = {files[0], files[1], QStringLiteral("a.mp3")};
     QDir().mkpath(FFolders.Root() + QStringLiteral("/music"));
     for (int i = 0; i < 3; ++i) {
@@ -310,7 +309,7 @@ TEST_F(LocalAudioData, SavedRowsAreFoundByTheirStoredIdentityWhateverFilesVanish
         FDataSet->Insert({i + 1, 3001, QStringLiteral("X"), title, 3, {}, {}, stored[i]});
     }
     Restart();
-    ASSERT_EQ(SavedTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    ASSERT_EQ(SavedTitles(), (QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(FData->getSavedTrack(0).FilePath, files[2]);
     EXPECT_EQ(FData->FindSavedTrackByFileName(QStringLiteral("a.mp3")), 0);
 
@@ -321,12 +320,12 @@ TEST_F(LocalAudioData, SavedRowsAreFoundByTheirStoredIdentityWhateverFilesVanish
     EXPECT_EQ(FChanges, 1);
     EXPECT_FALSE(QFile::exists(files[0]));
     EXPECT_TRUE(QFile::exists(files[2]));
-    EXPECT_EQ(SavedTitles(), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(SavedTitles(), (QStringList {QStringLiteral("a"), QStringLiteral("b")}));
     EXPECT_EQ(FData->Playlist().Count(), 2);
 
     // At the next start b is hidden, and kept.
     Restart();
-    EXPECT_EQ(SavedTitles(), QStringList{QStringLiteral("a")});
+    EXPECT_EQ(SavedTitles(), QStringList {QStringLiteral("a")});
     EXPECT_EQ(FDataSet->Rows().size(), 2u);
 }
 
@@ -431,6 +430,6 @@ TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)
     EXPECT_FALSE(QFile::exists(target + QStringLiteral(".part")));
     EXPECT_FALSE(QFile::exists(target));
     EXPECT_TRUE(QFile::exists(strangersPartialFile)) << "a file the program did not start is kept";
-    EXPECT_EQ(SavedTitles(), QStringList{QStringLiteral("Before")});
+    EXPECT_EQ(SavedTitles(), QStringList {QStringLiteral("Before")});
     EXPECT_EQ(FDataSet->Rows().size(), 1u);
 }

@@ -1,4 +1,4 @@
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <gtest/gtest.h>
 

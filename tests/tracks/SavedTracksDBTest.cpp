@@ -1,4 +1,4 @@
-#include "tracks/TSavedTracksDataSetUnit.h"
+#include "tracks/lists/TSavedTracksDataSetUnit.h"
 
 #include "foundation/BaseTypesUnit.h"
 
@@ -32,7 +32,7 @@ void WriteFile(const QString &Path, const QByteArray &Data)
 TSavedTrackRecord Track(int AID, const QString &Title)
 {
     return {AID, -77, QStringLiteral("Кино & Co"), Title, 215, QStringLiteral("lyr"), QStringLiteral("alb"),
-            QStringLiteral("/music/") + Title + QStringLiteral(".mp3")};
+        QStringLiteral("/music/") + Title + QStringLiteral(".mp3")};
 }
 
 QStringList Titles(const TSavedTracksDataSet &DataSet)
@@ -89,7 +89,7 @@ TEST_F(SavedTracksDB, RowsComeBackNewestFirstWithEveryColumn)
         EXPECT_EQ(dataSet.FindRow(first)->Record.AID, 1);
     }
     TSavedTracksDataSet reopened(DB());
-    ASSERT_EQ(Titles(reopened), (QStringList{QStringLiteral("Кукушка"), QStringLiteral("Группа крови")}));
+    ASSERT_EQ(Titles(reopened), (QStringList {QStringLiteral("Кукушка"), QStringLiteral("Группа крови")}));
     const TSavedTrackRecord &record = reopened.Rows().back().Record;
     const TSavedTrackRecord expected = Track(1, QStringLiteral("Группа крови"));
     EXPECT_EQ(record.AID, expected.AID);
@@ -103,7 +103,7 @@ TEST_F(SavedTracksDB, RowsComeBackNewestFirstWithEveryColumn)
     // A deleted row's number is never given again: the newest stays first.
     reopened.Delete(reopened.Rows().front().AutoIncID);
     reopened.Insert(Track(3, QStringLiteral("Звезда")));
-    EXPECT_EQ(Titles(reopened), (QStringList{QStringLiteral("Звезда"), QStringLiteral("Группа крови")}));
+    EXPECT_EQ(Titles(reopened), (QStringList {QStringLiteral("Звезда"), QStringLiteral("Группа крови")}));
 }
 
 TEST_F(SavedTracksDB, ADamagedTableIsRestoredFromTheBackupAndKeptAside)
@@ -115,12 +115,12 @@ TEST_F(SavedTracksDB, ADamagedTableIsRestoredFromTheBackupAndKeptAside)
     } cases[] = {
         {"truncated", [](const QString &Path) { QFile(Path).resize(QFileInfo(Path).size() / 2); }},
         {"random bytes",
-         [](const QString &Path) {
-             QByteArray bytes(int(QFileInfo(Path).size()), '\0');
-             for (char &byte : bytes)
-                 byte = char(QRandomGenerator::global()->bounded(256));
-             WriteFile(Path, bytes);
-         }},
+            [](const QString &Path) {
+                QByteArray bytes(int(QFileInfo(Path).size()), '\0');
+                for (char &byte : bytes)
+                    byte = char(QRandomGenerator::global()->bounded(256));
+                WriteFile(Path, bytes);
+            }},
         {"empty", [](const QString &Path) { WriteFile(Path, {}); }},
         {"missing", [](const QString &Path) { QFile::remove(Path); }},
     };
@@ -236,7 +236,7 @@ TEST_F(SavedTracksDB, BothCopiesDamagedGiveNothingAndTouchNeither)
 TEST_F(SavedTracksDB, AFileWithoutTheTableOrOneOfItsColumnsDoesNotLoad)
 {
     for (const char *schema : {"CREATE TABLE Other (x INTEGER)",
-                               "CREATE TABLE SavedTracks (AutoIncID INTEGER PRIMARY KEY AUTOINCREMENT, AID INTEGER)"}) {
+             "CREATE TABLE SavedTracks (AutoIncID INTEGER PRIMARY KEY AUTOINCREMENT, AID INTEGER)"}) {
         const QString path = FDir.filePath(QStringLiteral("other.db"));
         QFile::remove(path);
         {
@@ -248,6 +248,6 @@ TEST_F(SavedTracksDB, AFileWithoutTheTableOrOneOfItsColumnsDoesNotLoad)
         }
         QSqlDatabase::removeDatabase(QStringLiteral("schema"));
         EXPECT_FALSE(IsSavedTracksDBReadable(path)) << schema;
-        EXPECT_THROW(TSavedTracksDataSet{path}, Exception) << schema;
+        EXPECT_THROW(TSavedTracksDataSet {path}, Exception) << schema;
     }
 }

@@ -1,8 +1,8 @@
 #include "tracks/TracksTestSupport.h"
 
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tracks/QelmTypesUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"

@@ -1,6 +1,6 @@
 // The VK lists against an audio endpoint each test scripts: failing pages,
 // slow pages, Last.fm look-ups with chosen answers.
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 
 #include "lastfm/TLastFMAPIResponseParserUnit.h"
 #include "playback/TAudioPlaylistUnit.h"

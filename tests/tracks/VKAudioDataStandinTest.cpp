@@ -1,5 +1,5 @@
 // The VK lists against the stand-in site, signed in as plain@marvane.test (1001).
-#include "tracks/TVKAudioDataUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
@@ -200,7 +200,7 @@ TEST_F(StandinLists, LastFMTracksAreMatchedToTheSitesTracks)
     ASSERT_FALSE(known.Title.isEmpty());
     TCompositeTracksLookupData tracks;
     tracks.FTracks = {{known.Artist.toUpper(), QStringLiteral("Album"), known.Title.toLower()},
-                      {QStringLiteral("Nobody Known"), QStringLiteral("Album"), QStringLiteral("No Such Song")}};
+        {QStringLiteral("Nobody Known"), QStringLiteral("Album"), QStringLiteral("No Such Song")}};
     TVKCompositeAudioData matched(Manager());
     matched.SetTracks(tracks);
     const auto state = [&](int Index) {
@@ -208,7 +208,9 @@ TEST_F(StandinLists, LastFMTracksAreMatchedToTheSitesTracks)
         return row ? row->State : TCompositeAudioDataItemState::cdiPending;
     };
     ASSERT_TRUE(TestEnvironment::WaitFor(
-        [&] { return matched.TrackIndexToPlaylistIndex(0) == 0 && state(1) == TCompositeAudioDataItemState::cdiNotFound; },
+        [&] {
+            return matched.TrackIndexToPlaylistIndex(0) == 0 && state(1) == TCompositeAudioDataItemState::cdiNotFound;
+        },
         std::chrono::seconds(20)));
     EXPECT_EQ(VKTrack(matched, 0).Duration, known.Duration);
     EXPECT_EQ(VKTrack(matched, 0).Title, known.Title.toLower()) << "the row keeps the Last.fm text";

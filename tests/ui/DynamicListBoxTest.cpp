@@ -73,7 +73,8 @@ TEST_F(DynamicListBoxTest, PoolCoversTheSurfacePlusOneRow)
     {
         int Height, ItemHeight, Pool;
     };
-    for (const auto &c : {TCase{100, 32, 5}, TCase{96, 32, 4}, TCase{160, 32, 6}, TCase{600, 60, 11}, TCase{0, 24, 1}}) {
+    for (const auto &c :
+        {TCase {100, 32, 5}, TCase {96, 32, 4}, TCase {160, 32, 6}, TCase {600, 60, 11}, TCase {0, 24, 1}}) {
         Make(c.Height, 1000, c.ItemHeight);
         EXPECT_EQ(int(List->ActualItems().size()), c.Pool) << c.Height << " / " << c.ItemHeight;
         EXPECT_EQ(SurfacePanels(), c.Pool);
@@ -251,11 +252,11 @@ TEST_F(DynamicListBoxTest, TheWheelScrollsTwentyPixelsANotch)
     Make(100, 50);
     const QPointF at(10, 10);
     QWheelEvent down(at, Surface->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                     Qt::NoScrollPhase, false);
+        Qt::NoScrollPhase, false);
     QApplication::sendEvent(Surface, &down);
     EXPECT_EQ(Bar->value(), 20);
-    QWheelEvent up(at, Surface->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
+    QWheelEvent up(
+        at, Surface->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(Surface, &up);
     EXPECT_EQ(Bar->value(), 0);
 }

@@ -42,7 +42,7 @@ TEST_F(ShapeAnimationTest, FramesFollowTheElapsedTime)
     // 500 ms for frames 0..9: a frame each 55.6 ms, rounded to the nearest.
     TVirtualLoadingAnimation loader;
     loader.Start();
-    for (const auto &c : {TCase{0, 0}, TCase{27, 0}, TCase{28, 1}, TCase{250, 5}, TCase{444, 8}}) {
+    for (const auto &c : {TCase {0, 0}, TCase {27, 0}, TCase {28, 1}, TCase {250, 5}, TCase {444, 8}}) {
         At(c.Elapsed);
         EXPECT_EQ(loader.Value(), c.Frame) << c.Elapsed << " ms";
     }
@@ -272,7 +272,7 @@ TEST_F(ShapeAnimationTest, AMissingBitmapIsNamed)
         EXPECT_EQ(e.Message(), QStringLiteral("nosuchspritebitmap not found in style"));
     }
     for (const char *name : {"VirtualLoadingAnimationSpriteBitmap", "HorizontalLoadingAnimationSpriteBitmap",
-                             "addtrackbitmapobject", "addedtrackbitmapobject"})
+             "addtrackbitmapobject", "addedtrackbitmapobject"})
         EXPECT_FALSE(StyleBitmap(QString::fromLatin1(name)).isNull()) << name;
 }
 

@@ -20,13 +20,12 @@ class StyleResourceTest : public TStyledTest
 
 TEST_F(StyleResourceTest, EveryLookupNameHasALook)
 {
-    const char *lookups[] = {
-        "FieldStatusErrorPanelstyle", "FieldStatusOKPanelstyle", "VKLogoPanelStyle", "addedtrackButtonstyle",
-        "addtrackButtonstyle", "addtrackblueButtonstyle", "addtrackbluedisButtonstyle", "artistimagestyle",
-        "browsebuttonstyle", "controlPanelstyle", "coverimagePanelstyle", "deleteButtonStyle", "deltrackButtonstyle",
-        "downloadButtonstyle", "enterbuttonstyle", "expanderstyle", "formtabbuttonstyle", "loadingprogressbarstyle",
-        "mymusicButtonstyle", "notfoundtrackPanelstyle", "openfileButtonstyle", "pauseButtonstyle",
-        "pauseminiButtonstyle", "pausetrackButtonstyle", "placeholderEditstyle", "playButtonstyle",
+    const char *lookups[] = {"FieldStatusErrorPanelstyle", "FieldStatusOKPanelstyle", "VKLogoPanelStyle",
+        "addedtrackButtonstyle", "addtrackButtonstyle", "addtrackblueButtonstyle", "addtrackbluedisButtonstyle",
+        "artistimagestyle", "browsebuttonstyle", "controlPanelstyle", "coverimagePanelstyle", "deleteButtonStyle",
+        "deltrackButtonstyle", "downloadButtonstyle", "enterbuttonstyle", "expanderstyle", "formtabbuttonstyle",
+        "loadingprogressbarstyle", "mymusicButtonstyle", "notfoundtrackPanelstyle", "openfileButtonstyle",
+        "pauseButtonstyle", "pauseminiButtonstyle", "pausetrackButtonstyle", "placeholderEditstyle", "playButtonstyle",
         "playlistPopupstyle", "playlistcontrolPanelstyle", "playminiButtonstyle", "playtrackButtonstyle",
         "saveButtonstyle", "savedTracksbuttonstyle", "savedisabledButtonstyle", "searchButtonstyle", "searchEditstyle",
         "searchalbumButtonstyle", "searchartistButtonstyle", "searchtrackButtonstyle", "settingsexpanderstyle",
@@ -44,18 +43,20 @@ TEST_F(StyleResourceTest, EveryLookupNameHasALook)
 TEST_F(StyleResourceTest, TheTemplatesHoldThePartsTheControlsLookFor)
 {
     const std::pair<const char *, std::vector<const char *>> templates[] = {
-        {"controlPanelstyle", {"playbutton", "prevbutton", "nextbutton", "volumebutton", "repeatbutton",
-                               "shufflebutton", "playlistbutton", "volumetrackbar", "overlayimage", "hthumb"}},
+        {"controlPanelstyle",
+            {"playbutton", "prevbutton", "nextbutton", "volumebutton", "repeatbutton", "shufflebutton",
+                "playlistbutton", "volumetrackbar", "overlayimage", "hthumb"}},
         {"titleLabelstyle", {"artisttext", "titletext"}},
-        {"loadingprogressbarstyle", {"innertrackbar", "hthumb", "track", "overlayimage2", "tail", "hindicator",
-                                     "overlayimage", "animation"}},
-        {"playlistcontrolPanelstyle", {"PlayButton", "PrevButton", "NextButton", "PlaylistProgressBar",
-                                       "PlaylistDurationLabel", "PlaylistTitleLabel", "artisttext"}},
+        {"loadingprogressbarstyle",
+            {"innertrackbar", "hthumb", "track", "overlayimage2", "tail", "hindicator", "overlayimage", "animation"}},
+        {"playlistcontrolPanelstyle",
+            {"PlayButton", "PrevButton", "NextButton", "PlaylistProgressBar", "PlaylistDurationLabel",
+                "PlaylistTitleLabel", "artisttext"}},
         {"expanderstyle", {"titlerect", "button", "ErrorIndicatorPanel"}},
         {"settingsexpanderstyle", {"titlerect", "button", "ErrorIndicatorPanel"}},
         {"tooltipstyle", {"text", "rect"}},
-        {"artistimagestyle", {"artistimagecontainer", "artistimageanimation", "shadowsubimage",
-                              "shadowopacityanimation"}},
+        {"artistimagestyle",
+            {"artistimagecontainer", "artistimageanimation", "shadowsubimage", "shadowopacityanimation"}},
         {"searchEditstyle", {"buttons", "placeholder"}},
         {"placeholderEditstyle", {"placeholder", "WarningAnimation"}},
         {"windowborderstyle", {"settings", "logouttitlebutton", "title"}},

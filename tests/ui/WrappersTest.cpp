@@ -29,8 +29,7 @@
 
 namespace {
 
-template <class TControl = QWidget>
-TControl *Make(QWidget *Form, const QString &Lookup)
+template<class TControl = QWidget> TControl *Make(QWidget *Form, const QString &Lookup)
 {
     auto *control = new TControl(Form);
     SetStyleLookup(control, Lookup);
@@ -42,11 +41,7 @@ class WrappersTest : public TStyledTest
 protected:
     QWidget Form;
 
-    template <class TControl = QWidget>
-    TControl *Styled(const QString &Lookup)
-    {
-        return Make<TControl>(&Form, Lookup);
-    }
+    template<class TControl = QWidget> TControl *Styled(const QString &Lookup) { return Make<TControl>(&Form, Lookup); }
 
     static void ExpectError(const std::function<void()> &Action, const QString &Text)
     {
@@ -326,10 +321,10 @@ TEST_F(TooltipTest, PlacedOverTheControlAndKeptInsideTheForm)
     };
     const TCase cases[] = {
         {QRect(150, 150, 100, 24), "Download", false}, // wide: centred over it
-        {QRect(180, 150, 24, 24), "Play", false},      // narrow: starts 10 to its left
+        {QRect(180, 150, 24, 24), "Play", false}, // narrow: starts 10 to its left
         {QRect(372, 150, 24, 24), "Delete from My Music", false}, // at the right edge
-        {QRect(2, 150, 24, 24), "Add to My Music", false},        // at the left edge
-        {QRect(150, 0, 100, 24), "Settings", true},              // at the top: below it
+        {QRect(2, 150, 24, 24), "Add to My Music", false}, // at the left edge
+        {QRect(150, 0, 100, 24), "Settings", true}, // at the top: below it
     };
     for (const auto &c : cases) {
         auto *control = ControlAt(c.Control.x(), c.Control.y(), c.Control.width(), c.Control.height());
@@ -443,52 +438,70 @@ TEST_F(WrappersTest, AMissingPartIsNamedExactly)
     };
     static TArtistImages images;
     const TCase cases[] = {
-        {"titleLabelstyle", [](QWidget *F, const QString &L) { TPlayerControlsPanelWrapper{F, Make(F, L)}; },
-         "playbutton not found in titleLabelstyle"},
-        {"controlPanelstyle", [](QWidget *F, const QString &L) { TTitleLabelWrapper{F, false, Make(F, L)}; },
-         "artisttext not found in controlPanelstyle"},
         {"titleLabelstyle",
-         [](QWidget *F, const QString &L) { TLoadingProgressBarWrapper{F, Make<QProgressBar>(F, L)}; },
-         "innertrackbar not found inside of titleLabelstyle"},
+            [](QWidget *F, const QString &L) {
+                TPlayerControlsPanelWrapper {F, Make(F, L)};
+            },
+            "playbutton not found in titleLabelstyle"},
         {"controlPanelstyle",
-         [](QWidget *F, const QString &L) { TPlaylistControlsPanelWrapper{F, Make(F, L), F}; },
-         "PlayButton not found in controlPanelstyle"},
-        {"titleLabelstyle", [](QWidget *F, const QString &L) { TTooltipControlWrapper{F, Make(F, L)}; },
-         "text not found inside titleLabelstyle"},
-        {"titleLabelstyle", [](QWidget *F, const QString &L) { TArtistImageWrapper{F, Make(F, L), images}; },
-         "artistimagecontainer not found inside of titleLabelstyle"},
+            [](QWidget *F, const QString &L) {
+                TTitleLabelWrapper {F, false, Make(F, L)};
+            },
+            "artisttext not found in controlPanelstyle"},
         {"titleLabelstyle",
-         [](QWidget *F, const QString &L) {
-             THorizontalLoadingAnimation indicator(F);
-             TSearchEditWrapper{F, &indicator, Make<QLineEdit>(F, L)};
-         },
-         "buttons not found in titleLabelstyle"},
+            [](QWidget *F, const QString &L) {
+                TLoadingProgressBarWrapper {F, Make<QProgressBar>(F, L)};
+            },
+            "innertrackbar not found inside of titleLabelstyle"},
+        {"controlPanelstyle",
+            [](QWidget *F, const QString &L) {
+                TPlaylistControlsPanelWrapper {F, Make(F, L), F};
+            },
+            "PlayButton not found in controlPanelstyle"},
+        {"titleLabelstyle",
+            [](QWidget *F, const QString &L) {
+                TTooltipControlWrapper {F, Make(F, L)};
+            },
+            "text not found inside titleLabelstyle"},
+        {"titleLabelstyle",
+            [](QWidget *F, const QString &L) {
+                TArtistImageWrapper {F, Make(F, L), images};
+            },
+            "artistimagecontainer not found inside of titleLabelstyle"},
+        {"titleLabelstyle",
+            [](QWidget *F, const QString &L) {
+                THorizontalLoadingAnimation indicator(F);
+                TSearchEditWrapper {F, &indicator, Make<QLineEdit>(F, L)};
+            },
+            "buttons not found in titleLabelstyle"},
         // Parts inside parts.
         {"controlPanelstyle",
-         [](QWidget *F, const QString &L) {
-             auto *bar = Make(F, L);
-             delete bar->findChild<QWidget *>(QStringLiteral("overlayimage"));
-             TPlayerControlsPanelWrapper{F, bar};
-         },
-         "overlayimage not found in controlPanelstyle"},
+            [](QWidget *F, const QString &L) {
+                auto *bar = Make(F, L);
+                delete bar->findChild<QWidget *>(QStringLiteral("overlayimage"));
+                TPlayerControlsPanelWrapper {F, bar};
+            },
+            "overlayimage not found in controlPanelstyle"},
         {"artistimagestyle",
-         [](QWidget *F, const QString &L) {
-             auto *picture = Make(F, L);
-             delete picture->findChild<QObject *>(QStringLiteral("shadowopacityanimation"));
-             TArtistImageWrapper{F, picture, images};
-         },
-         "shadowopacityanimation not found inside of shadowsubimagestyle"},
+            [](QWidget *F, const QString &L) {
+                auto *picture = Make(F, L);
+                delete picture->findChild<QObject *>(QStringLiteral("shadowopacityanimation"));
+                TArtistImageWrapper {F, picture, images};
+            },
+            "shadowopacityanimation not found inside of shadowsubimagestyle"},
         {"artistimagestyle",
-         [](QWidget *F, const QString &L) {
-             auto *picture = Make(F, L);
-             delete picture->findChild<QObject *>(QStringLiteral("artistimageanimation"));
-             TArtistImageWrapper{F, picture, images};
-         },
-         "artistimageanimation not found inside of artistimagecontainer"},
+            [](QWidget *F, const QString &L) {
+                auto *picture = Make(F, L);
+                delete picture->findChild<QObject *>(QStringLiteral("artistimageanimation"));
+                TArtistImageWrapper {F, picture, images};
+            },
+            "artistimageanimation not found inside of artistimagecontainer"},
         // A part of the wrong class counts as missing.
         {"loadingprogressbarstyle",
-         [](QWidget *F, const QString &L) { TTitleLabelWrapper{F, false, Make<QProgressBar>(F, L)}; },
-         "artisttext not found in loadingprogressbarstyle"},
+            [](QWidget *F, const QString &L) {
+                TTitleLabelWrapper {F, false, Make<QProgressBar>(F, L)};
+            },
+            "artisttext not found in loadingprogressbarstyle"},
     };
     for (const auto &c : cases)
         ExpectError([&] { c.Make(&Form, QString::fromLatin1(c.Lookup)); }, QString::fromUtf8(c.Text));
@@ -497,7 +510,7 @@ TEST_F(WrappersTest, AMissingPartIsNamedExactly)
     auto *expander = new TExpander(&Form);
     TMetaDataBlockExpanderWrapper wrapper(&Form, expander);
     ExpectError([&] { SetStyleLookup(expander, QStringLiteral("tooltipstyle")); },
-                QStringLiteral("titlerect not found inside tooltipstyle"));
+        QStringLiteral("titlerect not found inside tooltipstyle"));
 }
 
 } // namespace

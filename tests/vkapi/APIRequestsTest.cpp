@@ -1,6 +1,6 @@
 #include "vkapi/TVKAPIRequestFactoryUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "vkweb/VKWebTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ const QString Relay = QStringLiteral("http://relay.test:8080");
 class TTrack : public TCloneable
 {
 public:
-    explicit TTrack(QString ATitle) : Title(std::move(ATitle)) {}
+    explicit TTrack(QString ATitle) : Title(std::move(ATitle)) { }
     std::unique_ptr<TCloneable> Clone() const override { return std::make_unique<TTrack>(*this); }
     QString Title;
 };
@@ -60,7 +60,7 @@ TEST(VKAPIRequests, FactoryBuildsEachMethodWithItsParametersInOrder)
             "https://api.test/method/users.get?user_ids=1002"},
         {[] {
              return F::ConstructAuthSignupRequest(QStringLiteral("Анна"), QStringLiteral("S"), 3566047,
-                                                  QStringLiteral("+79990000002"), QStringLiteral("p&ss=1"), true, 1, {});
+                 QStringLiteral("+79990000002"), QStringLiteral("p&ss=1"), true, 1, {});
          },
             "http://relay.test:8080/vk/auth.signup",
             "first_name=%D0%90%D0%BD%D0%BD%D0%B0&last_name=S&client_id=3566047&phone=%2B79990000002&password=p%26ss%3D1"
@@ -88,7 +88,8 @@ TEST(VKAPIRequests, FactoryBuildsEachMethodWithItsParametersInOrder)
 TEST(VKAPIRequests, AddRequestClonesCarryACopyOfTheTrackOfItsOwnClass)
 {
     const TSavedTrack track(QStringLiteral("Song"));
-    const std::unique_ptr<TAPIRequest> request = TVKAPIRequestFactory::ConstructAudioAddRequest(QStringLiteral("T"), 5, 6, 0, &track);
+    const std::unique_ptr<TAPIRequest> request
+        = TVKAPIRequestFactory::ConstructAudioAddRequest(QStringLiteral("T"), 5, 6, 0, &track);
     const std::unique_ptr<TAPIRequest> clone = CloneOf(*request);
 
     const auto *cloned = dynamic_cast<const TAudioAddAPIRequest *>(clone.get());

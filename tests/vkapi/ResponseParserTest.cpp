@@ -10,12 +10,11 @@ namespace {
 std::string Error(int Code, const std::string &Method, const std::string &Extra = {})
 {
     return R"({"error":{"error_code":)" + std::to_string(Code) + R"(,"error_msg":"Text )" + std::to_string(Code)
-           + R"(","request_params":[{"key":"oauth","value":"1"},{"key":"method","value":")" + Method + R"("}])" + Extra
-           + "}}";
+        + R"(","request_params":[{"key":"oauth","value":"1"},{"key":"method","value":")" + Method + R"("}])" + Extra
+        + "}}";
 }
 
-template <class TParser>
-std::unique_ptr<TAPIResponseParserResult> Parse(const std::string &Text)
+template<class TParser> std::unique_ptr<TAPIResponseParserResult> Parse(const std::string &Text)
 {
     TParser parser(QString::fromStdString(Text));
     parser.Start(true);
@@ -32,17 +31,26 @@ TEST(VKAPIResponseParser, MapsErrorsByCodeAndMethod)
         const char *Method;
         std::uint8_t Code;
     } cases[] = {
-        {5, "users.get", vkTokenRefused},     {7, "audio.get", vkTokenRefused},
-        {5, "auth.signup", vkAPIError},       {14, "users.get", vkCaptchaNeeded},
-        {14, "auth.signup", vkCaptchaNeeded}, {1004, "auth.signup", vkPhoneUsed},
-        {1004, "auth.checkPhone", vkPhoneUsed}, {1004, "auth.confirm", vkAPIError},
-        {1000, "auth.checkPhone", vkPhoneInvalid}, {100, "auth.checkPhone", vkPhoneInvalid},
-        {100, "auth.signup", vkAPIError},     {1110, "auth.confirm", vkWrongCode},
-        {1110, "auth.signup", vkAPIError},    {1111, "auth.confirm", vkSignupExpired},
-        {9, "auth.confirm", vkAPIError},      {113, "users.get", vkAPIError},
+        {5, "users.get", vkTokenRefused},
+        {7, "audio.get", vkTokenRefused},
+        {5, "auth.signup", vkAPIError},
+        {14, "users.get", vkCaptchaNeeded},
+        {14, "auth.signup", vkCaptchaNeeded},
+        {1004, "auth.signup", vkPhoneUsed},
+        {1004, "auth.checkPhone", vkPhoneUsed},
+        {1004, "auth.confirm", vkAPIError},
+        {1000, "auth.checkPhone", vkPhoneInvalid},
+        {100, "auth.checkPhone", vkPhoneInvalid},
+        {100, "auth.signup", vkAPIError},
+        {1110, "auth.confirm", vkWrongCode},
+        {1110, "auth.signup", vkAPIError},
+        {1111, "auth.confirm", vkSignupExpired},
+        {9, "auth.confirm", vkAPIError},
+        {113, "users.get", vkAPIError},
     };
     for (const auto &c : cases) {
-        const std::string extra = c.Error == 14 ? R"(,"captcha_sid":"77","captcha_img":"http://h/captcha.php?sid=77")" : "";
+        const std::string extra
+            = c.Error == 14 ? R"(,"captcha_sid":"77","captcha_img":"http://h/captcha.php?sid=77")" : "";
         const auto result = Parse<TVKAPIResponseParser>(Error(c.Error, c.Method, extra));
         const auto &vk = static_cast<const TVKAPIResponseParserResult &>(*result);
         EXPECT_EQ(vk.ResultCode, c.Code) << c.Error << " " << c.Method;
@@ -105,7 +113,7 @@ TEST(VKAPIResponseParser, ReadsUsersSignupAndConfirmation)
     EXPECT_TRUE(static_cast<const TVKAPIUsersSelectResponseResult &>(*none).Users.isEmpty());
     EXPECT_EQ(Parse<TVKAPIUsersSelectResponseParser>(R"({"response":{"id":1}})")->ResultCode, vkParseFailed);
     EXPECT_EQ(Parse<TVKAPIUsersSelectResponseParser>(R"({"response":[{"id":1,"first_name":"A"}]})")->ResultCode,
-              vkParseFailed);
+        vkParseFailed);
 
     const auto signup = Parse<TVKAPIAuthSignupResponseParser>(R"({"response":{"sid":"abc"}})");
     EXPECT_EQ(signup->ResultCode, vkOK);

@@ -28,14 +28,15 @@ protected:
         data.OnPasswordWarning = Note("password!");
         data.OnPasswordConfirmationWarning = Note("confirmation!");
         data.OnAuthCodeWarning = Note("code!");
-        data.OnPasswordStateChanged = [this](TObject *) { FEvents << QStringLiteral("pw%1").arg(Data().PasswordState()); };
-        data.OnPasswordConfirmationStateChanged = [this](TObject *) {
-            FEvents << QStringLiteral("pc%1").arg(Data().PasswordConfirmationState());
-        };
+        data.OnPasswordStateChanged
+            = [this](TObject *) { FEvents << QStringLiteral("pw%1").arg(Data().PasswordState()); };
+        data.OnPasswordConfirmationStateChanged
+            = [this](TObject *) { FEvents << QStringLiteral("pc%1").arg(Data().PasswordConfirmationState()); };
         data.OnStateChanged = [this](TObject *) { FStates.push_back(Data().State()); };
         FManager->RequestManager().SetOnRequestEnd([this](TObject *) { ++FEnds; });
         FManager->CaptchaManager().OnCaptchaKeyRequest = [this](TObject *) {
-            FManager->RequestManager().InputCaptchaKey(FManager->CaptchaManager().CaptchaSID(), QStringLiteral("38516"));
+            FManager->RequestManager().InputCaptchaKey(
+                FManager->CaptchaManager().CaptchaSID(), QStringLiteral("38516"));
         };
     }
 
@@ -99,7 +100,7 @@ TEST_F(SignupTest, JudgesPasswordsAndRefusesASignupWithoutSendingIt)
         {"12345", "", psTooShort, pcsNotJudged},
         {"123456", "", psAcceptable, pcsNotJudged},
         {"", "", psEmpty, pcsNotJudged},
-        {"", "abcdef", psEmpty, pcsDifferent},   // the confirmation first
+        {"", "abcdef", psEmpty, pcsDifferent}, // the confirmation first
         {"abcdef", "abcdef", psAcceptable, pcsEqual},
         {"abcdeF", "abcdef", psAcceptable, pcsDifferent},
     };
@@ -128,7 +129,8 @@ TEST_F(SignupTest, JudgesPasswordsAndRefusesASignupWithoutSendingIt)
     Form().SetPassword(QStringLiteral("short"));
     FEvents.clear();
     Data().Signup();
-    EXPECT_EQ(FEvents, QStringList({QStringLiteral("phone!"), QStringLiteral("password!"), QStringLiteral("confirmation!")}));
+    EXPECT_EQ(
+        FEvents, QStringList({QStringLiteral("phone!"), QStringLiteral("password!"), QStringLiteral("confirmation!")}));
     EXPECT_EQ(Data().PhoneCheckData().State(), mdsCleared);
     EXPECT_EQ(Data().State(), mdsReady);
     // Neither Confirm nor a repeated code does anything in the sign-up stage.
@@ -166,8 +168,8 @@ TEST_F(SignupTest, ChecksEachNewPhoneNumberOnce)
     Form().SetPhone(QString());
     EXPECT_EQ(CheckPhone(QStringLiteral("+79990000009")), mdsServiceError);
     {
-        const TScopedEnvironment gone("MARVANE_SIGNUP_RELAY_URL",
-                                      QStringLiteral("http://127.0.0.1:%1").arg(UnusedLoopbackPort()));
+        const TScopedEnvironment gone(
+            "MARVANE_SIGNUP_RELAY_URL", QStringLiteral("http://127.0.0.1:%1").arg(UnusedLoopbackPort()));
         EXPECT_EQ(CheckPhone(QStringLiteral("+79990000124")), mdsRequestFailed);
     }
     Form().SetPhone(QString());
@@ -184,7 +186,7 @@ TEST_F(SignupTest, ChecksEachNewPhoneNumberOnce)
     Form().SetPasswordConfirmation(Password);
     FEvents.clear();
     Data().Signup();
-    EXPECT_EQ(FEvents, QStringList{QStringLiteral("phone!")});
+    EXPECT_EQ(FEvents, QStringList {QStringLiteral("phone!")});
 }
 
 TEST_F(SignupTest, SignsUpAsksTheCodeAgainByCallAndConfirms)
@@ -192,7 +194,7 @@ TEST_F(SignupTest, SignsUpAsksTheCodeAgainByCallAndConfirms)
     SignUp(QStringLiteral("+79990000200"));
     const QString sid = Data().SID();
     EXPECT_FALSE(sid.isEmpty());
-    EXPECT_EQ(FStates, (std::vector<std::uint8_t>{mdsLoading, mdsLoaded, mdsReady}));
+    EXPECT_EQ(FStates, (std::vector<std::uint8_t> {mdsLoading, mdsLoaded, mdsReady}));
 
     Data().ConfirmFormData().Voice = true;
     Data().RepeatCode();
@@ -203,7 +205,7 @@ TEST_F(SignupTest, SignsUpAsksTheCodeAgainByCallAndConfirms)
     // An empty code is refused once, without a request.
     FEvents.clear();
     Data().Confirm();
-    EXPECT_EQ(FEvents, QStringList{QStringLiteral("code!")});
+    EXPECT_EQ(FEvents, QStringList {QStringLiteral("code!")});
     EXPECT_EQ(Data().AuthCodeState(), acsEmpty);
 
     Data().ConfirmFormData().SetAuthCode(QStringLiteral("11111"));
@@ -269,7 +271,7 @@ TEST_F(SignupTest, AConfirmationWithAnotherPasswordSendsTheUserBackToSignUp)
     ASSERT_EQ(Data().Stage(), ssConfirm);
     FStates.clear();
     Data().NewSignup();
-    EXPECT_EQ(FStates, (std::vector<std::uint8_t>{mdsLoaded, mdsReady}));
+    EXPECT_EQ(FStates, (std::vector<std::uint8_t> {mdsLoaded, mdsReady}));
     EXPECT_EQ(Data().Stage(), ssSignup);
     EXPECT_TRUE(Data().SID().isEmpty());
     Data().RepeatCode();

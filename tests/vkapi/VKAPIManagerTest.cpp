@@ -167,18 +167,21 @@ TEST(VKAPIManagerBadAnswers, GiveFailureCodesAndNoName)
     // Chosen by "user_ids": each a way a server can fail.
     TRawTestServer server([](const TRecordedRequest &Request, TRawTestServer::TConnection &Connection) {
         const auto answer = [&](int Status, const std::string &Reason, const std::string &Body) {
-            Connection.Send(TRawTestServer::Head(Status, Reason, static_cast<long long>(Body.size()),
-                                                 {"Content-Type: application/json"}) + Body);
+            Connection.Send(TRawTestServer::Head(
+                                Status, Reason, static_cast<long long>(Body.size()), {"Content-Type: application/json"})
+                + Body);
         };
         const std::string &target = Request.Target;
-        const auto is = [&](const char *ID) { return target.find(std::string("user_ids=") + ID + "&") != std::string::npos; };
+        const auto is
+            = [&](const char *ID) { return target.find(std::string("user_ids=") + ID + "&") != std::string::npos; };
         if (is("1"))
             answer(200, "OK", "<html>Service unavailable</html>");
         else if (is("2"))
             answer(200, "OK", R"({"result":[{"id":2,"first_name":"No","last_name":"Name"}]})");
         else if (is("3"))
-            answer(200, "OK", R"({"error":{"error_code":6,"error_msg":"Too many requests per second",)"
-                              R"("request_params":[{"key":"method","value":"users.get"}]}})");
+            answer(200, "OK",
+                R"({"error":{"error_code":6,"error_msg":"Too many requests per second",)"
+                R"("request_params":[{"key":"method","value":"users.get"}]}})");
         else if (is("4"))
             answer(502, "Bad Gateway", "{}");
         else if (is("5"))
@@ -203,16 +206,17 @@ TEST(VKAPIManagerBadAnswers, GiveFailureCodesAndNoName)
             QString Delivered;
         } cases[] = {
             // The stall goes first so that the others run meanwhile.
-            {"6", irHTTPFailed, 0, hrTransportError, {}}, {"1", irParserFailed, vkParseFailed, hrOK, {}},
-            {"2", irParserFailed, vkParseFailed, hrOK, {}}, {"3", irParserFailed, vkAPIError, hrOK, {}},
-            {"4", irHTTPFailed, 0, hrHTTPError, {}},      {"5", irHTTPFailed, 0, hrTransportError, {}},
+            {"6", irHTTPFailed, 0, hrTransportError, {}},
+            {"1", irParserFailed, vkParseFailed, hrOK, {}},
+            {"2", irParserFailed, vkParseFailed, hrOK, {}},
+            {"3", irParserFailed, vkAPIError, hrOK, {}},
+            {"4", irHTTPFailed, 0, hrHTTPError, {}},
+            {"5", irHTTPFailed, 0, hrTransportError, {}},
         };
         std::vector<std::pair<QString, TAPIRequestInvokerResult>> results;
         for (const TCase &c : cases) {
-            manager.RequestManager().Add(
-                NewVKOperationID(),
-                std::make_unique<TAPIRequestData>(
-                    InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
+            manager.RequestManager().Add(NewVKOperationID(),
+                std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
                     TVKAPIRequestFactory::ConstructUsersGetRequest(QLatin1String(c.ID), {}, {}), nullptr,
                     [&results, id = QLatin1String(c.ID)](TObject *Sender) {
                         const auto &invoker = *static_cast<TAPIRequestInvoker *>(Sender);
@@ -226,9 +230,11 @@ TEST(VKAPIManagerBadAnswers, GiveFailureCodesAndNoName)
         }
         // The object without a user must not be taken for one.
         manager.RequestUserName(2);
-        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return results.size() == std::size(cases); }, std::chrono::seconds(20)));
+        ASSERT_TRUE(
+            TestEnvironment::WaitFor([&] { return results.size() == std::size(cases); }, std::chrono::seconds(20)));
         for (const TCase &c : cases) {
-            const auto found = std::find_if(results.begin(), results.end(), [&](const auto &r) { return r.first == QLatin1String(c.ID); });
+            const auto found = std::find_if(
+                results.begin(), results.end(), [&](const auto &r) { return r.first == QLatin1String(c.ID); });
             ASSERT_NE(found, results.end()) << c.ID;
             const TAPIRequestInvokerResult &result = found->second;
             EXPECT_EQ(result.ResultCode, c.Code) << c.ID;

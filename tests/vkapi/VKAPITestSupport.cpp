@@ -41,9 +41,8 @@ TNotifyEvent VKAPIStandinTest::Record(const QString &Tag)
 void VKAPIStandinTest::AddUsersGet(TVKAPIRequestManager &Manager, const QString &UserIDs)
 {
     Manager.Add(NewVKOperationID(),
-                std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
-                                                  TVKAPIRequestFactory::ConstructUsersGetRequest(UserIDs, {}, {}),
-                                                  nullptr, Record(UserIDs)));
+        std::make_unique<TAPIRequestData>(InvokerClass<TVKAPIUsersSelectRequestInvoker>(),
+            TVKAPIRequestFactory::ConstructUsersGetRequest(UserIDs, {}, {}), nullptr, Record(UserIDs)));
 }
 
 const TDelivery *VKAPIStandinTest::Delivered(const QString &Tag) const

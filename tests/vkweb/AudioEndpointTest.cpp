@@ -1,7 +1,7 @@
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 #include "foundation/BaseTypesUnit.h"
 #include "support/TestHTTPServer.h"
 
@@ -23,7 +23,7 @@ QString Framed(const QString &JSON)
 }
 
 QString Track(const QString &AID, const QString &OwnerID, const QString &Title, const QString &Artist,
-              const QString &Duration = QStringLiteral("215"), const QString &Hashes = QStringLiteral("\"a1/d1//\""))
+    const QString &Duration = QStringLiteral("215"), const QString &Hashes = QStringLiteral("\"a1/d1//\""))
 {
     return u'[' + AID + u',' + OwnerID + QStringLiteral(",\"\",\"") + Title + QStringLiteral("\",\"") + Artist
         + QStringLiteral("\",") + Duration + QStringLiteral(",0,0,\"\",0,0,\"\",\"[]\",") + Hashes + u']';
@@ -70,12 +70,13 @@ QString FailureOf(const std::function<void()> &Call)
 
 TEST_F(AudioEndpoint, AUsersListIsPostedAndReadWithCyrillicAndReferences)
 {
-    FAnswer = Framed(QStringLiteral("{\"list\":[") + Track(QStringLiteral("456"), QStringLiteral("-77"),
-                                                           QStringLiteral("Группа крови &amp; &quot;Кино&quot;"),
-                                                           QStringLiteral("Виктор Цой"))
-                     + u',' + Track(QStringLiteral("\"457\""), QStringLiteral("\"77\""), QStringLiteral("It&#39;s"),
-                                    QStringLiteral("&#x41;BBA"), QStringLiteral("0"))
-                     + QStringLiteral("],\"type\":\"playlist\"}"));
+    FAnswer = Framed(QStringLiteral("{\"list\":[")
+        + Track(QStringLiteral("456"), QStringLiteral("-77"), QStringLiteral("Группа крови &amp; &quot;Кино&quot;"),
+            QStringLiteral("Виктор Цой"))
+        + u','
+        + Track(QStringLiteral("\"457\""), QStringLiteral("\"77\""), QStringLiteral("It&#39;s"),
+            QStringLiteral("&#x41;BBA"), QStringLiteral("0"))
+        + QStringLiteral("],\"type\":\"playlist\"}"));
     const QString json = LoadAudioList(FJar, 77, -2);
     EXPECT_EQ(LastBody(), "act=load_silent&al=1&album_id=-2&band=false&owner_id=77");
     EXPECT_TRUE(json.startsWith(u"{\"list\":[") && json.endsWith(u"\"playlist\"}")) << json.toStdString();
@@ -122,18 +123,19 @@ TEST_F(AudioEndpoint, TrackURLsComeInTheAnswersOrder)
 {
     FAnswer = Framed(QStringLiteral("[[\"42\",\"-5\",\"https://cs1.test/a.mp3?extra=%D0\",\"T\"]]"));
     EXPECT_EQ(ReloadAudioURLs(FJar, QStringLiteral("-5_42")),
-              QStringList{QStringLiteral("https://cs1.test/a.mp3?extra=%D0")});
+        QStringList {QStringLiteral("https://cs1.test/a.mp3?extra=%D0")});
     EXPECT_EQ(LastBody(), "act=reload_audio&al=1&ids=-5_42");
 
     FAnswer = Framed(QStringLiteral("[[1,2,\"u1\"],[3,4,\"u2\",5]]"));
-    EXPECT_EQ(ReloadAudioURLs(FJar, QStringLiteral("2_1,4_3")), QStringList({QStringLiteral("u1"), QStringLiteral("u2")}));
+    EXPECT_EQ(
+        ReloadAudioURLs(FJar, QStringLiteral("2_1,4_3")), QStringList({QStringLiteral("u1"), QStringLiteral("u2")}));
     EXPECT_EQ(LastBody(), "act=reload_audio&al=1&ids=2_1,4_3");
 
     FAnswer = Framed(QStringLiteral("[]"));
     EXPECT_TRUE(ReloadAudioURLs(FJar, QStringLiteral("5_42")).isEmpty());
 
     for (const QString &answer : {QStringLiteral("<html>Please log in</html>"), Framed(QStringLiteral("[[1,2]]")),
-                                  Framed(QStringLiteral("[5]")), Framed(QStringLiteral("[[1,2,{}]]"))}) {
+             Framed(QStringLiteral("[5]")), Framed(QStringLiteral("[[1,2,{}]]"))}) {
         FAnswer = answer;
         EXPECT_FALSE(FailureOf([&] { ReloadAudioURLs(FJar, QStringLiteral("5_42")); }).isEmpty())
             << answer.toStdString();
@@ -143,7 +145,7 @@ TEST_F(AudioEndpoint, TrackURLsComeInTheAnswersOrder)
 TEST_F(AudioEndpoint, AddingSendsTheFirstTokenAndReturnsTheCopy)
 {
     FAnswer = Framed(Track(QStringLiteral("999"), QStringLiteral("77"), QStringLiteral("Песня"),
-                           QStringLiteral("Исполнитель"), QStringLiteral("100"), QStringLiteral("\"n1/n2\"")));
+        QStringLiteral("Исполнитель"), QStringLiteral("100"), QStringLiteral("\"n1/n2\"")));
     const TVKAudioRecord added = AddAudio(FJar, -5, 42, QStringLiteral("addtok/deltok//"));
     EXPECT_EQ(LastBody(), "act=add&aid=42&al=1&from=search&gid=0&hash=addtok&oid=-5");
     EXPECT_EQ(added.AID, 999);
@@ -201,30 +203,30 @@ TEST_F(AudioEndpoint, BadAnswersFailTheListOrItsParsing)
         {"no list", Framed(QStringLiteral("{\"items\":[]}")), 200, false, true},
         {"a track that is no array", Framed(QStringLiteral("{\"list\":[5]}")), 200, false, true},
         {"a duration given as text",
-         Framed(QStringLiteral("{\"list\":[") + good + u','
+            Framed(QStringLiteral("{\"list\":[") + good + u','
                 + Track(QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("t"), QStringLiteral("a"),
-                        QStringLiteral("\"215\""))
+                    QStringLiteral("\"215\""))
                 + QStringLiteral("]}")),
-         200, false, true},
+            200, false, true},
         {"a short track", Framed(QStringLiteral("{\"list\":[[1,2,\"\",\"t\",\"a\",5]]}")), 200, false, true},
         {"a track number that is not one",
-         Framed(QStringLiteral("{\"list\":[") + Track(QStringLiteral("\"12ab\""), QStringLiteral("2"), QStringLiteral("t"),
-                                                      QStringLiteral("a"))
+            Framed(QStringLiteral("{\"list\":[")
+                + Track(QStringLiteral("\"12ab\""), QStringLiteral("2"), QStringLiteral("t"), QStringLiteral("a"))
                 + QStringLiteral("]}")),
-         200, false, true},
+            200, false, true},
         {"a fraction for a track number",
-         Framed(QStringLiteral("{\"list\":[") + Track(QStringLiteral("1.5"), QStringLiteral("2"), QStringLiteral("t"),
-                                                      QStringLiteral("a"))
+            Framed(QStringLiteral("{\"list\":[")
+                + Track(QStringLiteral("1.5"), QStringLiteral("2"), QStringLiteral("t"), QStringLiteral("a"))
                 + QStringLiteral("]}")),
-         200, false, true},
+            200, false, true},
         {"a title that is no text",
-         Framed(QStringLiteral("{\"list\":[") + Track(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("\",5,\""),
-                                                      QStringLiteral("a"))
+            Framed(QStringLiteral("{\"list\":[")
+                + Track(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("\",5,\""), QStringLiteral("a"))
                 + QStringLiteral("]}")),
-         200, false, true},
+            200, false, true},
         {"an empty list", Framed(QStringLiteral("{\"list\":[]}")), 200, false, false},
         {"an error status with a good frame", Framed(QStringLiteral("{\"list\":[") + good + QStringLiteral("]}")), 500,
-         false, false},
+            false, false},
     };
     for (const auto &c : cases) {
         FAnswer = c.Text;
@@ -254,10 +256,12 @@ TEST(AudioRecords, TitlesWithRunsThatAreNoReferencesKeepTheWholeList)
 {
     const QString list = QStringLiteral("{\"list\":[")
         + Track(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("Rock & Roll; Live"), QStringLiteral("AC/DC"))
-        + u',' + Track(QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("Sweet&nbsp;Dreams"),
-                       QStringLiteral("Eurythmics &unknown; &"))
-        + u',' + Track(QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("&hearts;&#128512;"),
-                       QStringLiteral("A &amp B &amp; C"))
+        + u','
+        + Track(QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("Sweet&nbsp;Dreams"),
+            QStringLiteral("Eurythmics &unknown; &"))
+        + u','
+        + Track(QStringLiteral("4"), QStringLiteral("2"), QStringLiteral("&hearts;&#128512;"),
+            QStringLiteral("A &amp B &amp; C"))
         + QStringLiteral("]}");
     QList<TVKAudioRecord> records;
     ASSERT_EQ(FailureOf([&] { records = ParseAudioList(list); }), QString());

@@ -1,7 +1,7 @@
 #include "vkweb/TCookieManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 
-#include "app/TQelmPathManagerUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
 #include "support/TestEnvironment.h"
 
 #include "vkweb/VKWebTestSupport.h"
@@ -47,7 +47,7 @@ protected:
     }
 
     TTempUserFolders FFolders;
-    TScopedEnvironment FSite{"MARVANE_VK_WEB_URL", QStringLiteral("https://vk.test")};
+    TScopedEnvironment FSite {"MARVANE_VK_WEB_URL", QStringLiteral("https://vk.test")};
 };
 
 } // namespace
@@ -81,10 +81,9 @@ TEST_F(CookieFile, RoundTripKeepsEveryCookieInOneLineOfASCII)
     ASSERT_EQ(array.size(), 7);
     for (const QJsonValue &value : array) {
         const QJsonObject object = value.toObject();
-        EXPECT_EQ(object.keys(), QStringList({QStringLiteral("Domain"), QStringLiteral("Expires"),
-                                              QStringLiteral("HttpOnly"), QStringLiteral("Name"),
-                                              QStringLiteral("Path"), QStringLiteral("Secure"),
-                                              QStringLiteral("Value")}));
+        EXPECT_EQ(object.keys(),
+            QStringList({QStringLiteral("Domain"), QStringLiteral("Expires"), QStringLiteral("HttpOnly"),
+                QStringLiteral("Name"), QStringLiteral("Path"), QStringLiteral("Secure"), QStringLiteral("Value")}));
         EXPECT_TRUE(object.value(u"Expires").isDouble());
     }
     const QJsonObject session = array.at(1).toObject();
@@ -92,7 +91,7 @@ TEST_F(CookieFile, RoundTripKeepsEveryCookieInOneLineOfASCII)
     EXPECT_LT(session.value(u"Expires").toDouble(), -2.0e12); // the zero date of 1899
     const QJsonObject persist = array.at(3).toObject();
     EXPECT_EQ(qint64(persist.value(u"Expires").toDouble()),
-              QDateTime(QDate(2065, 10, 21), QTime(7, 28), Qt::UTC).toMSecsSinceEpoch());
+        QDateTime(QDate(2065, 10, 21), QTime(7, 28), Qt::UTC).toMSecsSinceEpoch());
     EXPECT_EQ(array.at(0).toObject().value(u"Secure"), QJsonValue(true));
     EXPECT_EQ(array.at(0).toObject().value(u"HttpOnly"), QJsonValue(true));
     EXPECT_EQ(array.at(4).toObject().value(u"Domain").toString(), QStringLiteral(".vk.test"));
@@ -150,8 +149,8 @@ TEST_F(CookieFile, ExpiryIsReadFromMillisecondsISOTextOrLocalText)
         dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
     const QString localText = locale.toString(future.toLocalTime(), dateFormat + QStringLiteral(" HH:mm:ss"));
     Write("[" + CookieObject("ms", QByteArray::number(future.toMSecsSinceEpoch())) + ","
-          + CookieObject("iso", "\"2065-10-21T07:28:00Z\"") + "," + CookieObject("local", "\"" + localText.toUtf8() + "\"")
-          + "," + CookieObject("gone", "1000") + "]");
+        + CookieObject("iso", "\"2065-10-21T07:28:00Z\"") + ","
+        + CookieObject("local", "\"" + localText.toUtf8() + "\"") + "," + CookieObject("gone", "1000") + "]");
     TVKEmulationManager manager;
     const QList<TCookie> cookies = manager.CookieManager()->Cookies();
     ASSERT_EQ(cookies.size(), 3) << Read().constData();
@@ -171,9 +170,9 @@ TEST_F(CookieFile, ZeroDateFromAnyTimeZoneStaysASessionCookie)
     const qint64 zeroUTC = QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
     const qint64 hour = 3600 * 1000;
     Write("[" + CookieObject("east", QByteArray::number(zeroUTC - 14 * hour)) + ","
-          + CookieObject("west", QByteArray::number(zeroUTC + 12 * hour)) + ","
-          + CookieObject("local", QByteArray::number(QDateTime(QDate(1899, 12, 30), QTime(0, 0)).toMSecsSinceEpoch()))
-          + "," + CookieObject("iso", "\"1899-12-30T00:00:00\"") + "," + CookieObject("eve", "-1") + "]");
+        + CookieObject("west", QByteArray::number(zeroUTC + 12 * hour)) + ","
+        + CookieObject("local", QByteArray::number(QDateTime(QDate(1899, 12, 30), QTime(0, 0)).toMSecsSinceEpoch()))
+        + "," + CookieObject("iso", "\"1899-12-30T00:00:00\"") + "," + CookieObject("eve", "-1") + "]");
     TVKEmulationManager manager;
     const auto jar = manager.CookieManager();
     const QList<TCookie> cookies = jar->Cookies();
@@ -230,7 +229,9 @@ TEST_F(CookieFile, StoreWritesANewOwnerOnlyFileOverTheOld)
     manager.CookieManager()->AddServerCookies({QStringLiteral("new=1")}, Site);
     manager.StoreCookies();
 
-    struct stat status{};
+    struct stat status
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(Path()).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     EXPECT_TRUE(Read().contains("\"new\""));

@@ -2,7 +2,7 @@
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/VKEmulationAudioUnit.h"
 
-#include "app/TGlobalObjectsUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "support/TestEnvironment.h"

@@ -1,4 +1,4 @@
-#include "app/RemoteHostsUnit.h"
+#include "app/helpers/RemoteHostsUnit.h"
 
 #include "vkweb/VKWebTestSupport.h"
 
@@ -11,9 +11,12 @@ TEST(RemoteHosts, EachHostHasADefaultAndItsOwnOverride)
         const char *Variable;
         QString (*Get)();
     } cases[] = {
-        {"MARVANE_VK_WEB_URL", GetVKWebURL},           {"MARVANE_VK_LOGIN_URL", GetVKLoginURL},
-        {"MARVANE_VK_API_URL", GetVKAPIURL},           {"MARVANE_SIGNUP_RELAY_URL", GetSignupRelayURL},
-        {"MARVANE_LASTFM_URL", GetLastFMURL},          {"MARVANE_UPDATE_URL", GetUpdateURL},
+        {"MARVANE_VK_WEB_URL", GetVKWebURL},
+        {"MARVANE_VK_LOGIN_URL", GetVKLoginURL},
+        {"MARVANE_VK_API_URL", GetVKAPIURL},
+        {"MARVANE_SIGNUP_RELAY_URL", GetSignupRelayURL},
+        {"MARVANE_LASTFM_URL", GetLastFMURL},
+        {"MARVANE_UPDATE_URL", GetUpdateURL},
     };
     for (const auto &c : cases) {
         QString builtIn;

@@ -77,10 +77,10 @@ protected:
                 answer = Framed("{\"list\":[" + Track(2, 20, "Мой трек") + "," + Track(3, 20, "Ещё") + "]}");
             } else if (act == "reload_audio") {
                 const std::string ids = FormValue(Request.body, "ids");
-                const std::string url = ids == "5_1"   ? "https://cs1.test/1.mp3"
-                    : ids == "5_2"                       ? ""
-                    : ids == "5_3"                       ? "javascript:alert(1)"
-                                                         : "/relative.mp3";
+                const std::string url = ids == "5_1" ? "https://cs1.test/1.mp3"
+                    : ids == "5_2"                   ? ""
+                    : ids == "5_3"                   ? "javascript:alert(1)"
+                                                     : "/relative.mp3";
                 answer = Framed("[[1,5,\"" + url + "\"]]");
             } else if (act == "add") {
                 answer = Framed(Track(900, 42, "Копия"));
@@ -200,7 +200,7 @@ TEST_F(RequestQueue, EachKindRunsItsCallInQueueOrderAndDeliversItsResult)
     EXPECT_EQ(FDeliveries[2].Kind, QStringLiteral("get, params = owner_id=42&album_id=-1"));
     ASSERT_EQ(FDeliveries[2].Records.size(), 2);
     EXPECT_EQ(FDeliveries[2].Records[0].Title, QStringLiteral("Мой трек"));
-    EXPECT_EQ(FDeliveries[3].URLs, QStringList{QStringLiteral("https://cs1.test/1.mp3")});
+    EXPECT_EQ(FDeliveries[3].URLs, QStringList {QStringLiteral("https://cs1.test/1.mp3")});
     EXPECT_EQ(FDeliveries[4].Kind, QStringLiteral("search, params = search_q=Кино&offset=30&count=100"));
     ASSERT_EQ(FDeliveries[4].Records.size(), 1);
     EXPECT_EQ(FDeliveries[4].Records[0].Title, QStringLiteral("Кино"));
@@ -238,12 +238,14 @@ TEST_F(RequestQueue, AURLThatCannotBePlayedIsAFailure)
 
 TEST_F(RequestQueue, FailuresArriveAsResultCodes)
 {
-    FQueue->Add(1, Data(TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(),
-                                                                                QStringLiteral("broken"), 0, 0)));
+    FQueue->Add(1,
+        Data(
+            TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("broken"), 0, 0)));
     // Without a session there is no jar to send.
     FQueue->Add(2, Data(TVKEmulationRequestFactory::ConstructAudioGetRequest(nullptr, 1, -1)));
-    FQueue->Add(3, Data(TVKEmulationRequestFactory::ConstructMyMusicDeleteRequest(FEmulation.get(), 1, 2,
-                                                                                  QStringLiteral("no-removal-token"))));
+    FQueue->Add(3,
+        Data(TVKEmulationRequestFactory::ConstructMyMusicDeleteRequest(
+            FEmulation.get(), 1, 2, QStringLiteral("no-removal-token"))));
     ASSERT_TRUE(WaitForDeliveries(3));
     for (const auto &delivery : FDeliveries)
         EXPECT_EQ(delivery.ResultCode, 1) << delivery.Kind.toStdString();
@@ -271,10 +273,10 @@ TEST_F(RequestQueue, ANewerRequestReplacesAWaitingOneAndSilencesARunningOne)
     QCoreApplication::processEvents();
 
     ASSERT_EQ(FDeliveries.size(), 2u);
-    QStringList kinds{FDeliveries[0].Kind, FDeliveries[1].Kind};
+    QStringList kinds {FDeliveries[0].Kind, FDeliveries[1].Kind};
     kinds.sort();
     EXPECT_EQ(kinds.join(u'|').toStdString(),
-              "get, params = owner_id=1&album_id=-7|search, params = search_q=second&offset=0&count=0");
+        "get, params = owner_id=1&album_id=-7|search, params = search_q=second&offset=0&count=0");
     const auto requests = FServer.Requests();
     EXPECT_EQ(requests.size(), 4u);
     for (const auto &request : requests)
@@ -325,16 +327,17 @@ TEST_F(RequestQueue, ACallbackMayQueueAgainAndResetSilencesEverything)
     int retries = 0;
     std::function<void(TObject *)> retry = [&](TObject *) {
         if (++retries < 3)
-            FQueue->Add(9, std::make_unique<TVKEmulationRequestData>(
-                               TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1), nullptr,
-                               retry));
+            FQueue->Add(9,
+                std::make_unique<TVKEmulationRequestData>(
+                    TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1), nullptr, retry));
     };
-    FQueue->Add(9, std::make_unique<TVKEmulationRequestData>(
-                       TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1), nullptr, retry));
+    FQueue->Add(9,
+        std::make_unique<TVKEmulationRequestData>(
+            TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1), nullptr, retry));
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return retries == 3; }));
 
-    FQueue->Add(1, Data(TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(),
-                                                                                QStringLiteral("slow"), 0, 0)));
+    FQueue->Add(1,
+        Data(TVKEmulationRequestFactory::ConstructAudioSearchRequest(FEmulation.get(), QStringLiteral("slow"), 0, 0)));
     ASSERT_TRUE(WaitForSlowSearch());
     FQueue->Add(2, Data(TVKEmulationRequestFactory::ConstructAudioGetRequest(FEmulation.get(), 1, -1)));
     FQueue->Reset();

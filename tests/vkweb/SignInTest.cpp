@@ -314,7 +314,7 @@ TEST_F(SignIn, OnlyTheNewestCaptchaImageIsShownAndAMissingOneShowsNothing)
     captcha.RequestCaptchaKey(sid);
     captcha.RequestCaptchaKey(sid);
     ASSERT_TRUE(AllTasksDone());
-    EXPECT_EQ(FEvents, QStringList{QStringLiteral("captcha")});
+    EXPECT_EQ(FEvents, QStringList {QStringLiteral("captcha")});
     FEvents.clear();
     const QByteArray image = captcha.CaptchaImageStream();
 

@@ -27,7 +27,7 @@ QString FailureOf(const std::function<void()> &Exchange)
     return {};
 }
 
-const TVKTransportTimeouts ShortTimeouts{2000, 300};
+const TVKTransportTimeouts ShortTimeouts {2000, 300};
 
 } // namespace
 
@@ -42,9 +42,9 @@ TEST(VKTransport, SendsTheBrowserHeadersTheFormAndTheCookies)
     TCookieManager jar;
     jar.AddServerCookies({QStringLiteral("remixlang=0")}, QUrl(server.URL()));
     QByteArray answer = "left over";
-    EXPECT_EQ(SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("act=load_silent&al=1"), jar,
-                            answer),
-              200);
+    EXPECT_EQ(
+        SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("act=load_silent&al=1"), jar, answer),
+        200);
     EXPECT_EQ(answer, QByteArray("answer"));
     EXPECT_EQ(SendVKRequest(server.URL(QStringLiteral("/feed")), std::nullopt, jar, answer), 200);
     EXPECT_EQ(answer, QByteArray("feed"));
@@ -55,8 +55,9 @@ TEST(VKTransport, SendsTheBrowserHeadersTheFormAndTheCookies)
     EXPECT_EQ(post.Method, "POST");
     EXPECT_EQ(post.Body, "act=load_silent&al=1");
     EXPECT_EQ(post.Header("Content-Type"), "application/x-www-form-urlencoded");
-    EXPECT_EQ(post.Header("User-Agent"), "Mozilla/5.0 (Windows NT 10.0; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
-                                         "Chrome/54.0.2840.59 Safari/537.36");
+    EXPECT_EQ(post.Header("User-Agent"),
+        "Mozilla/5.0 (Windows NT 10.0; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+        "Chrome/54.0.2840.59 Safari/537.36");
     EXPECT_EQ(post.Header("Accept-Language"), "ru,en-US;q=0.8,en;q=0.6");
     EXPECT_EQ(post.Header("Accept"), "text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8");
     EXPECT_EQ(post.Header("Referer"), QStringLiteral("http://127.0.0.1:%1").arg(server.Port()).toStdString());
@@ -141,13 +142,13 @@ TEST(VKTransport, FiveRedirectsAreFollowedAndTheSixthFails)
 
     TCookieManager jar;
     QByteArray answer;
-    EXPECT_EQ(FailureOf([&] { SendVKRequest(server.URL(QStringLiteral("/r/5")), std::nullopt, jar, answer); }),
-              QString());
+    EXPECT_EQ(
+        FailureOf([&] { SendVKRequest(server.URL(QStringLiteral("/r/5")), std::nullopt, jar, answer); }), QString());
     EXPECT_EQ(answer, QByteArray("arrived"));
     EXPECT_EQ(server.Requests().size(), 6u);
 
     EXPECT_EQ(FailureOf([&] { SendVKRequest(server.URL(QStringLiteral("/r/6")), std::nullopt, jar, answer); }),
-              QStringLiteral("Maximum number of redirections (5) exceeded"));
+        QStringLiteral("Maximum number of redirections (5) exceeded"));
     EXPECT_EQ(server.Requests().size(), 12u);
 }
 
@@ -158,9 +159,8 @@ bool ExchangeFails(const TRawTestServer::THandler &Handler)
     TCookieManager jar;
     QByteArray answer;
     return !FailureOf([&] {
-                SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("a=1"), jar, answer,
-                              ShortTimeouts);
-            }).isEmpty();
+        SendVKRequest(server.URL(QStringLiteral("/al_audio.php")), QStringLiteral("a=1"), jar, answer, ShortTimeouts);
+    }).isEmpty();
 }
 
 TEST(VKTransport, AStalledServerTimesOut)
@@ -188,9 +188,9 @@ TEST(VKTransport, BrokenAnswersAndRefusedConnectionsFail)
     TCookieManager jar;
     QByteArray answer;
     EXPECT_FALSE(FailureOf([&] {
-                     SendVKRequest(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedLoopbackPort()), std::nullopt, jar,
-                                   answer, ShortTimeouts);
-                 }).isEmpty());
+        SendVKRequest(
+            QStringLiteral("http://127.0.0.1:%1/").arg(UnusedLoopbackPort()), std::nullopt, jar, answer, ShortTimeouts);
+    }).isEmpty());
 }
 
 // An answer that never ends is cut off, however steadily it comes: by the
@@ -274,19 +274,20 @@ TEST(VKTransport, ExtractRegExGroupTakesGroupOneOfTheFirstMatch)
         {"<!json>{\"x\":\n1}<!>", "<!json>({.*?})<!>", ""}, // "." stops at line feeds
         {"no markers", "<!json>({.*?})<!>", ""},
         {"id: 12345, name", "id: (.*?),", "12345"},
-        {"ID: 1,", "id: (.*?),", ""},                      // case-sensitive
-        {"abc", "b", ""},                                  // no group
-        {"abc", "(", ""},                                  // not a pattern
-        {"xab", "(a*?)b", "a"},                            // an empty match does not count
+        {"ID: 1,", "id: (.*?),", ""}, // case-sensitive
+        {"abc", "b", ""}, // no group
+        {"abc", "(", ""}, // not a pattern
+        {"xab", "(a*?)b", "a"}, // an empty match does not count
         {"<!json>[\"1\",\"u\"]]<!>", "<!json>(\\[.*?\"\\])", "[\"1\",\"u\"]"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ExtractRegExGroup(QString::fromUtf8(c.Text), QString::fromUtf8(c.Pattern)), QString::fromUtf8(c.Group))
+        EXPECT_EQ(
+            ExtractRegExGroup(QString::fromUtf8(c.Text), QString::fromUtf8(c.Pattern)), QString::fromUtf8(c.Group))
             << c.Text << " ~ " << c.Pattern;
 }
 
 TEST(VKTransport, AudioAnswersAreReadAsWindows1251)
 {
     EXPECT_EQ(DecodeWindows1251(QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2, \xA8\xEB\xEA\xE0 \x96 \xB9")),
-              QStringLiteral("Привет, Ёлка – №"));
+        QStringLiteral("Привет, Ёлка – №"));
 }

@@ -22,13 +22,12 @@ TStandin::TStandin()
         return;
     FProcess.WaitFor([this] { return FProcess.Output().contains("ready\n"); }, std::chrono::seconds(10));
     const QString output = QString::fromLatin1(FProcess.Output());
-    const std::pair<const char *, QString *> hosts[] = {{"MARVANE_VK_WEB_URL", &FWebURL},
-                                                        {"MARVANE_VK_LOGIN_URL", &FLoginURL},
-                                                        {"MARVANE_VK_API_URL", &FAPIURL},
-                                                        {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL},
-                                                        {"MARVANE_LASTFM_URL", &FLastFMURL}};
+    const std::pair<const char *, QString *> hosts[]
+        = {{"MARVANE_VK_WEB_URL", &FWebURL}, {"MARVANE_VK_LOGIN_URL", &FLoginURL}, {"MARVANE_VK_API_URL", &FAPIURL},
+            {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL}, {"MARVANE_LASTFM_URL", &FLastFMURL}};
     for (const auto &[variable, url] : hosts) {
-        const QRegularExpression line(QStringLiteral("(?m)^%1=(http://127\\.0\\.0\\.1:\\d+)$").arg(QLatin1StringView(variable)));
+        const QRegularExpression line(
+            QStringLiteral("(?m)^%1=(http://127\\.0\\.0\\.1:\\d+)$").arg(QLatin1StringView(variable)));
         *url = line.match(output).captured(1);
         if (url->isEmpty())
             return;

@@ -24,6 +24,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -31,7 +32,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
-#include <QFocusEvent>
 #include <QTextStream>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -78,9 +78,8 @@ void Problem(const QString &Text)
 }
 
 enum TState { stNormal, stHover, stPressed, stToggled, stDisabled, stFocus };
-const std::pair<TState, const char *> States[] = {{stNormal, "normal"},   {stHover, "hover"},
-                                                  {stPressed, "pressed"}, {stToggled, "toggled"},
-                                                  {stDisabled, "disabled"}, {stFocus, "focus"}};
+const std::pair<TState, const char *> States[] = {{stNormal, "normal"}, {stHover, "hover"}, {stPressed, "pressed"},
+    {stToggled, "toggled"}, {stDisabled, "disabled"}, {stFocus, "focus"}};
 
 void SetState(QAbstractButton *Button, TState State)
 {
@@ -100,14 +99,13 @@ void SetState(QAbstractButton *Button, TState State)
 // Every button style in every state, one strip per style.
 void Buttons()
 {
-    const char *iconStyles[] = {
-        "playButtonstyle", "pauseButtonstyle", "prevButtonstyle", "nextButtonstyle", "repeatButtonstyle",
-        "shuffleButtonstyle", "playlistButtonstyle", "volumeButtonstyle", "volumeoffButtonstyle",
+    const char *iconStyles[] = {"playButtonstyle", "pauseButtonstyle", "prevButtonstyle", "nextButtonstyle",
+        "repeatButtonstyle", "shuffleButtonstyle", "playlistButtonstyle", "volumeButtonstyle", "volumeoffButtonstyle",
         "saveButtonstyle", "savedisabledButtonstyle", "addtrackblueButtonstyle", "addtrackbluedisButtonstyle",
         "playtrackButtonstyle", "pausetrackButtonstyle", "playminiButtonstyle", "pauseminiButtonstyle",
-        "downloadButtonstyle", "openfileButtonstyle", "deleteButtonStyle", "addtrackButtonstyle",
-        "deltrackButtonstyle", "addedtrackButtonstyle", "settingsButtonstyle", "logoutButtonstyle",
-        "browsebuttonstyle", "expanderButtonstyle", "tagcloseButtonstyle"};
+        "downloadButtonstyle", "openfileButtonstyle", "deleteButtonStyle", "addtrackButtonstyle", "deltrackButtonstyle",
+        "addedtrackButtonstyle", "settingsButtonstyle", "logoutButtonstyle", "browsebuttonstyle", "expanderButtonstyle",
+        "tagcloseButtonstyle"};
     for (const char *style : iconStyles) {
         auto page = Page(6 * 44 + 8, 44);
         auto *row = new QHBoxLayout(page.get());
@@ -124,7 +122,7 @@ void Buttons()
         for (int i = 0; i < 6; ++i)
             SetState(buttons[i], States[i].first);
         Save(page.get(), QStringLiteral("button-") + QString::fromLatin1(style),
-             QString::fromLatin1(style) + QStringLiteral(": normal, hover, pressed, toggled, disabled, focus"));
+            QString::fromLatin1(style) + QStringLiteral(": normal, hover, pressed, toggled, disabled, focus"));
     }
 }
 
@@ -175,14 +173,17 @@ void Captions(const QString &Language)
         // The caption must fit beside its icon and padding.
         if (buttons[0]->sizeHint().width() > c.Width) {
             note = QStringLiteral("caption does not fit");
-            Problem(QStringLiteral("%1 (%2) needs %3 px of %4").arg(QString::fromLatin1(c.Key), Language)
-                        .arg(buttons[0]->sizeHint().width()).arg(c.Width));
+            Problem(QStringLiteral("%1 (%2) needs %3 px of %4")
+                        .arg(QString::fromLatin1(c.Key), Language)
+                        .arg(buttons[0]->sizeHint().width())
+                        .arg(c.Width));
         }
-        Save(page.get(), QStringLiteral("caption-%1-%2-%3").arg(Language, QString::fromLatin1(c.Style),
-                                                                 QString::fromLatin1(c.Key)),
-             QStringLiteral("%1 \"%2\" (%3, %4 px): all states").arg(QString::fromLatin1(c.Style), text, Language)
-                 .arg(c.Width),
-             note);
+        Save(page.get(),
+            QStringLiteral("caption-%1-%2-%3").arg(Language, QString::fromLatin1(c.Style), QString::fromLatin1(c.Key)),
+            QStringLiteral("%1 \"%2\" (%3, %4 px): all states")
+                .arg(QString::fromLatin1(c.Style), text, Language)
+                .arg(c.Width),
+            note);
     }
 }
 
@@ -206,7 +207,7 @@ void Composites(const QString &Language)
         wrapper.RepeatButton()->setChecked(true);
         wrapper.VolumeTrackBar()->setFocus();
         Save(page.get(), QStringLiteral("playerbar-pause"),
-             QStringLiteral("Player bar, playing, repeat on, volume slider focused"));
+            QStringLiteral("Player bar, playing, repeat on, volume slider focused"));
         wrapper.SetMuteButtonState(mbMuted);
         wrapper.ShuffleButton()->setChecked(true);
         Save(page.get(), QStringLiteral("playerbar-muted"), QStringLiteral("Player bar, muted, shuffle on"));
@@ -223,10 +224,10 @@ void Composites(const QString &Language)
         Save(page.get(), QStringLiteral("title-short"), QStringLiteral("Title line"));
         wrapper.SetText(QStringLiteral("Земфира"), QStringLiteral("Хочешь? (Концертная запись, Лужники 2008)"));
         Save(page.get(), QStringLiteral("title-cropped-title"), QStringLiteral("Title line, long title fitted"));
-        wrapper.SetText(QStringLiteral("The Orchestra of the Age of Enlightenment and Friends"),
-                        QStringLiteral("Symphony"));
+        wrapper.SetText(
+            QStringLiteral("The Orchestra of the Age of Enlightenment and Friends"), QStringLiteral("Symphony"));
         Save(page.get(), QStringLiteral("title-cropped-artist"),
-             QStringLiteral("Title line, artist too long: no title"));
+            QStringLiteral("Title line, artist too long: no title"));
         wrapper.SetText(QStringLiteral("<b>x</b>"), QStringLiteral("<img src=\"a.png\"> &amp;"));
         Save(page.get(), QStringLiteral("title-markup"), QStringLiteral("Title line, markup shown as text"));
     }
@@ -251,7 +252,7 @@ void Composites(const QString &Language)
         for (int step = 0; step < 4; ++step) {
             wrapper.LoadingAnimation()->setCurrentTime(step * 225);
             Save(page.get(), QStringLiteral("seekbar-connecting-%1").arg(step),
-                 QStringLiteral("Seek bar, connecting, frame %1").arg(step));
+                QStringLiteral("Seek bar, connecting, frame %1").arg(step));
         }
         wrapper.StopLoadingAnimation();
     }
@@ -307,7 +308,7 @@ void Composites(const QString &Language)
         Save(page.get(), QStringLiteral("tooltip-above-") + Language, QStringLiteral("Tooltip above a row button"));
         wrapper.Show(top, LocalizationManager->getValue(QStringLiteral("SaveTrackButton_SavedTrack_Hint")));
         Save(page.get(), QStringLiteral("tooltip-below-") + Language,
-             QStringLiteral("Tooltip below a control at the top right, kept inside"));
+            QStringLiteral("Tooltip below a control at the top right, kept inside"));
     }
     {
         auto page = Page(130, 130);
@@ -374,14 +375,14 @@ void Composites(const QString &Language)
         auto page = Page(200, 40);
         auto *row = new QHBoxLayout(page.get());
         for (const char *style : {"notfoundtrackPanelstyle", "errorindicatorPanelstyle", "FieldStatusOKPanelstyle",
-                                  "FieldStatusErrorPanelstyle", "VKLogoPanelStyle"}) {
+                 "FieldStatusErrorPanelstyle", "VKLogoPanelStyle"}) {
             auto *panel = new QLabel(page.get());
             SetStyleLookup(panel, QString::fromLatin1(style));
             panel->setFixedSize(QString::fromLatin1(style) == u"VKLogoPanelStyle" ? QSize(28, 28) : QSize(16, 16));
             row->addWidget(panel);
         }
         Save(page.get(), QStringLiteral("indicators"),
-             QStringLiteral("Not found, error, field OK, field error, sign-in mark"));
+            QStringLiteral("Not found, error, field OK, field error, sign-in mark"));
     }
 }
 
@@ -390,8 +391,8 @@ void Composites(const QString &Language)
 class TGalleryRow : public TKeyScrolledListPanel
 {
 public:
-    explicit TGalleryRow(TDynamicListBox *AListBox)
-        : TKeyScrolledListPanel(AListBox), FPlay(new TDynamicListButton(this)), FTitle(new TDynamicListLabel(this)),
+    explicit TGalleryRow(TDynamicListBox *AListBox) :
+          TKeyScrolledListPanel(AListBox), FPlay(new TDynamicListButton(this)), FTitle(new TDynamicListLabel(this)),
           FDuration(new TDynamicListLabel(this))
     {
         FPlay->setGeometry(8, 8, 16, 16);
@@ -405,10 +406,11 @@ public:
     {
         TKeyScrolledListPanel::UpdateContent();
         const bool playing = Index() == Playing;
-        FBackground = StyleBitmap(playing ? QStringLiteral("playingitembackgroundbitmap")
-                                  : Index() == ListBox()->ActiveItemIndex() ? QStringLiteral("activeitembackgroundbitmap")
-                                                                           : QStringLiteral("itembackgroundbitmap"));
-        SetStyleLookup(FPlay, playing ? QStringLiteral("pausetrackButtonstyle") : QStringLiteral("playtrackButtonstyle"));
+        FBackground = StyleBitmap(playing                 ? QStringLiteral("playingitembackgroundbitmap")
+                : Index() == ListBox()->ActiveItemIndex() ? QStringLiteral("activeitembackgroundbitmap")
+                                                          : QStringLiteral("itembackgroundbitmap"));
+        SetStyleLookup(
+            FPlay, playing ? QStringLiteral("pausetrackButtonstyle") : QStringLiteral("playtrackButtonstyle"));
         FDuration->setText(playing ? QStringLiteral("-02:41") : QStringLiteral("4:%1").arg(10 + Index(), 2));
         FDuration->adjustSize();
         FDuration->move(width() - FDuration->width() - 10, (height() - FDuration->height()) / 2);
@@ -436,9 +438,9 @@ private:
 void ListRows()
 {
     TGalleryRow::Titles = {QStringLiteral("Portishead – Roads"), QStringLiteral("Massive Attack – Teardrop"),
-                           QStringLiteral("Кино – Звезда по имени Солнце"),
-                           QStringLiteral("A title far too long for its row, so it ends in an ellipsis, on and on"),
-                           QStringLiteral("<b>markup</b> & <img src=x> stays text"), QStringLiteral("Björk – Jóga")};
+        QStringLiteral("Кино – Звезда по имени Солнце"),
+        QStringLiteral("A title far too long for its row, so it ends in an ellipsis, on and on"),
+        QStringLiteral("<b>markup</b> & <img src=x> stays text"), QStringLiteral("Björk – Jóga")};
     auto page = Page(420, 200);
     auto *surface = new QWidget(page.get());
     surface->setGeometry(0, 0, 410, 200);
@@ -453,7 +455,7 @@ void ListRows()
     list.SetActiveItemIndex(3);
     list.SetMouseInItemIndex(4);
     Save(page.get(), QStringLiteral("list-rows"),
-         QStringLiteral("Track rows: playing (1), active (3), hovered (4), long and markup titles"));
+        QStringLiteral("Track rows: playing (1), active (3), hovered (4), long and markup titles"));
     bar->setValue(50);
     Save(page.get(), QStringLiteral("list-rows-scrolled"), QStringLiteral("Track rows scrolled by 50 pixels"));
     list.SetData(3);
@@ -476,7 +478,7 @@ void AnimationFrames()
             Clock = quint64(frame * double(Animation.Length) / Animation.Max() + 0.5);
             GetInstance<TShapeAnimationTickTimer>()->Tick();
             Save(page.get(), QStringLiteral("%1-%2").arg(Name).arg(frame, 2, 10, QLatin1Char('0')),
-                 QStringLiteral("%1, frame %2").arg(Caption).arg(Animation.Value()));
+                QStringLiteral("%1, frame %2").arg(Caption).arg(Animation.Value()));
         }
         Animation.Stop();
     };
@@ -497,7 +499,7 @@ void AnimationFrames()
             Clock = quint64(step * double(add.Length) / steps);
             GetInstance<TShapeAnimationTickTimer>()->Tick();
             Save(page.get(), QStringLiteral("anim-addtrack-%1-%2").arg(int(phase)).arg(step),
-                 QStringLiteral("Add to My Music, phase %1, frame %2").arg(int(phase)).arg(add.Value()));
+                QStringLiteral("Add to My Music, phase %1, frame %2").arg(int(phase)).arg(add.Value()));
         }
         add.Stop();
     }
@@ -507,12 +509,11 @@ void AnimationFrames()
 void Bitmaps()
 {
     const char *names[] = {"itembackgroundbitmap", "activeitembackgroundbitmap", "playingitembackgroundbitmap",
-                           "flatitembackgroundbitmap", "activeflatitembackgroundbitmap",
-                           "playingflatitembackgroundbitmap", "miniItembackgroundbitmap",
-                           "activeminiItembackgroundbitmap", "playingminiItembackgroundbitmap",
-                           "downloadcompletedbitmap", "defaultartistimagebitmap", "CoverImageDataViewDefaultBitmap",
-                           "addtrackbitmapobject", "addedtrackbitmapobject", "VirtualLoadingAnimationSpriteBitmap",
-                           "HorizontalLoadingAnimationSpriteBitmap"};
+        "flatitembackgroundbitmap", "activeflatitembackgroundbitmap", "playingflatitembackgroundbitmap",
+        "miniItembackgroundbitmap", "activeminiItembackgroundbitmap", "playingminiItembackgroundbitmap",
+        "downloadcompletedbitmap", "defaultartistimagebitmap", "CoverImageDataViewDefaultBitmap",
+        "addtrackbitmapobject", "addedtrackbitmapobject", "VirtualLoadingAnimationSpriteBitmap",
+        "HorizontalLoadingAnimationSpriteBitmap"};
     for (const char *name : names) {
         const QPixmap bitmap = StyleBitmap(QString::fromLatin1(name));
         const QSize size = bitmap.deviceIndependentSize().toSize();

@@ -36,11 +36,8 @@ struct TUser
 
 // 1004 answers only with the access token; 1014 and 1404 ask a captcha every
 // time (1404's picture is missing); 1009 meets flood control.
-const TUser CUsers[] = {{1001, u"Ivan"_s, u"Petrov"_s},
-                        {1002, u"Анна"_s, u"Смирнова"_s},
-                        {1003, u"Oleg"_s, u"Sokolov"_s},
-                        {1004, u"Token"_s, u"Holder"_s},
-                        {1014, u"Captcha"_s, u"Keeper"_s}};
+const TUser CUsers[] = {{1001, u"Ivan"_s, u"Petrov"_s}, {1002, u"Анна"_s, u"Смирнова"_s},
+    {1003, u"Oleg"_s, u"Sokolov"_s}, {1004, u"Token"_s, u"Holder"_s}, {1014, u"Captcha"_s, u"Keeper"_s}};
 
 void Send(httplib::Response &Response, const QJsonObject &Answer)
 {
@@ -56,11 +53,11 @@ void SendResponse(httplib::Response &Response, const QJsonValue &Value)
 // VK's error object: the method and the parameters it was called with (never a password).
 QJsonObject Error(int Code, const QString &Message, const QString &Method, const TFields &Query)
 {
-    QJsonArray params{QJsonObject{{u"key"_s, u"oauth"_s}, {u"value"_s, u"1"_s}},
-                      QJsonObject{{u"key"_s, u"method"_s}, {u"value"_s, Method}}};
+    QJsonArray params {QJsonObject {{u"key"_s, u"oauth"_s}, {u"value"_s, u"1"_s}},
+        QJsonObject {{u"key"_s, u"method"_s}, {u"value"_s, Method}}};
     for (const auto &[name, value] : Query) {
         if (name != u"password" && name != u"access_token")
-            params.append(QJsonObject{{u"key"_s, name}, {u"value"_s, value}});
+            params.append(QJsonObject {{u"key"_s, name}, {u"value"_s, value}});
     }
     return {{u"error_code"_s, Code}, {u"error_msg"_s, Message}, {u"request_params"_s, params}};
 }
@@ -72,8 +69,8 @@ void SendError(httplib::Response &Response, const QJsonObject &ErrorObject)
 
 // Checks the captcha answer the request carries, if any. Without a right
 // answer, asks a new captcha (error 14) and returns false.
-bool PassCaptcha(TApiState &State, const QString &Origin, bool WithPicture, const QString &Method,
-                 const TFields &Query, httplib::Response &Response)
+bool PassCaptcha(TApiState &State, const QString &Origin, bool WithPicture, const QString &Method, const TFields &Query,
+    httplib::Response &Response)
 {
     const QString sid = Field(Query, u"captcha_sid"_s);
     if (!sid.isEmpty() && State.SolveCaptcha(sid, Field(Query, u"captcha_key"_s)))
@@ -106,8 +103,9 @@ void UsersGet(TApiState &State, const TApiOrigins &Origins, const TFields &Query
     const QString method = u"users.get"_s;
     const QStringList ids = Field(Query, u"user_ids"_s).split(u',', Qt::SkipEmptyParts);
     if (ids.isEmpty())
-        return SendError(Response, Error(100, u"One of the parameters specified was missing or invalid: user_ids is undefined"_s,
-                                         method, Query));
+        return SendError(Response,
+            Error(100, u"One of the parameters specified was missing or invalid: user_ids is undefined"_s, method,
+                Query));
     QJsonArray users;
     for (const QString &text : ids) {
         const int id = text.trimmed().toInt();
@@ -116,11 +114,14 @@ void UsersGet(TApiState &State, const TApiOrigins &Origins, const TFields &Query
         if ((id == 1014 || id == 1404) && !PassCaptcha(State, Origins.API, id == 1014, method, Query, Response))
             return;
         if (id == 1004 && Field(Query, u"access_token"_s) != TApiState::AccessToken)
-            return SendError(Response, Error(5, u"User authorization failed: no access_token passed."_s, method, Query));
-        const auto user = std::find_if(std::begin(CUsers), std::end(CUsers), [id](const TUser &u) { return u.ID == id; });
+            return SendError(
+                Response, Error(5, u"User authorization failed: no access_token passed."_s, method, Query));
+        const auto user
+            = std::find_if(std::begin(CUsers), std::end(CUsers), [id](const TUser &u) { return u.ID == id; });
         if (user == std::end(CUsers))
             return SendError(Response, Error(113, u"Invalid user id"_s, method, Query));
-        users.append(QJsonObject{{u"id"_s, user->ID}, {u"first_name"_s, user->FirstName}, {u"last_name"_s, user->LastName}});
+        users.append(
+            QJsonObject {{u"id"_s, user->ID}, {u"first_name"_s, user->FirstName}, {u"last_name"_s, user->LastName}});
     }
     SendResponse(Response, users);
 }
@@ -134,8 +135,8 @@ bool CheckRelayRequest(TApiState &State, const QString &Method, const TFields &Q
     }
     const QString phone = Field(Query, u"phone"_s);
     if (phone.isEmpty()) {
-        SendError(Response, Error(100, u"One of the parameters specified was missing or invalid: phone is undefined"_s,
-                                  Method, Query));
+        SendError(Response,
+            Error(100, u"One of the parameters specified was missing or invalid: phone is undefined"_s, Method, Query));
         return false;
     }
     static const QRegularExpression pattern(u"^\\+?[0-9]{10,15}$"_s);
@@ -163,21 +164,22 @@ void Signup(TApiState &State, const TApiOrigins &Origins, const TFields &Query, 
         // The code again, by SMS or call, for a sign-up that waits.
         const TApiState::TSignup *signup = State.FindSignup(phone);
         if (!signup || signup->SID != sid)
-            return SendError(Response, Error(100, u"One of the parameters specified was missing or invalid: sid"_s,
-                                             method, Query));
-        return SendResponse(Response, QJsonObject{{u"sid"_s, sid}});
+            return SendError(
+                Response, Error(100, u"One of the parameters specified was missing or invalid: sid"_s, method, Query));
+        return SendResponse(Response, QJsonObject {{u"sid"_s, sid}});
     }
     if (Field(Query, u"first_name"_s).trimmed().isEmpty() || Field(Query, u"last_name"_s).trimmed().isEmpty())
-        return SendError(Response, Error(100, u"One of the parameters specified was missing or invalid: name"_s,
-                                         method, Query));
+        return SendError(
+            Response, Error(100, u"One of the parameters specified was missing or invalid: name"_s, method, Query));
     const QString password = Field(Query, u"password"_s);
     if (password.length() < CMinPasswordLength)
-        return SendError(Response, Error(100, u"One of the parameters specified was missing or invalid: password is too short"_s,
-                                         method, Query));
+        return SendError(Response,
+            Error(100, u"One of the parameters specified was missing or invalid: password is too short"_s, method,
+                Query));
     if ((phone == CCaptchaPhone || phone == CBrokenCaptchaPhone)
         && !PassCaptcha(State, Origins.Relay, phone == CCaptchaPhone, method, Query, Response))
         return;
-    SendResponse(Response, QJsonObject{{u"sid"_s, State.StartSignup(phone, password)}});
+    SendResponse(Response, QJsonObject {{u"sid"_s, State.StartSignup(phone, password)}});
 }
 
 void Confirm(TApiState &State, const TFields &Query, httplib::Response &Response)
@@ -186,15 +188,16 @@ void Confirm(TApiState &State, const TFields &Query, httplib::Response &Response
     const QString phone = Field(Query, u"phone"_s);
     const TApiState::TSignup *signup = State.FindSignup(phone);
     if (!signup)
-        return SendError(Response, Error(100, u"One of the parameters specified was missing or invalid: no sign-up for this phone"_s,
-                                         method, Query));
+        return SendError(Response,
+            Error(100, u"One of the parameters specified was missing or invalid: no sign-up for this phone"_s, method,
+                Query));
     if (Field(Query, u"code"_s) != TApiState::ConfirmationCode)
         return SendError(Response, Error(1110, u"Incorrect code"_s, method, Query));
     if (Field(Query, u"password"_s) != signup->Password) {
         State.DropSignup(phone);
         return SendError(Response, Error(1111, u"Invalid password"_s, method, Query));
     }
-    SendResponse(Response, QJsonObject{{u"success"_s, 1}, {u"uid"_s, State.CompleteSignup(phone)}});
+    SendResponse(Response, QJsonObject {{u"success"_s, 1}, {u"uid"_s, State.CompleteSignup(phone)}});
 }
 
 } // namespace

@@ -42,7 +42,7 @@ struct TLastFMData
             const QStringList known = titles.value(artist.toLower());
             // The first album has a single track: the service then sends it without its array.
             Albums[artist.toLower()] = {{artist, artist + u" Single"_s, known.mid(0, 1)},
-                                        {artist, artist + u" Best"_s, known.mid(1, 4) << u"Missing Song"_s}};
+                {artist, artist + u" Best"_s, known.mid(1, 4) << u"Missing Song"_s}};
         }
     }
 
@@ -67,8 +67,8 @@ QJsonArray Images(const QString &Origin, const QString &Title, bool WithLarge)
     QJsonArray images;
     for (const QString &size : {u"small"_s, u"medium"_s, u"large"_s, u"extralarge"_s})
         if (WithLarge || size != u"large")
-            images.append(QJsonObject{{u"#text"_s, Origin + u"/covers/"_s + CoverName(Title) + u".png"_s},
-                                      {u"size"_s, size}});
+            images.append(
+                QJsonObject {{u"#text"_s, Origin + u"/covers/"_s + CoverName(Title) + u".png"_s}, {u"size"_s, size}});
     return images;
 }
 
@@ -80,14 +80,13 @@ QJsonValue List(const QJsonArray &Items)
 
 QJsonObject Track(const QString &Artist, const QString &Title)
 {
-    return {{u"name"_s, Title}, {u"duration"_s, u"180"_s}, {u"artist"_s, QJsonObject{{u"name"_s, Artist}}}};
+    return {{u"name"_s, Title}, {u"duration"_s, u"180"_s}, {u"artist"_s, QJsonObject {{u"name"_s, Artist}}}};
 }
 
 QJsonObject AlbumItem(const TAlbum &Album, const QString &Origin)
 {
-    return {{u"name"_s, Album.Title},
-            {u"artist"_s, QJsonObject{{u"name"_s, Album.Artist}}},
-            {u"image"_s, Images(Origin, Album.Title, true)}};
+    return {{u"name"_s, Album.Title}, {u"artist"_s, QJsonObject {{u"name"_s, Album.Artist}}},
+        {u"image"_s, Images(Origin, Album.Title, true)}};
 }
 
 QJsonObject Error(int Code, const QString &Message)
@@ -98,10 +97,10 @@ QJsonObject Error(int Code, const QString &Message)
 QJsonObject Search(const QString &Subject, const QJsonArray &Matches, qsizetype Total)
 {
     return {{u"results"_s,
-             QJsonObject{{u"opensearch:Query"_s, QJsonObject{{u"startPage"_s, u"1"_s}}},
-                         {u"opensearch:totalResults"_s, QString::number(Total)},
-                         {Subject + u"matches"_s, Matches.isEmpty() ? QJsonValue(u"\n"_s)
-                                                                    : QJsonValue(QJsonObject{{Subject, List(Matches)}})}}}};
+        QJsonObject {{u"opensearch:Query"_s, QJsonObject {{u"startPage"_s, u"1"_s}}},
+            {u"opensearch:totalResults"_s, QString::number(Total)},
+            {Subject + u"matches"_s,
+                Matches.isEmpty() ? QJsonValue(u"\n"_s) : QJsonValue(QJsonObject {{Subject, List(Matches)}})}}}};
 }
 
 QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib::Request &Request)
@@ -123,7 +122,7 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
         QJsonArray matches;
         for (const QString &name : Data.Artists) {
             if (artists && name.contains(query, Qt::CaseInsensitive))
-                matches.append(QJsonObject{{u"name"_s, name}, {u"image"_s, Images(Origin, name, true)}});
+                matches.append(QJsonObject {{u"name"_s, name}, {u"image"_s, Images(Origin, name, true)}});
             if (!artists)
                 for (const TAlbum &album : Data.Albums[name.toLower()])
                     if (album.Title.contains(query, Qt::CaseInsensitive))
@@ -139,23 +138,25 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
         QJsonArray similar;
         for (qsizetype i = 1; i <= 2; ++i) {
             const QString other = Data.Artists[(index + i) % Data.Artists.size()];
-            similar.append(QJsonObject{{u"name"_s, other}, {u"image"_s, Images(Origin, other, true)}});
+            similar.append(QJsonObject {{u"name"_s, other}, {u"image"_s, Images(Origin, other, true)}});
         }
         // Every third artist lacks the "large" picture.
         return {{u"artist"_s,
-                 QJsonObject{{u"name"_s, artist},
-                             {u"image"_s, Images(Origin, artist, index % 3 != 2)},
-                             {u"similar"_s, QJsonObject{{u"artist"_s, similar}}},
-                             {u"bio"_s, QJsonObject{{u"summary"_s, u"  <b>"_s + artist + u"</b> plays\n&quot;music&quot; on "
-                                                                                         u"the stand-in. <a href=\"x\">Read more</a> "_s}}}}}};
+            QJsonObject {{u"name"_s, artist}, {u"image"_s, Images(Origin, artist, index % 3 != 2)},
+                {u"similar"_s, QJsonObject {{u"artist"_s, similar}}},
+                {u"bio"_s,
+                    QJsonObject {{u"summary"_s,
+                        u"  <b>"_s + artist
+                            + u"</b> plays\n&quot;music&quot; on "
+                              u"the stand-in. <a href=\"x\">Read more</a> "_s}}}}}};
     }
     if (method == u"artist.getTopAlbums") {
         QJsonArray items;
         for (const TAlbum &album : albums)
             items.append(AlbumItem(album, Origin));
         return {{u"topalbums"_s,
-                 QJsonObject{{u"album"_s, List(limited(items))},
-                             {u"@attr"_s, QJsonObject{{u"artist"_s, artist}, {u"total"_s, QString::number(items.size())}}}}}};
+            QJsonObject {{u"album"_s, List(limited(items))},
+                {u"@attr"_s, QJsonObject {{u"artist"_s, artist}, {u"total"_s, QString::number(items.size())}}}}}};
     }
     if (method == u"artist.getTopTracks") {
         // The "Best" album's tracks lead, so that the one the site lacks is among the first five.
@@ -164,7 +165,7 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
             for (const QString &title : album->Tracks)
                 items.append(Track(artist, title));
         return {{u"toptracks"_s,
-                 QJsonObject{{u"track"_s, List(limited(items))}, {u"total"_s, QString::number(items.size())}}}};
+            QJsonObject {{u"track"_s, List(limited(items))}, {u"total"_s, QString::number(items.size())}}}};
     }
     if (method == u"album.getInfo") {
         for (const TAlbum &album : albums) {
@@ -173,10 +174,10 @@ QJsonObject Answer(const TLastFMData &Data, const QString &Origin, const httplib
             QJsonArray tracks;
             for (const QString &title : album.Tracks)
                 tracks.append(Track(artist, title));
-            return {{u"album"_s, QJsonObject{{u"name"_s, album.Title},
-                                            {u"artist"_s, artist},
-                                            {u"image"_s, Images(Origin, album.Title, true)},
-                                            {u"tracks"_s, QJsonObject{{u"track"_s, List(tracks)}}}}}};
+            return {{u"album"_s,
+                QJsonObject {{u"name"_s, album.Title}, {u"artist"_s, artist},
+                    {u"image"_s, Images(Origin, album.Title, true)},
+                    {u"tracks"_s, QJsonObject {{u"track"_s, List(tracks)}}}}}};
         }
         return Error(6, u"Album not found"_s);
     }
@@ -202,7 +203,7 @@ void AddLastFMHandlers(httplib::Server &Server, const TCatalogue &Catalogue, con
     auto data = std::make_shared<const TLastFMData>(Catalogue);
     Server.Get("/2.0/", [data, &Origin](const httplib::Request &Request, httplib::Response &Response) {
         Response.set_content(QJsonDocument(Answer(*data, Origin, Request)).toJson(QJsonDocument::Compact).toStdString(),
-                             "application/json; charset=utf-8");
+            "application/json; charset=utf-8");
     });
     Server.Get(R"(/covers/([0-9a-f]+)\.png)", [](const httplib::Request &Request, httplib::Response &Response) {
         const QByteArray png = CoverPng(QString::fromStdString(Request.matches[1]));

@@ -1,10 +1,10 @@
 // marvane-standin: the VK web site on loopback, for tests and the demo run.
 // See README.md for the options, accounts and answers.
 #include "standin/ApiHandlers.h"
-#include "standin/LastFMHandlers.h"
 #include "standin/AudioHandlers.h"
 #include "standin/Catalogue.h"
 #include "standin/FileServer.h"
+#include "standin/LastFMHandlers.h"
 #include "standin/RequestLog.h"
 #include "standin/SiteState.h"
 #include "standin/WebHandlers.h"
@@ -20,8 +20,8 @@
 #include <pthread.h>
 #include <sys/socket.h>
 #include <thread>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -44,16 +44,18 @@ std::optional<TOptions> ParseOptions(int argc, char **argv)
         const bool hasValue = i + 1 < argc;
         if (option == "--exit-on-stdin-eof")
             options.ExitOnStdinEof = true;
-        else if (hasValue && (option == "--web-port" || option == "--login-port" || option == "--api-port"
-                                 || option == "--relay-port")) {
+        else if (hasValue
+            && (option == "--web-port" || option == "--login-port" || option == "--api-port"
+                || option == "--relay-port")) {
             bool ok = false;
             const int port = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
             if (!ok || port < 0 || port > 65535)
                 return std::nullopt;
-            (option == "--web-port"     ? options.WebPort
-             : option == "--login-port" ? options.LoginPort
-             : option == "--api-port"   ? options.APIPort
-                                        : options.RelayPort) = port;
+            (option == "--web-port"            ? options.WebPort
+                    : option == "--login-port" ? options.LoginPort
+                    : option == "--api-port"   ? options.APIPort
+                                               : options.RelayPort)
+                = port;
         } else if (hasValue && option == "--log")
             options.LogPath = QString::fromLocal8Bit(argv[++i]);
         else if (hasValue && option == "--audio-dir")
@@ -133,10 +135,10 @@ int main(int argc, char **argv)
         QString &Origin;
     };
     THost hosts[] = {{"web", "MARVANE_VK_WEB_URL", web, options->WebPort, origins.Web},
-                     {"login", "MARVANE_VK_LOGIN_URL", login, options->LoginPort, origins.Login},
-                     {"api", "MARVANE_VK_API_URL", api, options->APIPort, apiOrigins.API},
-                     {"relay", "MARVANE_SIGNUP_RELAY_URL", relay, options->RelayPort, apiOrigins.Relay},
-                     {"lastfm", "MARVANE_LASTFM_URL", lastfm, 0, lastFMOrigin}};
+        {"login", "MARVANE_VK_LOGIN_URL", login, options->LoginPort, origins.Login},
+        {"api", "MARVANE_VK_API_URL", api, options->APIPort, apiOrigins.API},
+        {"relay", "MARVANE_SIGNUP_RELAY_URL", relay, options->RelayPort, apiOrigins.Relay},
+        {"lastfm", "MARVANE_LASTFM_URL", lastfm, 0, lastFMOrigin}};
     for (THost &host : hosts) {
         // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
         host.Server.set_post_routing_handler(

@@ -4,20 +4,20 @@
 
 #include <QPainter>
 
-TVirtualLoadingAnimationData::TVirtualLoadingAnimationData()
-    : FSprite(CutSprite(StyleBitmap(QStringLiteral("VirtualLoadingAnimationSpriteBitmap")), FrameSize, FrameSize,
-                        FrameCount))
+TVirtualLoadingAnimationData::TVirtualLoadingAnimationData() :
+      FSprite(CutSprite(
+          StyleBitmap(QStringLiteral("VirtualLoadingAnimationSpriteBitmap")), FrameSize, FrameSize, FrameCount))
 {
 }
 
-THorizontalLoadingAnimationData::THorizontalLoadingAnimationData()
-    : FSprite(CutSprite(StyleBitmap(QStringLiteral("HorizontalLoadingAnimationSpriteBitmap")), FrameWidth, FrameHeight,
-                        FrameCount))
+THorizontalLoadingAnimationData::THorizontalLoadingAnimationData() :
+      FSprite(CutSprite(
+          StyleBitmap(QStringLiteral("HorizontalLoadingAnimationSpriteBitmap")), FrameWidth, FrameHeight, FrameCount))
 {
 }
 
-TVirtualLoadingAnimation::TVirtualLoadingAnimation()
-    : TVirtualShapeAnimation(500, 9), FSprite(GetInstance<TVirtualLoadingAnimationData>()->FSprite)
+TVirtualLoadingAnimation::TVirtualLoadingAnimation() :
+      TVirtualShapeAnimation(500, 9), FSprite(GetInstance<TVirtualLoadingAnimationData>()->FSprite)
 {
     IsLooped = true;
 }
@@ -27,8 +27,8 @@ void TVirtualLoadingAnimation::DrawFrame(QPainter &Canvas, const QRectF &Target,
     DrawSpriteFrame(Canvas, Target, FSprite[size_t(FValue % TVirtualLoadingAnimationData::FrameCount)], Opacity);
 }
 
-THorizontalLoadingAnimation::THorizontalLoadingAnimation(QWidget *AOwner)
-    : TShapeAnimation(AOwner, 650, 7), FSprite(GetInstance<THorizontalLoadingAnimationData>()->FSprite)
+THorizontalLoadingAnimation::THorizontalLoadingAnimation(QWidget *AOwner) :
+      TShapeAnimation(AOwner, 650, 7), FSprite(GetInstance<THorizontalLoadingAnimationData>()->FSprite)
 {
     IsLooped = true;
 }
@@ -38,8 +38,8 @@ void THorizontalLoadingAnimation::DrawFrame(QPainter &Canvas)
     DrawSpriteFrame(Canvas, QRectF(rect()), FSprite[size_t(FValue)], Opacity);
 }
 
-TVirtualHorizontalLoadingAnimation::TVirtualHorizontalLoadingAnimation()
-    : TVirtualShapeAnimation(650, 7), FSprite(GetInstance<THorizontalLoadingAnimationData>()->FSprite)
+TVirtualHorizontalLoadingAnimation::TVirtualHorizontalLoadingAnimation() :
+      TVirtualShapeAnimation(650, 7), FSprite(GetInstance<THorizontalLoadingAnimationData>()->FSprite)
 {
     IsLooped = true;
 }

@@ -16,8 +16,7 @@ public:
     std::vector<QPixmap> FSprite;
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TVirtualLoadingAnimationData();
 };
 
@@ -30,8 +29,7 @@ public:
     std::vector<QPixmap> FSprite;
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     THorizontalLoadingAnimationData();
 };
 

@@ -17,23 +17,20 @@ std::function<quint64()> &Clock()
     return clock;
 }
 
-template <class T>
-void AddOnce(std::vector<T *> &List, T *Item)
+template<class T> void AddOnce(std::vector<T *> &List, T *Item)
 {
     if (std::find(List.begin(), List.end(), Item) == List.end())
         List.push_back(Item);
 }
 
-template <class T>
-void RemoveFrom(std::vector<T *> &List, T *Item)
+template<class T> void RemoveFrom(std::vector<T *> &List, T *Item)
 {
     List.erase(std::remove(List.begin(), List.end(), Item), List.end());
 }
 
 // Walks a copy from the last to the first: a frame may end an animation,
 // start another or free one.
-template <class T>
-void TickAll(const std::vector<T *> &List)
+template<class T> void TickAll(const std::vector<T *> &List)
 {
     const std::vector<T *> snapshot = List;
     for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it)
@@ -111,8 +108,8 @@ void TShapeAnimationTickTimer::Tick()
     TickAll(FVirtualListeners);
 }
 
-TShapeAnimation::TShapeAnimation(QWidget *AOwner, quint32 ALength, int AMax)
-    : QWidget(AOwner), Length(ALength), FMax(AMax)
+TShapeAnimation::TShapeAnimation(QWidget *AOwner, quint32 ALength, int AMax) :
+      QWidget(AOwner), Length(ALength), FMax(AMax)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -40,8 +40,7 @@ public:
     static void SetClock(std::function<quint64()> Clock);
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TShapeAnimationTickTimer();
 
 private:

@@ -4,14 +4,14 @@
 
 #include <QPainter>
 
-TAddTrackAnimationBitmapData::TAddTrackAnimationBitmapData()
-    : FAddBitmap(StyleBitmap(QStringLiteral("addtrackbitmapobject"))),
+TAddTrackAnimationBitmapData::TAddTrackAnimationBitmapData() :
+      FAddBitmap(StyleBitmap(QStringLiteral("addtrackbitmapobject"))),
       FAddedBitmap(StyleBitmap(QStringLiteral("addedtrackbitmapobject")))
 {
 }
 
-TVirtualAddTrackAnimation::TVirtualAddTrackAnimation()
-    : TVirtualShapeAnimation(400, 20), FAddBitmap(GetInstance<TAddTrackAnimationBitmapData>()->FAddBitmap),
+TVirtualAddTrackAnimation::TVirtualAddTrackAnimation() :
+      TVirtualShapeAnimation(400, 20), FAddBitmap(GetInstance<TAddTrackAnimationBitmapData>()->FAddBitmap),
       FAddedBitmap(GetInstance<TAddTrackAnimationBitmapData>()->FAddedBitmap)
 {
 }
@@ -44,8 +44,12 @@ void TVirtualAddTrackAnimation::DoOnFinished()
 {
     TAddTrackAnimationPhase next;
     switch (FPhase) {
-    case apFadingIn: next = apPending1; break;
-    case apPending1: next = apChanging; break;
+    case apFadingIn:
+        next = apPending1;
+        break;
+    case apPending1:
+        next = apChanging;
+        break;
     case apChanging:
         if (FIsMouseIn)
             return TVirtualShapeAnimation::DoOnFinished();
@@ -56,7 +60,8 @@ void TVirtualAddTrackAnimation::DoOnFinished()
             return TVirtualShapeAnimation::DoOnFinished();
         next = apFadingOut;
         break;
-    default: return TVirtualShapeAnimation::DoOnFinished();
+    default:
+        return TVirtualShapeAnimation::DoOnFinished();
     }
     SetPhase(next);
     Start();
@@ -78,13 +83,21 @@ void TVirtualAddTrackAnimation::DrawFrame(QPainter &Canvas, const QRectF &Target
         Canvas.restore();
     };
     switch (FPhase) {
-    case apFadingIn: draw(FAddBitmap, 30, 20, Opacity * p); break;
-    case apPending1: draw(FAddBitmap, 20, 20, Opacity); break;
+    case apFadingIn:
+        draw(FAddBitmap, 30, 20, Opacity * p);
+        break;
+    case apPending1:
+        draw(FAddBitmap, 20, 20, Opacity);
+        break;
     case apChanging:
         draw(FAddBitmap, 20, 0, Opacity * (1 - p));
         draw(FAddedBitmap, 40, 20, Opacity * p);
         break;
-    case apPending2: draw(FAddedBitmap, 20, 20, Opacity); break;
-    case apFadingOut: draw(FAddedBitmap, 20, 10, Opacity * (1 - p)); break;
+    case apPending2:
+        draw(FAddedBitmap, 20, 20, Opacity);
+        break;
+    case apFadingOut:
+        draw(FAddedBitmap, 20, 10, Opacity * (1 - p));
+        break;
     }
 }

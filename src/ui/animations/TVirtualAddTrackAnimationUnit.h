@@ -11,8 +11,7 @@ public:
     QPixmap FAddedBitmap;
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TAddTrackAnimationBitmapData();
 };
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-TVirtualShapeAnimation::TVirtualShapeAnimation(quint32 ALength, int AMax)
-    : Length(ALength), FMax(AMax), FID(GetInstance<TVirtualShapeAnimationIDGenerator>()->GetID())
+TVirtualShapeAnimation::TVirtualShapeAnimation(quint32 ALength, int AMax) :
+      Length(ALength), FMax(AMax), FID(GetInstance<TVirtualShapeAnimationIDGenerator>()->GetID())
 {
 }
 
@@ -112,8 +112,8 @@ void TVirtualShapeAnimationTable::Remove(TVirtualShapeAnimation *Animation)
         }
 }
 
-bool TVirtualShapeAnimationTable::TryGetAnimation(std::type_index AClassType, int ID,
-                                                  TVirtualShapeAnimation *&Animation) const
+bool TVirtualShapeAnimationTable::TryGetAnimation(
+    std::type_index AClassType, int ID, TVirtualShapeAnimation *&Animation) const
 {
     const auto found = FDict.find(TVirtualShapeAnimationInfo(AClassType, ID));
     Animation = found != FDict.end() ? found->second : nullptr;

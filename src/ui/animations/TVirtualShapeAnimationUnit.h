@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/animations/TShapeAnimationUnit.h"
 #include "foundation/TIDGeneratorUnit.h"
+#include "ui/animations/TShapeAnimationUnit.h"
 
 #include <QWidget>
 
@@ -14,8 +14,7 @@ class TVirtualShapeAnimationView;
 class TVirtualShapeAnimationIDGenerator : public TIDGenerator
 {
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TVirtualShapeAnimationIDGenerator() = default;
 };
 
@@ -93,8 +92,7 @@ public:
     bool TryGetAnimation(std::type_index AClassType, int ID, TVirtualShapeAnimation *&Animation) const;
 
 protected:
-    template <class C>
-    friend C *GetInstance();
+    template<class C> friend C *GetInstance();
     TVirtualShapeAnimationTable() = default;
 
 private:

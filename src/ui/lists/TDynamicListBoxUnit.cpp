@@ -1,6 +1,6 @@
 #include "ui/lists/TDynamicListBoxUnit.h"
 
-#include "app/TextUtilsUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -74,8 +74,8 @@ QString TDynamicListLabel::CropText(const QString &Text, int MaxWidth) const
     return CropText(Text, cropped, MaxWidth);
 }
 
-TDynamicListButton::TDynamicListButton(TDynamicListPanel *AParentPanel)
-    : QPushButton(AParentPanel), FParentPanel(AParentPanel)
+TDynamicListButton::TDynamicListButton(TDynamicListPanel *AParentPanel) :
+      QPushButton(AParentPanel), FParentPanel(AParentPanel)
 {
 }
 
@@ -85,9 +85,10 @@ void TDynamicListButton::enterEvent(QEnterEvent *Event)
     FParentPanel->DoMouseEnter();
 }
 
-TDynamicListBox::TDynamicListBox(QObject *Owner, TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar,
-                                 QWidget *AScrollBox)
-    : QObject(Owner), FPanelClass(std::move(APanelClass))
+TDynamicListBox::TDynamicListBox(
+    QObject *Owner, TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar, QWidget *AScrollBox) :
+      QObject(Owner),
+      FPanelClass(std::move(APanelClass))
 {
     SetScrollBox(AScrollBox);
     SetScrollBar(AScrollBar);

@@ -31,10 +31,10 @@ public:
 
     // Paints row Index from the list box's data; must be cheap.
     virtual void UpdateContent() = 0;
-    virtual void DoClick() {}
-    virtual void DoDblClick() {}
-    virtual void DoMouseEnter() {}
-    virtual void DoMouseLeave() {}
+    virtual void DoClick() { }
+    virtual void DoDblClick() { }
+    virtual void DoMouseEnter() { }
+    virtual void DoMouseLeave() { }
 
 protected:
     void mousePressEvent(QMouseEvent *Event) override;
@@ -50,8 +50,7 @@ private:
 
 // The panel class a list box makes its rows from.
 using TDynamicListPanelClass = std::function<TDynamicListPanel *(TDynamicListBox *ListBox)>;
-template <class TPanel>
-TDynamicListPanelClass PanelClassOf()
+template<class TPanel> TDynamicListPanelClass PanelClassOf()
 {
     return [](TDynamicListBox *ListBox) -> TDynamicListPanel * { return new TPanel(ListBox); };
 }

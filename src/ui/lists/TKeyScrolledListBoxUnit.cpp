@@ -12,9 +12,8 @@
 #include <cmath>
 
 TKeyScrolledListBox::TKeyScrolledListBox(QObject *Owner, QAbstractScrollArea *AScrollControl,
-                                         TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar,
-                                         QWidget *AScrollBox)
-    : TDynamicListBox(Owner, std::move(APanelClass), AScrollBar, AScrollBox),
+    TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar, QWidget *AScrollBox) :
+      TDynamicListBox(Owner, std::move(APanelClass), AScrollBar, AScrollBox),
       MouseInItemColor(StyleColor(TStyleColor::Hover)), FScrollControl(AScrollControl)
 {
     if (AScrollBox)
@@ -58,13 +57,26 @@ bool TKeyScrolledListBox::ScrollBoxKeyDown(int Key)
     const int page = int(std::trunc(SurfaceHeight() / ItemHeight()));
     int active = 0;
     switch (Key) {
-    case Qt::Key_Down: active = FActiveItemIndex + 1; break;
-    case Qt::Key_Up: active = FActiveItemIndex - 1; break;
-    case Qt::Key_PageDown: active = FActiveItemIndex + page; break;
-    case Qt::Key_PageUp: active = FActiveItemIndex - page; break;
-    case Qt::Key_End: active = ItemsCount() - 1; break;
-    case Qt::Key_Home: active = 0; break;
-    default: return false;
+    case Qt::Key_Down:
+        active = FActiveItemIndex + 1;
+        break;
+    case Qt::Key_Up:
+        active = FActiveItemIndex - 1;
+        break;
+    case Qt::Key_PageDown:
+        active = FActiveItemIndex + page;
+        break;
+    case Qt::Key_PageUp:
+        active = FActiveItemIndex - page;
+        break;
+    case Qt::Key_End:
+        active = ItemsCount() - 1;
+        break;
+    case Qt::Key_Home:
+        active = 0;
+        break;
+    default:
+        return false;
     }
     SetActiveItemIndex(active);
     ScrollToItem(FActiveItemIndex);
@@ -129,7 +141,9 @@ void TKeyScrolledListBox::ScrollToItem(int Index)
     ScrollBar()->setValue(ValueForOffset(wanted));
 }
 
-TKeyScrolledListPanel::TKeyScrolledListPanel(TDynamicListBox *AListBox) : TDynamicListPanel(AListBox) {}
+TKeyScrolledListPanel::TKeyScrolledListPanel(TDynamicListBox *AListBox) : TDynamicListPanel(AListBox)
+{
+}
 
 void TKeyScrolledListPanel::DoClick()
 {

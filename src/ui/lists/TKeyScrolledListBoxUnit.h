@@ -14,7 +14,7 @@ class TKeyScrolledListBox : public TDynamicListBox
 public:
     // AScrollControl, when given, is the page around the list: the wheel scrolls it instead.
     TKeyScrolledListBox(QObject *Owner, QAbstractScrollArea *AScrollControl, TDynamicListPanelClass APanelClass,
-                        QScrollBar *AScrollBar, QWidget *AScrollBox);
+        QScrollBar *AScrollBar, QWidget *AScrollBox);
 
     int ActiveItemIndex() const { return FActiveItemIndex; }
     void SetActiveItemIndex(int Value);

@@ -7,21 +7,20 @@
 #include <QLabel>
 #include <QPointer>
 
-TArtistImageWrapper::TArtistImageWrapper(QObject *AOwner, QWidget *AControl, IArtistImageSource &ASource)
-    : QObject(AOwner), FSource(ASource)
+TArtistImageWrapper::TArtistImageWrapper(QObject *AOwner, QWidget *AControl, IArtistImageSource &ASource) :
+      QObject(AOwner), FSource(ASource)
 {
     EnsureStyleApplied(AControl);
     const QString lookup = GetStyleLookup(AControl);
-    FArtistImageContainer = FindStylePart<QLabel>(AControl, QStringLiteral("artistimagecontainer"),
-                                                  QStringLiteral(" not found inside of ") + lookup);
-    FArtistImageAnimation = FindStylePart<TBitmapAnimation>(
-        FArtistImageContainer, QStringLiteral("artistimageanimation"),
-        QStringLiteral(" not found inside of artistimagecontainer"));
-    FShadowSubImage = FindStylePart<QWidget>(AControl, QStringLiteral("shadowsubimage"),
-                                             QStringLiteral(" not found in ") + lookup);
-    FShadowOpacityAnimation = FindStylePart<QAbstractAnimation>(
-        FShadowSubImage, QStringLiteral("shadowopacityanimation"),
-        QStringLiteral(" not found inside of ") + GetStyleLookup(FShadowSubImage));
+    FArtistImageContainer = FindStylePart<QLabel>(
+        AControl, QStringLiteral("artistimagecontainer"), QStringLiteral(" not found inside of ") + lookup);
+    FArtistImageAnimation = FindStylePart<TBitmapAnimation>(FArtistImageContainer,
+        QStringLiteral("artistimageanimation"), QStringLiteral(" not found inside of artistimagecontainer"));
+    FShadowSubImage
+        = FindStylePart<QWidget>(AControl, QStringLiteral("shadowsubimage"), QStringLiteral(" not found in ") + lookup);
+    FShadowOpacityAnimation
+        = FindStylePart<QAbstractAnimation>(FShadowSubImage, QStringLiteral("shadowopacityanimation"),
+            QStringLiteral(" not found inside of ") + GetStyleLookup(FShadowSubImage));
     FDefaultArtistBitmap = StyleBitmap(QStringLiteral("defaultartistimagebitmap"));
     FArtistImageContainer->setPixmap(FDefaultArtistBitmap);
 }
@@ -32,12 +31,12 @@ void TArtistImageWrapper::SetArtist(const QString &Value)
         return;
     FArtist = Value;
     QPointer<TArtistImageWrapper> self(this);
-    FLastImageGetterID = FSource.StartArtistImageGetter(
-        Value, [self](quint32 GetterID, bool Succeeded, const QByteArray &Image) {
-            // The wrapper may be gone by the time a slow answer comes.
-            if (self)
-                self->ImageGetterResult(GetterID, Succeeded, Image);
-        });
+    FLastImageGetterID
+        = FSource.StartArtistImageGetter(Value, [self](quint32 GetterID, bool Succeeded, const QByteArray &Image) {
+              // The wrapper may be gone by the time a slow answer comes.
+              if (self)
+                  self->ImageGetterResult(GetterID, Succeeded, Image);
+          });
     FHasGetter = true;
 }
 

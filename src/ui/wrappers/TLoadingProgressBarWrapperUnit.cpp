@@ -6,8 +6,8 @@
 #include <QAbstractAnimation>
 #include <QProgressBar>
 
-TLoadingProgressBarWrapper::TLoadingProgressBarWrapper(QObject *AOwner, QProgressBar *AProgressBar)
-    : QObject(AOwner), FProgressBar(AProgressBar)
+TLoadingProgressBarWrapper::TLoadingProgressBarWrapper(QObject *AOwner, QProgressBar *AProgressBar) :
+      QObject(AOwner), FProgressBar(AProgressBar)
 {
     OnStyleApplied(AProgressBar, this, [this] { StyleApplied(); });
     if (!EnsureStyleApplied(AProgressBar))

@@ -1,16 +1,16 @@
 #include "ui/wrappers/TMetaDataBlockExpanderWrapperUnit.h"
 
-#include "ui/animations/TLoadingAnimationUnit.h"
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/StyledControlsUnit.h"
+#include "ui/animations/TLoadingAnimationUnit.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QMouseEvent>
 
-TMetaDataBlockExpanderWrapper::TMetaDataBlockExpanderWrapper(QObject *AOwner, TExpander *AControl)
-    : QObject(AOwner), FControl(AControl), FLoadingAnimation(std::make_unique<TVirtualHorizontalLoadingAnimation>())
+TMetaDataBlockExpanderWrapper::TMetaDataBlockExpanderWrapper(QObject *AOwner, TExpander *AControl) :
+      QObject(AOwner), FControl(AControl), FLoadingAnimation(std::make_unique<TVirtualHorizontalLoadingAnimation>())
 {
     OnStyleApplied(AControl, this, [this] { StyleApplied(); });
     SetStyleLookup(AControl, QStringLiteral("expanderstyle"));
@@ -56,8 +56,8 @@ void TMetaDataBlockExpanderWrapper::Toggle()
 
 bool TMetaDataBlockExpanderWrapper::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == FTitleRect && Event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton)
+    if (Watched == FTitleRect && Event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton)
         Toggle();
     return QObject::eventFilter(Watched, Event);
 }
@@ -77,7 +77,8 @@ void TMetaDataBlockExpanderWrapper::ApplyMode()
         FButton->hide();
         FErrorIndicator->show();
         break;
-    case mdemUninitialized: break;
+    case mdemUninitialized:
+        break;
     }
 }
 

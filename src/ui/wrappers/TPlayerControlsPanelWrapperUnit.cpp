@@ -1,6 +1,6 @@
 #include "ui/wrappers/TPlayerControlsPanelWrapperUnit.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyledControlsUnit.h"
 
 #include <QAbstractButton>
@@ -25,9 +25,8 @@ TPlayerControlsPanelWrapper::TPlayerControlsPanelWrapper(QObject *AOwner, QWidge
     connect(FVolumeTrackBar, &QSlider::valueChanged, this, Application::Guarded([this] { VolumeTrackBarChange(); }));
     connect(FVolumeTrackBar, &QSlider::sliderMoved, this, Application::Guarded([this] { VolumeTrackBarChange(); }));
     connect(FVolumeTrackBar, &TStyledTrackBar::ThumbMoved, this, [this] { AdjustVolumeOverlay(); });
-    connect(FMuteButton, &QAbstractButton::clicked, this, Application::Guarded([this] {
-                SetMuteButtonState(FMuteButtonState == mbMuted ? mbNotMuted : mbMuted);
-            }));
+    connect(FMuteButton, &QAbstractButton::clicked, this,
+        Application::Guarded([this] { SetMuteButtonState(FMuteButtonState == mbMuted ? mbNotMuted : mbMuted); }));
     FVolumeTrackBarOverlay->resize(0, FVolumeTrackBarOverlay->height());
     for (auto *button : {FRepeatButton, FShuffleButton, FPlaylistButton}) {
         button->setCheckable(true);
@@ -40,8 +39,8 @@ void TPlayerControlsPanelWrapper::SetPlayPauseButtonState(TPlayPauseButtonState 
     if (Value == FPlayPauseButtonState)
         return;
     FPlayPauseButtonState = Value;
-    SetStyleLookup(FPlayPauseButton, Value == pbPlay ? QStringLiteral("playButtonstyle")
-                                                     : QStringLiteral("pauseButtonstyle"));
+    SetStyleLookup(
+        FPlayPauseButton, Value == pbPlay ? QStringLiteral("playButtonstyle") : QStringLiteral("pauseButtonstyle"));
 }
 
 void TPlayerControlsPanelWrapper::AdjustVolumeOverlay()
@@ -49,7 +48,7 @@ void TPlayerControlsPanelWrapper::AdjustVolumeOverlay()
     // The filled part of the groove ends under the knob.
     const int groove = 4;
     FVolumeTrackBarOverlay->setGeometry(0, (FVolumeTrackBar->height() - groove) / 2,
-                                        FVolumeTrackBar->ThumbX() + FVolumeTrackBarThumb->width() / 2, groove);
+        FVolumeTrackBar->ThumbX() + FVolumeTrackBarThumb->width() / 2, groove);
 }
 
 void TPlayerControlsPanelWrapper::VolumeTrackBarChange()

@@ -1,6 +1,6 @@
 #include "ui/wrappers/TPlaylistControlsPanelWrapperUnit.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyledControlsUnit.h"
 #include "ui/wrappers/TLoadingProgressBarWrapperUnit.h"
 #include "ui/wrappers/TTitleLabelWrapperUnit.h"
@@ -9,9 +9,10 @@
 #include <QLabel>
 #include <QProgressBar>
 
-TPlaylistControlsPanelWrapper::TPlaylistControlsPanelWrapper(QObject *AOwner, QWidget *AControl,
-                                                             QWidget *AParentPopup)
-    : QObject(AOwner), FParentPopup(AParentPopup), FControl(AControl)
+TPlaylistControlsPanelWrapper::TPlaylistControlsPanelWrapper(
+    QObject *AOwner, QWidget *AControl, QWidget *AParentPopup) :
+      QObject(AOwner),
+      FParentPopup(AParentPopup), FControl(AControl)
 {
     OnStyleApplied(AControl, this, [this] { StyleApplied(); });
     if (!EnsureStyleApplied(AControl))
@@ -43,18 +44,18 @@ void TPlaylistControlsPanelWrapper::StyleApplied()
 
     const auto bind = [this](QAbstractButton *Button, TControlEvent TPlaylistControlsPanelWrapper::*Event) {
         connect(Button, &QAbstractButton::clicked, this, Application::Guarded([this, Button, Event] {
-                    if (this->*Event)
-                        (this->*Event)(Button);
-                }));
+            if (this->*Event)
+                (this->*Event)(Button);
+        }));
     };
     bind(FPlayPauseButton, &TPlaylistControlsPanelWrapper::FOnPlayPauseButtonClick);
     bind(FPrevButton, &TPlaylistControlsPanelWrapper::FOnPrevButtonClick);
     bind(FNextButton, &TPlaylistControlsPanelWrapper::FOnNextButtonClick);
     auto *trackBar = FLoadingProgressBar->TrackBar();
     connect(trackBar, &QSlider::valueChanged, this, Application::Guarded([this, trackBar] {
-                if (FPlaybackTrackBarChangeEvent)
-                    FPlaybackTrackBarChangeEvent(trackBar);
-            }));
+        if (FPlaybackTrackBarChangeEvent)
+            FPlaybackTrackBarChangeEvent(trackBar);
+    }));
     ApplyPlayPauseState();
     ApplyProgressBar();
 }
@@ -62,8 +63,9 @@ void TPlaylistControlsPanelWrapper::StyleApplied()
 void TPlaylistControlsPanelWrapper::ApplyPlayPauseState()
 {
     if (FPlayPauseButton)
-        SetStyleLookup(FPlayPauseButton, FPlayPauseButtonState == pbPlay ? QStringLiteral("playminiButtonstyle")
-                                                                        : QStringLiteral("pauseminiButtonstyle"));
+        SetStyleLookup(FPlayPauseButton,
+            FPlayPauseButtonState == pbPlay ? QStringLiteral("playminiButtonstyle")
+                                            : QStringLiteral("pauseminiButtonstyle"));
 }
 
 void TPlaylistControlsPanelWrapper::ApplyProgressBar()

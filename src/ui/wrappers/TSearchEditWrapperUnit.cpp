@@ -1,16 +1,16 @@
 #include "ui/wrappers/TSearchEditWrapperUnit.h"
 
-#include "ui/animations/TShapeAnimationUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
 #include "ui/StyleResourceUnit.h"
+#include "ui/animations/TShapeAnimationUnit.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
-TSearchEditWrapper::TSearchEditWrapper(QObject *AOwner, TShapeAnimation *AAniIndicator, QLineEdit *AEdit)
-    : QObject(AOwner), FEdit(AEdit), FAniIndicator(AAniIndicator), FStopAnimationTimer(std::make_unique<QTimer>())
+TSearchEditWrapper::TSearchEditWrapper(QObject *AOwner, TShapeAnimation *AAniIndicator, QLineEdit *AEdit) :
+      QObject(AOwner), FEdit(AEdit), FAniIndicator(AAniIndicator), FStopAnimationTimer(std::make_unique<QTimer>())
 {
     EnsureStyleApplied(AEdit);
     const QString tail = QStringLiteral(" not found in ") + GetStyleLookup(AEdit);
@@ -39,7 +39,9 @@ bool TSearchEditWrapper::eventFilter(QObject *Watched, QEvent *Event)
         case QEvent::MouseButtonPress:
         // Also when the box is reached with the keyboard: typed text must
         // not run under the placeholder.
-        case QEvent::FocusIn: ShowPlaceHolder(false); break;
+        case QEvent::FocusIn:
+            ShowPlaceHolder(false);
+            break;
         case QEvent::FocusOut:
             if (FEdit->text().isEmpty())
                 ShowPlaceHolder(true);
@@ -47,7 +49,8 @@ bool TSearchEditWrapper::eventFilter(QObject *Watched, QEvent *Event)
         case WM_LOCALIZATIONCHANGED:
             FPlaceHolder->setText(LocalizationManager->getValue(QStringLiteral("SearchEdit_Placeholder")));
             break;
-        default: break;
+        default:
+            break;
         }
     }
     return QObject::eventFilter(Watched, Event);

@@ -1,13 +1,13 @@
 #include "ui/wrappers/TTitleLabelWrapperUnit.h"
 
-#include "app/ApplicationUnit.h"
-#include "app/TextUtilsUnit.h"
+#include "app/application/ApplicationUnit.h"
+#include "app/helpers/TextUtilsUnit.h"
 
 #include <QLabel>
 #include <QMouseEvent>
 
-TTitleLabelWrapper::TTitleLabelWrapper(QObject *AOwner, bool AClickableArtistTitle, QWidget *AControl)
-    : QObject(AOwner), FControl(AControl), FClickableArtistTitle(AClickableArtistTitle)
+TTitleLabelWrapper::TTitleLabelWrapper(QObject *AOwner, bool AClickableArtistTitle, QWidget *AControl) :
+      QObject(AOwner), FControl(AControl), FClickableArtistTitle(AClickableArtistTitle)
 {
     OnStyleApplied(AControl, this, [this] { StyleApplied(); });
     AControl->installEventFilter(this);
@@ -41,8 +41,8 @@ bool TTitleLabelWrapper::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Watched == FControl && Event->type() == QEvent::Resize && !FArtist.isEmpty() && !FTitle.isEmpty())
         SetText(FArtist, FTitle);
-    else if (Watched == FArtistText && Event->type() == QEvent::MouseButtonRelease &&
-             static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton && OnArtistTextClick)
+    else if (Watched == FArtistText && Event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton && OnArtistTextClick)
         Application::Guarded([this] { OnArtistTextClick(FArtistText); })();
     return QObject::eventFilter(Watched, Event);
 }
@@ -56,8 +56,8 @@ void TTitleLabelWrapper::SetText(const QString &AArtist, const QString &ATitle)
     const QFontMetrics artistMetrics(FArtistText->font());
     const int width = FControl->width();
     bool cropped = false;
-    const QString artist = CropTextByWidth(artistMetrics, AArtist, width,
-                                           artistMetrics.horizontalAdvance(QStringLiteral("…")), cropped);
+    const QString artist
+        = CropTextByWidth(artistMetrics, AArtist, width, artistMetrics.horizontalAdvance(QStringLiteral("…")), cropped);
     const int artistWidth = qMin(width, artistMetrics.horizontalAdvance(artist) + 2);
     FArtistText->setFixedWidth(artistWidth);
     FArtistText->setText(artist);
@@ -70,7 +70,7 @@ void TTitleLabelWrapper::SetText(const QString &AArtist, const QString &ATitle)
     const QFontMetrics titleMetrics(FTitleText->font());
     bool titleCropped = false;
     FTitleText->setText(CropTextByWidth(titleMetrics, QStringLiteral("– ") + ATitle, titleWidth,
-                                        titleMetrics.horizontalAdvance(QStringLiteral("…")), titleCropped));
+        titleMetrics.horizontalAdvance(QStringLiteral("…")), titleCropped));
 }
 
 void TTitleLabelWrapper::Clear()

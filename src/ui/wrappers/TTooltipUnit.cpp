@@ -1,6 +1,6 @@
 #include "ui/wrappers/TTooltipUnit.h"
 
-#include "app/ApplicationUnit.h"
+#include "app/application/ApplicationUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/StyledControlsUnit.h"
 
@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QTimer>
 
-TTooltipControlWrapper::TTooltipControlWrapper(QWidget *AOwner, QWidget *AControl)
-    : QObject(AOwner), FControl(AControl), FParentForm(AOwner)
+TTooltipControlWrapper::TTooltipControlWrapper(QWidget *AOwner, QWidget *AControl) :
+      QObject(AOwner), FControl(AControl), FParentForm(AOwner)
 {
     // Never in the way of the pointer.
     FControl->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -74,8 +74,8 @@ void TTooltipControlWrapper::Hide()
     FIsVisible = false;
 }
 
-TTooltip::TTooltip(QObject *AOwner, TTooltipControlWrapper *ATooltipControl)
-    : QObject(AOwner), FTooltipControl(ATooltipControl), FTimer(std::make_unique<QTimer>())
+TTooltip::TTooltip(QObject *AOwner, TTooltipControlWrapper *ATooltipControl) :
+      QObject(AOwner), FTooltipControl(ATooltipControl), FTimer(std::make_unique<QTimer>())
 {
     FTimer->setInterval(TickInterval);
     connect(FTimer.get(), &QTimer::timeout, this, Application::Guarded([this] { Tick(); }));
@@ -102,7 +102,8 @@ bool TTooltip::eventFilter(QObject *Watched, QEvent *Event)
         if (!FTimer->isActive())
             FTimer->start();
         break;
-    default: break;
+    default:
+        break;
     }
     return QObject::eventFilter(Watched, Event);
 }
@@ -121,8 +122,7 @@ void TTooltip::Tick()
             if (!control)
                 control = form;
             // A part of a control's style stands for the control.
-            while (control != form && control->parentWidget() &&
-                   control->objectName() == QLatin1String("styleroot"))
+            while (control != form && control->parentWidget() && control->objectName() == QLatin1String("styleroot"))
                 control = control->parentWidget();
         }
     }

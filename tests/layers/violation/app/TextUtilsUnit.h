@@ -1,4 +1,4 @@
 #pragma once
 
 // The helpers sit below the windows of their own folder.
-#include "app/TMainFormUnit.h"
+#include "app/shell/TMainFormUnit.h"

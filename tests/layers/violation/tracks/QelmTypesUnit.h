@@ -1,4 +1,4 @@
 #pragma once
 
 // The track records sit below the track lists of their own folder.
-#include "tracks/TAudioDataUnit.h"
+#include "tracks/lists/TAudioDataUnit.h"

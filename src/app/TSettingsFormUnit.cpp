@@ -1,6 +1,0 @@
-#include "app/TSettingsFormUnit.h"
-
-TSettingsForm::TSettingsForm()
-{
-    setObjectName(QStringLiteral("SettingsForm"));
-}

@@ -1,6 +1,0 @@
-#include "app/ProgramUnit.h"
-
-int main(int argc, char **argv)
-{
-    return RunProgram(argc, argv);
-}

@@ -1,0 +1,88 @@
+#include "app/shell/ProgramUnit.h"
+
+#include "app/application/ApplicationUnit.h"
+#include "app/globals/TGlobalObjectsUnit.h"
+#include "app/helpers/TQelmPathManagerUnit.h"
+#include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
+#include "app/shell/TMainFormUnit.h"
+#include "app/shell/TSettingsFormUnit.h"
+#include "foundation/THierarchicalSingletonUnit.h"
+#include "localization/TQelmLocalizationUnit.h"
+#include "vkapi/TVKAPIManagerUnit.h"
+#include "vkweb/TVKEmulationManagerUnit.h"
+#include "vkweb/TVKEmulationRequestManagerUnit.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+int RunNormalMode(int argc, char **argv)
+{
+    TApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Marvane Player"));
+    return RunPlayer();
+}
+
+} // namespace
+
+int RunPlayer()
+{
+    std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TSettingsForm> settingsForm;
+    int exitCode = 0;
+    try {
+        // Freed when the loop has ended or a window failed, before the windows.
+        TGlobalObjects globals;
+        mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
+        // The window outlives the global objects: its web queue must not
+        // start tasks once they are going.
+        globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());
+        globals.AddQueueWorker(mainForm->VKAPIManager());
+        settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
+        mainForm->show();
+        exitCode = QApplication::exec();
+    } catch (const EProgramHalt &halt) {
+        exitCode = halt.ExitCode;
+    } catch (const std::exception &e) {
+        // The global objects failed (no audio output): shown, then the end.
+        Application::HandleException(e);
+    }
+    settingsForm.reset();
+    mainForm.reset();
+    return exitCode;
+}
+
+bool IsInstallArgument(const QString &FirstArgument)
+{
+    return FirstArgument.toUpper() == QLatin1String("-INSTALL");
+}
+
+void RunInstallStep()
+{
+    TEmbeddedBrowserRegistryManager::DoRegister(9999);
+    const QString database = GetSavedTracksDBPath();
+    const QString emptyTemplate = GetEmptySavedTracksDBPath();
+    if (!QFileInfo::exists(database)) {
+        QFile::remove(database); // a dangling link: the copy would not replace it
+        QFile::copy(emptyTemplate, database);
+    }
+    QFile::remove(emptyTemplate);
+}
+
+int RunProgram(int argc, char **argv)
+{
+    // Before the program body, in both modes: the texts in the chosen language.
+    InitializeLocalizationManager();
+    int exitCode = 0;
+    if (argc > 1 && IsInstallArgument(QString::fromLocal8Bit(argv[1]))) {
+        QCoreApplication application(argc, argv);
+        RunInstallStep();
+    } else {
+        exitCode = RunNormalMode(argc, argv);
+    }
+    FinalizeLocalizationManager();
+    THierarchicalSingleton::DoDestroy();
+    return exitCode;
+}

@@ -1,0 +1,6 @@
+#include "app/shell/TSettingsFormUnit.h"
+
+TSettingsForm::TSettingsForm()
+{
+    setObjectName(QStringLiteral("SettingsForm"));
+}
