@@ -371,12 +371,8 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
     QStringList voices;
     for (const QString &line : FStandin.LogLines())
         if (line.contains(u"auth.signup") && line.contains(u"+79990000014"))
-            voices << QJsonDocument::fromJson(line.toUtf8())
-                          .object()
-                          .value(u"form")
-                          .toObject()
-                          .value(u"voice")
-                          .toString();
+            voices
+                << QJsonDocument::fromJson(line.toUtf8()).object().value(u"form").toObject().value(u"voice").toString();
     // Asked for a captcha, answered, then the code again by call.
     EXPECT_EQ(voices, QStringList({QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("-1")}));
 
