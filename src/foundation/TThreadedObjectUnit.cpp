@@ -54,6 +54,7 @@ bool TThreadedObject::HandOver()
     if (!LaunchThread())
         TThreadedObjectsManager::FinishWithoutThread(this);
     FIsHandedOver = true; // the last touch: the reaper may free it from here on
+    TThreadedObjectsManager::WakeReaper();
     return true;
 }
 
@@ -99,4 +100,6 @@ void TThreadedObject::RunResultStep()
     FIsFinished = true;
     InterfaceThread::WakeWaiters();
     FIsUsed = true;
+    // Touches no member: the reaper, woken for an adopted object, may free it.
+    TThreadedObjectsManager::WakeReaper();
 }

@@ -64,8 +64,13 @@ bool TThreadedObjectsManager::IsShuttingDown()
 void TThreadedObjectsManager::FinishWithoutThread(TThreadedObject *AThreadedObject)
 {
     AThreadedObject->FIsWithoutThread = true;
+    WakeReaper();
+}
+
+void TThreadedObjectsManager::WakeReaper()
+{
     std::lock_guard guard(GCurrentLock);
-    // The manager that adopted the object waits for it, so one lives here.
+    // A manager that adopted the object waits for it, so one lives here.
     if (GCurrent)
         GCurrent->Wake();
 }
@@ -130,12 +135,13 @@ void TThreadedObjectsManager::Wake()
 void TThreadedObjectsManager::Reap()
 {
     for (;;) {
+        // Read before the list: once set, no object can be added any more.
+        const bool terminated = FTerminated;
         std::vector<TThreadedObject *> finished;
         std::vector<TThreadedObject *> withoutThread;
-        bool wasEmpty;
+        bool isEmpty;
         {
             std::lock_guard guard(FListLock);
-            wasEmpty = FThreadObjectsList.empty();
             auto used = std::stable_partition(FThreadObjectsList.begin(), FThreadObjectsList.end(),
                 [](TThreadedObject *object) { return !(object->IsUsed() && object->FIsHandedOver); });
             finished.assign(used, FThreadObjectsList.end());
@@ -143,6 +149,7 @@ void TThreadedObjectsManager::Reap()
             for (auto *object : FThreadObjectsList)
                 if (object->FIsWithoutThread.exchange(false))
                     withoutThread.push_back(object);
+            isEmpty = FThreadObjectsList.empty();
         }
         // Outside the lock: a result step waits for the interface thread, and
         // a destructor may hand new work over.
@@ -150,11 +157,12 @@ void TThreadedObjectsManager::Reap()
             object->RunResultStep();
         for (auto *object : finished)
             delete object;
-        if (FTerminated && wasEmpty)
+        if (terminated && isEmpty)
             break;
+        // No time-out: every object wakes the reaper once it may be freed
+        // (handed over and used), and the destructor wakes it to end.
         std::unique_lock lock(FSleepLock);
-        // Objects finished without a thread are freed on the next pass at once.
-        FSleep.wait_for(lock, ReaperInterval, [&] { return FWakeUp || !withoutThread.empty(); });
+        FSleep.wait(lock, [this] { return FWakeUp; });
         FWakeUp = false;
     }
     FReaperEnded = true;

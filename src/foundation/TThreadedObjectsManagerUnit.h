@@ -51,6 +51,11 @@ public:
     static std::thread CreateThread(std::function<void()> Body);
 
 private:
+    friend class TThreadedObject;
+
+    // Tells the living manager's reaper that an adopted object changed: it
+    // was handed over, finished or got no thread.
+    static void WakeReaper();
     void Add(TThreadedObject *AThreadedObject);
     void Reap();
     void AbortThreadedObjects();

@@ -174,6 +174,8 @@ void TAudioPlayer::Pause()
         return;
     AudioLibrary::ChannelPause(FChannel);
     FState = TAudioPlayerState::psPaused;
+    // The position does not move while paused: no reason to look.
+    FPlayingTimer->stop();
     Raise(OnPause);
 }
 
@@ -183,6 +185,7 @@ void TAudioPlayer::Resume()
         return;
     AudioLibrary::ChannelPlay(FChannel);
     FState = TAudioPlayerState::psPlaying;
+    FPlayingTimer->start();
     Raise(OnResume);
 }
 

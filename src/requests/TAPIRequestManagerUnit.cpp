@@ -56,10 +56,19 @@ void TAPIRequestManager::StopThread()
     FThread.join();
 }
 
-void TAPIRequestManager::Pause(int Milliseconds)
+void TAPIRequestManager::AwaitNextPass()
 {
+    bool isEmpty;
+    {
+        std::lock_guard guard(FLock);
+        isEmpty = FRequests.empty();
+    }
     std::unique_lock lock(FSleepLock);
-    FSleep.wait_for(lock, std::chrono::milliseconds(Milliseconds), [this] { return FTerminated.load(); });
+    if (isEmpty)
+        FSleep.wait(lock, [this] { return FTerminated || FAdded; });
+    else
+        FSleep.wait_for(lock, std::chrono::milliseconds(PassInterval), [this] { return FTerminated.load(); });
+    FAdded = false;
 }
 
 std::uint64_t TAPIRequestManager::TickCount()
@@ -71,6 +80,11 @@ std::uint64_t TAPIRequestManager::TickCount()
 void TAPIRequestManager::Add(std::uint32_t OperationID, std::unique_ptr<TAPIRequestData> AData)
 {
     DoAdd(OperationID, std::move(AData));
+    {
+        std::lock_guard guard(FSleepLock);
+        FAdded = true;
+    }
+    FSleep.notify_all();
 }
 
 void TAPIRequestManager::Delete(std::uint32_t OperationID)
@@ -107,7 +121,7 @@ void TAPIRequestManager::ProcessRequests()
             if (pending != FRequests.end() && TickCount() - FLastTaskExecutionTime >= FRequestsInterval)
                 StartEntry(**pending);
         }
-        Pause(PassInterval);
+        AwaitNextPass();
     }
 }
 

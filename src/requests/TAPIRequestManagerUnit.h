@@ -51,8 +51,9 @@ public:
 };
 
 // A queue of API requests served by one worker thread. Each pass (every
-// 100 ms) starts at most one waiting request, and never sooner than the
-// interval after the last start; several may run at once. Queueing under an
+// 100 ms while the queue holds anything; the worker sleeps while it is empty)
+// starts at most one waiting request, and never sooner than the interval
+// after the last start; several may run at once. Queueing under an
 // operation identifier supersedes whatever is queued or running under it,
 // whose result is then never delivered. Results come back on the interface
 // thread while the queue's re-entrant lock is held, so a result callback may
@@ -94,8 +95,9 @@ public:
 protected:
     void StartThread();
     bool Terminated() const { return FTerminated; }
-    // Sleeps for Milliseconds or until StopThread.
-    void Pause(int Milliseconds);
+    // Sleeps one pass interval, or while the queue is empty until Add; either
+    // way no longer than until StopThread.
+    void AwaitNextPass();
     // Runs Call on the interface thread later, unless the manager is gone by then.
     void QueueCall(std::function<void()> Call) const;
     // Queues OnRequestEnd.
@@ -127,6 +129,7 @@ private:
     std::mutex FSleepLock;
     std::condition_variable FSleep;
     std::atomic<bool> FTerminated {false};
+    bool FAdded = false; // under FSleepLock
     std::atomic<bool> FWorkerEnded {false};
     // Lets a result that arrives after the manager is gone find no manager.
     std::shared_ptr<TAPIRequestManager *> FSelf;

@@ -132,7 +132,7 @@ void TVKAPIRequestManager::ProcessRequests()
             std::lock_guard guard(FLock);
             ProcessPass();
         }
-        Pause(PassInterval);
+        AwaitNextPass();
     }
 }
 

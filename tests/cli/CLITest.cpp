@@ -1,3 +1,4 @@
+#include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 
 #include "support/TestHTTPServer.h"
@@ -9,8 +10,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,44 +32,45 @@ class CLI : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(FStandin.IsReady()); }
 
-    static void Start(QProcess &Process, const QStringList &Arguments)
+    static void Start(TChildProcess &Process, const QStringList &Arguments, TChildProcess::TOptions Options = {})
     {
-        Process.start(QStringLiteral(MARVANE_CLI_PROGRAM), Arguments);
-        ASSERT_TRUE(Process.waitForStarted(5000));
+        Options.ReadErrors = true;
+        ASSERT_TRUE(Process.Start(QStringLiteral(MARVANE_CLI_PROGRAM), Arguments, Options));
     }
 
-    static TRun Finish(QProcess &Process)
+    static TRun Finish(TChildProcess &Process)
     {
-        Process.closeWriteChannel();
+        Process.CloseInput();
         TRun run;
-        if (!Process.waitForFinished(20000) || Process.exitStatus() != QProcess::NormalExit)
+        if (!Process.WaitForExit() || !Process.ExitedNormally())
             return run;
-        run.ExitCode = Process.exitCode();
-        run.Out = QString::fromUtf8(Process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        run.Err = QString::fromUtf8(Process.readAllStandardError());
+        run.ExitCode = Process.ExitCode();
+        run.Out = QString::fromUtf8(Process.Output()).split(u'\n', Qt::SkipEmptyParts);
+        run.Err = QString::fromUtf8(Process.Errors());
         return run;
     }
 
     static TRun Run(const QStringList &Arguments, const QByteArray &Input = {})
     {
-        QProcess process;
+        TChildProcess process;
         Start(process, Arguments);
-        process.write(Input);
+        process.Write(Input);
         return Finish(process);
     }
 
     // Waits for a line on standard error starting with Prompt and returns it.
-    static QString AwaitPrompt(QProcess &Process, QString &Err, const QString &Prompt)
+    static QString AwaitPrompt(TChildProcess &Process, const QString &Prompt)
     {
-        Process.setReadChannel(QProcess::StandardError);
-        while (true) {
-            for (const QString &l : Err.split(u'\n'))
-                if (l.startsWith(Prompt))
-                    return l;
-            if (!Process.waitForReadyRead(10000))
-                return {};
-            Err += QString::fromUtf8(Process.readAllStandardError());
-        }
+        QString prompt;
+        Process.WaitFor(
+            [&] {
+                for (const QString &l : QString::fromUtf8(Process.Errors()).split(u'\n'))
+                    if (l.startsWith(Prompt))
+                        prompt = l;
+                return !prompt.isEmpty();
+            },
+            std::chrono::seconds(10));
+        return prompt;
     }
 
     QByteArray CookieFile() const
@@ -198,19 +198,18 @@ TEST_F(CLI, SignInsWithAQuestionReadTheAnswer)
         {"twostep@marvane.test", "twostep-pass\n", QStringLiteral("code:"), "123456\n", "1003"},
     };
     for (const auto &c : cases) {
-        QProcess process;
+        TChildProcess process;
         Start(process, {QStringLiteral("login"), QString::fromUtf8(c.Login)});
-        process.write(c.Password);
-        QString err;
-        const QString prompt = AwaitPrompt(process, err, c.Prompt);
-        ASSERT_FALSE(prompt.isEmpty()) << c.Login << ": " << err.toStdString();
+        process.Write(c.Password);
+        const QString prompt = AwaitPrompt(process, c.Prompt);
+        ASSERT_FALSE(prompt.isEmpty()) << c.Login << ": " << process.Errors().toStdString();
         if (c.Prompt.startsWith(u"captcha")) {
             QFile image(prompt.mid(c.Prompt.size()));
             ASSERT_TRUE(image.open(QIODevice::ReadOnly)) << prompt.toStdString();
             EXPECT_TRUE(image.readAll().startsWith("\x89PNG"));
             image.remove();
         }
-        process.write(c.Answer);
+        process.Write(c.Answer);
         EXPECT_EQ(Finish(process).ExitCode, 0) << c.Login;
         EXPECT_EQ(Run({QStringLiteral("whoami")}).Out, QStringList {QString::fromUtf8(c.UserID)}) << c.Login;
     }
@@ -337,29 +336,26 @@ TEST_F(CLI, SignupKeepsThePasswordOutOfEveryFile)
 {
     const QByteArray password = "Secret-Пароль-7731";
     QTemporaryDir home;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("TMPDIR"), home.path());
+    const TChildProcess::TOptions options {
+        .Environment = {QStringLiteral("HOME=") + home.path(), QStringLiteral("TMPDIR=") + home.path()},
+        .WorkingDirectory = home.path()};
     const auto signup = [&](const QString &Phone, bool Captcha, const QByteArray &Code, QStringList Extra = {}) {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(home.path());
+        TChildProcess process;
         Start(process,
             QStringList {QStringLiteral("signup"), QStringLiteral("Мария"), QStringLiteral("Test"), Phone,
                 QStringLiteral("female")}
-                + Extra);
-        process.write(password + "\n");
-        QString err;
+                + Extra,
+            options);
+        process.Write(password + "\n");
         if (Captcha) {
-            EXPECT_FALSE(AwaitPrompt(process, err, QStringLiteral("captcha: ")).isEmpty());
-            process.write("38516\n");
+            EXPECT_FALSE(AwaitPrompt(process, QStringLiteral("captcha: ")).isEmpty());
+            process.Write("38516\n");
         }
         if (!Code.isEmpty()) {
-            EXPECT_FALSE(AwaitPrompt(process, err, QStringLiteral("code:")).isEmpty());
-            process.write(Code + "\n");
+            EXPECT_FALSE(AwaitPrompt(process, QStringLiteral("code:")).isEmpty());
+            process.Write(Code + "\n");
         }
         TRun run = Finish(process);
-        run.Err.prepend(err);
         EXPECT_FALSE(run.Err.contains(QString::fromUtf8(password)));
         return run;
     };
@@ -462,16 +458,15 @@ TEST_F(CLIDownloads, ATerminalSeesTheProgress)
     if (script.isEmpty())
         GTEST_SKIP() << "no script(1) to give the program a terminal";
     const QString id = TrackID(Found(QStringLiteral("Улыбка")));
-    QProcess process;
+    TChildProcess process;
     // script(1) runs the command on a terminal of its own and copies what it writes.
-    process.start(script,
+    ASSERT_TRUE(process.Start(script,
         {QStringLiteral("-qec"), QStringLiteral("'%1' download %2").arg(QStringLiteral(MARVANE_CLI_PROGRAM), id),
-            QStringLiteral("/dev/null")});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    process.closeWriteChannel();
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 0);
-    const QString shown = QString::fromUtf8(process.readAllStandardOutput());
+            QStringLiteral("/dev/null")}));
+    process.CloseInput();
+    ASSERT_TRUE(process.WaitForExit());
+    EXPECT_EQ(process.ExitCode(), 0);
+    const QString shown = QString::fromUtf8(process.Output());
     EXPECT_TRUE(shown.contains(QStringLiteral("100%"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(Music() + QStringLiteral("/Зимняя_Почта_-_"))) << shown.toStdString();
 }

@@ -259,3 +259,38 @@ TEST_F(ThreadedObjectTest, AbortByIdentifierReachesOnlyAnObjectStillHeld)
     TThreadedObjectsManager::Abort(stopped);
     EXPECT_EQ(Journal.Freed, 2);
 }
+
+TEST_F(ThreadedObjectTest, ReaperSleepsWhileIdleYetFreesEveryObjectPromptly)
+{
+    using namespace std::chrono_literals;
+    // A manager made after the count starts, so that its reaper is counted.
+    const TNewThreadWakeUps wakeUps;
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = new TThreadedObjectsManager();
+    EXPECT_EQ(wakeUps.Over(1s), 0);
+
+    // Each one freed on its own, with nothing else to wake the reaper: quick
+    // ones, one that throws, one that ran until aborted, one without a thread.
+    const TWork works[] = {TWork::Quick, TWork::Throw, TWork::Quick, TWork::Quick};
+    int started = 0;
+    for (const TWork work : works) {
+        (new TProbe(Journal, work))->Start(false);
+        ++started;
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == started; }, 2s)) << started;
+    }
+    auto *held = new TProbe(Journal, TWork::UntilAborted);
+    const std::uint32_t heldID = held->ID();
+    const std::size_t steps = Journal.Snapshot().size();
+    held->Start(false);
+    ++started;
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Snapshot().size() == steps + 1; }, 2s));
+    TThreadedObjectsManager::Abort(heldID);
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == started; }, 2s));
+    MakeNoThreads();
+    (new TProbe(Journal, TWork::Quick))->Start(false);
+    ++started;
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Journal.Freed == started; }, 2s));
+    EXPECT_EQ(ThreadedObjectsManager->Count(), 0u);
+
+    EXPECT_EQ(wakeUps.Over(1s), 0);
+}

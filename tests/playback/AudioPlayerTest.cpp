@@ -8,7 +8,9 @@
 #include "support/TestHTTPServer.h"
 #include "tracks/records/QelmTypesUnit.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 
 #include <gtest/gtest.h>
 
@@ -335,6 +337,43 @@ TEST_F(AudioPlayerRealTimeTest, PauseResumeAndSeekFollowTheState)
     AudioPlayer->Stop();
     EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psStopped);
     EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"file", "pause", "position", "resume", "stop"}));
+}
+
+// Counts the timer events the interface thread delivers, to any object.
+class TTimerEvents : public QObject
+{
+public:
+    TTimerEvents() { QCoreApplication::instance()->installEventFilter(this); }
+    // Serves the interface thread for Period and counts its timer events.
+    int Over(std::chrono::milliseconds Period)
+    {
+        FCount = 0;
+        TestEnvironment::WaitFor([] { return false; }, Period);
+        return FCount;
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *Event) override
+    {
+        FCount += Event->type() == QEvent::Timer;
+        return false;
+    }
+
+private:
+    int FCount = 0;
+};
+
+TEST_F(AudioPlayerRealTimeTest, NoTimerRunsWhilePausedOrStopped)
+{
+    using namespace std::chrono_literals;
+    TTimerEvents timers;
+    PlayList(1, Items(LocalItem(1, AudioFixture("tone2s.mp3"))));
+    EXPECT_GT(timers.Over(1100ms), 0) << "the position is looked at while playing";
+    AudioPlayer->Pause();
+    EXPECT_EQ(timers.Over(1500ms), 0);
+    AudioPlayer->Resume();
+    AudioPlayer->Stop();
+    EXPECT_EQ(timers.Over(1500ms), 0);
 }
 
 TEST_F(AudioPlayerRealTimeTest, UnmuteRestoresThePlayingStreamsVolume)

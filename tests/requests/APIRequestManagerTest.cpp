@@ -434,3 +434,23 @@ TEST_F(APIRequestManagerTest, WithoutAThreadTheExchangeFailsInsteadOfDeadlocking
         EXPECT_EQ(FServer.Requests().size() - requestsBefore, c.Requests) << c.Failing;
     }
 }
+
+TEST_F(APIRequestManagerTest, WorkerSleepsWhileTheQueueIsEmptyAndWakesForEachRequest)
+{
+    using namespace std::chrono_literals;
+    // The objects manager and the queue are made after the count starts, so
+    // that the reaper and the worker are counted; the test server is not.
+    const TNewThreadWakeUps wakeUps;
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = new TThreadedObjectsManager();
+    Make(0);
+    EXPECT_EQ(wakeUps.Over(1s), 0);
+
+    for (const QString &text : {QStringLiteral("one"), QStringLiteral("two")}) {
+        FManager->Add(1, Data(text));
+        ASSERT_TRUE(TestEnvironment::WaitFor(
+            [&] { return FEnds == int(Starts()) && !FDelivered.empty() && FDelivered.back().Text == text; }, 2s));
+    }
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ThreadedObjectsManager->Count() == 0; }, 2s));
+    EXPECT_EQ(wakeUps.Over(1s), 0);
+}

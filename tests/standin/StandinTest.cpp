@@ -1,5 +1,7 @@
 // marvane-standin as a client meets it: a real process on loopback ports,
 // spoken to over plain HTTP with a small cookie-keeping browser.
+#include "support/ChildProcess.h"
+
 #include <httplib.h>
 
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -16,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <map>
 #include <memory>
 
@@ -104,32 +107,29 @@ class StandinTest : public ::testing::Test
 {
 protected:
     QTemporaryDir FDir;
-    QProcess FProcess;
+    TChildProcess FProcess;
     QString FWeb, FLogin;
 
     void SetUp() override { Start(); }
 
     void TearDown() override
     {
-        if (FProcess.state() == QProcess::NotRunning)
+        if (!FProcess.IsRunning())
             return;
-        FProcess.closeWriteChannel(); // --exit-on-stdin-eof
-        EXPECT_TRUE(FProcess.waitForFinished(5000));
-        EXPECT_EQ(FProcess.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(FProcess.exitCode(), 0);
+        FProcess.CloseInput(); // --exit-on-stdin-eof
+        EXPECT_TRUE(FProcess.WaitForExit(std::chrono::seconds(5)));
+        EXPECT_TRUE(FProcess.ExitedNormally());
+        EXPECT_EQ(FProcess.ExitCode(), 0);
     }
 
     QString LogPath() const { return FDir.filePath(u"requests.log"_s); }
 
     void Start()
     {
-        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        FProcess.start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
-            {u"--web-port"_s, u"0"_s, u"--login-port"_s, u"0"_s, u"--log"_s, LogPath(), u"--exit-on-stdin-eof"_s});
-        ASSERT_TRUE(FProcess.waitForStarted(5000));
-        QString output;
-        while (!output.contains(u"ready\n") && FProcess.waitForReadyRead(10000))
-            output += QString::fromLatin1(FProcess.readAllStandardOutput());
+        ASSERT_TRUE(FProcess.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
+            {u"--web-port"_s, u"0"_s, u"--login-port"_s, u"0"_s, u"--log"_s, LogPath(), u"--exit-on-stdin-eof"_s}));
+        FProcess.WaitFor([this] { return FProcess.Output().contains("ready\n"); }, std::chrono::seconds(10));
+        const QString output = QString::fromLatin1(FProcess.Output());
         FWeb = Extract(output, u"^MARVANE_VK_WEB_URL=(http://127\\.0\\.0\\.1:\\d+)$"_s.prepend(u"(?m)"_s));
         FLogin = Extract(output, u"(?m)^MARVANE_VK_LOGIN_URL=(http://127\\.0\\.0\\.1:\\d+)$"_s);
         ASSERT_TRUE(output.endsWith(u"ready\n")) << output.toStdString();
@@ -385,21 +385,23 @@ TEST_F(StandinTest, TrackURLsServeWholeTonesAndByteRanges)
 
 TEST_F(StandinTest, APortInUseIsRefusedNotShared)
 {
-    QProcess second;
-    second.start(QStringLiteral(MARVANE_STANDIN_PROGRAM), {u"--web-port"_s, FWeb.section(u':', 2)});
-    ASSERT_TRUE(second.waitForFinished(5000)) << "a second stand-in on a busy port must not start serving";
-    EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_FALSE(second.readAllStandardOutput().contains("ready"));
+    TChildProcess second;
+    ASSERT_TRUE(second.Start(
+        QStringLiteral(MARVANE_STANDIN_PROGRAM), {u"--web-port"_s, FWeb.section(u':', 2)}, {.ReadErrors = true}));
+    ASSERT_TRUE(second.WaitForExit(std::chrono::seconds(5)))
+        << "a second stand-in on a busy port must not start serving";
+    EXPECT_EQ(second.ExitCode(), 1);
+    EXPECT_FALSE(second.Output().contains("ready"));
 }
 
 TEST_F(StandinTest, LogHasOneJsonLinePerRequestAndTermStopsCleanly)
 {
     TBrowser browser;
     SignIn(browser, u"plain@marvane.test"_s, u"plain-pass"_s);
-    FProcess.terminate();
-    ASSERT_TRUE(FProcess.waitForFinished(5000));
-    EXPECT_EQ(FProcess.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(FProcess.exitCode(), 0);
+    FProcess.Signal(SIGTERM);
+    ASSERT_TRUE(FProcess.WaitForExit(std::chrono::seconds(5)));
+    EXPECT_TRUE(FProcess.ExitedNormally());
+    EXPECT_EQ(FProcess.ExitCode(), 0);
 
     QFile log(LogPath());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));

@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <cstdlib>
+#include <thread>
 
 namespace {
 constexpr const char *FolderVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "MARVANE_MACHINE_CONFIG_DIR"};
@@ -95,4 +96,38 @@ TShownErrors::TShownErrors() :
 TShownErrors::~TShownErrors()
 {
     Application::SetExceptionHandler(std::move(FSaved));
+}
+
+TNewThreadWakeUps::TNewThreadWakeUps() : FOld(Counts())
+{
+}
+
+std::map<long, long long> TNewThreadWakeUps::Counts() const
+{
+    std::map<long, long long> counts;
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
+        if (!status.open(QIODevice::ReadOnly))
+            continue; // ended meanwhile
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                counts[task.toLong()] = line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return counts;
+}
+
+long long TNewThreadWakeUps::Over(std::chrono::milliseconds Period) const
+{
+    std::this_thread::sleep_for(Period / 5);
+    const auto before = Counts();
+    std::this_thread::sleep_for(Period);
+    const auto after = Counts();
+    long long wakeUps = 0;
+    for (const auto &[task, count] : after) {
+        const auto earlier = before.find(task);
+        if (!FOld.contains(task) && earlier != before.end())
+            wakeUps += count - earlier->second;
+    }
+    return wakeUps;
 }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 
 namespace TestEnvironment {
 
@@ -55,4 +56,21 @@ public:
 
 private:
     std::function<void(const QString &Message)> FSaved;
+};
+
+// How often the threads started after it went to sleep: the voluntary
+// context switches the kernel counts for each of them. A thread that waits for
+// work without a time-out adds none while nothing happens.
+class TNewThreadWakeUps
+{
+public:
+    TNewThreadWakeUps(); // the threads running now are not counted
+    // The wake-ups of the new threads alive over Period, while the calling
+    // thread sleeps. Counting starts after a fifth of Period, the time a
+    // thread has to finish what it was doing (a queue's last timed pass).
+    long long Over(std::chrono::milliseconds Period) const;
+
+private:
+    std::map<long, long long> Counts() const;
+    std::map<long, long long> FOld;
 };

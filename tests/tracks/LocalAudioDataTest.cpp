@@ -20,10 +20,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -415,13 +415,14 @@ TEST_F(LocalAudioData, ADownloadKilledWithTheProgramLeavesNothingAtTheNextStart)
         connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
         connection.Stall();
     });
-    QProcess child;
-    child.start(QStringLiteral(MARVANE_DOWNLOAD_CHILD), {server.URL() + QStringLiteral("/midway.mp3"), music});
-    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return child.canReadLine(); }, std::chrono::seconds(30)))
-        << child.readAllStandardError().toStdString();
-    EXPECT_EQ(child.readLine().trimmed(), "downloading");
-    child.kill();
-    ASSERT_TRUE(child.waitForFinished(10000));
+    TChildProcess child;
+    ASSERT_TRUE(child.Start(QStringLiteral(MARVANE_DOWNLOAD_CHILD),
+        {server.URL() + QStringLiteral("/midway.mp3"), music}, {.ReadErrors = true}));
+    ASSERT_TRUE(child.WaitFor([&] { return child.Output().contains('\n'); }, std::chrono::seconds(30)))
+        << child.Errors().toStdString();
+    EXPECT_EQ(child.Output().trimmed(), "downloading");
+    child.Signal(SIGKILL);
+    ASSERT_TRUE(child.WaitForExit(std::chrono::seconds(10)));
     const QString target = QDir(music).filePath(QStringLiteral("Killed_-_Midway.mp3"));
     ASSERT_TRUE(QFile::exists(target + QStringLiteral(".part"))) << "the killed program left its partial file";
 

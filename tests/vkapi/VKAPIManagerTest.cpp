@@ -251,3 +251,21 @@ TEST(VKAPIManagerBadAnswers, GiveFailureCodesAndNoName)
     delete ThreadedObjectsManager;
     ThreadedObjectsManager = nullptr;
 }
+
+TEST_F(VKAPIManagerTest, TheQueueSleepsWhileEmpty)
+{
+    using namespace std::chrono_literals;
+    // The objects manager and the queue are made after the count starts, so
+    // that the reaper and the worker are counted; the stand-in is a process.
+    const TNewThreadWakeUps wakeUps;
+    FManager.reset();
+    delete ThreadedObjectsManager;
+    ThreadedObjectsManager = new TThreadedObjectsManager();
+    FManager = std::make_unique<TVKAPIManager>(QStringLiteral("5.37"));
+    EXPECT_EQ(wakeUps.Over(1s), 0);
+
+    AddUsersGet(FManager->RequestManager(), QStringLiteral("1001"));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return Delivered(QStringLiteral("1001")) != nullptr; }));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return ThreadedObjectsManager->Count() == 0; }));
+    EXPECT_EQ(wakeUps.Over(1s), 0);
+}

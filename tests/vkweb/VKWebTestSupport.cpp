@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QStringEncoder>
 
+#include <csignal>
+
 std::string ToWindows1251(const QString &Text)
 {
     QStringEncoder encoder("windows-1251");
@@ -13,16 +15,13 @@ std::string ToWindows1251(const QString &Text)
 
 TStandin::TStandin()
 {
-    FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    FProcess.start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
-        {QStringLiteral("--web-port"), QStringLiteral("0"), QStringLiteral("--login-port"), QStringLiteral("0"),
-            QStringLiteral("--log"), FDir.filePath(QStringLiteral("requests.log")),
-            QStringLiteral("--exit-on-stdin-eof")});
-    if (!FProcess.waitForStarted(5000))
+    if (!FProcess.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
+            {QStringLiteral("--web-port"), QStringLiteral("0"), QStringLiteral("--login-port"), QStringLiteral("0"),
+                QStringLiteral("--log"), FDir.filePath(QStringLiteral("requests.log")),
+                QStringLiteral("--exit-on-stdin-eof")}))
         return;
-    QString output;
-    while (!output.contains(u"ready\n") && FProcess.waitForReadyRead(10000))
-        output += QString::fromLatin1(FProcess.readAllStandardOutput());
+    FProcess.WaitFor([this] { return FProcess.Output().contains("ready\n"); }, std::chrono::seconds(10));
+    const QString output = QString::fromLatin1(FProcess.Output());
     const std::pair<const char *, QString *> hosts[]
         = {{"MARVANE_VK_WEB_URL", &FWebURL}, {"MARVANE_VK_LOGIN_URL", &FLoginURL}, {"MARVANE_VK_API_URL", &FAPIURL},
             {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL}, {"MARVANE_LASTFM_URL", &FLastFMURL}};
@@ -40,11 +39,9 @@ TStandin::TStandin()
 TStandin::~TStandin()
 {
     FEnvironment.clear();
-    if (FProcess.state() == QProcess::NotRunning)
-        return;
-    FProcess.closeWriteChannel();
-    if (!FProcess.waitForFinished(5000))
-        FProcess.kill();
+    FProcess.CloseInput(); // --exit-on-stdin-eof
+    if (!FProcess.WaitForExit(std::chrono::seconds(5)))
+        FProcess.Signal(SIGKILL);
 }
 
 QStringList TStandin::LogLines() const

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "support/ChildProcess.h"
+
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -59,7 +60,7 @@ public:
 
 private:
     QTemporaryDir FDir;
-    QProcess FProcess;
+    TChildProcess FProcess;
     QString FWebURL;
     QString FLoginURL;
     QString FAPIURL;
