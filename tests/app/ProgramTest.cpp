@@ -266,7 +266,7 @@ protected:
     void ProcessRequests() override
     {
         while (!Terminated())
-            Pause(60000);
+            AwaitNextPass();
         const bool present = ThreadedObjectsManager && AudioPlayer;
         FLog << FName + (present ? QStringLiteral(" stopped first") : QStringLiteral(" stopped late"));
     }
@@ -393,18 +393,27 @@ TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)
     EXPECT_EQ(ThreadedObjectsManager, nullptr);
 }
 
+namespace {
+
+// Every answer stalls after its first block, so downloads are still running
+// when the program is asked to end; Answering counts the answers begun.
+TRawTestServer::THandler StallAfterTheFirstBlock(std::atomic<int> &Answering)
+{
+    return [&Answering](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+        Connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
+        ++Answering;
+        Connection.Stall();
+    };
+}
+
+} // namespace
+
 TEST(Program, QuittingWithDownloadsInFlightLeavesNothingToTheirHolders)
 {
     TInstalledFolders folders;
     TShownErrors shown;
-    // Every answer stalls after its first block: the downloads are still
-    // running when the window closes.
     std::atomic<int> answering = 0;
-    TRawTestServer server([&answering](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-        connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
-        ++answering;
-        connection.Stall();
-    });
+    TRawTestServer server(StallAfterTheFirstBlock(answering));
     // A picture slot as the metadata pages hold one: it outlives the global
     // objects as the windows do.
     TCoverImageData cover;
@@ -596,11 +605,7 @@ TEST(Program, ALogoutSignalEndsThePlayerCleanly)
         TInstalledFolders folders;
         TShownErrors shown;
         std::atomic<int> answering = 0;
-        TRawTestServer server([&answering](const TRecordedRequest &, TRawTestServer::TConnection &connection) {
-            connection.Send(TRawTestServer::Head(200, "OK", 1000000) + std::string(300000, 'x'));
-            ++answering;
-            connection.Stall();
-        });
+        TRawTestServer server(StallAfterTheFirstBlock(answering));
         const QString music = GetDefaultMusicFolderPath();
         const auto partialFiles = [&] {
             QStringList found;

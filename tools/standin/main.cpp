@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -170,8 +171,13 @@ int main(int argc, char **argv)
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
-    for (THost &host : hosts)
+    for (THost &host : hosts) {
+        // A stop before the server's thread has begun to listen is lost, and
+        // that thread would then listen for ever: wait until it listens.
+        for (int waited = 0; !host.Server.is_running() && waited < 5000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         host.Server.stop();
+    }
     for (std::thread &thread : threads)
         thread.join();
     return 0;
