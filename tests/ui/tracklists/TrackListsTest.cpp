@@ -31,6 +31,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+
+// Texts in failure messages as text.
+void PrintTo(const QString &Text, std::ostream *Stream)
+{
+    *Stream << '"' << Text.toStdString() << '"';
+}
 
 namespace {
 
