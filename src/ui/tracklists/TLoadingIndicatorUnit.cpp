@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+#include <memory>
+
 namespace {
 
 constexpr int Size = 28;
@@ -16,7 +18,7 @@ constexpr qreal ArcWidth = 3;
 struct TCompletedBitmap
 {
     int LiveIndicators = 0;
-    QPixmap Bitmap;
+    std::unique_ptr<QPixmap> Bitmap;
 };
 TCompletedBitmap CompletedBitmap;
 
@@ -25,7 +27,7 @@ TCompletedBitmap CompletedBitmap;
 TLoadingIndicator::TLoadingIndicator(QWidget *Parent) : QWidget(Parent)
 {
     if (CompletedBitmap.LiveIndicators == 0)
-        CompletedBitmap.Bitmap = StyleBitmap(QStringLiteral("downloadcompletedbitmap"));
+        CompletedBitmap.Bitmap = std::make_unique<QPixmap>(StyleBitmap(QStringLiteral("downloadcompletedbitmap")));
     ++CompletedBitmap.LiveIndicators;
     setFocusPolicy(Qt::NoFocus);
     resize(Size, Size);
@@ -35,7 +37,7 @@ TLoadingIndicator::TLoadingIndicator(QWidget *Parent) : QWidget(Parent)
 TLoadingIndicator::~TLoadingIndicator()
 {
     if (--CompletedBitmap.LiveIndicators == 0)
-        CompletedBitmap.Bitmap = QPixmap();
+        CompletedBitmap.Bitmap.reset();
 }
 
 void TLoadingIndicator::SetValue(int NewValue)
@@ -66,7 +68,7 @@ void TLoadingIndicator::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     if (FValue == 100) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(rect(), CompletedBitmap.Bitmap);
+        painter.drawPixmap(rect(), *CompletedBitmap.Bitmap);
         return;
     }
     const QRectF bounds(rect());

@@ -11,14 +11,16 @@
 #include <QPushButton>
 
 #include <array>
+#include <memory>
 
 namespace {
 
 // The row bitmaps, copied from the style while any row lives.
+// (Pixmaps only once the application is there, never as statics.)
 struct TRowBitmaps
 {
     int LiveRows = 0;
-    std::array<QPixmap, 6> Bitmaps;
+    std::unique_ptr<std::array<QPixmap, 6>> Bitmaps;
 };
 TRowBitmaps RowBitmaps;
 constexpr const char *RowBitmapNames[]
@@ -103,23 +105,26 @@ void TQelmListBox::DataChanged(bool IsCurrentDataUpdated)
 
 TQelmListBoxItem::TQelmListBoxItem(TDynamicListBox *AListBox) : TKeyScrolledListPanel(AListBox)
 {
-    if (RowBitmaps.LiveRows == 0)
-        for (size_t i = 0; i < RowBitmaps.Bitmaps.size(); ++i)
-            RowBitmaps.Bitmaps[i] = StyleBitmap(QString::fromLatin1(RowBitmapNames[i]));
+    if (RowBitmaps.LiveRows == 0) {
+        auto bitmaps = std::make_unique<std::array<QPixmap, 6>>();
+        for (size_t i = 0; i < bitmaps->size(); ++i)
+            (*bitmaps)[i] = StyleBitmap(QString::fromLatin1(RowBitmapNames[i]));
+        RowBitmaps.Bitmaps = std::move(bitmaps);
+    }
     ++RowBitmaps.LiveRows;
 }
 
 TQelmListBoxItem::~TQelmListBoxItem()
 {
     if (--RowBitmaps.LiveRows == 0)
-        RowBitmaps.Bitmaps = {};
+        RowBitmaps.Bitmaps.reset();
 }
 
 QPixmap TQelmListBoxItem::Bitmap(const char *Name)
 {
-    for (size_t i = 0; i < RowBitmaps.Bitmaps.size(); ++i)
+    for (size_t i = 0; i < RowBitmaps.Bitmaps->size(); ++i)
         if (qstrcmp(RowBitmapNames[i], Name) == 0)
-            return RowBitmaps.Bitmaps[i];
+            return (*RowBitmaps.Bitmaps)[i];
     return StyleBitmap(QString::fromLatin1(Name));
 }
 
@@ -153,8 +158,8 @@ void TQelmListBoxItem::paintEvent(QPaintEvent *)
     painter.drawPixmap(rect(), FBackground);
     const QWidget *surface = ListBox()->ScrollBox();
     if (Index() == ListBox()->ActiveItemIndex() && surface && surface->hasFocus()) {
-        painter.setPen(QPen(StyleColor(TStyleColor::Accent), 1));
-        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.setPen(StyleColor(TStyleColor::Accent));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 }
 

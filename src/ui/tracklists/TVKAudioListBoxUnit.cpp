@@ -95,7 +95,9 @@ TVKAudioTrackViewData *TCustomVKAudioListBox::VKTrack(int Index) const
 {
     if (Index < 0 || Index >= GetItemsCount())
         return nullptr;
-    return dynamic_cast<TVKAudioTrackViewData *>(FData->getTrack(Index));
+    // Only rows of exactly this class are the site's tracks.
+    TCustomAudioTrackViewData *track = FData->getTrack(Index);
+    return typeid(*track) == typeid(TVKAudioTrackViewData) ? static_cast<TVKAudioTrackViewData *>(track) : nullptr;
 }
 
 void TCustomVKAudioListBox::RepaintItemByAID(int AID)
