@@ -10,6 +10,7 @@
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
 #include "platform/TTerminationSignalsUnit.h"
+#include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
@@ -66,7 +67,9 @@ int RunPlayer(TSingleInstance *Instance)
         // start tasks once they are going.
         globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());
         globals.AddQueueWorker(mainForm->VKAPIManager());
+        globals.AddQueueWorker(mainForm->LastFMRequestManager());
         settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
+        mainForm->SettingsForm = settingsForm.get();
         if (Instance)
             Instance->OnActivationRequested = [&mainForm] { BringToFront(*mainForm); };
         mainForm->show();
