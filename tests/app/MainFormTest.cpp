@@ -2,6 +2,7 @@
 // null sink, offscreen.
 #include "app/globals/TGlobalObjectsUnit.h"
 #include "app/helpers/TQelmPathManagerUnit.h"
+#include "app/helpers/TVersionInfoUnit.h"
 #include "app/shell/ProgramUnit.h"
 #include "app/shell/TMainFormUnit.h"
 #include "app/shell/TPlaylistPopupUnit.h"
@@ -87,6 +88,13 @@ QString TrashedFile(const QString &Name)
     return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/") + Name;
 }
 
+void SelectLanguage(const QString &ISOCode)
+{
+    for (int i = 0; i < LocalizationManager->GetCount(); ++i)
+        if (LocalizationManager->getLocalization(i)->ISOCode() == ISOCode)
+            LocalizationManager->SetActiveLocalizationIndex(i);
+}
+
 // The window as the program makes it, for a test.
 class MainFormTest : public ::testing::Test
 {
@@ -116,6 +124,8 @@ protected:
             Form.reset();
             FinalizeLocalizationManager();
         }
+        // The settings keep what they read: the next test has a user of its own.
+        THierarchicalSingleton::DoDestroy();
     }
 
     // The pooled row that shows Index of List, or null when it is out of view.
@@ -132,7 +142,22 @@ protected:
         return WaitFor([State] { return AudioPlayer->State() == State; }, std::chrono::seconds(15));
     }
 
-    void PressKeys(int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
+    // The first My Music row of the longest tone, long enough to seek in.
+    int LongTrack() const
+    {
+        for (int i = 0; i < Form->UserAudioData().Count(); ++i)
+            if (Form->UserAudioData().getTrack(i)->Duration >= 30)
+                return i;
+        return -1;
+    }
+
+    bool PlayLongTrack()
+    {
+        Form->VKUserAudioListBox()->PlayItem(LongTrack());
+        return WaitForState(TAudioPlayerState::psPlaying);
+    }
+
+    void PressKeys(Qt::Key Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
     {
         QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : Form.get();
         QTest::keyClick(target, Key, Modifiers);
@@ -158,7 +183,7 @@ TEST_F(MainFormTest, WithoutASessionTheWindowOpensOnAnEmptyMyMusicWithASignInPro
     EXPECT_FALSE(prompt->text().isEmpty());
     EXPECT_EQ(Layout().MainTabControl->currentWidget(), Layout().UserAudioTabItem);
     EXPECT_EQ(Form->UserAudioData().Count(), 0);
-    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Marvane Player ") + QString::fromLatin1(MARVANE_PROJECT_VERSION));
+    EXPECT_EQ(Form->windowTitle(), QStringLiteral("Marvane Player ") + GetProgramVersionString());
 }
 
 TEST_F(MainFormTest, ASignedInStartListsMyMusicAndNamesTheUser)
@@ -200,15 +225,14 @@ TEST_F(MainFormTest, MainPlayStartsTheVisibleListWhileThePopupsPlayOnlyResumes)
 TEST_F(MainFormTest, ProgramMovesOfThePositionSliderNeverSeekWhileADragSeeksOnce)
 {
     Open();
-    Form->PlayerControls()->PlayPauseButton()->click();
-    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    ASSERT_TRUE(PlayLongTrack());
     TStyledTrackBar *slider = Form->LoadingProgressBarWrapper()->TrackBar();
     ASSERT_TRUE(WaitFor([] { return AudioPlayer->PlayingPosition() >= 2; }));
     EXPECT_EQ(slider->value(), AudioPlayer->PlayingPosition()) << "the slider follows the player";
 
     AudioPlayer->Pause();
     ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
-    const int target = AudioPlayer->CurrentPlaylistItem()->Duration - 3;
+    const int target = AudioPlayer->CurrentPlaylistItem()->Duration - 10;
     slider->setSliderDown(true);
     for (int position = slider->value(); position <= target; ++position)
         slider->setSliderPosition(position);
@@ -286,13 +310,16 @@ TEST_F(MainFormTest, TheBufferAnimationsEndWithTheTrackAndAtAWholeBuffer)
 TEST_F(MainFormTest, TheKeyboardDrivesThePlayer)
 {
     Open();
+    const int row = LongTrack();
     Layout().VKUserAudioListBoxSurface->setFocus();
-    PressKeys(Qt::Key_Space);
-    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying)) << "Space plays";
+    Form->VKUserAudioListBox()->SetActiveItemIndex(row);
+    PressKeys(Qt::Key_Return);
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying)) << "Enter plays the active row";
+    EXPECT_TRUE(AudioPlayer->CurrentPlaylistItem()->EqualsTo(Form->UserAudioData().GetPlaylistItemByTrackIndex(row)));
     ASSERT_TRUE(WaitFor([] { return AudioPlayer->PlayingPosition() >= 1; }));
 
-    AudioPlayer->Pause();
-    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
+    PressKeys(Qt::Key_Space);
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused)) << "Space pauses";
     const int position = AudioPlayer->PlayingPosition();
     PressKeys(Qt::Key_Right);
     EXPECT_EQ(AudioPlayer->PlayingPosition(), position + TMainForm::SeekStep);
@@ -302,9 +329,9 @@ TEST_F(MainFormTest, TheKeyboardDrivesThePlayer)
     EXPECT_TRUE(WaitForState(TAudioPlayerState::psPlaying)) << "Space resumes";
 
     PressKeys(Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_TRUE(WaitFor([this] {
+    EXPECT_TRUE(WaitFor([this, row] {
         return AudioPlayer->CurrentPlaylistItem()
-            && AudioPlayer->CurrentPlaylistItem()->EqualsTo(Form->UserAudioData().GetPlaylistItemByTrackIndex(1));
+            && AudioPlayer->CurrentPlaylistItem()->EqualsTo(Form->UserAudioData().GetPlaylistItemByTrackIndex(row + 1));
     })) << "Ctrl+Right: the next track";
 
     const int volume = Form->PlayerControls()->VolumeTrackBar()->value();
@@ -317,7 +344,7 @@ TEST_F(MainFormTest, TheKeyboardDrivesThePlayer)
     EXPECT_EQ(QApplication::focusWidget(), Layout().SearchEditControl) << "Ctrl+F";
     PressKeys(Qt::Key_Space);
     EXPECT_EQ(Layout().SearchEditControl->text(), QStringLiteral(" ")) << "Space types in the search box";
-    EXPECT_EQ(AudioPlayer->State(), TAudioPlayerState::psPlaying);
+    EXPECT_NE(AudioPlayer->State(), TAudioPlayerState::psPaused);
 
     Form->PlayerControls()->PlaylistButton()->click();
     ASSERT_TRUE(Form->PlaylistPopup()->isVisible());
@@ -338,11 +365,11 @@ TEST_F(MainFormTest, ControlsWithoutTextCarryNamesInTheActiveLanguage)
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
         english << control->accessibleName();
     }
-    LocalizationManager->SelectStartupLocalization(QStringLiteral("ru"));
+    SelectLanguage(QStringLiteral("ru"));
     for (int i = 0; i < named.size(); ++i)
         EXPECT_NE(named[i]->accessibleName(), english[i]) << named[i]->objectName().toStdString();
     EXPECT_EQ(Layout().UserTabButton->text(), QStringLiteral("Мои аудиозаписи"));
-    LocalizationManager->SelectStartupLocalization(QStringLiteral("en"));
+    SelectLanguage(QStringLiteral("en"));
 }
 
 // A failed download leaves the buttons and rows as before it started and
@@ -466,7 +493,9 @@ TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
         if (form)
             form->close();
     });
+    InitializeLocalizationManager();
     EXPECT_EQ(RunPlayer(), 0);
+    FinalizeLocalizationManager();
     EXPECT_EQ(steps.join(u','), QStringLiteral("window,my music,row,playing,downloaded,on top of downloads,"
                                                "playing offline,deleted"));
     EXPECT_TRUE(QFile::exists(TrashedFile(trashed))) << "the deleted file is in the trash";

@@ -63,6 +63,12 @@ int RunPlayer(TSingleInstance *Instance)
         // Freed when the loop has ended or a window failed, before the windows.
         TGlobalObjects globals;
         mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
+        // Whichever way this block ends, the window lets go of the player first.
+        struct TPlayerRelease
+        {
+            TMainForm &Form;
+            ~TPlayerRelease() { Form.ReleasePlayer(); }
+        } playerRelease {*mainForm};
         // The window outlives the global objects: its web queue must not
         // start tasks once they are going.
         globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());

@@ -998,6 +998,23 @@ void TMainForm::showEvent(QShowEvent *Event)
     PlaceTabPointers();
 }
 
+void TMainForm::ReleasePlayer()
+{
+    if (!AudioPlayer)
+        return;
+    FAudioPlaylistListBox->SetData(nullptr);
+    AudioPlayer->OnStartPlayingURL = nullptr;
+    AudioPlayer->OnStartPlayingLocalFile = nullptr;
+    AudioPlayer->OnStop = nullptr;
+    AudioPlayer->OnPause = nullptr;
+    AudioPlayer->OnResume = nullptr;
+    AudioPlayer->OnConnectionStart = nullptr;
+    AudioPlayer->OnConnectionError = nullptr;
+    AudioPlayer->OnPlayingPositionChange = nullptr;
+    AudioPlayer->OnDownloadProgress = nullptr;
+    AudioPlayer->OnTrackNotAvailable = nullptr;
+}
+
 void TMainForm::closeEvent(QCloseEvent *Event)
 {
     QMainWindow::closeEvent(Event);
@@ -1005,6 +1022,7 @@ void TMainForm::closeEvent(QCloseEvent *Event)
         return;
     SaveWindowState();
     FPlaylistPopup->close();
+    ReleasePlayer();
     // Qt would go on while the settings window is open.
     QCoreApplication::quit();
 }

@@ -79,6 +79,8 @@ public:
     TPlaylistPopup *PlaylistPopup() const { return FPlaylistPopup; }
     TWindowNote *Note() const { return FNote; }
     const Ui::TMainFormLayout &Layout() const { return *FUi; }
+    // Lets go of the audio player before it is freed: the window outlives it.
+    void ReleasePlayer();
     // While false, moves of the playback sliders are the window's own, not seeks.
     bool HandlePlayingTrackBarChange() const { return FHandlePlayingTrackBarChange; }
 
