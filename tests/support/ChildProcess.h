@@ -19,7 +19,8 @@ public:
     struct TOptions
     {
         bool ReadErrors = false;
-        // NAME=VALUE entries added to or replacing the test's environment.
+        // NAME=VALUE entries added to or replacing the test's environment; a
+        // bare NAME removes that variable.
         QStringList Environment = {};
         QString WorkingDirectory = {};
     };
@@ -33,6 +34,9 @@ public:
     bool Start(const QString &Program, const QStringList &Arguments, const TOptions &Options);
     bool Start(const QString &Program, const QStringList &Arguments) { return Start(Program, Arguments, TOptions()); }
     bool IsRunning() const { return FPid > 0 && !FEnded; }
+    // Whether the child has ended, without waiting: for a test that serves
+    // its own event loop meanwhile. Reads what the child wrote so far.
+    bool HasEnded();
 
     void Write(const QByteArray &Data);
     void CloseInput();
