@@ -321,6 +321,17 @@ public:
 
 } // namespace
 
+namespace {
+
+// The texts in the active language, as the program has them before its body runs.
+struct TProgramTexts
+{
+    TProgramTexts() { InitializeLocalizationManager(); }
+    ~TProgramTexts() { FinalizeLocalizationManager(); }
+};
+
+} // namespace
+
 TEST(Program, ADamagedSavedTracksTableWithoutBackupStopsTheStartWithItsMessage)
 {
     TInstalledFolders folders;
@@ -362,6 +373,7 @@ TEST(Program, ASavedTracksTableThatCannotBeReadStopsTheStartWithTheReason)
 
 TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)
 {
+    TProgramTexts texts;
     TInstalledFolders folders;
     TShownErrors shown;
     bool settingsOpen = false;
@@ -408,6 +420,7 @@ TRawTestServer::THandler StallAfterTheFirstBlock(std::atomic<int> &Answering)
 
 TEST(Program, QuittingWithDownloadsInFlightLeavesNothingToTheirHolders)
 {
+    TProgramTexts texts;
     TInstalledFolders folders;
     TShownErrors shown;
     std::atomic<int> answering = 0;
@@ -493,6 +506,7 @@ bool PlayerAnswers()
 
 TEST(SingleInstance, ASecondStartShowsTheRunningWindowAndLeavesItsFilesAlone)
 {
+    TProgramTexts texts;
     TInstalledFolders folders;
     TShownErrors shown;
     TSingleInstance instance;
@@ -594,6 +608,7 @@ TEST(SingleInstance, StartsAtTheSameTimeLeaveOnePlayer)
 // would close it, the cookies are written and no partial file is left.
 TEST(Program, ALogoutSignalEndsThePlayerCleanly)
 {
+    TProgramTexts texts;
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
         TInstalledFolders folders;
