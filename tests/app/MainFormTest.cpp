@@ -99,6 +99,8 @@ void SelectLanguage(const QString &ISOCode)
 class MainFormTest : public ::testing::Test
 {
 protected:
+    static void SetUpTestSuite() { InstallStyle(); }
+
     void Open(bool SignedIn = true)
     {
         User = std::make_unique<TUserWithSession>(SignedIn);

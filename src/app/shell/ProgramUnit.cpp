@@ -10,6 +10,7 @@
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
 #include "platform/TTerminationSignalsUnit.h"
+#include "ui/StyleResourceUnit.h"
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
@@ -60,6 +61,7 @@ int RunPlayer(TSingleInstance *Instance)
     });
     int exitCode = 0;
     try {
+        InstallStyle();
         // Freed when the loop has ended or a window failed, before the windows.
         TGlobalObjects globals;
         mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
