@@ -18,6 +18,8 @@ namespace {
 
 constexpr int RowButtonSize = 20;
 constexpr int TitleX = 32;
+// Between the title and whatever is right of it.
+constexpr int TitleGap = 6;
 constexpr int DownloadWidth = 24;
 constexpr int DownloadRightMargin = 5;
 constexpr int IndicatorRightMargin = 3;
@@ -277,7 +279,7 @@ void TVKAudioListBoxItem::LayoutRightSide()
 
 void TVKAudioListBoxItem::SetTitle(const QString &Text, int Limit)
 {
-    TitleLabel->setText(TitleLabel->CropText(Text, Limit - TitleX));
+    TitleLabel->setText(TitleLabel->CropText(Text, Limit - TitleGap - TitleX));
     TitleLabel->adjustSize();
     TitleLabel->move(TitleX, (height() - TitleLabel->height()) / 2);
 }
@@ -303,9 +305,9 @@ void TVKAudioListBoxItem::PaintTrack(const TVKAudioTrackViewData &Track)
     }();
     int limit = DurationLabel->x();
     if (!MyMusicButton->isHidden())
-        limit = MyMusicButton->x() - 4;
+        limit = MyMusicButton->x();
     if (!MyMusicAnimationView->isHidden())
-        limit = std::min(limit, MyMusicAnimationView->x() - 4);
+        limit = std::min(limit, MyMusicAnimationView->x());
     const QString text = TrackText(Track.Artist, Track.Title);
     SetTitle(text, limit);
     UpdateBackground();
