@@ -5,6 +5,7 @@
 #include "playback/TAudioPlayerUnit.h"
 #include "ui/StyleResourceUnit.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -76,6 +77,14 @@ bool TQelmListBox::eventFilter(QObject *Watched, QEvent *Event)
             break;
         }
         case QEvent::FocusIn:
+            // Reached by the keyboard, the list shows where Enter would play:
+            // the first row in view unless a row is active already.
+            if (ActiveItemIndex() < 0 && static_cast<QFocusEvent *>(Event)->reason() != Qt::MouseFocusReason
+                && !ActualItems().empty() && ActualItems().front()->Index() < ItemsCount()) {
+                SetActiveItemIndex(ActualItems().front()->Index());
+                break;
+            }
+            [[fallthrough]];
         case QEvent::FocusOut:
             // The active row shows only while the list has the focus.
             RepaintItemByIndex(ActiveItemIndex());
