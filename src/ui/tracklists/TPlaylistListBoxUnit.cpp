@@ -107,8 +107,8 @@ TPlaylistListBoxItem::TPlaylistListBoxItem(TDynamicListBox *AListBox) :
 QPixmap TPlaylistListBoxItem::BackgroundBitmap() const
 {
     if (PaintedAsPlaying())
-        return Bitmap("playingminiItembackgroundbitmap");
-    return Bitmap(IsMouseIn() ? "activeminiItembackgroundbitmap" : "miniItembackgroundbitmap");
+        return Bitmap(rbPlayingMiniItem);
+    return Bitmap(IsMouseIn() ? rbActiveMiniItem : rbMiniItem);
 }
 
 void TPlaylistListBoxItem::UpdateContent()

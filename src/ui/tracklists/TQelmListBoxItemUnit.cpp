@@ -24,6 +24,7 @@ struct TRowBitmaps
     std::unique_ptr<std::array<QPixmap, 6>> Bitmaps;
 };
 TRowBitmaps RowBitmaps;
+// In the order of TQelmListBoxItem::TRowBitmap.
 constexpr const char *RowBitmapNames[]
     = {"itembackgroundbitmap", "activeitembackgroundbitmap", "playingitembackgroundbitmap", "miniItembackgroundbitmap",
         "activeminiItembackgroundbitmap", "playingminiItembackgroundbitmap"};
@@ -129,19 +130,16 @@ TQelmListBoxItem::~TQelmListBoxItem()
         RowBitmaps.Bitmaps.reset();
 }
 
-QPixmap TQelmListBoxItem::Bitmap(const char *Name)
+const QPixmap &TQelmListBoxItem::Bitmap(TRowBitmap Kind)
 {
-    for (size_t i = 0; i < RowBitmaps.Bitmaps->size(); ++i)
-        if (qstrcmp(RowBitmapNames[i], Name) == 0)
-            return (*RowBitmaps.Bitmaps)[i];
-    return StyleBitmap(QString::fromLatin1(Name));
+    return (*RowBitmaps.Bitmaps)[Kind];
 }
 
 QPixmap TQelmListBoxItem::BackgroundBitmap() const
 {
     if (FPaintedAsPlaying)
-        return Bitmap("playingitembackgroundbitmap");
-    return Bitmap(IsMouseIn() ? "activeitembackgroundbitmap" : "itembackgroundbitmap");
+        return Bitmap(rbPlayingItem);
+    return Bitmap(IsMouseIn() ? rbActiveItem : rbItem);
 }
 
 void TQelmListBoxItem::UpdateBackground()

@@ -64,7 +64,9 @@ protected:
         QPushButton *PlayButton, QLabel *DurationLabel, QLabel *TitleLabel, bool IsPlaying, bool CanPlay, int Duration);
     void SetAccessibleRowName(const QString &TrackText, const QString &State);
 
-    static QPixmap Bitmap(const char *Name);
+    // The shared row backgrounds.
+    enum TRowBitmap { rbItem, rbActiveItem, rbPlayingItem, rbMiniItem, rbActiveMiniItem, rbPlayingMiniItem };
+    static const QPixmap &Bitmap(TRowBitmap Kind);
 
 private:
     bool FPaintedAsPlaying = false;
