@@ -187,11 +187,10 @@ void TLocalAudioListBoxItem::UpdateContent()
     TitleLabel->adjustSize();
     TitleLabel->move(TitleX, (h - TitleLabel->height()) / 2);
     UpdateBackground();
-    QString state = LocalizedText(
-        saved ? QStringLiteral("ALCI_DownloadedState_Text") : QStringLiteral("ALCI_DownloadingState_Text"));
-    if (!playState.isEmpty())
-        state = playState + QStringLiteral(", ") + state;
-    SetAccessibleRowName(text, state);
+    SetAccessibleRowName(text,
+        {playState,
+            LocalizedText(
+                saved ? QStringLiteral("ALCI_DownloadedState_Text") : QStringLiteral("ALCI_DownloadingState_Text"))});
 }
 
 void TLocalAudioListBoxItem::DoClick()

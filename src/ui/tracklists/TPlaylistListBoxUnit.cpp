@@ -125,7 +125,7 @@ void TPlaylistListBoxItem::UpdateContent()
     TitleLabel->adjustSize();
     TitleLabel->move(TitleX, (h - TitleLabel->height()) / 2);
     UpdateBackground();
-    SetAccessibleRowName(text, playState);
+    SetAccessibleRowName(text, {playState});
 }
 
 void TPlaylistListBoxItem::DoClick()

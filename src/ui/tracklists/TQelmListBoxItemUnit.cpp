@@ -202,7 +202,11 @@ QString TQelmListBoxItem::UpdatePlayControls(
     return rowState;
 }
 
-void TQelmListBoxItem::SetAccessibleRowName(const QString &TrackText, const QString &State)
+void TQelmListBoxItem::SetAccessibleRowName(const QString &TrackText, const QStringList &States)
 {
-    setAccessibleName(State.isEmpty() ? TrackText : TrackText + QStringLiteral(", ") + State);
+    QStringList parts {TrackText};
+    for (const QString &state : States)
+        if (!state.isEmpty())
+            parts << state;
+    setAccessibleName(parts.join(QStringLiteral(", ")));
 }

@@ -3,6 +3,7 @@
 #include "ui/lists/TKeyScrolledListBoxUnit.h"
 
 #include <QPixmap>
+#include <QStringList>
 
 #include <functional>
 
@@ -62,7 +63,8 @@ protected:
     // the row's accessible name tells.
     QString UpdatePlayControls(
         QPushButton *PlayButton, QLabel *DurationLabel, QLabel *TitleLabel, bool IsPlaying, bool CanPlay, int Duration);
-    void SetAccessibleRowName(const QString &TrackText, const QString &State);
+    // The track, then the states that are not empty.
+    void SetAccessibleRowName(const QString &TrackText, const QStringList &States);
 
     // The shared row backgrounds.
     enum TRowBitmap { rbItem, rbActiveItem, rbPlayingItem, rbMiniItem, rbActiveMiniItem, rbPlayingMiniItem };

@@ -589,6 +589,8 @@ TEST_F(DownloadsList, HoverDeleteAndExploreFollowTheRow)
     list->RepaintPlayingItem();
     EXPECT_TRUE(playingRow->PaintedAsPlaying());
     EXPECT_EQ(GetStyleLookup(playingRow->PlayButton), u"pausetrackButtonstyle");
+    EXPECT_EQ(playingRow->accessibleName(), u"Tone - Rock & Roll, playing, downloaded");
+    EXPECT_EQ(otherRow->accessibleName(), u"Tone - Second, downloaded");
 
     struct TCase
     {
