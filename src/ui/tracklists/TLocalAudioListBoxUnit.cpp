@@ -12,6 +12,8 @@ namespace {
 
 constexpr int RowButtonSize = 20;
 constexpr int TitleX = 32;
+// Between the title and whatever is right of it.
+constexpr int TitleGap = 6;
 constexpr int IndicatorRightMargin = 3;
 constexpr int DeleteWidth = 24;
 constexpr int DeleteRightMargin = 5;
@@ -181,15 +183,14 @@ void TLocalAudioListBoxItem::UpdateContent()
 
     const QString text = TrackText(artist, title);
     const int limit = hovered ? ExploreButton->x() : DurationLabel->x();
-    TitleLabel->setText(TitleLabel->CropText(text, limit - TitleX));
+    TitleLabel->setText(TitleLabel->CropText(text, limit - TitleGap - TitleX));
     TitleLabel->adjustSize();
     TitleLabel->move(TitleX, (h - TitleLabel->height()) / 2);
     UpdateBackground();
-    QString state = LocalizedText(
-        saved ? QStringLiteral("ALCI_DownloadedState_Text") : QStringLiteral("ALCI_DownloadingState_Text"));
-    if (!playState.isEmpty())
-        state = playState + QStringLiteral(", ") + state;
-    SetAccessibleRowName(text, state);
+    SetAccessibleRowName(text,
+        {playState,
+            LocalizedText(
+                saved ? QStringLiteral("ALCI_DownloadedState_Text") : QStringLiteral("ALCI_DownloadingState_Text"))});
 }
 
 void TLocalAudioListBoxItem::DoClick()

@@ -12,6 +12,8 @@ namespace {
 
 constexpr int RowButtonSize = 20;
 constexpr int TitleX = 28;
+// Between the title and the duration.
+constexpr int TitleGap = 6;
 constexpr int DurationRightPadding = 4;
 
 } // namespace
@@ -105,8 +107,8 @@ TPlaylistListBoxItem::TPlaylistListBoxItem(TDynamicListBox *AListBox) :
 QPixmap TPlaylistListBoxItem::BackgroundBitmap() const
 {
     if (PaintedAsPlaying())
-        return Bitmap("playingminiItembackgroundbitmap");
-    return Bitmap(IsMouseIn() ? "activeminiItembackgroundbitmap" : "miniItembackgroundbitmap");
+        return Bitmap(rbPlayingMiniItem);
+    return Bitmap(IsMouseIn() ? rbActiveMiniItem : rbMiniItem);
 }
 
 void TPlaylistListBoxItem::UpdateContent()
@@ -118,12 +120,12 @@ void TPlaylistListBoxItem::UpdateContent()
     PlayButton->setGeometry(4, (h - RowButtonSize) / 2, RowButtonSize, RowButtonSize);
     DurationLabel->move(width() - DurationRightPadding - DurationLabel->width(), (h - DurationLabel->height()) / 2);
     const QString text = TrackText(item.Artist, item.Title);
-    TitleLabel->setText(TitleLabel->CropText(text, DurationLabel->x() - TitleX));
+    TitleLabel->setText(TitleLabel->CropText(text, DurationLabel->x() - TitleGap - TitleX));
     // As wide as the text shown, so the row's clicks are the row's.
     TitleLabel->adjustSize();
     TitleLabel->move(TitleX, (h - TitleLabel->height()) / 2);
     UpdateBackground();
-    SetAccessibleRowName(text, playState);
+    SetAccessibleRowName(text, {playState});
 }
 
 void TPlaylistListBoxItem::DoClick()

@@ -5,6 +5,7 @@
 #include "playback/TAudioPlayerUnit.h"
 #include "ui/StyleResourceUnit.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -23,6 +24,7 @@ struct TRowBitmaps
     std::unique_ptr<std::array<QPixmap, 6>> Bitmaps;
 };
 TRowBitmaps RowBitmaps;
+// In the order of TQelmListBoxItem::TRowBitmap.
 constexpr const char *RowBitmapNames[]
     = {"itembackgroundbitmap", "activeitembackgroundbitmap", "playingitembackgroundbitmap", "miniItembackgroundbitmap",
         "activeminiItembackgroundbitmap", "playingminiItembackgroundbitmap"};
@@ -76,6 +78,14 @@ bool TQelmListBox::eventFilter(QObject *Watched, QEvent *Event)
             break;
         }
         case QEvent::FocusIn:
+            // Reached by the keyboard, the list shows where Enter would play:
+            // the first row in view unless a row is active already.
+            if (ActiveItemIndex() < 0 && static_cast<QFocusEvent *>(Event)->reason() != Qt::MouseFocusReason
+                && !ActualItems().empty() && ActualItems().front()->Index() < ItemsCount()) {
+                SetActiveItemIndex(ActualItems().front()->Index());
+                break;
+            }
+            [[fallthrough]];
         case QEvent::FocusOut:
             // The active row shows only while the list has the focus.
             RepaintItemByIndex(ActiveItemIndex());
@@ -120,19 +130,16 @@ TQelmListBoxItem::~TQelmListBoxItem()
         RowBitmaps.Bitmaps.reset();
 }
 
-QPixmap TQelmListBoxItem::Bitmap(const char *Name)
+const QPixmap &TQelmListBoxItem::Bitmap(TRowBitmap Kind)
 {
-    for (size_t i = 0; i < RowBitmaps.Bitmaps->size(); ++i)
-        if (qstrcmp(RowBitmapNames[i], Name) == 0)
-            return (*RowBitmaps.Bitmaps)[i];
-    return StyleBitmap(QString::fromLatin1(Name));
+    return (*RowBitmaps.Bitmaps)[Kind];
 }
 
 QPixmap TQelmListBoxItem::BackgroundBitmap() const
 {
     if (FPaintedAsPlaying)
-        return Bitmap("playingitembackgroundbitmap");
-    return Bitmap(IsMouseIn() ? "activeitembackgroundbitmap" : "itembackgroundbitmap");
+        return Bitmap(rbPlayingItem);
+    return Bitmap(IsMouseIn() ? rbActiveItem : rbItem);
 }
 
 void TQelmListBoxItem::UpdateBackground()
@@ -195,7 +202,11 @@ QString TQelmListBoxItem::UpdatePlayControls(
     return rowState;
 }
 
-void TQelmListBoxItem::SetAccessibleRowName(const QString &TrackText, const QString &State)
+void TQelmListBoxItem::SetAccessibleRowName(const QString &TrackText, const QStringList &States)
 {
-    setAccessibleName(State.isEmpty() ? TrackText : TrackText + QStringLiteral(", ") + State);
+    QStringList parts {TrackText};
+    for (const QString &state : States)
+        if (!state.isEmpty())
+            parts << state;
+    setAccessibleName(parts.join(QStringLiteral(", ")));
 }

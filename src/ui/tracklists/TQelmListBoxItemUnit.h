@@ -3,6 +3,7 @@
 #include "ui/lists/TKeyScrolledListBoxUnit.h"
 
 #include <QPixmap>
+#include <QStringList>
 
 #include <functional>
 
@@ -62,9 +63,12 @@ protected:
     // the row's accessible name tells.
     QString UpdatePlayControls(
         QPushButton *PlayButton, QLabel *DurationLabel, QLabel *TitleLabel, bool IsPlaying, bool CanPlay, int Duration);
-    void SetAccessibleRowName(const QString &TrackText, const QString &State);
+    // The track, then the states that are not empty.
+    void SetAccessibleRowName(const QString &TrackText, const QStringList &States);
 
-    static QPixmap Bitmap(const char *Name);
+    // The shared row backgrounds.
+    enum TRowBitmap { rbItem, rbActiveItem, rbPlayingItem, rbMiniItem, rbActiveMiniItem, rbPlayingMiniItem };
+    static const QPixmap &Bitmap(TRowBitmap Kind);
 
 private:
     bool FPaintedAsPlaying = false;

@@ -18,6 +18,8 @@ namespace {
 
 constexpr int RowButtonSize = 20;
 constexpr int TitleX = 32;
+// Between the title and whatever is right of it.
+constexpr int TitleGap = 6;
 constexpr int DownloadWidth = 24;
 constexpr int DownloadRightMargin = 5;
 constexpr int IndicatorRightMargin = 3;
@@ -30,13 +32,6 @@ TVirtualShapeAnimation *RunningAnimation(std::type_index ClassType, int ID)
     if (ID == 0 || !GetInstance<TVirtualShapeAnimationTable>()->TryGetAnimation(ClassType, ID, animation))
         return nullptr;
     return animation;
-}
-
-QString Joined(const QString &First, const QString &Second)
-{
-    if (First.isEmpty() || Second.isEmpty())
-        return First + Second;
-    return First + QStringLiteral(", ") + Second;
 }
 
 // The surface of a list inside a page, filling its parent.
@@ -277,7 +272,7 @@ void TVKAudioListBoxItem::LayoutRightSide()
 
 void TVKAudioListBoxItem::SetTitle(const QString &Text, int Limit)
 {
-    TitleLabel->setText(TitleLabel->CropText(Text, Limit - TitleX));
+    TitleLabel->setText(TitleLabel->CropText(Text, Limit - TitleGap - TitleX));
     TitleLabel->adjustSize();
     TitleLabel->move(TitleX, (height() - TitleLabel->height()) / 2);
 }
@@ -295,21 +290,16 @@ void TVKAudioListBoxItem::PaintTrack(const TVKAudioTrackViewData &Track)
         ListBox()->IsPlayingItem(Index()), ListBox()->Data()->TrackIndexToPlaylistIndex(Index()) >= 0, Track.Duration);
     LayoutRightSide();
     UpdateMyMusicButton(Track);
-    const QString downloadState = [&] {
-        UpdateDownload(Track);
-        return LoadingIndicator->isHidden()    ? QString()
-            : LoadingIndicator->Value() == 100 ? LocalizedText(QStringLiteral("ALCI_DownloadedState_Text"))
-                                               : LocalizedText(QStringLiteral("ALCI_DownloadingState_Text"));
-    }();
+    const QString downloadState = UpdateDownload(Track);
     int limit = DurationLabel->x();
     if (!MyMusicButton->isHidden())
-        limit = MyMusicButton->x() - 4;
+        limit = MyMusicButton->x();
     if (!MyMusicAnimationView->isHidden())
-        limit = std::min(limit, MyMusicAnimationView->x() - 4);
+        limit = std::min(limit, MyMusicAnimationView->x());
     const QString text = TrackText(Track.Artist, Track.Title);
     SetTitle(text, limit);
     UpdateBackground();
-    SetAccessibleRowName(text, Joined(playState, downloadState));
+    SetAccessibleRowName(text, {playState, downloadState});
 }
 
 void TVKAudioListBoxItem::UpdateMyMusicButton(const TVKAudioTrackViewData &Track)
@@ -343,7 +333,7 @@ void TVKAudioListBoxItem::UpdateMyMusicButton(const TVKAudioTrackViewData &Track
         MyMusicButton->hide();
 }
 
-void TVKAudioListBoxItem::UpdateDownload(const TCustomVKAudioTrackViewData &Track)
+QString TVKAudioListBoxItem::UpdateDownload(const TCustomVKAudioTrackViewData &Track)
 {
     DownloadButton->setAccessibleName(LocalizedText(QStringLiteral("ALCI_DownloadButton_Hint")));
     const auto &stateOf = ListBox()->GetTrackStateRequestProc();
@@ -355,11 +345,13 @@ void TVKAudioListBoxItem::UpdateDownload(const TCustomVKAudioTrackViewData &Trac
         DownloadButton->hide();
         LoadingIndicator->SetValue(percent);
         LoadingIndicator->show();
-        return;
+        return LocalizedText(state == tsSaved ? QStringLiteral("ALCI_DownloadedState_Text")
+                                              : QStringLiteral("ALCI_DownloadingState_Text"));
     }
     LoadingIndicator->hide();
     DownloadButton->show();
     DownloadButton->setEnabled(bool(stateOf));
+    return QString();
 }
 
 void TVKAudioListBoxItem::DoClick()
@@ -467,5 +459,5 @@ void TVKCompositeAudioListBoxItem::UpdateContent()
     const QString text = TrackText(item->Artist, item->Title);
     SetTitle(text, DurationLabel->x());
     UpdateBackground();
-    SetAccessibleRowName(text, state);
+    SetAccessibleRowName(text, {state});
 }

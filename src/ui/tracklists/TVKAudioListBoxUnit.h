@@ -152,7 +152,8 @@ protected:
 private:
     void PaintTrack(const TVKAudioTrackViewData &Track);
     void UpdateMyMusicButton(const TVKAudioTrackViewData &Track);
-    void UpdateDownload(const TCustomVKAudioTrackViewData &Track);
+    // Returns the download state the row's accessible name tells.
+    QString UpdateDownload(const TCustomVKAudioTrackViewData &Track);
     void MyMusicButtonClick();
     void DownloadButtonClick();
 };

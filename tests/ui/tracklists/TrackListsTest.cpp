@@ -361,17 +361,24 @@ TEST_F(TrackLists, EnterPlaysTheActiveRowOfTheFocusedList)
     auto *list = view.List<TVKSearchAudioListBox, TVKAudioListBoxItem>();
     list->SetData(&search);
     ASSERT_TRUE(Search(search, QString(), 50));
+    // Scrolled by less than a row: the first row in view is row 0.
+    view.Bar->setValue(10);
     QApplication::setActiveWindow(view.Page.get());
-    view.Surface->setFocus();
+    // The surface took the focus when its page was shown, before it had rows.
+    view.Surface->clearFocus();
+    view.Surface->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return view.Surface->hasFocus(); }));
-
-    QTest::keyClick(view.Surface, Qt::Key_Down);
-    QTest::keyClick(view.Surface, Qt::Key_Down);
-    ASSERT_EQ(list->ActiveItemIndex(), 1);
     const auto frame = [&](int Index) {
         auto *row = Row<TVKAudioListBoxItem>(*list, Index);
         return row->grab().toImage().pixelColor(0, RowHeight / 2);
     };
+    // Reached by the keyboard, the list shows its first row in view as active.
+    EXPECT_EQ(list->ActiveItemIndex(), 0);
+    EXPECT_EQ(frame(0), StyleColor(TStyleColor::Accent));
+
+    QTest::keyClick(view.Surface, Qt::Key_Down);
+    ASSERT_EQ(list->ActiveItemIndex(), 1);
+    EXPECT_NE(frame(0), StyleColor(TStyleColor::Accent));
     EXPECT_EQ(frame(1), StyleColor(TStyleColor::Accent));
     EXPECT_NE(frame(2), StyleColor(TStyleColor::Accent));
 
@@ -582,6 +589,8 @@ TEST_F(DownloadsList, HoverDeleteAndExploreFollowTheRow)
     list->RepaintPlayingItem();
     EXPECT_TRUE(playingRow->PaintedAsPlaying());
     EXPECT_EQ(GetStyleLookup(playingRow->PlayButton), u"pausetrackButtonstyle");
+    EXPECT_EQ(playingRow->accessibleName(), u"Tone - Rock & Roll, playing, downloaded");
+    EXPECT_EQ(otherRow->accessibleName(), u"Tone - Second, downloaded");
 
     struct TCase
     {
