@@ -2,11 +2,10 @@
 
 #include "ui/StyleResourceUnit.h"
 
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
-#include <QVBoxLayout>
 
 TPlaylistPopup::TPlaylistPopup(QWidget *Parent) :
       QFrame(Parent, Qt::Popup)
@@ -15,27 +14,26 @@ TPlaylistPopup::TPlaylistPopup(QWidget *Parent) :
     setProperty(StyleLookupProperty, QStringLiteral("playlistPopupstyle"));
     setAttribute(Qt::WA_StyledBackground);
     resize(PopupWidth, PopupHeight);
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QGridLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
     FControlsPanel = new QWidget(this);
     FControlsPanel->setObjectName(QStringLiteral("PlaylistControlsPanel"));
     FControlsPanel->setFixedHeight(52);
     FControlsPanel->setProperty(StyleLookupProperty, QStringLiteral("playlistcontrolPanelstyle"));
-    layout->addWidget(FControlsPanel);
-    auto *list = new QWidget(this);
-    auto *listLayout = new QHBoxLayout(list);
-    listLayout->setContentsMargins(0, 0, 0, 0);
-    listLayout->setSpacing(0);
-    FListSurface = new QWidget(list);
+    layout->addWidget(FControlsPanel, 0, 0, 1, 2);
+    FListSurface = new QWidget(this);
     FListSurface->setObjectName(QStringLiteral("AudioPlaylistListBoxSurface"));
     FListSurface->setProperty(StyleLookupProperty, QStringLiteral("listsurfacestyle"));
     FListSurface->setFocusPolicy(Qt::StrongFocus);
-    FListScrollBar = new QScrollBar(Qt::Vertical, list);
+    FListScrollBar = new QScrollBar(Qt::Vertical, this);
     FListScrollBar->setObjectName(QStringLiteral("AudioPlaylistListBoxScrollBar"));
-    listLayout->addWidget(FListSurface);
-    listLayout->addWidget(FListScrollBar);
-    layout->addWidget(list, 1);
+    layout->addWidget(FListSurface, 1, 0);
+    layout->addWidget(FListScrollBar, 1, 1);
+    layout->setRowStretch(1, 1);
+    // Laid out now, not at the first show: the list makes its rows for the
+    // height its surface has when it is set up.
+    layout->setGeometry(rect());
 }
 
 void TPlaylistPopup::PopupAt(QWidget *Anchor, int HorizontalOffset, int VerticalOffset)
