@@ -469,9 +469,10 @@ TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
             if (!step("playing", WaitFor([] { return AudioPlayer->State() == TAudioPlayerState::psPlaying; })))
                 return;
             form->Layout().SaveButton->click();
-            if (!step("downloaded", WaitFor([&] {
-                    return form->LocalAudioData().Count() == 1 && form->LocalAudioData().IsSavedTrack(0);
-                }, std::chrono::seconds(20))))
+            if (!step("downloaded",
+                    WaitFor(
+                        [&] { return form->LocalAudioData().Count() == 1 && form->LocalAudioData().IsSavedTrack(0); },
+                        std::chrono::seconds(20))))
                 return;
             form->Layout().LocalTabButton->click();
             auto *local = qobject_cast<TLocalAudioListBoxItem *>(form->LocalAudioListBox()->ActualItems().front());
@@ -498,7 +499,8 @@ TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
     InitializeLocalizationManager();
     EXPECT_EQ(RunPlayer(), 0);
     FinalizeLocalizationManager();
-    EXPECT_EQ(steps.join(u','), QStringLiteral("window,my music,row,playing,downloaded,on top of downloads,"
-                                               "playing offline,deleted"));
+    EXPECT_EQ(steps.join(u','),
+        QStringLiteral("window,my music,row,playing,downloaded,on top of downloads,"
+                       "playing offline,deleted"));
     EXPECT_TRUE(QFile::exists(TrashedFile(trashed))) << "the deleted file is in the trash";
 }

@@ -6,8 +6,7 @@
 
 #include <QTimer>
 
-TListAnimations::TListAnimations() :
-      FSelf(std::make_shared<TListAnimations *>(this))
+TListAnimations::TListAnimations() : FSelf(std::make_shared<TListAnimations *>(this))
 {
 }
 

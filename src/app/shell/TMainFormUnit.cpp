@@ -10,9 +10,9 @@
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
+#include "platform/ShellUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TPlaybackOrderUnit.h"
-#include "platform/ShellUnit.h"
 #include "settings/TQelmSettingsUnit.h"
 #include "tracks/lists/TLocalAudioDataUnit.h"
 #include "tracks/lists/TSavedTracksDataSetUnit.h"
@@ -65,8 +65,7 @@ constexpr int TabPointerHeight = 3;
 
 } // namespace
 
-TMainForm::TMainForm() :
-      FUi(std::make_unique<Ui::TMainFormLayout>())
+TMainForm::TMainForm() : FUi(std::make_unique<Ui::TMainFormLayout>())
 {
     setObjectName(QStringLiteral("MainForm"));
     auto *surface = new QWidget(this);
@@ -187,7 +186,8 @@ void TMainForm::InitializeVisualControls()
         ui.WindowBorder, QStringLiteral("logouttitlebutton"), QStringLiteral(" not found inside of style"));
     FWindowTitleCaptionText = FindStylePart<QLabel>(
         ui.WindowBorder, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
-    connect(FSettingsButton, &QAbstractButton::clicked, this, Application::Guarded([this] { SettingsButtonClickEvent(); }));
+    connect(
+        FSettingsButton, &QAbstractButton::clicked, this, Application::Guarded([this] { SettingsButtonClickEvent(); }));
     connect(FLogoutButton, &QAbstractButton::clicked, this, Application::Guarded([this] { LogoutButtonClickEvent(); }));
     FLogoutButton->hide();
     FWindowTitleCaptionText->setText(windowTitle());
@@ -235,12 +235,10 @@ void TMainForm::InitializeVisualControls()
     FPlaylistPopup->OnClosePopup = [this] { PlaylistPopupClosePopup(); };
     FPlaylistControls
         = std::make_unique<TPlaylistControlsPanelWrapper>(this, FPlaylistPopup->ControlsPanel(), FPlaylistPopup);
-    FPlaylistControls->setPlayPauseButtonClickEvent(
-        [this](QObject *Sender) { PlayPauseButtonClickEvent(Sender); });
+    FPlaylistControls->setPlayPauseButtonClickEvent([this](QObject *Sender) { PlayPauseButtonClickEvent(Sender); });
     FPlaylistControls->setPrevButtonClickEvent([this](QObject *) { PrevTrackButtonClickEvent(); });
     FPlaylistControls->setNextButtonClickEvent([this](QObject *) { NextTrackButtonClickEvent(); });
-    FPlaylistControls->setPlaybackTrackBarChangeEvent(
-        [this](QObject *Sender) { PlaybackTrackBarChangeEvent(Sender); });
+    FPlaylistControls->setPlaybackTrackBarChangeEvent([this](QObject *Sender) { PlaybackTrackBarChangeEvent(Sender); });
 
     // The pointers under the tab buttons: only the chosen tab's shows.
     const auto pointer = [&ui](const char *Name) {
@@ -258,9 +256,9 @@ void TMainForm::InitializeVisualControls()
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui.UserTabButton),
              static_cast<QAbstractButton *>(ui.SearchTabButton), static_cast<QAbstractButton *>(ui.LocalTabButton)})
         bind(button, [this, button] { MainTabControlTabButtonClick(button); });
-    for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui.SearchTrackButton),
-             static_cast<QAbstractButton *>(ui.SearchArtistButton),
-             static_cast<QAbstractButton *>(ui.SearchAlbumButton)})
+    for (QAbstractButton *button :
+        {static_cast<QAbstractButton *>(ui.SearchTrackButton), static_cast<QAbstractButton *>(ui.SearchArtistButton),
+            static_cast<QAbstractButton *>(ui.SearchAlbumButton)})
         bind(button, [this, button] { SearchTabControlTabButtonClick(button); });
     bind(ui.SaveButton, [this] { SaveButtonClick(); });
     bind(ui.AddToMyMusicButton, [this] { AddToMyMusicButtonClick(); });
@@ -282,7 +280,8 @@ void TMainForm::InitializeListBoxes()
         ui.VKUserAudioListBoxScrollBar, ui.VKUserAudioListBoxSurface);
     FVKSearchAudioListBox = new TVKSearchAudioListBox(this, nullptr, PanelClassOf<TVKAudioListBoxItem>(),
         ui.VKSearchAudioListBoxScrollBar, ui.VKSearchAudioListBoxSurface);
-    for (TCustomVKAudioListBox *list : std::initializer_list<TCustomVKAudioListBox *> {FVKUserAudioListBox, FVKSearchAudioListBox}) {
+    for (TCustomVKAudioListBox *list :
+        std::initializer_list<TCustomVKAudioListBox *> {FVKUserAudioListBox, FVKSearchAudioListBox}) {
         list->SetItemHeight(32);
         list->Initialize();
         list->SetGetTrackStateRequestProc(trackState);
@@ -397,9 +396,9 @@ void TMainForm::MainTabControlTabButtonClick(QObject *Sender)
 void TMainForm::SearchTabControlTabButtonClick(QObject *Sender)
 {
     Ui::TMainFormLayout &ui = *FUi;
-    for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui.SearchTrackButton),
-             static_cast<QAbstractButton *>(ui.SearchArtistButton),
-             static_cast<QAbstractButton *>(ui.SearchAlbumButton)})
+    for (QAbstractButton *button :
+        {static_cast<QAbstractButton *>(ui.SearchTrackButton), static_cast<QAbstractButton *>(ui.SearchArtistButton),
+            static_cast<QAbstractButton *>(ui.SearchAlbumButton)})
         button->setChecked(button == Sender);
     if (Sender == ui.SearchTrackButton) {
         ui.SearchTabControl->setCurrentWidget(ui.TrackSearchTabItem);
@@ -681,7 +680,8 @@ void TMainForm::SetBothPlayPauseStates(bool Playing)
 {
     FPlayerControls->SetPlayPauseButtonState(Playing ? pbPause : pbPlay);
     FPlaylistControls->SetPlayPauseButtonState(Playing ? pbPause : pbPlay);
-    const QString name = Text(Playing ? QStringLiteral("PC_PauseButton_Caption") : QStringLiteral("PC_PlayButton_Caption"));
+    const QString name
+        = Text(Playing ? QStringLiteral("PC_PauseButton_Caption") : QStringLiteral("PC_PlayButton_Caption"));
     FPlayerControls->PlayPauseButton()->setAccessibleName(name);
     if (FPlaylistControls->PlayPauseButton())
         FPlaylistControls->PlayPauseButton()->setAccessibleName(name);
@@ -740,11 +740,13 @@ void TMainForm::UpdateTrackButtons()
     const TVKAudioPlaylistItem *item = AudioPlayer->State() == TAudioPlayerState::psStopped ? nullptr : CurrentVKItem();
     const bool canSave = item && !IsSaved(*item);
     const bool canAdd = item && !IsInMyMusic(*item);
-    SetStyleLookup(FUi->SaveButton, canSave ? QStringLiteral("saveButtonstyle") : QStringLiteral("savedisabledButtonstyle"));
+    SetStyleLookup(
+        FUi->SaveButton, canSave ? QStringLiteral("saveButtonstyle") : QStringLiteral("savedisabledButtonstyle"));
     SetStyleLookup(FUi->AddToMyMusicButton,
         canAdd ? QStringLiteral("addtrackblueButtonstyle") : QStringLiteral("addtrackbluedisButtonstyle"));
-    FUi->AddToMyMusicButton->setAccessibleName(Text(canAdd || !item ? QStringLiteral("AddToMyMusicButton_AddTrack_Hint")
-                                                                     : QStringLiteral("AddToMyMusicButton_AddedTrack_Hint")));
+    FUi->AddToMyMusicButton->setAccessibleName(
+        Text(canAdd || !item ? QStringLiteral("AddToMyMusicButton_AddTrack_Hint")
+                             : QStringLiteral("AddToMyMusicButton_AddedTrack_Hint")));
 }
 
 const TVKAudioPlaylistItem *TMainForm::CurrentVKItem() const
@@ -872,14 +874,17 @@ void TMainForm::DownloadFailedEvent(int AID, int OwnerID, const QString &Message
         if (const int row = data->IndexByAID(OwnerID, AID); title.isEmpty() && row >= 0)
             title = data->getTrack(row)->Artist + QStringLiteral(" - ") + data->getTrack(row)->Title;
     // The message may be a key of the localization.
-    const QString reason = LocalizationManager->getValue(Message).isEmpty() ? Message : LocalizationManager->getValue(Message);
-    FNote->ShowNote(Text(QStringLiteral("MF_DownloadFailed_Note")).replace(QStringLiteral("%s"), title) + u' ' + reason);
+    const QString reason
+        = LocalizationManager->getValue(Message).isEmpty() ? Message : LocalizationManager->getValue(Message);
+    FNote->ShowNote(
+        Text(QStringLiteral("MF_DownloadFailed_Note")).replace(QStringLiteral("%s"), title) + u' ' + reason);
 }
 
 void TMainForm::DownloadNoLogicalDriveErrorEvent()
 {
     const QString drive = Shell::PathDrive(GetInstance<TQelmSettings>()->CurrentMusicFolderPath());
-    QMessageBox::critical(this, windowTitle(), Text(QStringLiteral("EM_NoLogicalDrive")).replace(QStringLiteral("%s"), drive));
+    QMessageBox::critical(
+        this, windowTitle(), Text(QStringLiteral("EM_NoLogicalDrive")).replace(QStringLiteral("%s"), drive));
 }
 
 void TMainForm::DeleteLocalTrack(int Index)
@@ -888,11 +893,12 @@ void TMainForm::DeleteLocalTrack(int Index)
         if (FLocalAudioData->DeleteTrack(Index, frMoveToTrash) == drNoTrash) {
             const TSavedTrackRecord track = FLocalAudioData->getSavedTrack(Index);
             if (Confirm(Text(QStringLiteral("MF_DeletePermanently_Confirm"))
-                        .replace(QStringLiteral("%s"), track.Artist + QStringLiteral(" - ") + track.Title)))
+                            .replace(QStringLiteral("%s"), track.Artist + QStringLiteral(" - ") + track.Title)))
                 FLocalAudioData->DeleteTrack(Index, frDeletePermanently);
         }
     } catch (const std::exception &e) {
-        FNote->ShowNote(Text(QStringLiteral("MF_DeleteFailed_Note")).replace(QStringLiteral("%s"), QString::fromUtf8(e.what())));
+        FNote->ShowNote(
+            Text(QStringLiteral("MF_DeleteFailed_Note")).replace(QStringLiteral("%s"), QString::fromUtf8(e.what())));
     }
 }
 
@@ -900,7 +906,7 @@ void TMainForm::DeleteFromMyMusic(int Index)
 {
     const TCustomAudioTrackViewData *track = FUserAudioData->getTrack(Index);
     if (Confirm(Text(QStringLiteral("MF_DeleteFromMyMusic_Confirm"))
-                .replace(QStringLiteral("%s"), track->Artist + QStringLiteral(" - ") + track->Title)))
+                    .replace(QStringLiteral("%s"), track->Artist + QStringLiteral(" - ") + track->Title)))
         FUserAudioData->DeleteFromMyMusic(Index);
 }
 
@@ -921,7 +927,8 @@ void TMainForm::SeekBy(int Seconds)
 {
     // A focused slider keeps its own arrows.
     if (auto *slider = qobject_cast<QAbstractSlider *>(focusWidget())) {
-        slider->triggerAction(Seconds < 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+        slider->triggerAction(
+            Seconds < 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
         return;
     }
     const TAudioPlayerState state = AudioPlayer->State();
@@ -964,8 +971,9 @@ void TMainForm::LanguageChangedMessage()
         {FPlayerControls->PlaylistButton(), "PC_CurrentPlaylistButton_Caption"},
         {FPlayerControls->MuteButton(), "PC_MuteButton_Caption"},
         {FPlayerControls->VolumeTrackBar(), "PC_VolumeTrackBar_Caption"},
-        {FLoadingProgressBarWrapper->TrackBar(), "PC_PlaybackTrackBar_Caption"}, {FSettingsButton, "MF_SettingsButton_Caption"},
-        {FLogoutButton, "MF_LogoutButton_Caption"}, {ui.SearchEditControl, "SearchEdit_Placeholder"}};
+        {FLoadingProgressBarWrapper->TrackBar(), "PC_PlaybackTrackBar_Caption"},
+        {FSettingsButton, "MF_SettingsButton_Caption"}, {FLogoutButton, "MF_LogoutButton_Caption"},
+        {ui.SearchEditControl, "SearchEdit_Placeholder"}};
     for (const auto &[control, key] : names)
         if (control)
             control->setAccessibleName(Text(QString::fromLatin1(key)));
@@ -996,6 +1004,11 @@ void TMainForm::showEvent(QShowEvent *Event)
     THandleCreateExceptionForm::showEvent(Event);
     // The buttons have their sizes only once laid out.
     PlaceTabPointers();
+    // The keyboard starts in the list on show, where Enter and the arrows work.
+    if (!focusWidget())
+        if (auto *list
+            = FUi->MainTabControl->currentWidget()->findChild<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            list->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainForm::ReleasePlayer()

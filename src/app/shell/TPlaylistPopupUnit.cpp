@@ -7,8 +7,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
-TPlaylistPopup::TPlaylistPopup(QWidget *Parent) :
-      QFrame(Parent, Qt::Popup)
+TPlaylistPopup::TPlaylistPopup(QWidget *Parent) : QFrame(Parent, Qt::Popup)
 {
     setObjectName(QStringLiteral("PlaylistPopup"));
     setProperty(StyleLookupProperty, QStringLiteral("playlistPopupstyle"));

@@ -10,11 +10,15 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <qdrawutil.h>
 
 #include <array>
 #include <memory>
 
 namespace {
+
+// The part of a row bitmap at either side that is drawn as it is.
+constexpr int BackgroundEdge = 4;
 
 // The row bitmaps, copied from the style while any row lives.
 // (Pixmaps only once the application is there, never as statics.)
@@ -162,7 +166,8 @@ bool TQelmListBoxItem::event(QEvent *Event)
 void TQelmListBoxItem::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(rect(), FBackground);
+    // The edges keep their width (the playing row's stripe); the middle stretches.
+    qDrawBorderPixmap(&painter, rect(), QMargins(BackgroundEdge, 0, BackgroundEdge, 0), FBackground);
     const QWidget *surface = ListBox()->ScrollBox();
     if (Index() == ListBox()->ActiveItemIndex() && surface && surface->hasFocus()) {
         painter.setPen(StyleColor(TStyleColor::Accent));
