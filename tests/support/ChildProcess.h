@@ -33,6 +33,8 @@ public:
     bool Start(const QString &Program, const QStringList &Arguments, const TOptions &Options);
     bool Start(const QString &Program, const QStringList &Arguments) { return Start(Program, Arguments, TOptions()); }
     bool IsRunning() const { return FPid > 0 && !FEnded; }
+    // For what /proc tells of the running child.
+    pid_t Pid() const { return FPid; }
 
     void Write(const QByteArray &Data);
     void CloseInput();
