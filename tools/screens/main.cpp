@@ -12,6 +12,7 @@
 #include "harness/PlayerHarness.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
+#include "ui/StyleResourceUnit.h"
 #include "ui/lists/TDynamicListBoxUnit.h"
 
 #include <QAbstractButton>
@@ -107,7 +108,7 @@ QAbstractButton *RowButton(TDynamicListPanel *Row, const QString &StyleLookup)
 {
     PlayerHarness::Hover(Row, QPoint(Row->width() / 3, Row->height() / 2));
     for (auto *button : Row->findChildren<QAbstractButton *>())
-        if (button->property("styleLookup").toString() == StyleLookup && button->isVisible())
+        if (GetStyleLookup(button) == StyleLookup && button->isVisible())
             return button;
     throw EMissing {QStringLiteral("%1 in row %2").arg(StyleLookup).arg(Row->Index())};
 }
@@ -119,14 +120,25 @@ void ShowTab(const QString &Button, const QString &TabItem)
         TabItem, [&] { return Find(TabItem) && Find(TabItem)->isVisible(); }, 5s);
 }
 
-// A number the control shows: a progress bar's or a slider's value.
-int ValueOf(const QString &Name)
+// How full a control is, in percent: a progress bar's or a slider's value
+// against its range.
+int PercentOf(const QString &Name)
 {
     QWidget *widget = Need(Name);
-    const QVariant value = widget->property("value");
-    if (!value.isValid())
+    const QVariant value = widget->property("value"), minimum = widget->property("minimum"),
+                   maximum = widget->property("maximum");
+    if (!value.isValid() || !minimum.isValid() || !maximum.isValid() || maximum.toInt() <= minimum.toInt())
         throw EMissing {Name + QStringLiteral(" value")};
-    return value.toInt();
+    return 100 * (value.toInt() - minimum.toInt()) / (maximum.toInt() - minimum.toInt());
+}
+
+// A part of a styled control, found by its part name as the style names it.
+QWidget *Part(const QString &Control, const QString &PartName)
+{
+    QWidget *part = Need(Control)->findChild<QWidget *>(PartName);
+    if (!part || !part->isVisible())
+        throw EMissing {Control + u'/' + PartName};
+    return part;
 }
 
 // The size of the largest download in the folder: a partial file (".part")
@@ -263,8 +275,7 @@ void TShooter::TakeAll()
         Needs(FPlayStarted, QStringLiteral("a track started"));
         NeedThat(
             QStringLiteral("the track playing"), [] { return AudioPlayer->State() == TAudioPlayerState::psPlaying; });
-        const int value = ValueOf(QStringLiteral("LoadingProgressBarControl"));
-        if (value >= 100)
+        if (PercentOf(QStringLiteral("LoadingProgressBarControl")) >= 100)
             throw EMissing {QStringLiteral("a buffer still filling (already full)")};
     });
 
@@ -294,7 +305,7 @@ void TShooter::TakeAll()
             return AudioPlayer->State() == TAudioPlayerState::psPlaying
                 && AudioPlayer->CurrentPlaylistIndex() == PopupRow;
         });
-        PlayerHarness::Click(Need(QStringLiteral("PlaylistButton")));
+        PlayerHarness::Click(Part(QStringLiteral("PlayerControlsPanel"), QStringLiteral("playlistbutton")));
         NeedThat(
             QStringLiteral("PlaylistPopup shown"),
             [] { return Find(QStringLiteral("PlaylistPopup")) && Find(QStringLiteral("PlaylistPopup"))->isVisible(); },
