@@ -94,9 +94,12 @@ void Click(QWidget *Widget)
 void Type(QWidget *Widget, const QString &Text)
 {
     for (const QChar character : Text) {
-        const int key = character.isLetterOrNumber() && character.unicode() < 128 ? character.toUpper().unicode()
-            : character == u' '                                                   ? Qt::Key_Space
-                                                                                  : Qt::Key_unknown;
+        // Latin letters and digits have key codes of their own; the rest are known by their text.
+        int key = Qt::Key_unknown;
+        if (character == u' ')
+            key = Qt::Key_Space;
+        else if (character.isLetterOrNumber() && character.unicode() < 128)
+            key = character.toUpper().unicode();
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(character));
         QApplication::sendEvent(Widget, &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(character));
