@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -97,10 +98,17 @@ TDynamicListPanel *Row(const QString &List, int Index)
     if (QScrollBar *bar = ScrollBarOf(List))
         if (Index * RowHeight < bar->value() || (Index + 1) * RowHeight > bar->value() + bar->pageStep())
             bar->setValue(std::max(0, Index * RowHeight - bar->pageStep() / 2));
-    for (TDynamicListPanel *row : Rows(List))
-        if (row->Index() == Index)
-            return row;
-    throw EMissing {QStringLiteral("%1 row %2").arg(List).arg(Index)};
+    TDynamicListPanel *found = nullptr;
+    NeedThat(
+        QStringLiteral("%1 row %2").arg(List).arg(Index),
+        [&] {
+            for (TDynamicListPanel *row : Rows(List))
+                if (row->Index() == Index)
+                    found = row;
+            return found != nullptr;
+        },
+        2s);
+    return found;
 }
 
 // The row's button of that style ("playtrackButtonstyle"), shown by hovering the row.
@@ -250,7 +258,10 @@ void TShooter::TakeAll()
     });
 
     Shoot(QStringLiteral("search-typing"), QStringLiteral("Search results while typing"), [&] {
-        QWidget *edit = Need(QStringLiteral("SearchEditControl"));
+        QWidget *control = Need(QStringLiteral("SearchEditControl"));
+        auto *edit = qobject_cast<QLineEdit *>(control) ? control : control->findChild<QLineEdit *>();
+        if (!edit)
+            throw EMissing {QStringLiteral("the search box's text field")};
         PlayerHarness::Click(edit);
         PlayerHarness::Type(edit, QStringLiteral("Ночн"));
         NeedThat(QStringLiteral("search results"), [&] { return HasRows(search); });
