@@ -68,7 +68,8 @@ QString UsageText()
     return QStringLiteral("usage: marvane-cli login LOGIN | whoami | mymusic | search QUERY [--offset N] | "
                           "url OWNER_AID | add OWNER_AID | delete OWNER_AID | logout | "
                           "signup FIRST_NAME LAST_NAME PHONE female|male [--call] | username USER_ID | "
-                          "artist NAME | album ARTIST ALBUM | download OWNER_AID | saved | delete-saved OWNER_AID");
+                          "artist NAME | album ARTIST ALBUM | download OWNER_AID | saved | "
+                          "delete-saved OWNER_AID [--permanently]");
 }
 
 // "-2001_17" as owner and AID.
@@ -234,9 +235,11 @@ void TMarvaneCLI::Execute(const QStringList &Arguments)
         requireArguments(1);
         PrintSaved();
     } else if (command == u"delete-saved") {
-        requireArguments(2);
+        const bool permanently = Arguments.size() == 3 && Arguments[2] == u"--permanently";
+        if (!permanently)
+            requireArguments(2);
         const auto [owner, aid] = ParseTrackID(Arguments[1]);
-        DeleteSaved(owner, aid);
+        DeleteSaved(owner, aid, permanently ? frDeletePermanently : frMoveToTrash);
     } else if (command == u"logout") {
         requireArguments(1);
         FManager->Logout();
@@ -690,16 +693,21 @@ void TMarvaneCLI::PrintSaved()
     }
 }
 
-void TMarvaneCLI::DeleteSaved(int OwnerID, int AID)
+void TMarvaneCLI::DeleteSaved(int OwnerID, int AID, TFileRemoval Removal)
 {
     TLocalAudioData &downloads = LocalAudioData();
     const int row = downloads.FindTrackByAID(AID, OwnerID);
     if (row < 0)
         throw ECLIError(QStringLiteral("no saved track %1").arg(TrackID(OwnerID, AID)));
+    TDeleteResult result = drDone;
     try {
-        downloads.DeleteTrack(row);
+        result = downloads.DeleteTrack(row, Removal);
     } catch (const Exception &error) {
         throw ECLIError(QStringLiteral("the file of %1 could not be deleted: %2")
                             .arg(TrackID(OwnerID, AID), Field(error.Message())));
     }
+    if (result == drNoTrash)
+        throw ECLIError(QStringLiteral("the file of %1 could not be moved to the trash, nothing was deleted "
+                                       "(--permanently deletes it for good)")
+                            .arg(TrackID(OwnerID, AID)));
 }

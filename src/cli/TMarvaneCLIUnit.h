@@ -19,6 +19,7 @@ class TMetaDataBlock;
 class TSavedTracksDataSet;
 class TVKAPIManager;
 class TVKEmulationManager;
+enum TFileRemoval : int;
 
 // Failure of a command: its one-line message goes to standard error.
 class ECLIError
@@ -35,10 +36,11 @@ public:
 // prints a user's name; through the Last.fm client it prints an artist's or
 // an album's page, its tracks matched to the site's. Through the Downloads
 // data of the player it downloads tracks into the music folder, lists the
-// saved ones (OWNER_AID, artist, title, M:SS, path) and deletes them. Text
-// from the network is printed without control characters. Secrets (password,
-// codes, captcha answers) are read from standard input, never taken as
-// arguments; captcha pictures are removed when the command ends.
+// saved ones (OWNER_AID, artist, title, M:SS, path) and deletes them, to the
+// desktop's trash unless told to delete them for good. Text from the network
+// is printed without control characters. Secrets (password, codes, captcha
+// answers) are read from standard input, never taken as arguments; captcha
+// pictures are removed when the command ends.
 class TMarvaneCLI
 {
 public:
@@ -99,7 +101,7 @@ private:
     // Prints the saved file's path.
     void Download(int OwnerID, int AID);
     void PrintSaved();
-    void DeleteSaved(int OwnerID, int AID);
+    void DeleteSaved(int OwnerID, int AID, TFileRemoval Removal);
     // A captcha picture in a file of its own, removed with this object.
     QString SaveCaptchaImage(const QByteArray &Image);
 

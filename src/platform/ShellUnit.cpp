@@ -3,7 +3,10 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <unistd.h>
@@ -30,6 +33,16 @@ void ShowItemInFileBrowser(const QString &Path)
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
     if (reply.type() != QDBusMessage::ReplyMessage)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(Path).absolutePath()));
+}
+
+bool MoveToTrash(const QString &Path)
+{
+    // Qt falls back on the home trash, and when it cannot make that either it
+    // moves the file into "files" under the working folder and reports
+    // success. With the home trash in place that cannot happen.
+    const QString homeTrash
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+    return QDir().mkpath(homeTrash) && QFile::moveToTrash(Path);
 }
 
 QString PathDrive(const QString &Path)

@@ -12,6 +12,8 @@ const QString MuteFlagKey = QStringLiteral("MuteFlag");
 const QString LangKey = QStringLiteral("Lang");
 const QString CustomMusicFolderFlagKey = QStringLiteral("CustomMusicFolderFlag");
 const QString CustomMusicFolderPathKey = QStringLiteral("CustomMusicFolderPath");
+const QString WindowGeometryKey = QStringLiteral("WindowGeometry");
+const QString MainTabKey = QStringLiteral("MainTab");
 } // namespace
 
 QString GetUserDefaultLanguageName()
@@ -32,6 +34,8 @@ TQelmSettings::TQelmSettings() :
     DeclareValue(LangKey, TVariant::FromString(GetUserDefaultLanguageName()));
     DeclareValue(CustomMusicFolderFlagKey, TVariant::FromBoolean(false));
     DeclareValue(CustomMusicFolderPathKey, TVariant::FromString(GetDefaultMusicFolderPath()));
+    DeclareValue(WindowGeometryKey, TVariant::FromString(QString()));
+    DeclareValue(MainTabKey, TVariant::FromInteger(0), TVariant::FromInteger(0), TVariant::FromInteger(2));
 }
 
 double TQelmSettings::Volume()
@@ -87,4 +91,25 @@ void TQelmSettings::SetCustomMusicFolderPath(const QString &Value)
 QString TQelmSettings::CurrentMusicFolderPath()
 {
     return CustomMusicFolderFlag() ? CustomMusicFolderPath() : GetDefaultMusicFolderPath();
+}
+
+QByteArray TQelmSettings::WindowGeometry()
+{
+    // Stored as text: the registry store keeps strings whole.
+    return QByteArray::fromBase64(GetValue(WindowGeometryKey).ToString().toLatin1());
+}
+
+void TQelmSettings::SetWindowGeometry(const QByteArray &Value)
+{
+    SetValue(WindowGeometryKey, TVariant::FromString(QString::fromLatin1(Value.toBase64())));
+}
+
+int TQelmSettings::MainTab()
+{
+    return GetValue(MainTabKey).ToInteger();
+}
+
+void TQelmSettings::SetMainTab(int Value)
+{
+    SetValue(MainTabKey, TVariant::FromInteger(Value));
 }

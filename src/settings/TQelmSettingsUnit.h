@@ -2,6 +2,8 @@
 
 #include "settings/TSettingsUnit.h"
 
+#include <QByteArray>
+
 // The player's preferences, kept under the current user's registry key
 // "Software\MarvanePlayer". Obtain with GetInstance<TQelmSettings>().
 class TQelmSettings : public TSettings
@@ -19,6 +21,12 @@ public:
     void SetCustomMusicFolderPath(const QString &Value);
     // The custom folder when it is switched on, else the default music folder.
     QString CurrentMusicFolderPath();
+    // The main window's place and size as Qt saves them; empty for none.
+    QByteArray WindowGeometry();
+    void SetWindowGeometry(const QByteArray &Value);
+    // The main window's tab last shown: 0 My Music, 1 search, 2 downloads.
+    int MainTab();
+    void SetMainTab(int Value);
 
 protected:
     TQelmSettings();

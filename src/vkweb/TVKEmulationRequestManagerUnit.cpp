@@ -8,7 +8,10 @@
 
 namespace {
 constexpr auto PassInterval = std::chrono::milliseconds(100);
-}
+// The states of a queued request: its own, so that they never meet the API
+// queues' states of the same names in a file that uses both queues.
+enum TVKEmulationRequestState : unsigned { rsPending = 1u << 0, rsRunning = 1u << 1, rsFinished = 1u << 2 };
+} // namespace
 
 TVKEmulationRequestData::TVKEmulationRequestData(
     std::unique_ptr<TVKEmulationRequest> ARequest, TNotifyEvent AOnRequestStart, TNotifyEvent AOnRequestResult) :

@@ -29,7 +29,6 @@ public:
     TNotifyEvent OnRequestResult;
 };
 
-enum TVKEmulationRequestState : unsigned { rsPending = 1u << 0, rsRunning = 1u << 1, rsFinished = 1u << 2 };
 using TVKEmulationRequestStateSet = unsigned;
 
 class TVKEmulationRequestManagerData : public TObject

@@ -18,6 +18,7 @@
 #include "playback/TAudioPlaylistUnit.h"
 #include "requests/TAPIRequestManagerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
+#include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 #include "support/TestHTTPServer.h"
 #include "tracks/lists/TLocalAudioDataUnit.h"
@@ -31,7 +32,6 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -75,16 +75,14 @@ protected:
     // The real program, with no display at all.
     int RunInstall(const QString &Argument = QStringLiteral("-install"))
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(MARVANE_PLAYER_EXE), {Argument});
-        EXPECT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << process.readAllStandardError().toStdString();
-        return process.exitCode();
+        TChildProcess process;
+        EXPECT_TRUE(process.Start(QStringLiteral(MARVANE_PLAYER_EXE), {Argument},
+            {.ReadErrors = true,
+                .Environment
+                = {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("QT_QPA_PLATFORM")}}));
+        EXPECT_TRUE(process.WaitForExit(std::chrono::seconds(30)));
+        EXPECT_TRUE(process.ExitedNormally()) << process.Errors().toStdString();
+        return process.ExitCode();
     }
 
     TTempUserFolders Folders;
@@ -323,6 +321,17 @@ public:
 
 } // namespace
 
+namespace {
+
+// The texts in the active language, as the program has them before its body runs.
+struct TProgramTexts
+{
+    TProgramTexts() { InitializeLocalizationManager(); }
+    ~TProgramTexts() { FinalizeLocalizationManager(); }
+};
+
+} // namespace
+
 TEST(Program, ADamagedSavedTracksTableWithoutBackupStopsTheStartWithItsMessage)
 {
     TInstalledFolders folders;
@@ -364,6 +373,7 @@ TEST(Program, ASavedTracksTableThatCannotBeReadStopsTheStartWithTheReason)
 
 TEST(Program, ClosingTheMainWindowEndsItWhileTheSettingsWindowIsOpen)
 {
+    TProgramTexts texts;
     TInstalledFolders folders;
     TShownErrors shown;
     bool settingsOpen = false;
@@ -410,6 +420,7 @@ TRawTestServer::THandler StallAfterTheFirstBlock(std::atomic<int> &Answering)
 
 TEST(Program, QuittingWithDownloadsInFlightLeavesNothingToTheirHolders)
 {
+    TProgramTexts texts;
     TInstalledFolders folders;
     TShownErrors shown;
     std::atomic<int> answering = 0;
@@ -495,6 +506,7 @@ bool PlayerAnswers()
 
 TEST(SingleInstance, ASecondStartShowsTheRunningWindowAndLeavesItsFilesAlone)
 {
+    TProgramTexts texts;
     TInstalledFolders folders;
     TShownErrors shown;
     TSingleInstance instance;
@@ -520,12 +532,11 @@ TEST(SingleInstance, ASecondStartShowsTheRunningWindowAndLeavesItsFilesAlone)
         main->showMinimized();
         ASSERT_TRUE(TestEnvironment::WaitFor([&] { return main->isMinimized(); }));
 
-        QProcess second;
-        second.start(QStringLiteral(MARVANE_PLAYER_EXE));
-        ASSERT_TRUE(
-            TestEnvironment::WaitFor([&] { return second.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
-        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit) << second.readAllStandardError().toStdString();
-        EXPECT_EQ(second.exitCode(), 0);
+        TChildProcess second;
+        ASSERT_TRUE(second.Start(QStringLiteral(MARVANE_PLAYER_EXE), {}, {.ReadErrors = true}));
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return second.HasEnded(); }, std::chrono::seconds(30)));
+        EXPECT_TRUE(second.ExitedNormally()) << second.Errors().toStdString();
+        EXPECT_EQ(second.ExitCode(), 0);
         EXPECT_FALSE(main->isMinimized());
         EXPECT_TRUE(main->isVisible());
         EXPECT_TRUE(main->isActiveWindow());
@@ -534,12 +545,11 @@ TEST(SingleInstance, ASecondStartShowsTheRunningWindowAndLeavesItsFilesAlone)
         EXPECT_EQ(Digest(GetSavedTracksDBPath()), table);
 
         // The install step is no player: it runs beside one.
-        QProcess install;
-        install.start(QStringLiteral(MARVANE_PLAYER_EXE), {QStringLiteral("-INSTALL")});
-        ASSERT_TRUE(TestEnvironment::WaitFor(
-            [&] { return install.state() == QProcess::NotRunning; }, std::chrono::seconds(30)));
-        EXPECT_EQ(install.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(install.exitCode(), 0);
+        TChildProcess install;
+        ASSERT_TRUE(install.Start(QStringLiteral(MARVANE_PLAYER_EXE), {QStringLiteral("-INSTALL")}));
+        ASSERT_TRUE(TestEnvironment::WaitFor([&] { return install.HasEnded(); }, std::chrono::seconds(30)));
+        EXPECT_TRUE(install.ExitedNormally());
+        EXPECT_EQ(install.ExitCode(), 0);
         checked = true;
         main->close();
     });
@@ -554,45 +564,43 @@ TEST(SingleInstance, ASecondStartShowsTheRunningWindowAndLeavesItsFilesAlone)
 TEST(SingleInstance, AKilledPlayerNeverBlocksTheNextStart)
 {
     TInstalledFolders folders;
-    QProcess killed;
-    killed.start(QStringLiteral(MARVANE_PLAYER_EXE));
+    TChildProcess killed;
+    ASSERT_TRUE(killed.Start(QStringLiteral(MARVANE_PLAYER_EXE), {}));
     ASSERT_TRUE(TestEnvironment::WaitFor(PlayerAnswers, std::chrono::seconds(60)));
-    ::kill(pid_t(killed.processId()), SIGKILL);
-    ASSERT_TRUE(killed.waitForFinished(30000));
+    killed.Signal(SIGKILL);
+    ASSERT_TRUE(killed.WaitForExit(std::chrono::seconds(30)));
     ASSERT_TRUE(QFileInfo::exists(TSingleInstance::UserSocketName()));
 
     for (const int signal : {SIGTERM, SIGINT}) {
-        QProcess player;
-        player.start(QStringLiteral(MARVANE_PLAYER_EXE));
+        TChildProcess player;
+        ASSERT_TRUE(player.Start(QStringLiteral(MARVANE_PLAYER_EXE), {}, {.ReadErrors = true}));
         ASSERT_TRUE(TestEnvironment::WaitFor(PlayerAnswers, std::chrono::seconds(60))) << signal;
-        ::kill(pid_t(player.processId()), signal);
-        ASSERT_TRUE(player.waitForFinished(30000)) << signal;
-        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit) << signal;
-        EXPECT_EQ(player.exitCode(), 0) << signal << player.readAllStandardError().toStdString();
+        player.Signal(signal);
+        ASSERT_TRUE(player.WaitForExit(std::chrono::seconds(30))) << signal;
+        EXPECT_TRUE(player.ExitedNormally()) << signal;
+        EXPECT_EQ(player.ExitCode(), 0) << signal << player.Errors().toStdString();
     }
 }
 
 TEST(SingleInstance, StartsAtTheSameTimeLeaveOnePlayer)
 {
     TInstalledFolders folders;
-    std::vector<std::unique_ptr<QProcess>> starts;
+    std::vector<std::unique_ptr<TChildProcess>> starts;
     for (int i = 0; i < 3; ++i) {
-        starts.push_back(std::make_unique<QProcess>());
-        starts.back()->start(QStringLiteral(MARVANE_PLAYER_EXE));
+        starts.push_back(std::make_unique<TChildProcess>());
+        ASSERT_TRUE(starts.back()->Start(QStringLiteral(MARVANE_PLAYER_EXE), {}, {.ReadErrors = true}));
     }
     const auto running = [&starts] {
-        return std::count_if(
-            starts.begin(), starts.end(), [](const auto &start) { return start->state() != QProcess::NotRunning; });
+        return std::count_if(starts.begin(), starts.end(), [](const auto &start) { return !start->HasEnded(); });
     };
     ASSERT_TRUE(TestEnvironment::WaitFor([&] { return running() == 1; }, std::chrono::seconds(60)));
     EXPECT_TRUE(PlayerAnswers());
     for (const auto &start : starts)
-        if (start->state() != QProcess::NotRunning)
-            ::kill(pid_t(start->processId()), SIGTERM);
+        start->Signal(SIGTERM);
     for (const auto &start : starts) {
-        ASSERT_TRUE(start->state() == QProcess::NotRunning || start->waitForFinished(30000));
-        EXPECT_EQ(start->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(start->exitCode(), 0) << start->readAllStandardError().toStdString();
+        ASSERT_TRUE(start->WaitForExit(std::chrono::seconds(30)));
+        EXPECT_TRUE(start->ExitedNormally());
+        EXPECT_EQ(start->ExitCode(), 0) << start->Errors().toStdString();
     }
 }
 
@@ -600,6 +608,7 @@ TEST(SingleInstance, StartsAtTheSameTimeLeaveOnePlayer)
 // would close it, the cookies are written and no partial file is left.
 TEST(Program, ALogoutSignalEndsThePlayerCleanly)
 {
+    TProgramTexts texts;
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
         TInstalledFolders folders;

@@ -436,18 +436,47 @@ TEST_F(CLIDownloads, DownloadedTracksAreListedAndDeleted)
     EXPECT_EQ(listed.ExitCode, 0) << listed.Err.toStdString();
     EXPECT_EQ(listed.Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
 
-    // The newest of the two copies goes first, file and row.
+    // The newest of the two copies goes first, file and row: to the trash,
+    // then, when asked, for good. The home trash serves the home's file system.
+    const TScopedEnvironment home("HOME", FFolders.Root());
     const QString id = saved[0].section(u'\t', 0, 0);
-    for (int copy = 0; copy < 2; ++copy) {
-        const TRun deleted = Run({QStringLiteral("delete-saved"), id});
+    const QString trash = FFolders.DataHome() + QStringLiteral("/Trash");
+    const struct
+    {
+        QStringList Flags;
+        bool Trashed;
+    } deletes[] = {{{}, true}, {{QStringLiteral("--permanently")}, false}};
+    for (const auto &d : deletes) {
+        const QString path = saved.takeFirst().section(u'\t', 4);
+        const TRun deleted = Run(QStringList {QStringLiteral("delete-saved"), id} + d.Flags);
         EXPECT_EQ(deleted.ExitCode, 0) << deleted.Err.toStdString();
         EXPECT_TRUE(deleted.Out.isEmpty());
-        EXPECT_FALSE(QFile::exists(saved.takeFirst().section(u'\t', 4)));
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_EQ(QFile::exists(trash + QStringLiteral("/files/") + QFileInfo(path).fileName()), d.Trashed)
+            << path.toStdString();
         EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
     }
     const TRun gone = Run({QStringLiteral("delete-saved"), id});
     EXPECT_EQ(gone.ExitCode, 1);
     EXPECT_EQ(gone.Err.count(u'\n'), 1) << gone.Err.toStdString();
+    EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
+
+    // Without a trash nothing goes, and the message tells how to delete for good.
+    ASSERT_TRUE(QDir(trash).removeRecursively());
+    QFile blocker(trash);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString other = saved[0].section(u'\t', 0, 0);
+    const TRun kept = Run({QStringLiteral("delete-saved"), other});
+    EXPECT_EQ(kept.ExitCode, 1);
+    EXPECT_EQ(kept.Err.count(u'\n'), 1) << kept.Err.toStdString();
+    EXPECT_TRUE(kept.Err.contains(QStringLiteral("--permanently"))) << kept.Err.toStdString();
+    EXPECT_TRUE(QFile::exists(saved[0].section(u'\t', 4)));
+    EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
+    const QString path = saved.takeFirst().section(u'\t', 4);
+    const TRun forGood = Run({QStringLiteral("delete-saved"), other, QStringLiteral("--permanently")});
+    EXPECT_EQ(forGood.ExitCode, 0) << forGood.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(Run({QStringLiteral("saved")}).Out.join(u'\n').toStdString(), saved.join(u'\n').toStdString());
 }
 
@@ -494,6 +523,8 @@ TEST_F(CLIDownloads, FailedDownloadsLeaveNothing)
         {{QStringLiteral("download")}, QStringLiteral("usage")},
         {{QStringLiteral("saved"), QStringLiteral("x")}, QStringLiteral("usage")},
         {{QStringLiteral("delete-saved"), QStringLiteral("3001_2")}, QStringLiteral("no saved track")},
+        {{QStringLiteral("delete-saved"), QStringLiteral("3001_2"), QStringLiteral("--for-good")},
+            QStringLiteral("usage")},
     };
     for (const auto &c : cases) {
         const TRun run = Run(c.Arguments);

@@ -55,7 +55,10 @@ std::vector<QByteArray> EnvironmentWith(const QStringList &Changes)
     }
     for (const QString &change : Changes) {
         const QByteArray line = change.toLocal8Bit();
-        entries[line.left(line.indexOf('='))] = line;
+        if (line.contains('='))
+            entries[line.left(line.indexOf('='))] = line;
+        else
+            entries.erase(line);
     }
     std::vector<QByteArray> lines;
     for (const auto &entry : entries)
@@ -189,6 +192,18 @@ bool TChildProcess::WaitFor(const std::function<bool()> &Done, std::chrono::mill
 bool TChildProcess::WaitForExit(std::chrono::milliseconds Deadline)
 {
     return WaitFor([this] { return FEnded; }, Deadline);
+}
+
+bool TChildProcess::HasEnded()
+{
+    if (FPid > 0 && !FEnded) {
+        if (FOutputPipe >= 0)
+            Drain(FOutputPipe, FOutput);
+        if (FErrorPipe >= 0)
+            Drain(FErrorPipe, FErrors);
+        Reap();
+    }
+    return FEnded;
 }
 
 void TChildProcess::Signal(int Number)

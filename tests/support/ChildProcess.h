@@ -19,7 +19,8 @@ public:
     struct TOptions
     {
         bool ReadErrors = false;
-        // NAME=VALUE entries added to or replacing the test's environment.
+        // NAME=VALUE entries added to or replacing the test's environment; a
+        // bare NAME removes that variable.
         QStringList Environment = {};
         QString WorkingDirectory = {};
     };
@@ -35,6 +36,9 @@ public:
     bool IsRunning() const { return FPid > 0 && !FEnded; }
     // For what /proc tells of the running child.
     pid_t Pid() const { return FPid; }
+    // Whether the child has ended, without waiting: for a test that serves
+    // its own event loop meanwhile. Reads what the child wrote so far.
+    bool HasEnded();
 
     void Write(const QByteArray &Data);
     void CloseInput();

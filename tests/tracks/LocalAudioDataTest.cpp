@@ -20,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -114,6 +116,11 @@ protected:
         for (int i = 0; i < FData->Count(); ++i)
             titles << (FData->IsSavedTrack(i) ? FData->getSavedTrack(i).Title : QStringLiteral("(loading)"));
         return titles;
+    }
+
+    static QString TrashPath()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
     }
 
     QStringList MusicFiles() const
@@ -242,9 +249,11 @@ TEST_F(LocalAudioData, FailedAndCancelledDownloadsLeaveNoRowAndNoFile)
         ASSERT_EQ(FData->Count(), 1) << c.Name;
         if (c.Cancel) {
             ASSERT_TRUE(TestEnvironment::WaitFor([&] { return progressed; })) << c.Name;
-            FData->DeleteTrack(0);
+            // Asked for the trash, a download is still only cancelled.
+            EXPECT_EQ(FData->DeleteTrack(0, frMoveToTrash), drDone);
         }
         ASSERT_TRUE(TestEnvironment::WaitFor([&] { return FData->Count() == 0; })) << c.Name;
+        EXPECT_FALSE(QFileInfo::exists(TrashPath() + QStringLiteral("/files"))) << c.Name;
         EXPECT_TRUE(MusicFiles().isEmpty()) << c.Name << ": " << MusicFiles().join(u',').toStdString();
         if (c.Failure) {
             ASSERT_EQ(FFailures.size(), 1) << c.Name;
@@ -316,7 +325,7 @@ TEST_F(LocalAudioData, SavedRowsAreFoundByTheirStoredIdentityWhateverFilesVanish
     // b's file goes outside the program; deleting c must delete c, and only c.
     QFile::remove(files[1]);
     FChanges = 0;
-    FData->DeleteTrack(2);
+    EXPECT_EQ(FData->DeleteTrack(2, frDeletePermanently), drDone);
     EXPECT_EQ(FChanges, 1);
     EXPECT_FALSE(QFile::exists(files[0]));
     EXPECT_TRUE(QFile::exists(files[2]));
@@ -339,7 +348,7 @@ TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
     ASSERT_EQ(FData->Count(), 1);
     FChanges = 0;
     try {
-        FData->DeleteTrack(0);
+        (void)FData->DeleteTrack(0, frDeletePermanently);
         ADD_FAILURE() << "no error";
     } catch (const Exception &error) {
         EXPECT_FALSE(error.Message().isEmpty());
@@ -349,6 +358,76 @@ TEST_F(LocalAudioData, AFileThatCannotBeDeletedLeavesTheListAndTheTableAgreeing)
     EXPECT_EQ(FDataSet->Rows().size(), 1u);
     Restart();
     EXPECT_EQ(FData->Count(), 1);
+}
+
+// A deleted track's file goes to the desktop's trash. Where it cannot, the
+// file and the row stay and the caller hears of it, and only a delete for
+// good (after asking the user) removes them.
+TEST_F(LocalAudioData, ADeletedFileGoesToTheTrashOrStaysUntilDeletedForGood)
+{
+    // The home trash serves the files of the home's file system.
+    const TScopedEnvironment home("HOME", FFolders.Root());
+    const QString music = FFolders.Root() + QStringLiteral("/music");
+    QDir().mkpath(music);
+    const struct
+    {
+        const char *Name;
+        QString Blocker; // a file where the trash needs a folder
+        QString File;
+    } cases[] = {
+        {"no trash can be made", TrashPath(), QStringLiteral("a.mp3")},
+        {"the move fails", TrashPath() + QStringLiteral("/files"), QStringLiteral("b.mp3")},
+    };
+    for (const auto &c : cases) {
+        const QString path = music + u'/' + c.File;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("ID3");
+        file.close();
+        FDataSet->Insert({1, 3001, QStringLiteral("X"), QStringLiteral("T"), 3, {}, {}, path});
+        Restart();
+        ASSERT_EQ(FData->Count(), 1) << c.Name;
+
+        // Into the trash, with the note the desktop puts it back by.
+        FChanges = 0;
+        EXPECT_EQ(FData->DeleteTrack(0, frMoveToTrash), drDone) << c.Name;
+        EXPECT_EQ(FChanges, 1) << c.Name;
+        EXPECT_FALSE(QFile::exists(path)) << c.Name;
+        EXPECT_TRUE(QFile::exists(TrashPath() + QStringLiteral("/files/") + c.File)) << c.Name;
+        QFile info(TrashPath() + QStringLiteral("/info/") + c.File + QStringLiteral(".trashinfo"));
+        EXPECT_TRUE(info.open(QIODevice::ReadOnly)) << c.Name;
+        EXPECT_TRUE(info.readAll().contains("\nPath=" + QUrl::toPercentEncoding(path, "/") + '\n')) << c.Name;
+        EXPECT_EQ(FData->Count(), 0) << c.Name;
+        EXPECT_TRUE(FDataSet->Rows().empty()) << c.Name;
+
+        // Without a trash the file and its row stay.
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        FDataSet->Insert({2, 3001, QStringLiteral("X"), QStringLiteral("T"), 3, {}, {}, path});
+        Restart();
+        ASSERT_TRUE(QDir(TrashPath()).removeRecursively());
+        QDir().mkpath(QFileInfo(c.Blocker).path());
+        QFile blocker(c.Blocker);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        FChanges = 0;
+        EXPECT_EQ(FData->DeleteTrack(0, frMoveToTrash), drNoTrash) << c.Name;
+        EXPECT_EQ(FChanges, 0) << c.Name;
+        EXPECT_TRUE(QFile::exists(path)) << c.Name;
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("files/") + c.File)) << c.Name << ": not in the working folder";
+        EXPECT_EQ(FData->Count(), 1) << c.Name;
+        EXPECT_EQ(FDataSet->Rows().size(), 1u) << c.Name;
+
+        // Deleted for good when asked.
+        EXPECT_EQ(FData->DeleteTrack(0, frDeletePermanently), drDone) << c.Name;
+        EXPECT_EQ(FChanges, 1) << c.Name;
+        EXPECT_FALSE(QFile::exists(path)) << c.Name;
+        EXPECT_EQ(FData->Count(), 0) << c.Name;
+        EXPECT_TRUE(FDataSet->Rows().empty()) << c.Name;
+        Restart();
+        EXPECT_EQ(FData->Count(), 0) << c.Name;
+        QFile::remove(c.Blocker);
+    }
 }
 
 TEST_F(LocalAudioData, ARowGoneFromTheTableIsAnErrorNotACrash)
@@ -364,7 +443,7 @@ TEST_F(LocalAudioData, ARowGoneFromTheTableIsAnErrorNotACrash)
     EXPECT_THROW(FData->getSavedTrack(0), Exception);
     EXPECT_EQ(FData->FindTrackByAID(1, 3001), -1);
     EXPECT_EQ(FData->FindSavedTrackByFileName(path), -1);
-    EXPECT_THROW(FData->DeleteTrack(0), Exception);
+    EXPECT_THROW((void)FData->DeleteTrack(0, frMoveToTrash), Exception);
     EXPECT_TRUE(QFile::exists(path));
 }
 

@@ -46,6 +46,24 @@ protected:
     {
         return dynamic_cast<const TVKAudioTrackViewData &>(*Data.getTrack(Index));
     }
+    using TTrackIDs = std::vector<std::pair<int, int>>; // owner and AID
+    static TTrackIDs TrackIDs(const TAudioData &Data)
+    {
+        TTrackIDs ids;
+        for (int i = 0; i < Data.Count(); ++i)
+            ids.emplace_back(VKTrack(Data, i).OwnerID, VKTrack(Data, i).AID);
+        return ids;
+    }
+    // The site's first Pages pages of search results, as it sends them.
+    TTrackIDs SitePages(const QString &Query, int Pages)
+    {
+        TTrackIDs ids;
+        for (int page = 0; page < Pages; ++page)
+            for (const TVKAudioRecord &record :
+                ParseAudioList(LoadSearchSection(*Manager().CookieManager(), Query, 1001, int(ids.size()))))
+                ids.emplace_back(record.OwnerID, record.AID);
+        return ids;
+    }
 
     TStandin FStandin;
     TListsEnvironment FEnvironment;
@@ -128,6 +146,58 @@ TEST_F(StandinLists, SearchPagesAppendOrReplaceAndRunToTheEnd)
     EXPECT_EQ(tracks.size(), total);
     EXPECT_EQ(search.Playlist()->Count(), total);
 }
+
+struct TRefreshCase
+{
+    const char *Query;
+    int PageSize; // the list's; the site's is 50 whatever the list asks
+    int Pages;
+};
+
+class StandinRefresh : public StandinLists, public ::testing::WithParamInterface<TRefreshCase>
+{
+};
+
+// Each page starts where the rows shown end, and a refresh brings back every
+// page shown, in one change of the same list (the player keeps playing it).
+TEST_P(StandinRefresh, BringsBackEveryPageShown)
+{
+    const QString query = QString::fromUtf8(GetParam().Query);
+    const int pages = GetParam().Pages;
+    TVKSearchAudioData search(Manager(), GetParam().PageSize);
+    TListEvents events(search);
+    if (query.isEmpty())
+        search.Reset();
+    else
+        search.SetSearchString(query);
+    ASSERT_TRUE(events.WaitForChanges(1));
+    for (int page = 1; page < pages; ++page) {
+        search.NextPage();
+        ASSERT_TRUE(events.WaitForChanges(std::size_t(page + 1)));
+    }
+    const TTrackIDs shown = TrackIDs(search);
+    ASSERT_EQ(shown, SitePages(query, pages));
+    ASSERT_GT(shown.size(), std::size_t(PageSize));
+    const std::uint32_t tag = search.Playlist()->Tag;
+
+    search.Refresh();
+    ASSERT_TRUE(events.WaitForChanges(std::size_t(pages + 1)));
+    ASSERT_TRUE(TestEnvironment::WaitFor(TListsEnvironment::TasksHandled));
+    EXPECT_EQ(TrackIDs(search), shown);
+    EXPECT_EQ(events.Changes.size(), std::size_t(pages + 1)) << "the rows change once, when all pages are in";
+    EXPECT_TRUE(events.Changes.back());
+    EXPECT_EQ(search.Playlist()->Tag, tag);
+    EXPECT_EQ(search.Playlist()->Count(), int(shown.size()));
+
+    // And the list goes on from there.
+    search.NextPage();
+    ASSERT_TRUE(events.WaitForChanges(std::size_t(pages + 2)));
+    EXPECT_EQ(TrackIDs(search), SitePages(query, pages + 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(PageSizes, StandinRefresh,
+    ::testing::Values(
+        TRefreshCase {"", 50, 3}, TRefreshCase {"", 20, 3}, TRefreshCase {"", 80, 2}, TRefreshCase {"город", 50, 2}));
 
 // Catalogue owners share AIDs: the added track's own row animates, and the
 // copy joins the user's list at the top.

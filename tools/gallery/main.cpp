@@ -8,6 +8,8 @@
 #include "ui/animations/TLoadingAnimationUnit.h"
 #include "ui/animations/TVirtualAddTrackAnimationUnit.h"
 #include "ui/lists/TKeyScrolledListBoxUnit.h"
+#include "ui/tracklists/TLoadingIndicatorUnit.h"
+#include "ui/tracklists/TPlaylistListBoxUnit.h"
 #include "ui/wrappers/TArtistImageWrapperUnit.h"
 #include "ui/wrappers/TLoadingProgressBarWrapperUnit.h"
 #include "ui/wrappers/TMetaDataBlockExpanderWrapperUnit.h"
@@ -18,6 +20,8 @@
 #include "ui/wrappers/TTooltipUnit.h"
 
 #include "foundation/THierarchicalSingletonUnit.h"
+#include "playback/TAudioPlaylistUnit.h"
+#include "tracks/records/QelmTypesUnit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -386,8 +390,10 @@ void Composites(const QString &Language)
     }
 }
 
-// A list row as the track lists will paint it: background bitmap, play
-// button, title, duration.
+// A 32-pixel track row as the VK and Downloads lists paint it: background
+// bitmap, play button, title, duration. (Those lists take their rows from the
+// web client and the saved-tracks table; the playlist pop-up below shows the
+// real rows.)
 class TGalleryRow : public TKeyScrolledListPanel
 {
 public:
@@ -460,6 +466,45 @@ void ListRows()
     Save(page.get(), QStringLiteral("list-rows-scrolled"), QStringLiteral("Track rows scrolled by 50 pixels"));
     list.SetData(3);
     Save(page.get(), QStringLiteral("list-rows-few"), QStringLiteral("Three rows: scroll bar off"));
+}
+
+// The playlist pop-up's own rows over a playlist of site tracks, and the
+// download ring's states.
+void PlaylistRows()
+{
+    TAudioPlaylist playlist;
+    int duration = 150;
+    for (const QString &title : TGalleryRow::Titles) {
+        TVKAudioRecord record;
+        record.Artist = QStringLiteral("Artist");
+        record.Title = title;
+        record.Duration = duration += 37;
+        playlist.Add(std::make_unique<TVKAudioPlaylistItem>(record));
+    }
+    auto page = Page(420, 120);
+    auto *surface = new QWidget(page.get());
+    surface->setGeometry(0, 0, 410, 120);
+    SetStyleLookup(surface, QStringLiteral("listsurfacestyle"));
+    surface->setAttribute(Qt::WA_StyledBackground);
+    auto *bar = new QScrollBar(Qt::Vertical, page.get());
+    bar->setGeometry(410, 0, 10, 120);
+    TPlaylistListBox list(page.get(), nullptr, PanelClassOf<TPlaylistListBoxItem>(), bar, surface);
+    list.SetItemHeight(24);
+    list.Initialize();
+    list.SetData(&playlist);
+    list.SetMouseInItemIndex(2);
+    Save(page.get(), QStringLiteral("list-playlist-rows"),
+        QStringLiteral("Playlist pop-up rows: hovered (2), long and markup titles"));
+    list.SetData(nullptr);
+
+    auto rings = Page(136, 36);
+    const int values[] = {0, 37, 99, 100};
+    for (int i = 0; i < 4; ++i) {
+        auto *ring = new TLoadingIndicator(rings.get());
+        ring->move(4 + i * 33, 4);
+        ring->SetValue(values[i]);
+    }
+    Save(rings.get(), QStringLiteral("download-rings"), QStringLiteral("Download ring at 0, 37, 99 and 100 %"));
 }
 
 void AnimationFrames()
@@ -551,6 +596,7 @@ int main(int argc, char **argv)
             LocalizationManager = nullptr;
         }
         ListRows();
+        PlaylistRows();
         AnimationFrames();
         Bitmaps();
     } catch (const std::exception &e) {

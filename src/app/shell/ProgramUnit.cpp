@@ -10,6 +10,8 @@
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
 #include "platform/TTerminationSignalsUnit.h"
+#include "ui/StyleResourceUnit.h"
+#include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
@@ -59,14 +61,23 @@ int RunPlayer(TSingleInstance *Instance)
     });
     int exitCode = 0;
     try {
+        InstallStyle();
         // Freed when the loop has ended or a window failed, before the windows.
         TGlobalObjects globals;
         mainForm = THandleCreateExceptionForm::CreateForm<TMainForm>();
+        // Whichever way this block ends, the window lets go of the player first.
+        struct TPlayerRelease
+        {
+            TMainForm &Form;
+            ~TPlayerRelease() { Form.ReleasePlayer(); }
+        } playerRelease {*mainForm};
         // The window outlives the global objects: its web queue must not
         // start tasks once they are going.
         globals.AddQueueWorker(mainForm->VKEmulationManager().RequestManager());
         globals.AddQueueWorker(mainForm->VKAPIManager());
+        globals.AddQueueWorker(mainForm->LastFMRequestManager());
         settingsForm = THandleCreateExceptionForm::CreateForm<TSettingsForm>();
+        mainForm->SettingsForm = settingsForm.get();
         if (Instance)
             Instance->OnActivationRequested = [&mainForm] { BringToFront(*mainForm); };
         mainForm->show();

@@ -252,20 +252,26 @@ std::optional<qint64> TLocalAudioData::SaveDownload(const TLoadingTrackRecord &D
     }
 }
 
-void TLocalAudioData::DeleteTrack(int Index)
+TDeleteResult TLocalAudioData::DeleteTrack(int Index, TFileRemoval Removal)
 {
     const TLocalAudioDataSourceRecord item = FItems.at(std::size_t(Index));
     if (item.SourceType == adsLoading) {
         // The result step removes the row; the downloader removes its file.
         TThreadedObjectsManager::Abort(getLoadingTrack(Index).DownloaderID);
-        return;
+        return drDone;
     }
-    // The file first: one that cannot be deleted keeps its row, and nothing
+    // The file first: one that cannot be removed keeps its row, and nothing
     // has changed that the views would have to hear of. A file already gone
     // is what was asked for.
     QFile file(getSavedTrack(Index).FilePath);
-    if (file.exists() && !file.remove())
-        throw Exception(file.errorString());
+    if (file.exists()) {
+        if (Removal == frMoveToTrash) {
+            if (!Shell::MoveToTrash(file.fileName()))
+                return drNoTrash;
+        } else if (!file.remove()) {
+            throw Exception(file.errorString());
+        }
+    }
     FSavedTracks.Delete(item.Index);
     FItems.erase(FItems.begin() + Index);
     RebuildPlaylist();
@@ -273,6 +279,7 @@ void TLocalAudioData::DeleteTrack(int Index)
         AudioPlayer->UpdatePlaylist(&FPlaylist);
     if (OnChanged)
         OnChanged(this, true);
+    return drDone;
 }
 
 int TLocalAudioData::FindTrackByAID(int AID, int OwnerID) const

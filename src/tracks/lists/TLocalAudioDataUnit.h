@@ -44,6 +44,12 @@ struct TLocalAudioDataSourceRecord
     qint64 Index = 0;
 };
 
+// How a saved track's file goes. There is no default: a file is deleted for
+// good only when the caller says so, after asking the user.
+enum TFileRemoval : int { frMoveToTrash, frDeletePermanently };
+// drNoTrash: the file could not be moved to the trash; nothing was removed.
+enum TDeleteResult { drDone, drNoTrash };
+
 using TLocalTrackEvent = std::function<void(TObject *Sender, int AID, int OwnerID)>;
 using TLocalTrackFailedEvent = std::function<void(TObject *Sender, int AID, int OwnerID, const QString &Message)>;
 
@@ -77,11 +83,13 @@ public:
     // finds no stream (a blocked track) raises OnDownloadFailed with
     // "EM_TrackNotFoundVK".
     void DownloadTrack(const TVKAudioPlaylistItem &Track);
-    // Cancels a download, or deletes a saved track's file and then its row.
-    // Raises the file system's message when the file cannot be deleted (the
-    // row stays), and the table's when the row cannot; either way the rows
-    // are as they were and OnChanged is not raised.
-    void DeleteTrack(int Index);
+    // Cancels a download (whatever Removal says), or removes a saved track's
+    // file as Removal says and then its row. A file that cannot go to the
+    // trash gives drNoTrash and the rows stay. Raises the file system's
+    // message when the file cannot be deleted for good (the row stays), and
+    // the table's when the row cannot; either way the rows are as they were
+    // and OnChanged is not raised.
+    [[nodiscard]] TDeleteResult DeleteTrack(int Index, TFileRemoval Removal);
     // The first row, downloading or saved, of that track; -1 if none.
     int FindTrackByAID(int AID, int OwnerID) const;
     // The first saved row whose stored "FileName" is exactly FileName; -1 if none.

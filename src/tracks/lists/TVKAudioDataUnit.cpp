@@ -126,24 +126,37 @@ void TVKAudioData::NextPage()
 
 void TVKAudioData::DoNextPage()
 {
-    FOffset.RequestedValue = FOffset.ActualValue + FCount;
-    SendRequest(false, true);
+    FOffset.RequestedValue = Count();
+    Load();
 }
 
 void TVKAudioData::Refresh()
 {
-    SendRequest(true, true);
+    DoRefresh();
+}
+
+void TVKAudioData::DoRefresh()
+{
+    FRefresh = TRefresh {Count(), {}};
+    FOffset.RequestedValue = 0;
+    SendRequest(true);
 }
 
 void TVKAudioData::Reset()
 {
     ResetValues();
-    SendRequest(false, true);
+    Load();
 }
 
 void TVKAudioData::Retry()
 {
-    SendRequest(false, true);
+    SendRequest(true);
+}
+
+void TVKAudioData::Load()
+{
+    FRefresh.reset();
+    SendRequest(true);
 }
 
 void TVKAudioData::ResetValues()
@@ -164,13 +177,13 @@ int TVKAudioData::IndexByAID(int OwnerID, int AID) const
         [OwnerID, AID](const TVKAudioTrackViewData &Track) { return Track.OwnerID == OwnerID && Track.AID == AID; });
 }
 
-void TVKAudioData::SendRequest(bool IsRefresh, bool ResetRepeatCounter)
+void TVKAudioData::SendRequest(bool ResetRepeatCounter)
 {
     if (ResetRepeatCounter)
         FRepeatCounter = 0;
     FVKEmulationManager.RequestManager().Add(FOperationID,
         std::make_unique<TVKEmulationRequestData>(
-            CreateRequest(IsRefresh), nullptr, [this](TObject *Task) { RequestResult(Task); }));
+            CreateRequest(), nullptr, [this](TObject *Task) { RequestResult(Task); }));
 }
 
 void TVKAudioData::UpdateActualValues(const TVKEmulationRequest &Request)
@@ -184,7 +197,7 @@ void TVKAudioData::RequestResult(TObject *Task)
     const auto &task = SenderAs<const TVKEmulationAudioQueryRequestTask>(Task);
     if (task.GetResult()->ResultCode != 0) {
         if (++FRepeatCounter <= MaxRepeats)
-            SendRequest(false, false);
+            SendRequest(false);
         else if (OnLoadFailed)
             OnLoadFailed(this);
         return;
@@ -192,11 +205,24 @@ void TVKAudioData::RequestResult(TObject *Task)
     const TVKEmulationRequest &request = task.GetRequest();
     const bool updated = IsCurrentDataUpdated(request);
     UpdateActualValues(request);
-    const bool append = FOffset.ActualValue != 0 && IntParam(request, QStringLiteral("count")) == FCount;
+    bool append = FOffset.ActualValue != 0 && IntParam(request, QStringLiteral("count")) == FCount;
+    QList<TVKAudioRecord> records = task.GetResult()->AudioRecords;
+    if (FRefresh) {
+        FRefresh->Records += records;
+        // An empty page is the end of the results: the site holds fewer now.
+        if (FRefresh->Records.size() < FRefresh->Rows && !records.isEmpty()) {
+            FOffset.RequestedValue = int(FRefresh->Records.size());
+            SendRequest(true);
+            return;
+        }
+        records = std::move(FRefresh->Records);
+        FRefresh.reset();
+        append = false;
+    }
     BeginChange();
     if (!append)
         ClearTracks();
-    for (const TVKAudioRecord &record : task.GetResult()->AudioRecords)
+    for (const TVKAudioRecord &record : records)
         AddTrack(std::make_unique<TVKAudioTrackViewData>(record));
     EndChange(updated || append);
 }
@@ -221,7 +247,7 @@ void TVKUserAudioData::SetOwnerID(int Value)
         return;
     FOwnerID.RequestedValue = Value;
     FOffset.RequestedValue = 0;
-    SendRequest(false, true);
+    Load();
 }
 
 void TVKUserAudioData::DeleteFromMyMusic(int Index)
@@ -230,9 +256,8 @@ void TVKUserAudioData::DeleteFromMyMusic(int Index)
         FVKEmulationManager.MyMusicManager().DeleteFromMyMusic(*item);
 }
 
-std::unique_ptr<TVKEmulationRequest> TVKUserAudioData::CreateRequest(bool IsRefresh)
+std::unique_ptr<TVKEmulationRequest> TVKUserAudioData::CreateRequest()
 {
-    (void)IsRefresh;
     return TVKEmulationRequestFactory::ConstructAudioGetRequest(
         &FVKEmulationManager, FOwnerID.RequestedValue, FAlbumID);
 }
@@ -256,6 +281,11 @@ void TVKUserAudioData::ResetValues()
 
 void TVKUserAudioData::DoNextPage()
 {
+}
+
+void TVKUserAudioData::DoRefresh()
+{
+    Load();
 }
 
 void TVKUserAudioData::TrackAddedToMyMusic(
@@ -299,16 +329,13 @@ void TVKSearchAudioData::SetSearchString(const QString &Value)
         return;
     FSearchString.RequestedValue = Value;
     FOffset.RequestedValue = 0;
-    SendRequest(false, true);
+    Load();
 }
 
-std::unique_ptr<TVKEmulationRequest> TVKSearchAudioData::CreateRequest(bool IsRefresh)
+std::unique_ptr<TVKEmulationRequest> TVKSearchAudioData::CreateRequest()
 {
-    // A refresh reloads every page shown so far in one request.
-    const int offset = IsRefresh ? 0 : FOffset.RequestedValue;
-    const int count = IsRefresh ? FOffset.RequestedValue + FCount : FCount;
     return TVKEmulationRequestFactory::ConstructAudioSearchRequest(
-        &FVKEmulationManager, FSearchString.RequestedValue, offset, count);
+        &FVKEmulationManager, FSearchString.RequestedValue, FOffset.RequestedValue, FCount);
 }
 
 bool TVKSearchAudioData::IsCurrentDataUpdated(const TVKEmulationRequest &Request) const

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TVKAudioPlaylistItem;
 class TVKEmulationManager;
@@ -58,7 +59,8 @@ private:
 // operation identifier, so a newer load replaces an older one still waiting
 // (and a list that goes takes its load along). A failed load is tried again
 // up to five times, silently; after the last OnLoadFailed is raised, and
-// Retry asks once more.
+// Retry asks once more. The site decides the size of a page, whatever the
+// list asks for: a page starts where the rows shown end.
 class TVKAudioData : public TCustomVKAudioData
 {
 public:
@@ -66,6 +68,8 @@ public:
     ~TVKAudioData() override;
 
     void NextPage();
+    // Loads every page shown again, one after another, and replaces the rows
+    // once all are in.
     void Refresh();
     void Reset();
     // Asks again for what the failed load asked for.
@@ -77,20 +81,32 @@ public:
     int IndexByAID(int OwnerID, int AID) const;
 
 protected:
-    virtual std::unique_ptr<TVKEmulationRequest> CreateRequest(bool IsRefresh) = 0;
+    virtual std::unique_ptr<TVKEmulationRequest> CreateRequest() = 0;
     // Whether a finished request belongs to the list now shown.
     virtual bool IsCurrentDataUpdated(const TVKEmulationRequest &Request) const = 0;
     virtual void UpdateActualValues(const TVKEmulationRequest &Request);
     virtual void ResetValues();
     virtual void DoNextPage();
+    virtual void DoRefresh();
     virtual void RequestResult(TObject *Task);
 
-    void SendRequest(bool IsRefresh, bool ResetRepeatCounter);
+    // A new load, which takes the place of one under way (a refresh too).
+    void Load();
+    // Asks for the requested values.
+    void SendRequest(bool ResetRepeatCounter);
 
     int FRepeatCounter = 0;
     int FCount;
     TIntDataParam FOffset;
     std::uint32_t FOperationID;
+
+private:
+    struct TRefresh
+    {
+        int Rows; // shown when the refresh began
+        QList<TVKAudioRecord> Records; // gathered so far
+    };
+    std::optional<TRefresh> FRefresh;
 };
 
 // The signed-in user's own list, which arrives whole.
@@ -104,11 +120,12 @@ public:
     void DeleteFromMyMusic(int Index);
 
 protected:
-    std::unique_ptr<TVKEmulationRequest> CreateRequest(bool IsRefresh) override;
+    std::unique_ptr<TVKEmulationRequest> CreateRequest() override;
     bool IsCurrentDataUpdated(const TVKEmulationRequest &Request) const override;
     void UpdateActualValues(const TVKEmulationRequest &Request) override;
     void ResetValues() override;
     void DoNextPage() override;
+    void DoRefresh() override;
     void TrackAddedToMyMusic(
         TObject *Sender, const TVKAudioPlaylistItem &AddedTrack, int AID, int OwnerId, const QString &Hashes) override;
 
@@ -133,7 +150,7 @@ public:
     TNotifyEvent OnSearchResult;
 
 protected:
-    std::unique_ptr<TVKEmulationRequest> CreateRequest(bool IsRefresh) override;
+    std::unique_ptr<TVKEmulationRequest> CreateRequest() override;
     bool IsCurrentDataUpdated(const TVKEmulationRequest &Request) const override;
     void UpdateActualValues(const TVKEmulationRequest &Request) override;
     void ResetValues() override;
