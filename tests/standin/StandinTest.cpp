@@ -124,10 +124,12 @@ protected:
 
     QString LogPath() const { return FDir.filePath(u"requests.log"_s); }
 
-    void Start()
+    void Start(const QStringList &Options = {})
     {
         ASSERT_TRUE(FProcess.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
-            {u"--web-port"_s, u"0"_s, u"--login-port"_s, u"0"_s, u"--log"_s, LogPath(), u"--exit-on-stdin-eof"_s}));
+            QStringList {
+                u"--web-port"_s, u"0"_s, u"--login-port"_s, u"0"_s, u"--log"_s, LogPath(), u"--exit-on-stdin-eof"_s}
+                + Options));
         FProcess.WaitFor([this] { return FProcess.Output().contains("ready\n"); }, std::chrono::seconds(10));
         const QString output = QString::fromLatin1(FProcess.Output());
         FWeb = Extract(output, u"^MARVANE_VK_WEB_URL=(http://127\\.0\\.0\\.1:\\d+)$"_s.prepend(u"(?m)"_s));
@@ -168,6 +170,14 @@ protected:
     QJsonArray MyMusic(TBrowser &Browser)
     {
         return AudioObject(Browser, u"act=load_silent&al=1&album_id=-2&band=false&owner_id=1001"_s)[u"list"].toArray();
+    }
+
+    // The URL the site hands out for "OWNER_AID".
+    QString TrackURL(TBrowser &Browser, const QString &ID)
+    {
+        const QString json
+            = Extract(Audio(Browser, u"act=reload_audio&al=1&ids="_s + ID).Text(), u"<!json>(\\[.*?\\])<!>"_s);
+        return QJsonDocument::fromJson(json.toUtf8()).array()[0].toArray()[2].toString();
     }
 
     QJsonArray SearchPage(TBrowser &Browser, const QString &Query, int Offset)
@@ -381,6 +391,101 @@ TEST_F(StandinTest, TrackURLsServeWholeTonesAndByteRanges)
     }
     EXPECT_GT(files.size(), 1);
     EXPECT_GT(blocked, 0) << "some tracks are blocked and get an empty URL";
+}
+
+// A stand-in started by the test itself, with options.
+class StandinOptionsTest : public StandinTest
+{
+protected:
+    void SetUp() override { }
+};
+
+TEST_F(StandinOptionsTest, MyMusicSizeGivesThePlainAccountThatManyTracksNewestFirst)
+{
+    constexpr int size = 1000; // three times round the catalogue
+    Start({u"--my-music-size"_s, QString::number(size)});
+    TBrowser browser;
+    SignIn(browser, u"plain@marvane.test"_s, u"plain-pass"_s);
+    const QJsonArray list = MyMusic(browser);
+    ASSERT_EQ(list.size(), size);
+    QSet<int> aids;
+    for (int i = 0; i < list.size(); ++i) {
+        const QJsonArray record = list[i].toArray();
+        EXPECT_EQ(record[1].toInt(), 1001);
+        EXPECT_EQ(record[0].toInt(), size - i) << "newest on top";
+        aids.insert(record[0].toInt());
+    }
+    EXPECT_EQ(aids.size(), size) << "each copy is a track of its own";
+    EXPECT_TRUE(TrackURL(browser, u"1001_%1"_s.arg(size)).startsWith(FWeb + u"/audio/"_s));
+}
+
+TEST_F(StandinOptionsTest, ARateTricklesTheFilesAndABrokenTrackStopsHalfWay)
+{
+    // Two of the plain account's 3-second tracks: 24,000 bytes each.
+    Start({u"--audio-rate"_s, u"40000"_s, u"--broken-track"_s, u"1001_36"_s});
+    TBrowser browser;
+    SignIn(browser, u"plain@marvane.test"_s, u"plain-pass"_s);
+    for (const QJsonValue &value : MyMusic(browser))
+        if (value[0].toInt() == 40 || value[0].toInt() == 36)
+            ASSERT_EQ(value[5].toInt(), 3);
+    // Received pieces and when they came, over one connection of the client's own.
+    struct TReceived
+    {
+        std::string Body;
+        std::vector<std::chrono::steady_clock::time_point> Times;
+        bool Whole = false;
+    };
+    const auto fetch = [](const QString &URL, const httplib::Headers &Headers = {}) {
+        TReceived received;
+        httplib::Client client(URL.section(u'/', 0, 2).toStdString());
+        const httplib::Result result = client.Get(URL.section(u'/', 3).prepend(u'/').toStdString().c_str(), Headers,
+            [&received](const char *Data, std::size_t Length) {
+                received.Body.append(Data, Length);
+                received.Times.push_back(std::chrono::steady_clock::now());
+                return true;
+            });
+        received.Whole = bool(result);
+        return received;
+    };
+
+    const QString paced = TrackURL(browser, u"1001_40"_s);
+    const QString name = paced.section(u'/', 4).section(u'?', 0, 0);
+    QFile file(QDir(QStringLiteral(MARVANE_STANDIN_AUDIO)).filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    const std::string bytes = file.readAll().toStdString();
+    ASSERT_GT(bytes.size(), 8000u);
+
+    const TReceived whole = fetch(paced);
+    EXPECT_TRUE(whole.Whole);
+    EXPECT_EQ(whole.Body, bytes);
+    // 4,000 bytes each tenth of a second: never faster than the pauses between them.
+    ASSERT_GE(whole.Times.size(), 2u);
+    const auto spread = whole.Times.back() - whole.Times.front();
+    EXPECT_GE(spread, std::chrono::milliseconds(100) * (int(bytes.size() / 4000) - 1));
+    const TReceived part = fetch(paced, {{"Range", "bytes=1000-8999"}});
+    EXPECT_EQ(part.Body, bytes.substr(1000, 8000)) << "ranges come paced too";
+
+    const QString brokenURL = TrackURL(browser, u"1001_36"_s);
+    QFile brokenFile(
+        QDir(QStringLiteral(MARVANE_STANDIN_AUDIO)).filePath(brokenURL.section(u'/', 4).section(u'?', 0, 0)));
+    ASSERT_TRUE(brokenFile.open(QIODevice::ReadOnly));
+    const std::string brokenBytes = brokenFile.readAll().toStdString();
+    const TReceived broken = fetch(brokenURL);
+    EXPECT_FALSE(broken.Whole) << "the answer ends short of its Content-Length";
+    EXPECT_EQ(broken.Body, brokenBytes.substr(0, brokenBytes.size() / 2));
+}
+
+TEST_F(StandinOptionsTest, BadOptionValuesAreRefused)
+{
+    for (const QStringList &options : {QStringList {u"--my-music-size"_s, u"-1"_s}, {u"--my-music-size"_s, u"many"_s},
+             {u"--audio-rate"_s, u"0"_s}, {u"--broken-track"_s}}) {
+        SCOPED_TRACE(options.join(u' ').toStdString());
+        TChildProcess process;
+        ASSERT_TRUE(process.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM), options, {.ReadErrors = true}));
+        ASSERT_TRUE(process.WaitForExit(std::chrono::seconds(5)));
+        EXPECT_EQ(process.ExitCode(), 2);
+        EXPECT_TRUE(process.Errors().contains("usage:"));
+    }
 }
 
 TEST_F(StandinTest, APortInUseIsRefusedNotShared)

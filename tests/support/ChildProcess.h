@@ -34,6 +34,8 @@ public:
     bool Start(const QString &Program, const QStringList &Arguments, const TOptions &Options);
     bool Start(const QString &Program, const QStringList &Arguments) { return Start(Program, Arguments, TOptions()); }
     bool IsRunning() const { return FPid > 0 && !FEnded; }
+    // For what /proc tells of the running child.
+    pid_t Pid() const { return FPid; }
     // Whether the child has ended, without waiting: for a test that serves
     // its own event loop meanwhile. Reads what the child wrote so far.
     bool HasEnded();

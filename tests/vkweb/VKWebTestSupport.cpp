@@ -13,12 +13,13 @@ std::string ToWindows1251(const QString &Text)
     return bytes.toStdString();
 }
 
-TStandin::TStandin()
+TStandin::TStandin(const QStringList &Options)
 {
     if (!FProcess.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM),
-            {QStringLiteral("--web-port"), QStringLiteral("0"), QStringLiteral("--login-port"), QStringLiteral("0"),
-                QStringLiteral("--log"), FDir.filePath(QStringLiteral("requests.log")),
-                QStringLiteral("--exit-on-stdin-eof")}))
+            QStringList {QStringLiteral("--web-port"), QStringLiteral("0"), QStringLiteral("--login-port"),
+                QStringLiteral("0"), QStringLiteral("--log"), FDir.filePath(QStringLiteral("requests.log")),
+                QStringLiteral("--exit-on-stdin-eof")}
+                + Options))
         return;
     FProcess.WaitFor([this] { return FProcess.Output().contains("ready\n"); }, std::chrono::seconds(10));
     const QString output = QString::fromLatin1(FProcess.Output());

@@ -44,7 +44,9 @@ std::string ToWindows1251(const QString &Text);
 class TStandin
 {
 public:
-    TStandin();
+    // Options: more of the stand-in's command-line options (a My Music size,
+    // an audio rate).
+    explicit TStandin(const QStringList &Options = {});
     ~TStandin();
     TStandin(const TStandin &) = delete;
     TStandin &operator=(const TStandin &) = delete;

@@ -22,7 +22,7 @@ template<typename Container> void Bound(Container &Items)
 }
 } // namespace
 
-TSiteState::TSiteState(const TCatalogue &Catalogue) :
+TSiteState::TSiteState(const TCatalogue &Catalogue, int PlainMyMusicSize) :
       FCatalogue(Catalogue),
       FAccounts({{u"plain@marvane.test"_s, u"plain-pass"_s, 1001, u"Анна Плейн"_s, false, {}},
           {u"captcha@marvane.test"_s, u"captcha-pass"_s, 1002, u"Борис Капча"_s, true, {}},
@@ -30,12 +30,22 @@ TSiteState::TSiteState(const TCatalogue &Catalogue) :
       FIPHash(RandomToken(9))
 {
     // Each account starts with a few catalogue tracks; the first gets the ones with references.
+    // A list longer than the catalogue goes round it again, each copy a track of its own.
     const std::vector<TTrack> &tracks = Catalogue.Tracks();
-    const std::map<int, std::size_t> counts = {{1001, 40}, {1002, 12}, {1003, 6}};
+    const std::map<int, std::size_t> counts
+        = {{1001, std::size_t(std::max(PlainMyMusicSize, 0))}, {1002, 12}, {1003, 6}};
     for (const auto &[user, count] : counts) {
         const std::size_t first = user == 1001 ? 0 : std::size_t(user) % 97;
-        for (std::size_t i = 0; i < count; ++i)
-            AddCopy(user, tracks[(first + count - 1 - i) % tracks.size()]);
+        std::vector<TTrack> &list = FMyMusic[user];
+        list.reserve(count);
+        // Newest first, as AddCopy would leave them.
+        for (std::size_t i = 0; i < count; ++i) {
+            TTrack copy = tracks[(first + i) % tracks.size()];
+            copy.OwnerID = user;
+            copy.AID = int(count - i);
+            list.push_back(copy);
+        }
+        FNextAID[user] = int(count);
     }
 }
 

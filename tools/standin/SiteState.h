@@ -40,7 +40,10 @@ class TSiteState
 public:
     static inline const QString CaptchaText = QStringLiteral("38516");
 
-    explicit TSiteState(const TCatalogue &Catalogue);
+    static constexpr int DefaultMyMusicSize = 40;
+
+    // PlainMyMusicSize: how many tracks plain@marvane.test starts with.
+    explicit TSiteState(const TCatalogue &Catalogue, int PlainMyMusicSize = DefaultMyMusicSize);
 
     const TCatalogue &Catalogue() const { return FCatalogue; }
     std::optional<TAccount> FindAccount(const QString &Login) const;

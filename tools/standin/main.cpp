@@ -35,7 +35,17 @@ struct TOptions
     QString LogPath;
     QString AudioFolder = QStringLiteral(MARVANE_STANDIN_AUDIO_DIR);
     bool ExitOnStdinEof = false;
+    int MyMusicSize = Standin::TSiteState::DefaultMyMusicSize;
+    Standin::TDelivery Delivery;
 };
+
+// A whole number from Lowest up, or nothing.
+std::optional<int> Count(const char *Text, int Lowest)
+{
+    bool ok = false;
+    const int value = QString::fromLocal8Bit(Text).toInt(&ok);
+    return ok && value >= Lowest ? std::optional<int>(value) : std::nullopt;
+}
 
 std::optional<TOptions> ParseOptions(int argc, char **argv)
 {
@@ -61,6 +71,13 @@ std::optional<TOptions> ParseOptions(int argc, char **argv)
             options.LogPath = QString::fromLocal8Bit(argv[++i]);
         else if (hasValue && option == "--audio-dir")
             options.AudioFolder = QString::fromLocal8Bit(argv[++i]);
+        else if (hasValue && (option == "--my-music-size" || option == "--audio-rate")) {
+            const std::optional<int> count = Count(argv[++i], option == "--audio-rate" ? 1 : 0);
+            if (!count)
+                return std::nullopt;
+            (option == "--my-music-size" ? options.MyMusicSize : options.Delivery.BytesPerSecond) = *count;
+        } else if (hasValue && option == "--broken-track")
+            options.Delivery.BrokenTracks.insert(argv[++i]);
         else
             return std::nullopt;
     }
@@ -89,7 +106,8 @@ int main(int argc, char **argv)
     if (!options) {
         std::fprintf(stderr,
             "usage: marvane-standin [--web-port N] [--login-port N] [--api-port N] [--relay-port N] "
-            "[--log FILE] [--audio-dir DIR] [--exit-on-stdin-eof]\n");
+            "[--log FILE] [--audio-dir DIR] [--my-music-size N] [--audio-rate BYTES] [--broken-track OWNER_AID] "
+            "[--exit-on-stdin-eof]\n");
         return 2;
     }
 
@@ -100,7 +118,7 @@ int main(int argc, char **argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    Standin::TFileServer files;
+    Standin::TFileServer files(options->Delivery);
     if (!files.Load(options->AudioFolder)) {
         std::fprintf(stderr, "marvane-standin: no tone-<seconds>s.mp3 files in %s\n",
             options->AudioFolder.toLocal8Bit().constData());
@@ -113,12 +131,15 @@ int main(int argc, char **argv)
     }
 
     const Standin::TCatalogue catalogue(files.Tones());
-    Standin::TSiteState state(catalogue);
+    Standin::TSiteState state(catalogue, options->MyMusicSize);
     Standin::TOrigins origins;
     Standin::TApiState apiState;
     Standin::TApiOrigins apiOrigins;
     QString lastFMOrigin;
     httplib::Server web, login, api, relay, lastfm;
+    // Slow answers hold a worker each for their whole length, beside a
+    // client's idle kept-alive connections.
+    web.new_task_queue = [] { return new httplib::ThreadPool(32); };
     Standin::AddWebHandlers(web, state, origins);
     Standin::AddAudioHandlers(web, state, origins);
     files.AddHandlers(web);
