@@ -192,7 +192,8 @@ void TMainForm::InitializeVisualControls()
     FLogoutButton->hide();
     FWindowTitleCaptionText->setText(windowTitle());
 
-    FTitleLabel = std::make_unique<TTitleLabelWrapper>(this, true, ui.TitleLabelControl);
+    // The artist becomes a link to the artist's page once the pages are here.
+    FTitleLabel = std::make_unique<TTitleLabelWrapper>(this, false, ui.TitleLabelControl);
 
     FPlayerControls = std::make_unique<TPlayerControlsPanelWrapper>(this, ui.PlayerControlsPanel);
     const auto bind = [this](QAbstractButton *Button, auto Handler) {

@@ -31,25 +31,14 @@ TLocalAudioListBox::TLocalAudioListBox(QObject *Owner, QAbstractScrollArea *AScr
 
 TLocalAudioListBox::~TLocalAudioListBox()
 {
-    Unsubscribe();
-}
-
-void TLocalAudioListBox::Unsubscribe()
-{
-    if (!FData)
-        return;
-    FData->OnChanged = nullptr;
-    FData->OnItemChanged = nullptr;
+    UnhookData(FData);
 }
 
 void TLocalAudioListBox::SetData(TLocalAudioData *AData)
 {
-    Unsubscribe();
+    UnhookData(FData);
     FData = AData;
-    if (FData) {
-        FData->OnChanged = [this](TObject *, bool IsCurrentDataUpdated) { DataChanged(IsCurrentDataUpdated); };
-        FData->OnItemChanged = [this](TObject *, int Index) { RepaintItemByIndex(Index); };
-    }
+    HookData(FData);
     RefreshData();
 }
 

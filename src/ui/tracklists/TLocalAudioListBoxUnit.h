@@ -35,8 +35,6 @@ public:
     std::function<void(int Index)> OnDeleteTrack;
 
 private:
-    void Unsubscribe();
-
     TLocalAudioData *FData = nullptr;
 };
 

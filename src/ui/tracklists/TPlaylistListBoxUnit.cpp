@@ -26,17 +26,14 @@ TPlaylistListBox::TPlaylistListBox(QObject *Owner, QAbstractScrollArea *AScrollC
 
 TPlaylistListBox::~TPlaylistListBox()
 {
-    if (FData)
-        FData->OnChanged = nullptr;
+    UnhookData(FData);
 }
 
 void TPlaylistListBox::SetData(TAudioPlaylist *AData)
 {
-    if (FData)
-        FData->OnChanged = nullptr;
+    UnhookData(FData);
     FData = AData;
-    if (FData)
-        FData->OnChanged = [this](TObject *, bool IsCurrentDataUpdated) { DataChanged(IsCurrentDataUpdated); };
+    HookData(FData);
     RefreshData();
 }
 

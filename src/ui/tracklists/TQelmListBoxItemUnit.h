@@ -37,6 +37,25 @@ protected:
     // New data goes back to the top; the same data changed in place keeps
     // the scroll position.
     virtual void DataChanged(bool IsCurrentDataUpdated);
+
+    // The list follows Data's changes (and its rows' changes, where it
+    // announces them) until unhooked; a list unhooks before it goes.
+    template<class TData> void HookData(TData *Data)
+    {
+        if (!Data)
+            return;
+        Data->OnChanged = [this](TObject *, bool IsCurrentDataUpdated) { DataChanged(IsCurrentDataUpdated); };
+        if constexpr (requires { Data->OnItemChanged; })
+            Data->OnItemChanged = [this](TObject *, int Index) { RepaintItemByIndex(Index); };
+    }
+    template<class TData> static void UnhookData(TData *Data)
+    {
+        if (!Data)
+            return;
+        Data->OnChanged = nullptr;
+        if constexpr (requires { Data->OnItemChanged; })
+            Data->OnItemChanged = nullptr;
+    }
 };
 
 // A row of a track list: a background bitmap shared by every row.

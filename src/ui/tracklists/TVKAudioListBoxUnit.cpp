@@ -59,25 +59,14 @@ TCustomVKAudioListBox::TCustomVKAudioListBox(QObject *Owner, QAbstractScrollArea
 
 TCustomVKAudioListBox::~TCustomVKAudioListBox()
 {
-    Unsubscribe();
-}
-
-void TCustomVKAudioListBox::Unsubscribe()
-{
-    if (!FData)
-        return;
-    FData->OnChanged = nullptr;
-    FData->OnItemChanged = nullptr;
+    UnhookData(FData);
 }
 
 void TCustomVKAudioListBox::SetData(TCustomVKAudioData *AData)
 {
-    Unsubscribe();
+    UnhookData(FData);
     FData = AData;
-    if (FData) {
-        FData->OnChanged = [this](TObject *, bool IsCurrentDataUpdated) { DataChanged(IsCurrentDataUpdated); };
-        FData->OnItemChanged = [this](TObject *, int Index) { RepaintItemByIndex(Index); };
-    }
+    HookData(FData);
     RefreshData();
 }
 

@@ -45,8 +45,6 @@ public:
     TVKAudioTrackViewData *VKTrack(int Index) const;
 
 private:
-    void Unsubscribe();
-
     TCustomVKAudioData *FData = nullptr;
     TGetTrackStateRequestProc FGetTrackStateRequestProc;
     TSaveTrackRequestProc FSaveTrackRequestProc;
