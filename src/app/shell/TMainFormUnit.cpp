@@ -871,9 +871,9 @@ void TMainForm::DownloadFailedEvent(int AID, int OwnerID, const QString &Message
     QString title;
     if (const TVKAudioPlaylistItem *item = CurrentVKItem(); item && item->AID == AID && item->OwnerID == OwnerID)
         title = item->Artist + QStringLiteral(" - ") + item->Title;
-    for (TVKAudioData *data : std::initializer_list<TVKAudioData *> {FUserAudioData.get(), FSearchAudioData.get()})
-        if (const int row = data->IndexByAID(OwnerID, AID); title.isEmpty() && row >= 0)
-            title = data->getTrack(row)->Artist + QStringLiteral(" - ") + data->getTrack(row)->Title;
+    for (TVKAudioData *list : std::initializer_list<TVKAudioData *> {FUserAudioData.get(), FSearchAudioData.get()})
+        if (const int row = list->IndexByAID(OwnerID, AID); title.isEmpty() && row >= 0)
+            title = list->getTrack(row)->Artist + QStringLiteral(" - ") + list->getTrack(row)->Title;
     // The message may be a key of the localization.
     const QString reason
         = LocalizationManager->getValue(Message).isEmpty() ? Message : LocalizationManager->getValue(Message);
@@ -895,7 +895,8 @@ void TMainForm::DeleteLocalTrack(int Index)
             const TSavedTrackRecord track = FLocalAudioData->getSavedTrack(Index);
             if (Confirm(Text(QStringLiteral("MF_DeletePermanently_Confirm"))
                             .replace(QStringLiteral("%s"), track.Artist + QStringLiteral(" - ") + track.Title)))
-                FLocalAudioData->DeleteTrack(Index, frDeletePermanently);
+                // For good there is no trash to miss: it deletes or raises.
+                static_cast<void>(FLocalAudioData->DeleteTrack(Index, frDeletePermanently));
         }
     } catch (const std::exception &e) {
         FNote->ShowNote(
