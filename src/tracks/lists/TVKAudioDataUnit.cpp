@@ -357,7 +357,7 @@ void TVKSearchAudioData::ResetValues()
 
 void TVKSearchAudioData::RequestResult(TObject *Task)
 {
-    if (SenderAs<const TVKEmulationRequestTask>(Task).GetResult()->ResultCode == 0
+    if (SenderAs<const TVKEmulationRequestTask>(Task).GetResult()->ResultCode == 0 && !IsRefreshGoingOn()
         && !FVKEmulationManager.CountSearchResult() && OnSearchResult)
         OnSearchResult(this);
     TVKAudioData::RequestResult(Task);
