@@ -159,6 +159,11 @@ void TVKAudioData::Load()
     SendRequest(true);
 }
 
+bool TVKAudioData::IsRefreshGoingOn() const
+{
+    return FRefresh && !FRefresh->Records.isEmpty();
+}
+
 void TVKAudioData::ResetValues()
 {
     FOffset = {};

@@ -93,7 +93,7 @@ protected:
     // A new load, which takes the place of one under way (a refresh too).
     void Load();
     // A refresh past its first page: its pages make one result.
-    bool IsRefreshGoingOn() const { return FRefresh && !FRefresh->Records.isEmpty(); }
+    bool IsRefreshGoingOn() const;
     // Asks for the requested values.
     void SendRequest(bool ResetRepeatCounter);
 
