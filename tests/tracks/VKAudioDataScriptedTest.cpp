@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -190,6 +191,48 @@ TEST_F(ScriptedLists, NextPageAgainWhileThePageLoadsReplacesTheEarlierRequest)
     ASSERT_EQ(data.Count(), 2 * PageSize);
     EXPECT_EQ(data.getTrack(PageSize)->Title, QStringLiteral("Новая"));
     EXPECT_EQ(data.getTrack(2 * PageSize - 1)->Title, QStringLiteral("Новая"));
+}
+
+// A refresh takes the site as it is now: pages of the site's size until the
+// rows shown are matched or the results end, a failed page asked again, and
+// the rows replaced once, when all pages are in.
+TEST_F(ScriptedLists, ARefreshTakesTheSiteAsItIsNowInOneChange)
+{
+    std::atomic<int> total = 120;
+    std::atomic<bool> renewed = false;
+    std::atomic<int> failures = 0;
+    Script([&](const std::string &, const std::string &Body) -> TScriptedSite::TAnswer {
+        const int offset = std::stoi(FormValue(Body, "offset"));
+        if (renewed && offset == PageSize && failures < 2)
+            return FailedPage(failures++);
+        const int count = std::clamp(total - offset, 0, PageSize);
+        const QString title = renewed ? QStringLiteral("Новая") : QStringLiteral("Старая");
+        return {200, QString::fromStdString(ListAnswer(Tracks(1 + offset, count, title)))};
+    });
+    TVKSearchAudioData data(Manager(), PageSize);
+    TListEvents events(data);
+    data.Reset();
+    ASSERT_TRUE(events.WaitForChanges(1));
+    for (std::size_t page = 2; page <= 3; ++page) {
+        data.NextPage();
+        ASSERT_TRUE(events.WaitForChanges(page));
+    }
+    ASSERT_EQ(data.Count(), 120);
+
+    // The site lost tracks meanwhile, and its second page fails twice.
+    total = 70;
+    renewed = true;
+    data.Refresh();
+    ASSERT_TRUE(events.WaitForChanges(4));
+    ASSERT_TRUE(TestEnvironment::WaitFor(TListsEnvironment::TasksHandled));
+    EXPECT_EQ(events.Changes, (std::vector<bool> {true, true, true, true}));
+    ASSERT_EQ(data.Count(), 70);
+    EXPECT_EQ(data.Playlist()->Count(), 70);
+    for (int i = 0; i < data.Count(); ++i)
+        EXPECT_EQ(data.getTrack(i)->Title, QStringLiteral("Новая")) << i;
+    EXPECT_EQ(failures, 2);
+    EXPECT_EQ(SearchesAt(70), 1u) << "an empty page ends the refresh";
+    EXPECT_EQ(SearchesAt(120), 0u);
 }
 
 // The removal names the AID only: in the user's list it is the user's track,

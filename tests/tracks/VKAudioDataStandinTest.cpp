@@ -166,6 +166,8 @@ TEST_P(StandinRefresh, BringsBackEveryPageShown)
     const int pages = GetParam().Pages;
     TVKSearchAudioData search(Manager(), GetParam().PageSize);
     TListEvents events(search);
+    int results = 0; // the first of the web client's life is not told
+    search.OnSearchResult = [&results](TObject *) { ++results; };
     if (query.isEmpty())
         search.Reset();
     else
@@ -188,6 +190,7 @@ TEST_P(StandinRefresh, BringsBackEveryPageShown)
     EXPECT_TRUE(events.Changes.back());
     EXPECT_EQ(search.Playlist()->Tag, tag);
     EXPECT_EQ(search.Playlist()->Count(), int(shown.size()));
+    EXPECT_EQ(results, pages) << "a refresh is one result, whatever its pages";
 
     // And the list goes on from there.
     search.NextPage();

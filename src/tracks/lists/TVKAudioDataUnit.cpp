@@ -159,6 +159,11 @@ void TVKAudioData::Load()
     SendRequest(true);
 }
 
+bool TVKAudioData::IsRefreshGoingOn() const
+{
+    return FRefresh && !FRefresh->Records.isEmpty();
+}
+
 void TVKAudioData::ResetValues()
 {
     FOffset = {};
@@ -357,7 +362,7 @@ void TVKSearchAudioData::ResetValues()
 
 void TVKSearchAudioData::RequestResult(TObject *Task)
 {
-    if (SenderAs<const TVKEmulationRequestTask>(Task).GetResult()->ResultCode == 0
+    if (SenderAs<const TVKEmulationRequestTask>(Task).GetResult()->ResultCode == 0 && !IsRefreshGoingOn()
         && !FVKEmulationManager.CountSearchResult() && OnSearchResult)
         OnSearchResult(this);
     TVKAudioData::RequestResult(Task);

@@ -92,6 +92,8 @@ protected:
 
     // A new load, which takes the place of one under way (a refresh too).
     void Load();
+    // A refresh past its first page: its pages make one result.
+    bool IsRefreshGoingOn() const;
     // Asks for the requested values.
     void SendRequest(bool ResetRepeatCounter);
 
