@@ -141,8 +141,9 @@ TEST(FileUtils, DownloadFileNamesAreValidNamesWithAKnownAudioExtension)
     for (const auto &c : cases) {
         const QString path = MakeUniqueFilePath(dir.path() + u'/' + DownloadFileName(c.Artist, c.Title, c.URL));
         const QString name = QFileInfo(path).fileName();
-        if (!c.Name.isEmpty())
+        if (!c.Name.isEmpty()) {
             EXPECT_EQ(name, c.Name) << c.Case;
+        }
         EXPECT_EQ(QFileInfo(path).path(), dir.path()) << c.Case;
         EXPECT_FALSE(name.startsWith(u'.')) << c.Case << ": no hidden file";
         EXPECT_LE(PartialFilePath(name).toUtf8().size(), 255) << c.Case;
