@@ -114,8 +114,9 @@ protected:
         };
         Form->show();
         QApplication::setActiveWindow(Form.get());
-        if (SignedIn)
+        if (SignedIn) {
             ASSERT_TRUE(WaitFor([&] { return Form->UserAudioData().Count() == MyMusicSize; }));
+        }
     }
 
     void TearDown() override

@@ -425,9 +425,11 @@ TEST_F(StandinOptionsTest, ARateTricklesTheFilesAndABrokenTrackStopsHalfWay)
     Start({u"--audio-rate"_s, u"40000"_s, u"--broken-track"_s, u"1001_36"_s});
     TBrowser browser;
     SignIn(browser, u"plain@marvane.test"_s, u"plain-pass"_s);
-    for (const QJsonValue &value : MyMusic(browser))
-        if (value[0].toInt() == 40 || value[0].toInt() == 36)
+    for (const QJsonValue &value : MyMusic(browser)) {
+        if (value[0].toInt() == 40 || value[0].toInt() == 36) {
             ASSERT_EQ(value[5].toInt(), 3);
+        }
+    }
     // Received pieces and when they came, over one connection of the client's own.
     struct TReceived
     {
