@@ -61,6 +61,10 @@ QString Text(const QString &Key)
 constexpr int PlaylistPopupHorizontalOffset = -144;
 constexpr int PlaylistPopupVerticalOffset = -5;
 constexpr int TabPointerWidth = 16;
+// The busy indicator at the right end of the search box.
+constexpr int SearchIndicatorWidth = 24;
+constexpr int SearchIndicatorHeight = 16;
+constexpr int SearchIndicatorRightMargin = 8;
 constexpr int TabPointerHeight = 3;
 
 } // namespace
@@ -219,6 +223,7 @@ void TMainForm::InitializeVisualControls()
 
     auto *indicator = new THorizontalLoadingAnimation(ui.SearchEditControl);
     indicator->setObjectName(QStringLiteral("SearchEditAniIndicator"));
+    indicator->resize(SearchIndicatorWidth, SearchIndicatorHeight);
     FSearchEdit = std::make_unique<TSearchEditWrapper>(this, indicator, ui.SearchEditControl);
     connect(ui.SearchEditControl, &QLineEdit::textChanged, this,
         Application::Guarded([this] { SearchEditControlChange(); }));
@@ -993,10 +998,19 @@ bool TMainForm::event(QEvent *Event)
     return THandleCreateExceptionForm::event(Event);
 }
 
+void TMainForm::PlaceSearchIndicator()
+{
+    QLineEdit *edit = FUi->SearchEditControl;
+    if (auto *indicator = edit->findChild<QWidget *>(QStringLiteral("SearchEditAniIndicator")))
+        indicator->move(edit->width() - indicator->width() - SearchIndicatorRightMargin,
+            (edit->height() - indicator->height()) / 2);
+}
+
 void TMainForm::resizeEvent(QResizeEvent *Event)
 {
     THandleCreateExceptionForm::resizeEvent(Event);
     PlaceTabPointers();
+    PlaceSearchIndicator();
     if (FSignInPrompt)
         FSignInPrompt->setGeometry(FUi->UserAudioTabItem->rect());
 }
@@ -1006,6 +1020,7 @@ void TMainForm::showEvent(QShowEvent *Event)
     THandleCreateExceptionForm::showEvent(Event);
     // The buttons have their sizes only once laid out.
     PlaceTabPointers();
+    PlaceSearchIndicator();
     // The keyboard starts in the list on show, where Enter and the arrows work.
     if (!focusWidget())
         if (auto *list

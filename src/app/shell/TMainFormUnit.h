@@ -118,6 +118,7 @@ private:
     void SearchEditControlChange();
     void SearchResultEvent();
     void PlaceTabPointers();
+    void PlaceSearchIndicator();
 
     // Player bar
     void PlayPauseButtonClickEvent(QObject *Sender);
