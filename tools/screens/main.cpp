@@ -9,6 +9,7 @@
 // "file<TAB>caption<TAB>note". The stand-in's plain account is signed in
 // (its cookie file) with a My Music of 60 tracks, audio at 16,000 bytes a
 // second, and track 1001_50 broken (scripts/screens starts it so).
+#include "app/application/ApplicationUnit.h"
 #include "harness/PlayerHarness.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
@@ -23,13 +24,13 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -160,22 +161,6 @@ qint64 LargestDownload(const QString &Folder, bool Finished)
     return largest;
 }
 
-// A widget shown since Before, outside the lists' rows and the tooltip: a
-// note, a message.
-bool ShownSince(const QSet<QWidget *> &Before)
-{
-    for (QWidget *widget : QApplication::allWidgets()) {
-        if (!widget->isVisible() || Before.contains(widget))
-            continue;
-        bool ours = false;
-        for (QWidget *parent = widget; parent && !ours; parent = parent->parentWidget())
-            ours = qobject_cast<TDynamicListPanel *>(parent) || parent->objectName() == u"TooltipPanel";
-        if (!ours)
-            return true;
-    }
-    return false;
-}
-
 class TShooter
 {
 public:
@@ -191,6 +176,9 @@ public:
         } catch (const EMissing &missing) {
             note = QStringLiteral("missing: ") + missing.What;
         }
+        // An error the player would show in a message box of its own loop.
+        for (const QString &error : std::exchange(FErrors, {}))
+            note += (note.isEmpty() ? QString() : QStringLiteral("; ")) + QStringLiteral("error shown: ") + error;
         if (!Grab(FFolder + u'/' + Name + QStringLiteral(".png")))
             note += (note.isEmpty() ? QString() : QStringLiteral("; ")) + QStringLiteral("no window to grab");
         FIndex << Name << ".png\t" << Caption << '\t' << note << '\n';
@@ -203,12 +191,14 @@ public:
         QFile index(FFolder + QStringLiteral("/screens.txt"));
         index.open(QIODevice::WriteOnly | QIODevice::Truncate);
         FIndex.setDevice(&index);
+        Application::SetExceptionHandler([this](const QString &Message) { FErrors << Message; });
         WaitUntil(
             [] { return Find(QStringLiteral("MainForm")) && Find(QStringLiteral("MainForm"))->isVisible(); }, 20s);
         // The stored session signs in and My Music loads.
         WaitUntil([] { return HasRows(QStringLiteral("VKUserAudioListBox")); }, 20s);
         TakeAll();
         FIndex.flush();
+        Application::SetExceptionHandler({});
     }
 
 private:
@@ -225,6 +215,7 @@ private:
     QString FFolder;
     QString FMusicFolder;
     QTextStream FIndex;
+    QStringList FErrors;
     bool FPlayStarted = false;
     bool FDownloadStarted = false;
 };
@@ -258,6 +249,7 @@ void TShooter::TakeAll()
     });
 
     Shoot(QStringLiteral("search-typing"), QStringLiteral("Search results while typing"), [&] {
+        ShowTab(QStringLiteral("SearchTabButton"), QStringLiteral("SearchAudioTabItem"));
         QWidget *control = Need(QStringLiteral("SearchEditControl"));
         auto *edit = qobject_cast<QLineEdit *>(control) ? control : control->findChild<QLineEdit *>();
         if (!edit)
@@ -321,6 +313,15 @@ void TShooter::TakeAll()
             QStringLiteral("PlaylistPopup shown"),
             [] { return Find(QStringLiteral("PlaylistPopup")) && Find(QStringLiteral("PlaylistPopup"))->isVisible(); },
             5s);
+        NeedThat(
+            QStringLiteral("the playing track in the pop-up's list"),
+            [] {
+                for (TDynamicListPanel *row : Rows(QStringLiteral("AudioPlaylistListBox")))
+                    if (row->Index() == PopupRow)
+                        return true;
+                return false;
+            },
+            3s);
         PlayerHarness::Pass(300ms); // its opening
     });
 
@@ -328,13 +329,9 @@ void TShooter::TakeAll()
         if (QWidget *popup = Find(QStringLiteral("PlaylistPopup")); popup && popup->isVisible())
             PlayerHarness::PressKey(popup, Qt::Key_Escape);
         ShowTab(QStringLiteral("UserTabButton"), QStringLiteral("UserAudioTabItem"));
-        // What shows now; the note is what shows besides, outside the lists.
-        QSet<QWidget *> before;
-        for (QWidget *widget : QApplication::allWidgets())
-            if (widget->isVisible())
-                before.insert(widget);
         PlayerHarness::Click(RowButton(Row(myMusic, BrokenRow), QStringLiteral("downloadButtonstyle")));
-        NeedThat(QStringLiteral("a note of the failure"), [&] { return ShownSince(before); });
+        NeedThat(QStringLiteral("WindowNote shown"),
+            [] { return Find(QStringLiteral("WindowNote")) && Find(QStringLiteral("WindowNote"))->isVisible(); });
     });
 }
 
