@@ -396,6 +396,15 @@ TEST_F(MainFormTest, AFailedDownloadRestoresTheButtonAndRowsAndSaysWhatFailed)
     auto *row = Row<TVKAudioListBoxItem>(Form->VKUserAudioListBox(), 0);
     ASSERT_NE(row, nullptr);
     EXPECT_TRUE(row->DownloadButton->isVisible() && row->DownloadButton->isEnabled());
+
+    // The reason comes as a key of the texts or as the system's own words.
+    const auto *vkTrack = Form->VKUserAudioListBox()->VKTrack(0);
+    for (const QString &reason : {QStringLiteral("EM_TrackNotFoundVK"), QStringLiteral("Connection refused")}) {
+        Form->LocalAudioData().OnDownloadFailed(nullptr, vkTrack->AID, vkTrack->OwnerID, reason);
+        EXPECT_TRUE(
+            Form->Note()->Text().contains(reason.startsWith(u"EM_") ? LocalizationManager->getValue(reason) : reason))
+            << Form->Note()->Text().toStdString();
+    }
 }
 
 // One click on a row's delete button destroys nothing: a download goes to

@@ -777,8 +777,10 @@ void TMainForm::AuthSuccessEvent()
     FIsSignedIn = true;
     FSignInPrompt->hide();
     FVKAPIManager->RequestUserName(FVKEmulationManager->UserID());
-    FUserAudioData->SetOwnerID(FVKEmulationManager->UserID());
+    // One load: the reset's, still waiting in the queue, gives way to the
+    // owner's under the list's one operation.
     FUserAudioData->Reset();
+    FUserAudioData->SetOwnerID(FVKEmulationManager->UserID());
     FSearchAudioData->Reset();
 }
 
@@ -880,8 +882,7 @@ void TMainForm::DownloadFailedEvent(int AID, int OwnerID, const QString &Message
         if (const int row = list->IndexByAID(OwnerID, AID); title.isEmpty() && row >= 0)
             title = list->getTrack(row)->Artist + QStringLiteral(" - ") + list->getTrack(row)->Title;
     // The message may be a key of the localization.
-    const QString reason
-        = LocalizationManager->getValue(Message).isEmpty() ? Message : LocalizationManager->getValue(Message);
+    const QString reason = LocalizationManager->ContainsKey(Message) ? Text(Message) : Message;
     FNote->ShowNote(
         Text(QStringLiteral("MF_DownloadFailed_Note")).replace(QStringLiteral("%s"), title) + u' ' + reason);
 }
