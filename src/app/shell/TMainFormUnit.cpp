@@ -648,19 +648,13 @@ void TMainForm::PlayerPlayingPositionChangeEvent()
     if (!popupBar || !popupBar->TrackBar() || !popupBar->TrackBar()->isSliderDown())
         FPlaylistControls->setProgressBarTrackBarValue(position);
     FHandlePlayingTrackBarChange = true;
-    FVKUserAudioListBox->RepaintPlayingItem();
-    FVKSearchAudioListBox->RepaintPlayingItem();
-    FLocalAudioListBox->RepaintPlayingItem();
-    FAudioPlaylistListBox->RepaintPlayingItem();
+    RepaintPlayingItems();
 }
 
 void TMainForm::PlayerPauseResumeEvent()
 {
     SetBothPlayPauseStates(AudioPlayer->State() != TAudioPlayerState::psPaused);
-    FVKUserAudioListBox->RepaintPlayingItem();
-    FVKSearchAudioListBox->RepaintPlayingItem();
-    FLocalAudioListBox->RepaintPlayingItem();
-    FAudioPlaylistListBox->RepaintActualItems();
+    RepaintPlayingItems();
 }
 
 void TMainForm::PlayerDownloadProgressEvent(std::uint8_t ProgressPercent)
@@ -728,10 +722,10 @@ void TMainForm::StopBufferAnimations()
 
 void TMainForm::RepaintPlayingItems()
 {
-    FVKUserAudioListBox->RepaintPlayingItem();
-    FVKSearchAudioListBox->RepaintPlayingItem();
-    FLocalAudioListBox->RepaintPlayingItem();
-    FAudioPlaylistListBox->RepaintActualItems();
+    // Each list repaints the playing row and the one that played before.
+    for (TQelmListBox *list : std::initializer_list<TQelmListBox *> {
+             FVKUserAudioListBox, FVKSearchAudioListBox, FLocalAudioListBox, FAudioPlaylistListBox})
+        list->RepaintPlayingItem();
 }
 
 void TMainForm::RepaintItemsByAID(int AID)

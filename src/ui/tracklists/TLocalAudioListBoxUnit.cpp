@@ -23,12 +23,6 @@ constexpr int ExploreRightMargin = 6;
 
 } // namespace
 
-TLocalAudioListBox::TLocalAudioListBox(QObject *Owner, QAbstractScrollArea *AScrollControl,
-    TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar, QWidget *AScrollBox) :
-      TQelmListBox(Owner, AScrollControl, std::move(APanelClass), AScrollBar, AScrollBox)
-{
-}
-
 TLocalAudioListBox::~TLocalAudioListBox()
 {
     UnhookData(FData);

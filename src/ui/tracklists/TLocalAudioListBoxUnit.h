@@ -15,8 +15,7 @@ class TLocalAudioListBox : public TQelmListBox
 {
     Q_OBJECT
 public:
-    TLocalAudioListBox(QObject *Owner, QAbstractScrollArea *AScrollControl, TDynamicListPanelClass APanelClass,
-        QScrollBar *AScrollBar, QWidget *AScrollBox);
+    using TQelmListBox::TQelmListBox;
     ~TLocalAudioListBox() override;
 
     TLocalAudioData *Data() const { return FData; }

@@ -18,12 +18,6 @@ constexpr int DurationRightPadding = 4;
 
 } // namespace
 
-TPlaylistListBox::TPlaylistListBox(QObject *Owner, QAbstractScrollArea *AScrollControl,
-    TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar, QWidget *AScrollBox) :
-      TQelmListBox(Owner, AScrollControl, std::move(APanelClass), AScrollBar, AScrollBox)
-{
-}
-
 TPlaylistListBox::~TPlaylistListBox()
 {
     UnhookData(FData);

@@ -10,8 +10,7 @@ class TPlaylistListBox : public TQelmListBox
 {
     Q_OBJECT
 public:
-    TPlaylistListBox(QObject *Owner, QAbstractScrollArea *AScrollControl, TDynamicListPanelClass APanelClass,
-        QScrollBar *AScrollBar, QWidget *AScrollBox);
+    using TQelmListBox::TQelmListBox;
     ~TPlaylistListBox() override;
 
     TAudioPlaylist *Data() const { return FData; }

@@ -51,12 +51,6 @@ QWidget *NewPageSurface(QWidget *Parent)
 
 // TCustomVKAudioListBox
 
-TCustomVKAudioListBox::TCustomVKAudioListBox(QObject *Owner, QAbstractScrollArea *AScrollControl,
-    TDynamicListPanelClass APanelClass, QScrollBar *AScrollBar, QWidget *AScrollBox) :
-      TQelmListBox(Owner, AScrollControl, std::move(APanelClass), AScrollBar, AScrollBox)
-{
-}
-
 TCustomVKAudioListBox::~TCustomVKAudioListBox()
 {
     UnhookData(FData);

@@ -24,8 +24,7 @@ class TCustomVKAudioListBox : public TQelmListBox
 {
     Q_OBJECT
 public:
-    TCustomVKAudioListBox(QObject *Owner, QAbstractScrollArea *AScrollControl, TDynamicListPanelClass APanelClass,
-        QScrollBar *AScrollBar, QWidget *AScrollBox);
+    using TQelmListBox::TQelmListBox;
     ~TCustomVKAudioListBox() override;
 
     TCustomVKAudioData *Data() const { return FData; }
