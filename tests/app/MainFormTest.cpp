@@ -199,6 +199,10 @@ TEST_F(MainFormTest, ASignedInStartListsMyMusicAndNamesTheUser)
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->TitleLabel->text(),
         Form->UserAudioData().getTrack(0)->Artist + QStringLiteral(" - ") + Form->UserAudioData().getTrack(0)->Title);
+    // My Music asked once: a second load would also wait out the queue's
+    // pause before the list shows (the search's page comes after both).
+    ASSERT_TRUE(WaitFor([&] { return Form->SearchAudioData().Count() > 0; }));
+    EXPECT_EQ(User->Standin->LogLines().filter(QStringLiteral("\"act\":\"load_silent\"")).size(), 1);
 }
 
 // The main bar starts the visible tab's list; the pop-up's button only

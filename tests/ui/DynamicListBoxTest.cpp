@@ -272,6 +272,31 @@ TEST_F(DynamicListBoxTest, AClickMakesTheRowActiveAndFocusesTheList)
 
 } // namespace
 
+// A list on a page not yet seen has no panels; shown, it fits the size the
+// page was given meanwhile and shows the rows it was given.
+TEST_F(DynamicListBoxTest, AListInitializedWhenShownBuildsItsPoolAtTheFirstShow)
+{
+    Window.resize(320, 100);
+    Surface->setGeometry(0, 0, 300, 100);
+    List = std::make_unique<TKeyScrolledListBox>(nullptr, nullptr, PanelClassOf<TCountingPanel>(), Bar, Surface);
+    List->InitializeWhenShown();
+    List->SetData(50);
+    EXPECT_FALSE(List->IsInitialized());
+    EXPECT_EQ(SurfacePanels(), 0);
+    Surface->resize(300, 160);
+    Window.show();
+    EXPECT_TRUE(List->IsInitialized());
+    EXPECT_EQ(int(List->ActualItems().size()), 6);
+    EXPECT_NE(PanelOf(0), nullptr);
+    EXPECT_TRUE(Bar->isEnabled());
+    CheckPoolIsConsecutive();
+    // Shown again later: the same pool.
+    Window.hide();
+    Window.show();
+    EXPECT_EQ(SurfacePanels(), 6);
+    EXPECT_THROW(List->InitializeWhenShown(), Exception);
+}
+
 TEST_F(DynamicListBoxTest, MisuseIsRefusedAndLeavesTheListWorking)
 {
     Make(100, 50);

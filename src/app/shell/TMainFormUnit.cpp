@@ -105,6 +105,9 @@ void TMainForm::FormCreate()
     UpdateCaption();
     InitializeDB();
     InitializeClients();
+    // Signs in with the stored cookies while the window is built; the outcome
+    // comes through the events, once the event loop runs.
+    FVKEmulationManager->AuthManager().Authorize();
     InitializeVisualControls();
     FHandlePlayingTrackBarChange = true;
     ApplySettingValues();
@@ -113,8 +116,6 @@ void TMainForm::FormCreate()
     SetStyleLookup(FUi->SaveButton, QStringLiteral("savedisabledButtonstyle"));
     SetStyleLookup(FUi->AddToMyMusicButton, QStringLiteral("addtrackbluedisButtonstyle"));
     RestoreWindowState();
-    // Signs in with the stored cookies; the outcome comes through the events.
-    FVKEmulationManager->AuthManager().Authorize();
     // Last step: the window fills its texts in the active language.
     QEvent message(WM_LOCALIZATIONCHANGED);
     QCoreApplication::sendEvent(this, &message);
@@ -289,7 +290,8 @@ void TMainForm::InitializeListBoxes()
     for (TCustomVKAudioListBox *list :
         std::initializer_list<TCustomVKAudioListBox *> {FVKUserAudioListBox, FVKSearchAudioListBox}) {
         list->SetItemHeight(32);
-        list->Initialize();
+        // Pools are built when each list is first seen: only one tab shows at start.
+        list->InitializeWhenShown();
         list->SetGetTrackStateRequestProc(trackState);
         list->SetSaveTrackRequestProc(saveTrack);
     }
@@ -300,14 +302,14 @@ void TMainForm::InitializeListBoxes()
     FLocalAudioListBox = new TLocalAudioListBox(this, nullptr, PanelClassOf<TLocalAudioListBoxItem>(),
         ui.LocalAudioListBoxScrollBar, ui.LocalAudioListBoxSurface);
     FLocalAudioListBox->SetItemHeight(32);
-    FLocalAudioListBox->Initialize();
+    FLocalAudioListBox->InitializeWhenShown();
     FLocalAudioListBox->SetData(FLocalAudioData.get());
     FLocalAudioListBox->OnDeleteTrack = [this](int Index) { DeleteLocalTrack(Index); };
 
     FAudioPlaylistListBox = new TPlaylistListBox(this, nullptr, PanelClassOf<TPlaylistListBoxItem>(),
         FPlaylistPopup->ListScrollBar(), FPlaylistPopup->ListSurface());
     FAudioPlaylistListBox->SetItemHeight(24);
-    FAudioPlaylistListBox->Initialize();
+    FAudioPlaylistListBox->InitializeWhenShown();
     FAudioPlaylistListBox->SetData(AudioPlayer->Playlist());
 }
 
@@ -771,10 +773,8 @@ void TMainForm::AuthSuccessEvent()
     FIsSignedIn = true;
     FSignInPrompt->hide();
     FVKAPIManager->RequestUserName(FVKEmulationManager->UserID());
-    // One load: the reset's, still waiting in the queue, gives way to the
-    // owner's under the list's one operation.
-    FUserAudioData->Reset();
-    FUserAudioData->SetOwnerID(FVKEmulationManager->UserID());
+    // One request: a second would wait out the queue's pause between starts.
+    FUserAudioData->LoadOwner(FVKEmulationManager->UserID());
     FSearchAudioData->Reset();
 }
 

@@ -246,12 +246,10 @@ TVKUserAudioData::~TVKUserAudioData()
     FVKEmulationManager.MyMusicManager().OnTrackDeletedEventsList().Remove(FTrackDeletedHandler);
 }
 
-void TVKUserAudioData::SetOwnerID(int Value)
+void TVKUserAudioData::LoadOwner(int Value)
 {
-    if (Value == FOwnerID.ActualValue)
-        return;
+    ResetValues();
     FOwnerID.RequestedValue = Value;
-    FOffset.RequestedValue = 0;
     Load();
 }
 

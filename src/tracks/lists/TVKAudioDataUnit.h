@@ -118,7 +118,8 @@ public:
     TVKUserAudioData(TVKEmulationManager &AVKEmulationManager, int Count);
     ~TVKUserAudioData() override;
 
-    void SetOwnerID(int Value);
+    // A sign-in: the owner's list loaded afresh, even for the owner shown before.
+    void LoadOwner(int Value);
     void DeleteFromMyMusic(int Index);
 
 protected:

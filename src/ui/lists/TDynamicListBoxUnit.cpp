@@ -153,6 +153,12 @@ bool TDynamicListBox::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Watched == FScrollBox && Event->type() == QEvent::Resize)
         ScrollBoxResize();
+    else if (Watched == FScrollBox && Event->type() == QEvent::Show && FInitializeWhenShown && !FInitialized) {
+        // Laid out by now: the pool fits the surface as it is seen.
+        FInitializeWhenShown = false;
+        Initialize();
+        RefreshData();
+    }
     return QObject::eventFilter(Watched, Event);
 }
 
@@ -190,6 +196,20 @@ void TDynamicListBox::Initialize()
         FActualItems.push_back(panel);
     }
     FInitialized = true;
+}
+
+void TDynamicListBox::InitializeWhenShown()
+{
+    if (FInitialized)
+        throw Exception(QStringLiteral("List box is initialized already"));
+    if (!FScrollBox)
+        throw Exception(QStringLiteral("List box has no scroll box"));
+    if (FScrollBox->isVisible()) {
+        Initialize();
+        RefreshData();
+    } else {
+        FInitializeWhenShown = true;
+    }
 }
 
 void TDynamicListBox::SetData(int AItemsCount)

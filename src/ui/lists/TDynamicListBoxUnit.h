@@ -118,6 +118,9 @@ public:
 
     // Builds the pool on the scroll box; once, after the item height is set.
     void Initialize();
+    // Initialize, with the rows shown, when the scroll box is first shown: a
+    // list on a page or pop-up not yet seen costs nothing at start.
+    void InitializeWhenShown();
     bool IsInitialized() const { return FInitialized; }
     // Shows the rows from the top again; after every change of the row count.
     void RefreshData();
@@ -150,4 +153,5 @@ private:
     int FItemHeight = 32;
     double FLastScrollBoxHeight = 0;
     bool FInitialized = false;
+    bool FInitializeWhenShown = false;
 };
