@@ -152,7 +152,7 @@ void TSettingsForm::closeEvent(QCloseEvent *Event)
     THandleCreateExceptionForm::closeEvent(Event);
     if (!Event->isAccepted())
         return;
-    if (FMusicFolderDialog)
+    if (FMusicFolderDialog && FMusicFolderDialog->isVisible())
         FMusicFolderDialog->reject();
     if (isVisible() && !std::exchange(FClosingByApply, false))
         RestoreOpenedValues();
@@ -187,7 +187,8 @@ void TSettingsForm::UpdateButtonClick()
 
 void TSettingsForm::BrowseMusicFolderPathButtonClick()
 {
-    if (FMusicFolderDialog) {
+    // A closed picker may still be on its way out.
+    if (FMusicFolderDialog && FMusicFolderDialog->isVisible()) {
         FMusicFolderDialog->raise();
         FMusicFolderDialog->activateWindow();
         return;

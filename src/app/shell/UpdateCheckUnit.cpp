@@ -43,7 +43,7 @@ QPointer<TUpdateDialog> OpenDialog;
 
 void ShowOffer(const TUpdateOffer &Offer)
 {
-    if (OpenDialog) {
+    if (OpenDialog && OpenDialog->isVisible()) {
         OpenDialog->raise();
         OpenDialog->activateWindow();
         return;
@@ -63,12 +63,13 @@ void ShowOffer(const TUpdateOffer &Offer)
 
 } // namespace
 
-void StartAutomaticCheck(const QStringList &Arguments)
+bool StartAutomaticCheck(const QStringList &Arguments)
 {
     if (HasInstallArgument(Arguments) || !GetInstance<TQelmSettings>()->AutoUpdateCheck()
         || !IsAutoCheckDue(TodayUTC()))
-        return;
+        return false;
     StartUpdateCheck(false, [](const TUpdateCheckResult &Result) { ShowResult(false, Result); });
+    return true;
 }
 
 void CheckForUpdatesNow(std::function<void()> Done)

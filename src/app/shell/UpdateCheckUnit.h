@@ -14,8 +14,9 @@ namespace UpdateCheck {
 
 // At the start of the player: unless an argument holds "install", the
 // automatic check is off in the settings, or it is not due today. Up to five
-// attempts; only a newer version the user has not skipped is shown.
-void StartAutomaticCheck(const QStringList &Arguments);
+// attempts; only a newer version the user has not skipped is shown. Returns
+// whether the check started.
+bool StartAutomaticCheck(const QStringList &Arguments);
 // The settings window's button: one attempt, its outcome shown whatever it is.
 // Done runs on the interface thread once it is shown.
 void CheckForUpdatesNow(std::function<void()> Done);
