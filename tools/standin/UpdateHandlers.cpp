@@ -48,30 +48,44 @@ std::optional<TUpdateAnswer> ParseUpdateAnswer(const QString &Text)
 
 void AddUpdateHandlers(httplib::Server &Server, const TUpdateAnswer &Answer, const QString &ProgramVersion)
 {
-    Server.Get("/updates/30.txt", [Answer, ProgramVersion](const httplib::Request &, httplib::Response &Response) {
-        switch (Answer.Kind) {
-        case TUpdateAnswer::Newer:
-            Response.set_content(UpdateFile(NewerThan(ProgramVersion)), "text/plain; charset=utf-8");
-            return;
-        case TUpdateAnswer::Equal:
-            Response.set_content(UpdateFile(ProgramVersion), "text/plain; charset=utf-8");
-            return;
-        case TUpdateAnswer::Version:
-            Response.set_content(UpdateFile(Answer.OfferedVersion), "text/plain; charset=utf-8");
-            return;
-        case TUpdateAnswer::Garbage:
-            // A captive portal: every address answers 200 with its sign-in page.
-            Response.set_content("<!DOCTYPE html>\r\n<html><head><title>Hotel Wi-Fi</title></head>"
-                                 "<body><form action=\"/login\">Room number <input name=\"room\"></form></body></html>",
-                "text/html");
-            return;
-        case TUpdateAnswer::None:
-            Response.status = 404;
-            Response.set_content("Not Found", "text/plain");
-            return;
-        }
-    });
-    Server.Get("/download/", [](const httplib::Request &, httplib::Response &Response) {
+    // "/equal/updates/30.txt" and the like answer as that option would, so one
+    // stand-in serves every answer to a player pointed at the prefix.
+    Server.Get(R"((/[a-z0-9.]+)?/updates/30\.txt)",
+        [Answer, ProgramVersion](const httplib::Request &Request, httplib::Response &Response) {
+            TUpdateAnswer answer = Answer;
+            if (Request.matches[1].matched) {
+                const std::optional<TUpdateAnswer> prefixed
+                    = ParseUpdateAnswer(QString::fromStdString(Request.matches[1].str().substr(1)));
+                if (!prefixed) {
+                    Response.status = 404;
+                    return;
+                }
+                answer = *prefixed;
+            }
+            switch (answer.Kind) {
+            case TUpdateAnswer::Newer:
+                Response.set_content(UpdateFile(NewerThan(ProgramVersion)), "text/plain; charset=utf-8");
+                return;
+            case TUpdateAnswer::Equal:
+                Response.set_content(UpdateFile(ProgramVersion), "text/plain; charset=utf-8");
+                return;
+            case TUpdateAnswer::Version:
+                Response.set_content(UpdateFile(answer.OfferedVersion), "text/plain; charset=utf-8");
+                return;
+            case TUpdateAnswer::Garbage:
+                // A captive portal: every address answers 200 with its sign-in page.
+                Response.set_content(
+                    "<!DOCTYPE html>\r\n<html><head><title>Hotel Wi-Fi</title></head>"
+                    "<body><form action=\"/login\">Room number <input name=\"room\"></form></body></html>",
+                    "text/html");
+                return;
+            case TUpdateAnswer::None:
+                Response.status = 404;
+                Response.set_content("Not Found", "text/plain");
+                return;
+            }
+        });
+    Server.Get(R"((/[a-z0-9.]+)?/download/)", [](const httplib::Request &, httplib::Response &Response) {
         Response.set_content(
             "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Marvane Player</title></head>"
             "<body><h1>Marvane Player</h1><p><a href=\"marvane-player.deb\">marvane-player.deb</a></p>"

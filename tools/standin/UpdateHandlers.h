@@ -23,7 +23,8 @@ std::optional<TUpdateAnswer> ParseUpdateAnswer(const QString &Text);
 
 // The update host: the update file (CR LF lines: the version, a line the
 // program skips, the new features up to an empty line) and "/download/",
-// the download page. ProgramVersion is the player's own four-part version.
+// the download page. Under a prefix naming an answer ("/garbage/updates/30.txt")
+// the file is that answer's. ProgramVersion is the player's own four-part version.
 void AddUpdateHandlers(httplib::Server &Server, const TUpdateAnswer &Answer, const QString &ProgramVersion);
 
 } // namespace Standin
