@@ -1,6 +1,7 @@
 #include "app/shell/TSettingsFormUnit.h"
 
 #include "app/shell/UpdateCheckUnit.h"
+#include "app/shell/WindowPlacementUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
 #include "settings/TQelmSettingsUnit.h"
@@ -29,6 +30,9 @@ constexpr quint32 RussianLCID = 1049;
 constexpr int RadioButtonLeft = 10;
 constexpr int RadioButtonTop = 7;
 constexpr int RadioButtonGap = 4;
+// The side list's width, unless its caption needs more (its own padding and the item's).
+constexpr int SettingsListBoxWidth = 140;
+constexpr int SettingsListBoxTextPadding = 28;
 
 // The stored language, or a null text when the stored value is of another kind.
 QString StoredLang()
@@ -122,6 +126,7 @@ void TSettingsForm::ShowSettingValues()
 
 void TSettingsForm::FormShow()
 {
+    PlaceOverActiveWindow(this);
     HideTitleSettingsButton();
     auto *settings = GetInstance<TQelmSettings>();
     FOpened = {LocalizationManager->ActiveLocalizationIndex(), StoredLang(), settings->CustomMusicFolderFlag(),
@@ -241,6 +246,9 @@ void TSettingsForm::LanguageChangedMessage()
         FWindowTitleCaptionText->setText(caption);
     ui.CancelButton->setText(Text(QStringLiteral("CancelButton_Caption")));
     ui.SettingsListBox->item(0)->setText(Text(QStringLiteral("MC_LangOptionsListBoxItem")));
+    ui.SettingsListBox->setFixedWidth(qMax(SettingsListBoxWidth,
+        ui.SettingsListBox->fontMetrics().horizontalAdvance(ui.SettingsListBox->item(0)->text())
+            + SettingsListBoxTextPadding));
     ui.LocalizationExpander->setTitle(Text(QStringLiteral("MOC_LocalizationExpander_Caption")));
     ui.MusicFolderPathExpander->setTitle(Text(QStringLiteral("MOC_MusicFolderPathExpanderCheckBox_Caption")));
     ui.AutoUpdateCheckBox->setText(Text(QStringLiteral("UC_AutoUpdateCheckBox_Caption")));

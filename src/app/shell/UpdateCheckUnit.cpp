@@ -1,6 +1,7 @@
 #include "app/shell/UpdateCheckUnit.h"
 
 #include "app/shell/TUpdateDialogUnit.h"
+#include "app/shell/WindowPlacementUnit.h"
 #include "app/updater/UpdaterUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
@@ -28,6 +29,8 @@ void ShowMessage(QWidget *Message)
     Message->setAttribute(Qt::WA_DeleteOnClose);
     Message->setWindowFlag(Qt::WindowStaysOnTopHint);
     Message->setWindowModality(Qt::ApplicationModal);
+    Message->adjustSize();
+    PlaceOverActiveWindow(Message);
     Message->show();
 }
 
