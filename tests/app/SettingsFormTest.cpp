@@ -129,7 +129,7 @@ TEST_F(SettingsFormTest, OpensAtItsSizeWithOneChoicePerLanguageAndStoresNothing)
     EXPECT_EQ(first->text(), QStringLiteral("English"));
     EXPECT_EQ(second->text(), QStringLiteral("Русский"));
     EXPECT_TRUE(Radio(LocalizationManager->GetActiveLocalizationISOCode())->isChecked());
-    EXPECT_FALSE(FindStylePart<QWidget>(UI().WindowBorder, QStringLiteral("settings"), QString())->isVisible());
+    EXPECT_FALSE(FindStylePart<QWidget>(UI().SettingsWindowBorder, QStringLiteral("settings"), QString())->isVisible());
 
     QTest::mouseClick(UI().ApplyButton, Qt::LeftButton);
     EXPECT_FALSE(Settings->isVisible());

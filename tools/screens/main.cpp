@@ -415,7 +415,11 @@ void TShooter::TakeSettings()
         const QFileInfo music(FMusicFolder);
         form->MusicFolderDialog()->setDirectory(music.absolutePath());
         PlayerHarness::Pass(300ms); // the folder's listing
-        form->MusicFolderDialog()->selectFile(music.fileName());
+        // Its name typed into the name box, as a user picks it.
+        QWidget *name = form->MusicFolderDialog()->findChild<QWidget *>(QStringLiteral("fileNameEdit"));
+        if (!name)
+            throw EMissing {QStringLiteral("the folder dialog's name box")};
+        PlayerHarness::Type(name, music.fileName());
     });
     Shoot(QStringLiteral("settings-folder-picked"), QStringLiteral("The folder the picker gave, stored"), [&] {
         TSettingsForm *form = open();

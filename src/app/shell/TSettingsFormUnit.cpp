@@ -61,10 +61,10 @@ TSettingsForm::~TSettingsForm() = default;
 void TSettingsForm::FormCreate()
 {
     Ui::TSettingsFormLayout &ui = *FUi;
-    EnsureStyleApplied(ui.WindowBorder);
+    EnsureStyleApplied(ui.SettingsWindowBorder);
     HideTitleSettingsButton();
     FWindowTitleCaptionText = FindStylePart<QLabel>(
-        ui.WindowBorder, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
+        ui.SettingsWindowBorder, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
     ui.SettingsListBox->setCurrentRow(0);
 
     for (int i = 0; i < LocalizationManager->GetCount(); ++i) {
@@ -104,9 +104,9 @@ void TSettingsForm::HideTitleSettingsButton()
 {
     // The options window has no settings button of its own, nor a sign-out.
     FindStylePart<QAbstractButton>(
-        FUi->WindowBorder, QStringLiteral("settings"), QStringLiteral(" not found inside of style"))
+        FUi->SettingsWindowBorder, QStringLiteral("settings"), QStringLiteral(" not found inside of style"))
         ->hide();
-    if (auto *logout = FUi->WindowBorder->findChild<QWidget *>(QStringLiteral("logouttitlebutton")))
+    if (auto *logout = FUi->SettingsWindowBorder->findChild<QWidget *>(QStringLiteral("logouttitlebutton")))
         logout->hide();
 }
 
