@@ -53,7 +53,6 @@ TSettingsForm::TSettingsForm() : FUi(std::make_unique<Ui::TSettingsFormLayout>()
     FUi->setupUi(surface);
     setCentralWidget(surface);
     setFixedSize(ClientWidth, ClientHeight);
-    CheckForUpdatesProc = [](std::function<void()> Done) { UpdateCheck::CheckForUpdatesNow(std::move(Done)); };
 }
 
 TSettingsForm::~TSettingsForm() = default;
@@ -184,7 +183,7 @@ void TSettingsForm::UpdateButtonClick()
 {
     // One check at a time: the button comes back with its outcome.
     FUi->UpdateButton->setEnabled(false);
-    CheckForUpdatesProc([form = QPointer<TSettingsForm>(this)] {
+    UpdateCheck::CheckForUpdatesNow([form = QPointer<TSettingsForm>(this)] {
         if (form)
             form->FUi->UpdateButton->setEnabled(true);
     });

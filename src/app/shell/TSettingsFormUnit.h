@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -37,9 +36,6 @@ public:
     const QList<QRadioButton *> &LocalizationRadioButtons() const { return FLocalizationRadioButtons; }
     // The folder picker while it is open, else null.
     QFileDialog *MusicFolderDialog() const { return FMusicFolderDialog; }
-    // Starts the check of the update button; Done runs on the interface
-    // thread once its outcome is shown. The default is the program's check.
-    std::function<void(std::function<void()> Done)> CheckForUpdatesProc;
 
 protected:
     friend class THandleCreateExceptionForm;
