@@ -161,6 +161,14 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"Update_UpdateSuccess_Text",
         u"Загрузка завершена, нажмите OK, чтобы закрыть программу и запустить установку новой версии"},
     {u"Update_UpdateProgress_Text", u"загрузка"},
+    {u"Update_Dialog_Heading", u"Обнаружена новая версия программы"},
+    {u"Update_Dialog_Version", u"Версия  %s"},
+    {u"Update_Dialog_SkipVersion", u"пропустить эту версию"},
+    {u"Update_Dialog_DownloadPageButton", u"Перейти на страницу загрузки"},
+    {u"Update_Dialog_CloseButton", u"Закрыть"},
+    {u"Update_NoNewVersions_Text", u"Новых версий программы не обнаружено!"},
+    {u"Update_CheckFailed_Text", u"Не удалось проверить обновление программы"},
+    {u"Update_CheckFailed_Hint", u"Проверьте подключение к сети"},
 };
 
 } // namespace

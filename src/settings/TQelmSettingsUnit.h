@@ -27,6 +27,9 @@ public:
     // The main window's tab last shown: 0 My Music, 1 search, 2 downloads.
     int MainTab();
     void SetMainTab(int Value);
+    // Whether the program looks for a newer version at start (once a day).
+    bool AutoUpdateCheck();
+    void SetAutoUpdateCheck(bool Value);
 
 protected:
     TQelmSettings();

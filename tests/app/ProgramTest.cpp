@@ -582,6 +582,30 @@ TEST(SingleInstance, AKilledPlayerNeverBlocksTheNextStart)
     }
 }
 
+// The update check runs on a thread nobody waits for: a host that takes the
+// request and never answers holds up neither the start nor the end.
+TEST(Program, AStuckUpdateCheckHoldsUpNeitherTheStartNorTheEnd)
+{
+    TInstalledFolders folders;
+    std::atomic<int> asked = 0;
+    TRawTestServer host([&](const TRecordedRequest &, TRawTestServer::TConnection &Connection) {
+        ++asked;
+        Connection.Stall();
+    });
+    TChildProcess player;
+    ASSERT_TRUE(player.Start(QStringLiteral(MARVANE_PLAYER_EXE), {},
+        {.ReadErrors = true, .Environment = {QStringLiteral("MARVANE_UPDATE_URL=") + host.URL(QString())}}));
+    ASSERT_TRUE(TestEnvironment::WaitFor(PlayerAnswers, std::chrono::seconds(60)));
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return asked == 1; }));
+    const auto asking = std::chrono::steady_clock::now();
+    player.Signal(SIGTERM);
+    ASSERT_TRUE(player.WaitForExit(std::chrono::seconds(30)));
+    // Well inside the check's own time-outs.
+    EXPECT_LT(std::chrono::steady_clock::now() - asking, std::chrono::seconds(4));
+    EXPECT_TRUE(player.ExitedNormally());
+    EXPECT_EQ(player.ExitCode(), 0) << player.Errors().toStdString();
+}
+
 TEST(SingleInstance, StartsAtTheSameTimeLeaveOnePlayer)
 {
     TInstalledFolders folders;

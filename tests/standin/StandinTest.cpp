@@ -477,10 +477,37 @@ TEST_F(StandinOptionsTest, ARateTricklesTheFilesAndABrokenTrackStopsHalfWay)
     EXPECT_EQ(broken.Body, brokenBytes.substr(0, brokenBytes.size() / 2));
 }
 
+TEST_F(StandinOptionsTest, TheUpdateHostOffersWhatItIsToldAndEachAnswerUnderItsPrefix)
+{
+    Start({u"--update"_s, u"garbage"_s});
+    const QString update
+        = Extract(QString::fromLatin1(FProcess.Output()), u"(?m)^MARVANE_UPDATE_URL=(http://127\\.0\\.0\\.1:\\d+)$"_s);
+    ASSERT_FALSE(update.isEmpty());
+    TBrowser browser;
+    const auto file = [&](const QString &Prefix) { return browser.Get(update + Prefix + u"/updates/30.txt"_s); };
+    EXPECT_TRUE(file(QString()).Body.starts_with("<!DOCTYPE html>")) << "the option's answer";
+    EXPECT_EQ(file(QString()).Status, 200);
+    const QStringList equal = QString::fromStdString(file(u"/equal"_s).Body).split(u"\r\n"_s);
+    EXPECT_EQ(equal.value(0), QStringLiteral(MARVANE_PROJECT_VERSION));
+    EXPECT_EQ(equal.size(), 8);
+    EXPECT_TRUE(equal.value(6).isEmpty()) << "the features end at an empty line";
+    const QString newer = QString::fromStdString(file(u"/newer"_s).Body).section(u"\r\n"_s, 0, 0);
+    const QStringList own = QStringLiteral(MARVANE_PROJECT_VERSION).split(u'.');
+    EXPECT_EQ(newer, u"%1.%2.0.0"_s.arg(own[0]).arg(own[1].toInt() + 1));
+    EXPECT_TRUE(file(u"/4.5.6.7"_s).Body.starts_with("4.5.6.7\r\n"));
+    EXPECT_EQ(file(u"/none"_s).Status, 404);
+    EXPECT_EQ(file(u"/nonsense"_s).Status, 404);
+    for (const QString &prefix : {QString(), u"/equal"_s}) {
+        const TAnswer page = browser.Get(update + prefix + u"/download/"_s);
+        EXPECT_EQ(page.Status, 200);
+        EXPECT_TRUE(page.Body.find("marvane-player.deb") != std::string::npos);
+    }
+}
+
 TEST_F(StandinOptionsTest, BadOptionValuesAreRefused)
 {
     for (const QStringList &options : {QStringList {u"--my-music-size"_s, u"-1"_s}, {u"--my-music-size"_s, u"many"_s},
-             {u"--audio-rate"_s, u"0"_s}, {u"--broken-track"_s}}) {
+             {u"--audio-rate"_s, u"0"_s}, {u"--broken-track"_s}, {u"--update"_s, u"newest"_s}}) {
         SCOPED_TRACE(options.join(u' ').toStdString());
         TChildProcess process;
         ASSERT_TRUE(process.Start(QStringLiteral(MARVANE_STANDIN_PROGRAM), options, {.ReadErrors = true}));

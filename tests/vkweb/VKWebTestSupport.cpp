@@ -25,7 +25,8 @@ TStandin::TStandin(const QStringList &Options)
     const QString output = QString::fromLatin1(FProcess.Output());
     const std::pair<const char *, QString *> hosts[]
         = {{"MARVANE_VK_WEB_URL", &FWebURL}, {"MARVANE_VK_LOGIN_URL", &FLoginURL}, {"MARVANE_VK_API_URL", &FAPIURL},
-            {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL}, {"MARVANE_LASTFM_URL", &FLastFMURL}};
+            {"MARVANE_SIGNUP_RELAY_URL", &FRelayURL}, {"MARVANE_LASTFM_URL", &FLastFMURL},
+            {"MARVANE_UPDATE_URL", &FUpdateURL}};
     for (const auto &[variable, url] : hosts) {
         const QRegularExpression line(
             QStringLiteral("(?m)^%1=(http://127\\.0\\.0\\.1:\\d+)$").arg(QLatin1StringView(variable)));

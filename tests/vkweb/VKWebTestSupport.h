@@ -45,18 +45,19 @@ class TStandin
 {
 public:
     // Options: more of the stand-in's command-line options (a My Music size,
-    // an audio rate).
+    // an audio rate, the update host's answer).
     explicit TStandin(const QStringList &Options = {});
     ~TStandin();
     TStandin(const TStandin &) = delete;
     TStandin &operator=(const TStandin &) = delete;
 
-    bool IsReady() const { return FEnvironment.size() == 5; }
+    bool IsReady() const { return FEnvironment.size() == 6; }
     const QString &WebURL() const { return FWebURL; }
     const QString &LoginURL() const { return FLoginURL; }
     const QString &APIURL() const { return FAPIURL; }
     const QString &RelayURL() const { return FRelayURL; }
     const QString &LastFMURL() const { return FLastFMURL; }
+    const QString &UpdateURL() const { return FUpdateURL; }
     // The requests it served so far, one JSON line each.
     QStringList LogLines() const;
 
@@ -68,5 +69,6 @@ private:
     QString FAPIURL;
     QString FRelayURL;
     QString FLastFMURL;
+    QString FUpdateURL;
     std::vector<std::unique_ptr<TScopedEnvironment>> FEnvironment;
 };

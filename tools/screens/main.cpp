@@ -3,13 +3,17 @@
 // window's object names, each state grabbed from the screen. A step whose
 // controls are not there is noted as missing and the rest go on.
 //
-//   marvane-screens OUT_DIR --lang en|ru --music DIR
+//   marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES]
 //
 // Writes OUT_DIR/NAME.png and OUT_DIR/screens.txt: one line per picture,
 // "file<TAB>caption<TAB>note". The stand-in's plain account is signed in
 // (its cookie file) with a My Music of 60 tracks, audio at 16,000 bytes a
-// second, and track 1001_50 broken (scripts/screens starts it so).
+// second, track 1001_50 broken, and a newer version on its update host
+// (scripts/screens starts it so). With --only, only the pictures whose names
+// begin with one of the PREFIXES (separated by commas) are taken.
 #include "app/application/ApplicationUnit.h"
+#include "app/shell/TSettingsFormUnit.h"
+#include "app/shell/TUpdateDialogUnit.h"
 #include "harness/PlayerHarness.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
@@ -20,8 +24,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextStream>
@@ -164,12 +172,18 @@ qint64 LargestDownload(const QString &Folder, bool Finished)
 class TShooter
 {
 public:
-    TShooter(const QString &Folder, const QString &MusicFolder) : FFolder(Folder), FMusicFolder(MusicFolder) { }
+    TShooter(const QString &Folder, const QString &MusicFolder, const QString &Only) :
+          FFolder(Folder), FMusicFolder(MusicFolder), FOnly(Only.split(u',', Qt::SkipEmptyParts))
+    {
+    }
 
     // Runs Step, then grabs the window and every window open over it. A
     // missing part is noted beside the picture.
     void Shoot(const QString &Name, const QString &Caption, const std::function<void()> &Step)
     {
+        if (!FOnly.isEmpty()
+            && std::none_of(FOnly.begin(), FOnly.end(), [&](const QString &Prefix) { return Name.startsWith(Prefix); }))
+            return;
         QString note;
         try {
             Step();
@@ -203,6 +217,8 @@ public:
 
 private:
     void TakeAll();
+    void TakeSettings();
+    void TakeUpdateCheck();
     bool Grab(const QString &File);
 
     // What later steps build on: they wait for it only when it began.
@@ -214,6 +230,7 @@ private:
 
     QString FFolder;
     QString FMusicFolder;
+    QStringList FOnly;
     QTextStream FIndex;
     QStringList FErrors;
     bool FPlayStarted = false;
@@ -333,6 +350,118 @@ void TShooter::TakeAll()
         NeedThat(QStringLiteral("WindowNote shown"),
             [] { return Find(QStringLiteral("WindowNote")) && Find(QStringLiteral("WindowNote"))->isVisible(); });
     });
+
+    TakeSettings();
+    TakeUpdateCheck();
+}
+
+// A window of its own (a dialog, a message box) by object name, when shown.
+QWidget *ShownWindow(const QString &Name)
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->objectName() == Name && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+QWidget *NeedWindow(const QString &Name)
+{
+    NeedThat(
+        Name + QStringLiteral(" shown"), [&] { return ShownWindow(Name) != nullptr; }, 10s);
+    return ShownWindow(Name);
+}
+
+// The settings window over the main window: its captions in the run's
+// language, the other language chosen (both windows re-worded), the folder
+// picker and the folder it gave.
+void TShooter::TakeSettings()
+{
+    const auto open = [] {
+        if (!ShownWindow(QStringLiteral("SettingsForm")))
+            PlayerHarness::Click(Part(QStringLiteral("WindowBorder"), QStringLiteral("settings")));
+        return qobject_cast<TSettingsForm *>(NeedWindow(QStringLiteral("SettingsForm")));
+    };
+    Shoot(QStringLiteral("settings-window"), QStringLiteral("The settings window"), [&] {
+        if (QWidget *popup = Find(QStringLiteral("PlaylistPopup")); popup && popup->isVisible())
+            PlayerHarness::PressKey(popup, Qt::Key_Escape);
+        open();
+    });
+    Shoot(QStringLiteral("settings-language-switched"),
+        QStringLiteral("The other language chosen: both windows re-worded at once"), [&] {
+            TSettingsForm *form = open();
+            QRadioButton *other = nullptr;
+            for (QRadioButton *radio : form->LocalizationRadioButtons())
+                if (!radio->isChecked())
+                    other = radio;
+            if (!other)
+                throw EMissing {QStringLiteral("a second language")};
+            PlayerHarness::Click(other);
+            NeedThat(
+                QStringLiteral("the language switched"), [&] { return other->isChecked(); }, 2s);
+        });
+    // Cancel puts the run's language back.
+    if (QWidget *form = ShownWindow(QStringLiteral("SettingsForm")))
+        PlayerHarness::Click(form->findChild<QWidget *>(QStringLiteral("CancelButton")));
+    Shoot(QStringLiteral("settings-folder-picker"), QStringLiteral("The music folder's picker"), [&] {
+        TSettingsForm *form = open();
+        auto *box = form->findChild<QGroupBox *>(QStringLiteral("MusicFolderPathExpander"));
+        if (!box->isChecked())
+            PlayerHarness::PressKey(box, Qt::Key_Space);
+        PlayerHarness::Click(Need(QStringLiteral("BrowseMusicFolderPathButton")));
+        NeedThat(
+            QStringLiteral("MusicFolderDialog shown"),
+            [&] { return form->MusicFolderDialog() && form->MusicFolderDialog()->isVisible(); }, 5s);
+        // The run's music folder, chosen in the listing of the folder that holds it.
+        const QFileInfo music(FMusicFolder);
+        form->MusicFolderDialog()->setDirectory(music.absolutePath());
+        PlayerHarness::Pass(300ms); // the folder's listing
+        // Its name typed into the name box, as a user picks it.
+        QWidget *name = form->MusicFolderDialog()->findChild<QWidget *>(QStringLiteral("fileNameEdit"));
+        if (!name)
+            throw EMissing {QStringLiteral("the folder dialog's name box")};
+        PlayerHarness::Type(name, music.fileName());
+    });
+    Shoot(QStringLiteral("settings-folder-picked"), QStringLiteral("The folder the picker gave, stored"), [&] {
+        TSettingsForm *form = open();
+        QFileDialog *dialog = form->MusicFolderDialog();
+        if (!dialog || !dialog->isVisible())
+            throw EMissing {QStringLiteral("MusicFolderDialog")};
+        QMetaObject::invokeMethod(dialog, &QDialog::accept);
+        NeedThat(
+            QStringLiteral("the picked folder shown"), [&] { return !dialog->isVisible(); }, 2s);
+    });
+    if (QWidget *form = ShownWindow(QStringLiteral("SettingsForm")))
+        PlayerHarness::Click(form->findChild<QWidget *>(QStringLiteral("ApplyButton")));
+}
+
+// The settings window's "Check for updates" against the stand-in's update
+// host: a newer version offered, the program's own, and no update file.
+void TShooter::TakeUpdateCheck()
+{
+    const QByteArray host = qgetenv("MARVANE_UPDATE_URL");
+    const auto check = [&](const QString &Answer, const QString &Shown) {
+        qputenv("MARVANE_UPDATE_URL", host + Answer.toUtf8());
+        if (!ShownWindow(QStringLiteral("SettingsForm")))
+            PlayerHarness::Click(Part(QStringLiteral("WindowBorder"), QStringLiteral("settings")));
+        PlayerHarness::Click(
+            NeedWindow(QStringLiteral("SettingsForm"))->findChild<QWidget *>(QStringLiteral("UpdateButton")));
+        NeedWindow(Shown);
+        PlayerHarness::Pass(200ms);
+    };
+    const auto close = [](const QString &Name) {
+        if (QWidget *window = ShownWindow(Name))
+            window->close();
+    };
+    Shoot(QStringLiteral("update-dialog"), QStringLiteral("Check for updates: a newer version with its features"),
+        [&] { check(QStringLiteral("/newer"), QStringLiteral("UpdateDialog")); });
+    close(QStringLiteral("UpdateDialog"));
+    Shoot(QStringLiteral("update-no-new-versions"), QStringLiteral("Check for updates: nothing newer"),
+        [&] { check(QStringLiteral("/equal"), QStringLiteral("UpdateNoNewVersionsMessage")); });
+    close(QStringLiteral("UpdateNoNewVersionsMessage"));
+    Shoot(QStringLiteral("update-check-failed"), QStringLiteral("Check for updates: no update file came back"),
+        [&] { check(QStringLiteral("/garbage"), QStringLiteral("UpdateCheckFailedMessage")); });
+    close(QStringLiteral("UpdateCheckFailedMessage"));
+    qputenv("MARVANE_UPDATE_URL", host);
 }
 
 } // namespace
@@ -344,8 +473,9 @@ int main(int argc, char **argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     const QString folder = arguments.value(1);
     const int lang = arguments.indexOf(QStringLiteral("--lang")), music = arguments.indexOf(QStringLiteral("--music"));
+    const int only = arguments.indexOf(QStringLiteral("--only"));
     if (folder.isEmpty() || lang < 0 || music < 0) {
-        std::fprintf(stderr, "usage: marvane-screens OUT_DIR --lang en|ru --music DIR\n");
+        std::fprintf(stderr, "usage: marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES]\n");
         return 2;
     }
     QDir().mkpath(folder);
@@ -354,7 +484,7 @@ int main(int argc, char **argv)
     settings->SetLang(arguments.value(lang + 1));
     settings->SetCustomMusicFolderFlag(true);
     settings->SetCustomMusicFolderPath(QDir(arguments.value(music + 1)).absolutePath() + u'/');
-    TShooter shooter(folder, arguments.value(music + 1));
+    TShooter shooter(folder, arguments.value(music + 1), only < 0 ? QString() : arguments.value(only + 1));
     const int exitCode = PlayerHarness::Run(argc, argv, {}, [&] {
         shooter.Run();
         QCoreApplication::quit();

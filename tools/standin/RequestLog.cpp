@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -50,7 +51,7 @@ void TRequestLog::Write(const char *Host, const httplib::Request &Request, const
     const QJsonObject line {{u"method"_s, QString::fromStdString(Request.method)},
         {u"host"_s, QString::fromLatin1(Host)}, {u"path"_s, QString::fromStdString(Request.path)},
         {u"query"_s, ToJson(QueryFields(Request))}, {u"form"_s, ToJson(FormFields(Request))},
-        {u"status"_s, Response.status}};
+        {u"status"_s, Response.status}, {u"time"_s, QDateTime::currentMSecsSinceEpoch()}};
     const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
     std::lock_guard lock(FLock);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), FFile);

@@ -12,7 +12,8 @@ struct Response;
 
 namespace Standin {
 
-// One JSON line per request: method, host role, path, query, form fields, status.
+// One JSON line per request: method, host role, path, query, form fields,
+// status, and the time it was answered (milliseconds since 1970).
 class TRequestLog
 {
 public:

@@ -7,6 +7,7 @@
 #include "standin/LastFMHandlers.h"
 #include "standin/RequestLog.h"
 #include "standin/SiteState.h"
+#include "standin/UpdateHandlers.h"
 #include "standin/WebHandlers.h"
 
 #include <httplib.h>
@@ -37,6 +38,7 @@ struct TOptions
     bool ExitOnStdinEof = false;
     int MyMusicSize = Standin::TSiteState::DefaultMyMusicSize;
     Standin::TDelivery Delivery;
+    Standin::TUpdateAnswer Update;
 };
 
 // A whole number from Lowest up, or nothing.
@@ -78,7 +80,13 @@ std::optional<TOptions> ParseOptions(int argc, char **argv)
             (option == "--my-music-size" ? options.MyMusicSize : options.Delivery.BytesPerSecond) = *count;
         } else if (hasValue && option == "--broken-track")
             options.Delivery.BrokenTracks.insert(argv[++i]);
-        else
+        else if (hasValue && option == "--update") {
+            const std::optional<Standin::TUpdateAnswer> answer
+                = Standin::ParseUpdateAnswer(QString::fromLocal8Bit(argv[++i]));
+            if (!answer)
+                return std::nullopt;
+            options.Update = *answer;
+        } else
             return std::nullopt;
     }
     return options;
@@ -107,7 +115,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr,
             "usage: marvane-standin [--web-port N] [--login-port N] [--api-port N] [--relay-port N] "
             "[--log FILE] [--audio-dir DIR] [--my-music-size N] [--audio-rate BYTES] [--broken-track OWNER_AID] "
-            "[--exit-on-stdin-eof]\n");
+            "[--update newer|equal|garbage|none|VERSION] [--exit-on-stdin-eof]\n");
         return 2;
     }
 
@@ -136,7 +144,8 @@ int main(int argc, char **argv)
     Standin::TApiState apiState;
     Standin::TApiOrigins apiOrigins;
     QString lastFMOrigin;
-    httplib::Server web, login, api, relay, lastfm;
+    QString updateOrigin;
+    httplib::Server web, login, api, relay, lastfm, update;
     // Slow answers hold a worker each for their whole length, beside a
     // client's idle kept-alive connections.
     web.new_task_queue = [] { return new httplib::ThreadPool(32); };
@@ -147,6 +156,7 @@ int main(int argc, char **argv)
     Standin::AddAPIHandlers(api, apiState, apiOrigins);
     Standin::AddRelayHandlers(relay, apiState, apiOrigins);
     Standin::AddLastFMHandlers(lastfm, catalogue, lastFMOrigin);
+    Standin::AddUpdateHandlers(update, options->Update, QStringLiteral(MARVANE_STANDIN_PROGRAM_VERSION));
 
     struct THost
     {
@@ -160,7 +170,8 @@ int main(int argc, char **argv)
         {"login", "MARVANE_VK_LOGIN_URL", login, options->LoginPort, origins.Login},
         {"api", "MARVANE_VK_API_URL", api, options->APIPort, apiOrigins.API},
         {"relay", "MARVANE_SIGNUP_RELAY_URL", relay, options->RelayPort, apiOrigins.Relay},
-        {"lastfm", "MARVANE_LASTFM_URL", lastfm, 0, lastFMOrigin}};
+        {"lastfm", "MARVANE_LASTFM_URL", lastfm, 0, lastFMOrigin},
+        {"update", "MARVANE_UPDATE_URL", update, 0, updateOrigin}};
     for (THost &host : hosts) {
         // Logged just before the answer leaves, so a redirect's line precedes the request it causes.
         host.Server.set_post_routing_handler(

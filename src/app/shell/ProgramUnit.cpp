@@ -7,6 +7,7 @@
 #include "app/shell/TMainFormUnit.h"
 #include "app/shell/TSettingsFormUnit.h"
 #include "app/shell/TSingleInstanceUnit.h"
+#include "app/shell/UpdateCheckUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
@@ -31,6 +32,8 @@ int RunNormalMode(int argc, char **argv)
     TSingleInstance instance;
     if (!instance.Claim())
         return 0;
+    // Its outcome waits for the message loop; the window may be up by then.
+    UpdateCheck::StartAutomaticCheck(QCoreApplication::arguments().mid(1));
     return RunPlayer(&instance);
 }
 
