@@ -14,6 +14,7 @@ const QString CustomMusicFolderFlagKey = QStringLiteral("CustomMusicFolderFlag")
 const QString CustomMusicFolderPathKey = QStringLiteral("CustomMusicFolderPath");
 const QString WindowGeometryKey = QStringLiteral("WindowGeometry");
 const QString MainTabKey = QStringLiteral("MainTab");
+const QString TrackNotificationsFlagKey = QStringLiteral("TrackNotificationsFlag");
 } // namespace
 
 QString GetUserDefaultLanguageName()
@@ -36,6 +37,7 @@ TQelmSettings::TQelmSettings() :
     DeclareValue(CustomMusicFolderPathKey, TVariant::FromString(GetDefaultMusicFolderPath()));
     DeclareValue(WindowGeometryKey, TVariant::FromString(QString()));
     DeclareValue(MainTabKey, TVariant::FromInteger(0), TVariant::FromInteger(0), TVariant::FromInteger(2));
+    DeclareValue(TrackNotificationsFlagKey, TVariant::FromBoolean(true));
 }
 
 double TQelmSettings::Volume()
@@ -112,4 +114,14 @@ int TQelmSettings::MainTab()
 void TQelmSettings::SetMainTab(int Value)
 {
     SetValue(MainTabKey, TVariant::FromInteger(Value));
+}
+
+bool TQelmSettings::TrackNotificationsFlag()
+{
+    return GetValue(TrackNotificationsFlagKey).ToBoolean();
+}
+
+void TQelmSettings::SetTrackNotificationsFlag(bool Value)
+{
+    SetValue(TrackNotificationsFlagKey, TVariant::FromBoolean(Value));
 }

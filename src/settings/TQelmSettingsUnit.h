@@ -27,6 +27,9 @@ public:
     // The main window's tab last shown: 0 My Music, 1 search, 2 downloads.
     int MainTab();
     void SetMainTab(int Value);
+    // A desktop notification names each new track while the window is not active.
+    bool TrackNotificationsFlag();
+    void SetTrackNotificationsFlag(bool Value);
 
 protected:
     TQelmSettings();

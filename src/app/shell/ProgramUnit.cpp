@@ -1,6 +1,7 @@
 #include "app/shell/ProgramUnit.h"
 
 #include "app/application/ApplicationUnit.h"
+#include "app/desktop/TDesktopIntegrationUnit.h"
 #include "app/globals/TGlobalObjectsUnit.h"
 #include "app/helpers/TQelmPathManagerUnit.h"
 #include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
@@ -17,6 +18,7 @@
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 
@@ -80,6 +82,9 @@ int RunPlayer(TSingleInstance *Instance)
         mainForm->SettingsForm = settingsForm.get();
         if (Instance)
             Instance->OnActivationRequested = [&mainForm] { BringToFront(*mainForm); };
+        // Goes before the window lets go of the player.
+        const TDesktopIntegration desktop(QDBusConnection::sessionBus(), *mainForm, *mainForm->PlayerControls(),
+            *mainForm->ArtistImage(), [&mainForm] { BringToFront(*mainForm); });
         mainForm->show();
         // Asked during the start, when no loop ran to end.
         if (!endRequested)
