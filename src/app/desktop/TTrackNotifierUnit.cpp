@@ -4,6 +4,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
+#include <utility>
+
 TTrackNotifier::TTrackNotifier(const QDBusConnection &Bus) : FBus(Bus)
 {
 }
@@ -13,13 +15,17 @@ void TTrackNotifier::Show(const QString &Title, const QString &Artist, const QUr
     FTitle = Title;
     FArtist = Artist;
     FPicture = Picture;
+    FUpdateWaiting = false;
     Send(false);
 }
 
 void TTrackNotifier::Update(const QUrl &Picture)
 {
     FPicture = Picture;
-    Send(true);
+    // The notice's number is not known yet: sent once it is.
+    FUpdateWaiting = FAwaitingID;
+    if (!FUpdateWaiting)
+        Send(true);
 }
 
 void TTrackNotifier::Send(bool ReplaceLast)
@@ -40,10 +46,19 @@ void TTrackNotifier::Send(bool ReplaceLast)
     call << QStringLiteral("Marvane Player") << (ReplaceLast ? FLastID : 0u) << QStringLiteral("marvane-player")
          << FTitle << FArtist.toHtmlEscaped() << QStringList() << hints << -1;
     auto *watcher = new QDBusPendingCallWatcher(FBus.asyncCall(call), this);
+    FAwaitingID = true;
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *Finished) {
-        const QDBusPendingReply<uint> reply = *Finished;
-        if (!reply.isError())
-            FLastID = reply.value();
         Finished->deleteLater();
+        // An answer to an earlier notice changes nothing.
+        if (Finished != FLastCall)
+            return;
+        FAwaitingID = false;
+        const QDBusPendingReply<uint> reply = *Finished;
+        if (reply.isError())
+            return;
+        FLastID = reply.value();
+        if (std::exchange(FUpdateWaiting, false))
+            Send(true);
     });
+    FLastCall = watcher;
 }

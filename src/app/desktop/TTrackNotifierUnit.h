@@ -27,4 +27,7 @@ private:
     QUrl FPicture;
     // The server's number of the last notice, 0 while none is known.
     uint FLastID = 0;
+    QObject *FLastCall = nullptr;
+    bool FAwaitingID = false;
+    bool FUpdateWaiting = false;
 };
