@@ -569,6 +569,8 @@ protected:
             {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, quiet));
         ASSERT_TRUE(Daemon.WaitFor([this] { return Daemon.Output().contains('\n'); }, std::chrono::seconds(10)));
         Address = QString::fromUtf8(Daemon.Output().trimmed());
+        // Settings an earlier test left cached (its last tab) would choose what Play starts.
+        THierarchicalSingleton::DoDestroy();
         ASSERT_TRUE(Connect(QStringLiteral("notices"))
                         .registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &Notifications));
         ASSERT_TRUE(

@@ -28,6 +28,8 @@ int RunNormalMode(int argc, char **argv)
 {
     TApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Marvane Player"));
+    // The desktop finds the icon and the menu entry by it (Wayland, notices, media applets).
+    QGuiApplication::setDesktopFileName(QStringLiteral("marvane-player"));
     // Two players would each rewrite the saved-tracks table and the cookie
     // file, and a start removes the partial files of running downloads.
     TSingleInstance instance;
