@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Marvane Player plays the music of a VK account, searches the site's tracks and\n\
 keeps downloaded ones in the music folder to play without a connection. The\n\
 desktop's media keys and applet drive it over MPRIS, and each new track is\n\
-announced in a notification. marvane-cli offers the same clients from a terminal.")
+announced in a notification. marvane-cli offers the same clients from a\n\
+terminal.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
