@@ -757,12 +757,21 @@ TEST_F(MediaControlsTest, ANoticeNamesEachNewTrackWhileTheWindowIsNotActive)
         EXPECT_EQ(Notifications.Notices[1].Summary, second->Title);
     }
     EXPECT_FALSE(QImage(QUrl(Notifications.Notices.back().ImagePath).toLocalFile()).isNull());
+    // The next track's notice takes the place of this one: they never pile up.
+    const std::size_t secondNotices = Notifications.Notices.size();
+    AudioPlayer->Next();
+    ASSERT_TRUE(WaitFor([&] { return Notifications.Notices.size() > secondNotices; }));
+    EXPECT_EQ(
+        Notifications.Notices[secondNotices].Summary, Form->UserAudioData().GetPlaylistItemByTrackIndex(2)->Title);
+    EXPECT_EQ(Notifications.Notices[secondNotices].ReplacesID, uint(secondNotices));
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    QTest::qWait(200);
     const std::size_t shown = Notifications.Notices.size();
 
     GetInstance<TQelmSettings>()->SetTrackNotificationsFlag(false);
     AudioPlayer->Next();
     ASSERT_TRUE(
-        WaitFor([&] { return AudioPlayer->CurrentPlaylistItem() && AudioPlayer->CurrentPlaylistIndex() == 2; }));
+        WaitFor([&] { return AudioPlayer->CurrentPlaylistItem() && AudioPlayer->CurrentPlaylistIndex() == 3; }));
     QTest::qWait(200);
     EXPECT_EQ(Notifications.Notices.size(), shown) << "turned off";
 }

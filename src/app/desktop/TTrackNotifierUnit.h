@@ -4,9 +4,10 @@
 #include <QObject>
 #include <QUrl>
 
-// Desktop notifications through the session bus's notification server. A
-// track's later notice replaces its earlier one (the picture came); nothing
-// is waited for, and without a server nothing is shown.
+// Desktop notifications through the session bus's notification server. Each
+// notice takes the place of the one before (a new track, or its picture that
+// came later), so they never pile up; nothing is waited for, and without a
+// server nothing is shown.
 class TTrackNotifier : public QObject
 {
     Q_OBJECT
@@ -15,11 +16,11 @@ public:
 
     // Shows a new notice; Picture is a file, or nothing.
     void Show(const QString &Title, const QString &Artist, const QUrl &Picture);
-    // Shows the last notice again in its place, with Picture.
+    // Shows the last notice again, with Picture.
     void Update(const QUrl &Picture);
 
 private:
-    void Send(bool ReplaceLast);
+    void Send();
 
     QDBusConnection FBus;
     QString FTitle;
@@ -27,7 +28,6 @@ private:
     QUrl FPicture;
     // The server's number of the last notice, 0 while none is known.
     uint FLastID = 0;
-    QObject *FLastCall = nullptr;
     bool FAwaitingID = false;
-    bool FUpdateWaiting = false;
+    bool FSendWaiting = false;
 };
