@@ -715,6 +715,8 @@ TEST_F(MediaControlsTest, PlayerctlDrivesThePlayerAndFollowsItsChanges)
     const TCustomPlaylistItem *second = Form->UserAudioData().GetPlaylistItemByTrackIndex(1);
     ASSERT_TRUE(WaitFor(
         [&] { return AudioPlayer->CurrentPlaylistItem() && AudioPlayer->CurrentPlaylistItem()->EqualsTo(second); }));
+    // While a track connects the button waits; the pause is asked of a playing one.
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
     Playerctl({QStringLiteral("play-pause")});
     ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
     EXPECT_TRUE(WaitFor([&] { return follower.HasEnded() || follower.Output().contains("Paused"); }));
