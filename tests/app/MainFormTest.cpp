@@ -689,6 +689,20 @@ TEST_F(MediaControlsTest, PlayPauseNextMetadataAndStatusFollowThePlayer)
 
     Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
     EXPECT_EQ(Raised, 1);
+
+    // Seeks: to a place of the playing track, by an offset, and never to a place of another track.
+    ASSERT_TRUE(PlayLongTrack());
+    AudioPlayer->Pause();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
+    const QVariant track = Metadata().value(QStringLiteral("mpris:trackid"));
+    Call(MprisPlayer, QStringLiteral("SetPosition"), {track, qlonglong(20000000)});
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 20);
+    Call(MprisPlayer, QStringLiteral("Seek"), {qlonglong(-5000000)});
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 15);
+    Call(MprisPlayer, QStringLiteral("SetPosition"),
+        {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/marvane/Player/Track/999"))), qlonglong(3000000)});
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 15) << "a place of another track";
+    EXPECT_EQ(Property(QStringLiteral("Position")).toLongLong(), 15000000);
     Call(MprisPlayer, QStringLiteral("Stop"));
     EXPECT_TRUE(WaitForState(TAudioPlayerState::psStopped));
     EXPECT_EQ(Property(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Stopped"));
