@@ -13,7 +13,7 @@ cmake_minimum_required(VERSION 3.25)
 # lists the lower layers it may include; a layer may always include itself.
 # The libraries in src/*/CMakeLists.txt link the same way.
 set(layers foundation platform records helpers application settings localization requests lastfm
-    metadatablock vkapi playback vkweb tracks metadata ui tracklists globals cli updater shell)
+    metadatablock vkapi playback vkweb tracks metadata ui tracklists globals cli updater desktop shell)
 
 set(members_foundation foundation)
 set(uses_foundation "")
@@ -58,6 +58,8 @@ set(uses_cli foundation platform records helpers settings localization requests 
     playback vkweb tracks metadata)
 set(members_updater app/updater)
 set(uses_updater foundation platform helpers requests)
+set(members_desktop app/desktop)
+set(uses_desktop foundation platform records helpers application settings localization playback ui)
 set(members_shell app/shell)
 set(uses_shell ${layers})
 

@@ -39,6 +39,12 @@ void TAudioPlayer::Raise(const TNotifyEvent &Event)
         Event(this);
 }
 
+void TAudioPlayer::Raise(const TNotifyEvent &Event, TAudioPlayerChange Change)
+{
+    Raise(Event);
+    OnChange.InvokeEvents(this, Change);
+}
+
 void TAudioPlayer::Play(int Index)
 {
     TCustomPlaylistItem *item = FPlaylist->getItem(Index);
@@ -85,7 +91,7 @@ void TAudioPlayer::ConnectionStarted(TObject *Sender)
         return;
     FState = TAudioPlayerState::psConnecting;
     FCurrentPlaylistItem = std::move(FRequestedPlaylistItem);
-    Raise(OnConnectionStart);
+    Raise(OnConnectionStart, TAudioPlayerChange::pcTrack);
 }
 
 void TAudioPlayer::ConnectionFinished(TObject *Sender)
@@ -101,14 +107,14 @@ void TAudioPlayer::ConnectionFinished(TObject *Sender)
     if (trackPlayer->ResultCode() != TTrackPlayerResult::trOpened) {
         FState = TAudioPlayerState::psStopped;
         FCurrentPlaylistItem.reset();
-        Raise(OnConnectionError);
+        Raise(OnConnectionError, TAudioPlayerChange::pcState);
         return;
     }
     FChannel = trackPlayer->Channel();
     FChannelIsURL = true;
     FFileSize = trackPlayer->FileSize();
     StartChannel();
-    Raise(OnStartPlayingURL);
+    Raise(OnStartPlayingURL, TAudioPlayerChange::pcTrack);
     // Blocks that came before the size was known were not reported yet.
     if (UpdateBufferedPercent() && OnDownloadProgress)
         OnDownloadProgress(this, FBufferedPercent);
@@ -133,7 +139,7 @@ void TAudioPlayer::PlayLocalFile(const QString &FilePath)
         FChannelIsURL = false;
         StartChannel();
         FCurrentPlaylistItem = std::move(FRequestedPlaylistItem);
-        Raise(OnStartPlayingLocalFile);
+        Raise(OnStartPlayingLocalFile, TAudioPlayerChange::pcTrack);
         return;
     }
     // The previous track is gone already: say so, so that its display is reset.
@@ -141,7 +147,7 @@ void TAudioPlayer::PlayLocalFile(const QString &FilePath)
     FRequestedPlaylistItem.reset();
     FCurrentPlaylistItem.reset();
     FPlayingTimer->stop();
-    Raise(OnStop);
+    Raise(OnStop, TAudioPlayerChange::pcState);
 }
 
 void TAudioPlayer::StartChannel()
@@ -165,7 +171,7 @@ void TAudioPlayer::FreeChannel(bool Notify)
     FBufferedPercent = 0;
     FPlayingTimer->stop();
     if (Notify)
-        Raise(OnStop);
+        Raise(OnStop, TAudioPlayerChange::pcState);
 }
 
 void TAudioPlayer::Pause()
@@ -176,7 +182,7 @@ void TAudioPlayer::Pause()
     FState = TAudioPlayerState::psPaused;
     // The position does not move while paused: no reason to look.
     FPlayingTimer->stop();
-    Raise(OnPause);
+    Raise(OnPause, TAudioPlayerChange::pcState);
 }
 
 void TAudioPlayer::Resume()
@@ -186,7 +192,7 @@ void TAudioPlayer::Resume()
     AudioLibrary::ChannelPlay(FChannel);
     FState = TAudioPlayerState::psPlaying;
     FPlayingTimer->start();
-    Raise(OnResume);
+    Raise(OnResume, TAudioPlayerChange::pcState);
 }
 
 void TAudioPlayer::Stop()
@@ -197,7 +203,7 @@ void TAudioPlayer::Stop()
     if (FState == TAudioPlayerState::psConnecting) {
         FState = TAudioPlayerState::psStopped;
         FCurrentPlaylistItem.reset();
-        Raise(OnStop);
+        Raise(OnStop, TAudioPlayerChange::pcState);
         return;
     }
     FreeChannel(true);
@@ -233,7 +239,7 @@ void TAudioPlayer::SetPlayingPosition(int Value)
     if (!AudioLibrary::ChannelSetPosition(FChannel, bytes))
         return;
     FPlayingPosition = Value;
-    Raise(OnPlayingPositionChange);
+    Raise(OnPlayingPositionChange, TAudioPlayerChange::pcSeek);
 }
 
 void TAudioPlayer::SetVolume(float Value)
@@ -244,6 +250,7 @@ void TAudioPlayer::SetVolume(float Value)
     FVolume = Value;
     if (FChannel != 0)
         AudioLibrary::ChannelSetVolume(FChannel, FVolume);
+    OnChange.InvokeEvents(this, TAudioPlayerChange::pcVolume);
 }
 
 void TAudioPlayer::SetMuteFlag(bool Value)
@@ -253,6 +260,7 @@ void TAudioPlayer::SetMuteFlag(bool Value)
     FMuteFlag = Value;
     if (FChannel != 0)
         AudioLibrary::ChannelSetVolume(FChannel, FMuteFlag ? 0 : FVolume);
+    OnChange.InvokeEvents(this, TAudioPlayerChange::pcVolume);
 }
 
 void TAudioPlayer::SetPlaylist(const TAudioPlaylist *Value)
@@ -317,7 +325,7 @@ void TAudioPlayer::StreamEnded(std::uint32_t EndedChannel, std::int64_t Position
         const bool connectionBroke = FChannelIsURL;
         FreeChannel(!connectionBroke);
         if (connectionBroke)
-            Raise(OnConnectionError);
+            Raise(OnConnectionError, TAudioPlayerChange::pcState);
         return;
     }
     const int index = FPlaybackOrder->GetNextTrackIndex(CurrentPlaylistIndex(), true, false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/BaseTypesUnit.h"
+#include "foundation/TEventListUnit.h"
 
 #include <atomic>
 #include <cstdint>
@@ -24,6 +25,21 @@ enum class TTrackPlayerResult : std::uint8_t {
 };
 
 using TDownloadProgressEvent = std::function<void(TObject *Sender, std::uint8_t ProgressPercent)>;
+
+// What changed in the player, for those who follow it besides the window.
+enum class TAudioPlayerChange {
+    pcTrack, // another track connects or starts
+    pcState, // stopped, paused, resumed or a connection failed
+    pcVolume, // the volume or the mute flag
+    pcSeek, // the position jumped (the ticks of playback are no change)
+};
+using TAudioPlayerChangeEvent = std::function<void(TObject *Sender, TAudioPlayerChange Change)>;
+
+class TAudioPlayerChangeEventList : public TEventList<TAudioPlayerChangeEvent>
+{
+public:
+    void InvokeEvents(TObject *Sender, TAudioPlayerChange Change) { Invoke(Sender, Change); }
+};
 
 // The playback engine: plays one track at a time from its own copy of the
 // playlist being played, and reports what the interface shows through its
@@ -81,6 +97,8 @@ public:
     // RequestedPlaylistItem names the track during the event.
     TNotifyEvent OnTrackNotAvailable;
     TDownloadProgressEvent OnDownloadProgress;
+    // Raised after the event above that tells the same change.
+    TAudioPlayerChangeEventList OnChange;
 
 private:
     friend void DownloadProcCallBack(const void *Buffer, std::uint32_t Len, std::uint32_t User);
@@ -99,6 +117,7 @@ private:
     // Recomputes the download percentage; true when it changed.
     bool UpdateBufferedPercent();
     void Raise(const TNotifyEvent &Event);
+    void Raise(const TNotifyEvent &Event, TAudioPlayerChange Change);
 
     std::uint32_t FChannel = 0;
     // FChannel plays a download, whose breaking off is a connection error.

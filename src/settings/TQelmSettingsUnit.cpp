@@ -15,6 +15,7 @@ const QString CustomMusicFolderPathKey = QStringLiteral("CustomMusicFolderPath")
 const QString WindowGeometryKey = QStringLiteral("WindowGeometry");
 const QString MainTabKey = QStringLiteral("MainTab");
 const QString AutoUpdateCheckKey = QStringLiteral("AutoUpdateCheck");
+const QString TrackNotificationsFlagKey = QStringLiteral("TrackNotificationsFlag");
 } // namespace
 
 QString GetUserDefaultLanguageName()
@@ -38,6 +39,7 @@ TQelmSettings::TQelmSettings() :
     DeclareValue(WindowGeometryKey, TVariant::FromString(QString()));
     DeclareValue(MainTabKey, TVariant::FromInteger(0), TVariant::FromInteger(0), TVariant::FromInteger(2));
     DeclareValue(AutoUpdateCheckKey, TVariant::FromBoolean(true));
+    DeclareValue(TrackNotificationsFlagKey, TVariant::FromBoolean(true));
 }
 
 double TQelmSettings::Volume()
@@ -124,4 +126,14 @@ bool TQelmSettings::AutoUpdateCheck()
 void TQelmSettings::SetAutoUpdateCheck(bool Value)
 {
     SetValue(AutoUpdateCheckKey, TVariant::FromBoolean(Value));
+}
+
+bool TQelmSettings::TrackNotificationsFlag()
+{
+    return GetValue(TrackNotificationsFlagKey).ToBoolean();
+}
+
+void TQelmSettings::SetTrackNotificationsFlag(bool Value)
+{
+    SetValue(TrackNotificationsFlagKey, TVariant::FromBoolean(Value));
 }

@@ -30,6 +30,9 @@ public:
     // Whether the program looks for a newer version at start (once a day).
     bool AutoUpdateCheck();
     void SetAutoUpdateCheck(bool Value);
+    // A desktop notification names each new track while the window is not active.
+    bool TrackNotificationsFlag();
+    void SetTrackNotificationsFlag(bool Value);
 
 protected:
     TQelmSettings();

@@ -1,5 +1,6 @@
 // The main window over the real clients, the stand-in and the player with a
 // null sink, offscreen.
+#include "app/desktop/TDesktopIntegrationUnit.h"
 #include "app/globals/TGlobalObjectsUnit.h"
 #include "app/helpers/TQelmPathManagerUnit.h"
 #include "app/helpers/TVersionInfoUnit.h"
@@ -13,6 +14,7 @@
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "settings/TQelmSettingsUnit.h"
+#include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 #include "tracks/lists/TLocalAudioDataUnit.h"
 #include "tracks/lists/TVKAudioDataUnit.h"
@@ -34,6 +36,11 @@
 #include <QAbstractAnimation>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVirtualObject>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -42,6 +49,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -517,4 +525,286 @@ TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
         QStringLiteral("window,my music,row,playing,downloaded,on top of downloads,"
                        "playing offline,deleted"));
     EXPECT_TRUE(QFile::exists(TrashedFile(trashed))) << "the deleted file is in the trash";
+}
+
+namespace {
+
+const QString MprisService = QStringLiteral("org.mpris.MediaPlayer2.marvane");
+const QString MprisPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString MprisPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// A notification server that keeps what it is asked to show.
+class TNotificationServer : public QDBusVirtualObject
+{
+public:
+    struct TNotice
+    {
+        uint ReplacesID;
+        QString Summary;
+        QString Body;
+        QString ImagePath;
+    };
+
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &Message, const QDBusConnection &Connection) override
+    {
+        if (Message.member() != QLatin1String("Notify"))
+            return false;
+        const QVariantList arguments = Message.arguments();
+        const auto hints = qdbus_cast<QVariantMap>(arguments.value(6));
+        Notices.push_back({arguments.value(1).toUInt(), arguments.value(3).toString(), arguments.value(4).toString(),
+            hints.value(QStringLiteral("image-path")).toString()});
+        Connection.send(Message.createReply(QVariant::fromValue(uint(Notices.size()))));
+        return true;
+    }
+
+    std::vector<TNotice> Notices;
+};
+
+// The window with the desktop integration, on a session bus of the test's own.
+class MediaControlsTest : public MainFormTest
+{
+protected:
+    void OpenOnBus()
+    {
+        TChildProcess::TOptions quiet;
+        quiet.ReadErrors = true;
+        ASSERT_TRUE(Daemon.Start(QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, quiet));
+        ASSERT_TRUE(Daemon.WaitFor([this] { return Daemon.Output().contains('\n'); }, std::chrono::seconds(10)));
+        Address = QString::fromUtf8(Daemon.Output().trimmed());
+        // Settings an earlier test left cached (its last tab) would choose what Play starts.
+        THierarchicalSingleton::DoDestroy();
+        ASSERT_TRUE(Connect(QStringLiteral("notices"))
+                        .registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &Notifications));
+        ASSERT_TRUE(
+            Connect(QStringLiteral("notices")).registerService(QStringLiteral("org.freedesktop.Notifications")));
+        Open();
+        Desktop = std::make_unique<TDesktopIntegration>(Connect(QStringLiteral("player")), *Form,
+            *Form->PlayerControls(), *Form->ArtistImage(), [this] { ++Raised; });
+        ASSERT_TRUE(Desktop->IsMediaPlayerRegistered());
+    }
+
+    void TearDown() override
+    {
+        Desktop.reset();
+        for (const QString &name : Connections)
+            QDBusConnection::disconnectFromBus(name);
+        MainFormTest::TearDown();
+    }
+
+    QDBusConnection Connect(const QString &Name)
+    {
+        Connections << Name;
+        return QDBusConnection::connectToBus(Address, Name);
+    }
+
+    // A call from another client, the loop served meanwhile: the player answers on it.
+    QDBusMessage Call(const QString &Interface, const QString &Method, const QVariantList &Arguments = {})
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(MprisService, MprisPath, Interface, Method);
+        call.setArguments(Arguments);
+        QDBusPendingCall pending = Connect(QStringLiteral("client")).asyncCall(call);
+        WaitFor([&] { return pending.isFinished(); });
+        return pending.reply();
+    }
+
+    QVariant Property(const QString &Name, const QString &Interface = MprisPlayer)
+    {
+        const QDBusMessage reply
+            = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"), {Interface, Name});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+
+    QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Property(QStringLiteral("Metadata"))); }
+
+    // playerctl run to its end against the player, on the test's bus.
+    QString Playerctl(const QStringList &Arguments)
+    {
+        TChildProcess playerctl;
+        if (!StartPlayerctl(playerctl, Arguments) || !WaitFor([&] { return playerctl.HasEnded(); }))
+            return QStringLiteral("(did not end)");
+        return QString::fromUtf8(playerctl.Output()).trimmed();
+    }
+
+    bool StartPlayerctl(TChildProcess &Process, const QStringList &Arguments)
+    {
+        TChildProcess::TOptions options;
+        options.Environment << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + Address;
+        return Process.Start(QStandardPaths::findExecutable(QStringLiteral("playerctl")),
+            QStringList {QStringLiteral("--player=marvane")} + Arguments, options);
+    }
+
+    TChildProcess Daemon;
+    QString Address;
+    QStringList Connections;
+    TNotificationServer Notifications;
+    std::unique_ptr<TDesktopIntegration> Desktop;
+    int Raised = 0;
+};
+
+} // namespace
+
+TEST_F(MediaControlsTest, PlayPauseNextMetadataAndStatusFollowThePlayer)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenOnBus());
+    EXPECT_EQ(Property(QStringLiteral("Identity"), QStringLiteral("org.mpris.MediaPlayer2")).toString(),
+        QStringLiteral("Marvane Player"));
+    EXPECT_EQ(Property(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Stopped"));
+    EXPECT_EQ(Metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path(),
+        QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+
+    Call(MprisPlayer, QStringLiteral("PlayPause"));
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying)) << "from a stop it starts the list in view";
+    const TCustomPlaylistItem *first = Form->UserAudioData().GetPlaylistItemByTrackIndex(0);
+    EXPECT_TRUE(AudioPlayer->CurrentPlaylistItem()->EqualsTo(first));
+    EXPECT_EQ(Property(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
+    QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value(QStringLiteral("xesam:title")).toString(), first->Title);
+    EXPECT_EQ(metadata.value(QStringLiteral("xesam:artist")).toStringList(), QStringList {first->Artist});
+    EXPECT_EQ(metadata.value(QStringLiteral("mpris:length")).toLongLong(), qlonglong(first->Duration) * 1000000);
+    EXPECT_EQ(metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path(),
+        QStringLiteral("/org/marvane/Player/Track/0"));
+    // The window's picture of the artist, as a file the desktop can read.
+    ASSERT_TRUE(WaitFor([&] { return Metadata().contains(QStringLiteral("mpris:artUrl")); }));
+    const QUrl art(Metadata().value(QStringLiteral("mpris:artUrl")).toString());
+    EXPECT_FALSE(QImage(art.toLocalFile()).isNull()) << art.toString().toStdString();
+
+    Call(MprisPlayer, QStringLiteral("Next"));
+    const TCustomPlaylistItem *second = Form->UserAudioData().GetPlaylistItemByTrackIndex(1);
+    ASSERT_TRUE(WaitFor([&] {
+        return AudioPlayer->State() == TAudioPlayerState::psPlaying
+            && AudioPlayer->CurrentPlaylistItem()->EqualsTo(second);
+    }));
+    EXPECT_EQ(Metadata().value(QStringLiteral("xesam:title")).toString(), second->Title);
+
+    Call(MprisPlayer, QStringLiteral("PlayPause"));
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
+    EXPECT_EQ(Property(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Paused"));
+    EXPECT_EQ(Form->PlayerControls()->PlayPauseButtonState(), pbPlay) << "the window shows the pause";
+
+    // The volume goes through the window's slider, and is stored as a drag of it is.
+    Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+        {MprisPlayer, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.25))});
+    EXPECT_FLOAT_EQ(AudioPlayer->Volume(), 0.25f);
+    EXPECT_EQ(Form->PlayerControls()->VolumeTrackBar()->value(), 25);
+    EXPECT_DOUBLE_EQ(GetInstance<TQelmSettings>()->Volume(), 25.0);
+    EXPECT_DOUBLE_EQ(Property(QStringLiteral("Volume")).toDouble(), 0.25);
+
+    Call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"));
+    EXPECT_EQ(Raised, 1);
+
+    // Seeks: to a place of the playing track, by an offset, and never to a place of another track.
+    ASSERT_TRUE(PlayLongTrack());
+    AudioPlayer->Pause();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
+    const QVariant track = Metadata().value(QStringLiteral("mpris:trackid"));
+    Call(MprisPlayer, QStringLiteral("SetPosition"), {track, qlonglong(20000000)});
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 20);
+    Call(MprisPlayer, QStringLiteral("Seek"), {qlonglong(-5000000)});
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 15);
+    Call(MprisPlayer, QStringLiteral("SetPosition"),
+        {QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/marvane/Player/Track/999"))), qlonglong(3000000)});
+    EXPECT_EQ(AudioPlayer->PlayingPosition(), 15) << "a place of another track";
+    EXPECT_EQ(Property(QStringLiteral("Position")).toLongLong(), 15000000);
+    Call(MprisPlayer, QStringLiteral("Stop"));
+    EXPECT_TRUE(WaitForState(TAudioPlayerState::psStopped));
+    EXPECT_EQ(Property(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Stopped"));
+}
+
+// playerctl, a real client, drives the player, and its "--follow" sees each
+// change as the player announces it.
+TEST_F(MediaControlsTest, PlayerctlDrivesThePlayerAndFollowsItsChanges)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenOnBus());
+    TChildProcess follower;
+    ASSERT_TRUE(StartPlayerctl(follower, {QStringLiteral("--follow"), QStringLiteral("status")}));
+    ASSERT_TRUE(WaitFor([&] { return follower.HasEnded() || follower.Output().contains("Stopped"); }));
+
+    Playerctl({QStringLiteral("play")});
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    const TCustomPlaylistItem *first = Form->UserAudioData().GetPlaylistItemByTrackIndex(0);
+    EXPECT_EQ(
+        Playerctl({QStringLiteral("metadata"), QStringLiteral("--format"), QStringLiteral("{{artist}} - {{title}}")}),
+        first->Artist + QStringLiteral(" - ") + first->Title);
+    EXPECT_EQ(Playerctl({QStringLiteral("status")}), QStringLiteral("Playing"));
+
+    Playerctl({QStringLiteral("next")});
+    const TCustomPlaylistItem *second = Form->UserAudioData().GetPlaylistItemByTrackIndex(1);
+    ASSERT_TRUE(WaitFor(
+        [&] { return AudioPlayer->CurrentPlaylistItem() && AudioPlayer->CurrentPlaylistItem()->EqualsTo(second); }));
+    // While a track connects the button waits; the pause is asked of a playing one.
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    Playerctl({QStringLiteral("play-pause")});
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPaused));
+    EXPECT_TRUE(WaitFor([&] { return follower.HasEnded() || follower.Output().contains("Paused"); }));
+    const QString followed = QString::fromUtf8(follower.Output());
+    EXPECT_EQ(followed.split(u'\n', Qt::SkipEmptyParts).first(), QStringLiteral("Stopped"));
+    EXPECT_LT(followed.indexOf(QStringLiteral("Playing")), followed.indexOf(QStringLiteral("Paused")))
+        << followed.toStdString();
+
+    Playerctl({QStringLiteral("volume"), QStringLiteral("0.4")});
+    EXPECT_EQ(Form->PlayerControls()->VolumeTrackBar()->value(), 40);
+    Playerctl({QStringLiteral("stop")});
+    EXPECT_TRUE(WaitForState(TAudioPlayerState::psStopped));
+}
+
+// A notice names each new track while the window is not active, then gets
+// the artist's picture; none while the window is active or once turned off.
+TEST_F(MediaControlsTest, ANoticeNamesEachNewTrackWhileTheWindowIsNotActive)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenOnBus());
+    ASSERT_TRUE(Form->isActiveWindow());
+    Form->PlayerControls()->PlayPauseButton()->click();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    QTest::qWait(200);
+    EXPECT_TRUE(Notifications.Notices.empty()) << "the window is active";
+
+    Form->clearFocus();
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_FALSE(Form->isActiveWindow());
+    AudioPlayer->Next();
+    const TCustomPlaylistItem *second = Form->UserAudioData().GetPlaylistItemByTrackIndex(1);
+    ASSERT_TRUE(WaitFor([&] { return !Notifications.Notices.empty(); }));
+    EXPECT_EQ(Notifications.Notices[0].Summary, second->Title);
+    EXPECT_EQ(Notifications.Notices[0].Body, second->Artist.toHtmlEscaped());
+    EXPECT_EQ(Notifications.Notices[0].ReplacesID, 0u);
+    // One notice a track: its connection and its start make no second one.
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    if (Notifications.Notices[0].ImagePath.isEmpty()) {
+        ASSERT_TRUE(WaitFor([&] { return Notifications.Notices.size() == 2; })) << "the picture follows";
+        EXPECT_EQ(Notifications.Notices[1].ReplacesID, 1u);
+        EXPECT_EQ(Notifications.Notices[1].Summary, second->Title);
+    }
+    EXPECT_FALSE(QImage(QUrl(Notifications.Notices.back().ImagePath).toLocalFile()).isNull());
+    // The next track's notice takes the place of this one: they never pile up.
+    const std::size_t secondNotices = Notifications.Notices.size();
+    AudioPlayer->Next();
+    ASSERT_TRUE(WaitFor([&] { return Notifications.Notices.size() > secondNotices; }));
+    EXPECT_EQ(
+        Notifications.Notices[secondNotices].Summary, Form->UserAudioData().GetPlaylistItemByTrackIndex(2)->Title);
+    EXPECT_EQ(Notifications.Notices[secondNotices].ReplacesID, uint(secondNotices));
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    QTest::qWait(200);
+    const std::size_t shown = Notifications.Notices.size();
+
+    GetInstance<TQelmSettings>()->SetTrackNotificationsFlag(false);
+    AudioPlayer->Next();
+    ASSERT_TRUE(
+        WaitFor([&] { return AudioPlayer->CurrentPlaylistItem() && AudioPlayer->CurrentPlaylistIndex() == 3; }));
+    QTest::qWait(200);
+    EXPECT_EQ(Notifications.Notices.size(), shown) << "turned off";
+}
+
+// Without a session bus the window plays on and nothing is said.
+TEST_F(MainFormTest, WithoutASessionBusTheDesktopIntegrationStaysSilent)
+{
+    Open();
+    const TDesktopIntegration desktop(
+        QDBusConnection(QStringLiteral("no bus")), *Form, *Form->PlayerControls(), *Form->ArtistImage(), [] {});
+    EXPECT_FALSE(desktop.IsMediaPlayerRegistered());
+    Form->PlayerControls()->PlayPauseButton()->click();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    AudioPlayer->Next();
+    EXPECT_TRUE(WaitFor([] { return AudioPlayer->CurrentPlaylistIndex() == 1; }));
 }

@@ -339,6 +339,34 @@ TEST_F(AudioPlayerRealTimeTest, PauseResumeAndSeekFollowTheState)
     EXPECT_EQ(FLog.Names(), (std::vector<std::string> {"file", "pause", "position", "resume", "stop"}));
 }
 
+// Those who follow the player besides the window hear of every change, each
+// after the window's event, but not of the position's ticks.
+TEST_F(AudioPlayerRealTimeTest, TheChangeListTellsEveryChangeButThePositionTicks)
+{
+    std::vector<std::pair<TAudioPlayerChange, std::size_t>> changes;
+    const auto token = AudioPlayer->OnChange.Add([&](TObject *Sender, TAudioPlayerChange Change) {
+        EXPECT_EQ(Sender, AudioPlayer);
+        changes.emplace_back(Change, FLog.Entries.size());
+    });
+    PlayList(1, Items(LocalItem(1, AudioFixture("tone2s.mp3"))));
+    ASSERT_TRUE(WaitForEvent("position"));
+    AudioPlayer->Pause();
+    AudioPlayer->SetPlayingPosition(0);
+    AudioPlayer->SetVolume(0.5f);
+    AudioPlayer->SetMuteFlag(true);
+    AudioPlayer->Resume();
+    AudioPlayer->Stop();
+    AudioPlayer->OnChange.Remove(token);
+    AudioPlayer->SetVolume(0.2f);
+
+    using enum TAudioPlayerChange;
+    const std::vector<TAudioPlayerChange> expected {pcTrack, pcState, pcSeek, pcVolume, pcVolume, pcState, pcState};
+    ASSERT_EQ(changes.size(), expected.size());
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        EXPECT_EQ(changes[i].first, expected[i]) << i;
+    EXPECT_EQ(changes[0].second, 1u) << "after the window's start event";
+}
+
 // Counts the timer events the interface thread delivers, to any object.
 class TTimerEvents : public QObject
 {

@@ -1,6 +1,7 @@
 #include "app/shell/ProgramUnit.h"
 
 #include "app/application/ApplicationUnit.h"
+#include "app/desktop/TDesktopIntegrationUnit.h"
 #include "app/globals/TGlobalObjectsUnit.h"
 #include "app/helpers/TQelmPathManagerUnit.h"
 #include "app/shell/TEmbeddedBrowserRegistryManagerUnit.h"
@@ -18,6 +19,7 @@
 #include "vkweb/TVKEmulationRequestManagerUnit.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 
@@ -27,6 +29,8 @@ int RunNormalMode(int argc, char **argv)
 {
     TApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Marvane Player"));
+    // The desktop finds the icon and the menu entry by it (Wayland, notices, media applets).
+    QGuiApplication::setDesktopFileName(QStringLiteral("marvane-player"));
     // Two players would each rewrite the saved-tracks table and the cookie
     // file, and a start removes the partial files of running downloads.
     TSingleInstance instance;
@@ -83,6 +87,9 @@ int RunPlayer(TSingleInstance *Instance)
         mainForm->SettingsForm = settingsForm.get();
         if (Instance)
             Instance->OnActivationRequested = [&mainForm] { BringToFront(*mainForm); };
+        // Goes before the window lets go of the player.
+        const TDesktopIntegration desktop(QDBusConnection::sessionBus(), *mainForm, *mainForm->PlayerControls(),
+            *mainForm->ArtistImage(), [&mainForm] { BringToFront(*mainForm); });
         mainForm->show();
         // Asked during the start, when no loop ran to end.
         if (!endRequested)

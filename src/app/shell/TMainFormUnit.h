@@ -72,6 +72,7 @@ public:
     TLocalAudioListBox *LocalAudioListBox() const { return FLocalAudioListBox; }
     TPlaylistListBox *AudioPlaylistListBox() const { return FAudioPlaylistListBox; }
     TPlayerControlsPanelWrapper *PlayerControls() const { return FPlayerControls.get(); }
+    TArtistImageWrapper *ArtistImage() const { return FArtistImage.get(); }
     TPlaylistControlsPanelWrapper *PlaylistControls() const { return FPlaylistControls.get(); }
     TLoadingProgressBarWrapper *LoadingProgressBarWrapper() const { return FLoadingProgressBarWrapper.get(); }
     TTitleLabelWrapper *TitleLabel() const { return FTitleLabel.get(); }

@@ -3,7 +3,6 @@
 #include "ui/StyleResourceUnit.h"
 #include "ui/StyledControlsUnit.h"
 
-#include <QImage>
 #include <QLabel>
 #include <QPointer>
 
@@ -68,6 +67,8 @@ void TArtistImageWrapper::ImageGetterResult(quint32 GetterID, bool Succeeded, co
             FadeTo(FDefaultArtistBitmap);
             RunShadow(true);
             FIsDefaultBitmapSet = true;
+            FPicture = QImage();
+            Q_EMIT PictureChanged();
         }
         return;
     }
@@ -79,4 +80,6 @@ void TArtistImageWrapper::ImageGetterResult(quint32 GetterID, bool Succeeded, co
     if (FIsDefaultBitmapSet)
         RunShadow(false);
     FIsDefaultBitmapSet = false;
+    FPicture = picture;
+    Q_EMIT PictureChanged();
 }

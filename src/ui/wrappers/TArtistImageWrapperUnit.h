@@ -3,6 +3,7 @@
 #include "foundation/BaseTypesUnit.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QObject>
 #include <QPixmap>
 
@@ -38,6 +39,11 @@ public:
     QLabel *Container() const { return FArtistImageContainer; }
     TBitmapAnimation *ImageAnimation() const { return FArtistImageAnimation; }
     QAbstractAnimation *ShadowAnimation() const { return FShadowOpacityAnimation; }
+    // The artist's picture as it came, for the desktop; null while the default shows.
+    const QImage &Picture() const { return FPicture; }
+
+Q_SIGNALS:
+    void PictureChanged();
 
 private:
     void ImageGetterResult(quint32 GetterID, bool Succeeded, const QByteArray &Image);
@@ -50,6 +56,7 @@ private:
     QWidget *FShadowSubImage;
     QAbstractAnimation *FShadowOpacityAnimation;
     QPixmap FDefaultArtistBitmap;
+    QImage FPicture;
     bool FIsDefaultBitmapSet = true;
     QString FArtist;
     quint32 FLastImageGetterID = 0;
