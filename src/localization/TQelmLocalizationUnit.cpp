@@ -161,6 +161,14 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"Update_UpdateSuccess_Text",
         u"Загрузка завершена, нажмите OK, чтобы закрыть программу и запустить установку новой версии"},
     {u"Update_UpdateProgress_Text", u"загрузка"},
+    {u"APC_RetryButton_Caption", u"Повторить"},
+    {u"APC_SessionCheckFailed_Text",
+        u"Не удалось связаться с VK, чтобы проверить вход. Проверьте подключение и повторите попытку."},
+    {u"APC_SignedUp_Note", u"Аккаунт создан. Войдите, указав номер телефона и пароль."},
+    {u"AVP_DescriptionText_Text", u"Введите код из сообщения VK или из приложения для генерации кодов."},
+    {u"SPC_FieldStatusOK_Text", u"Подходит"},
+    {u"MF_LogoutNotStored_Note",
+        u"Не удалось удалить сеанс с диска (%s): при следующем запуске вход может выполниться снова."},
 };
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "tracks/lists/TVKAudioDataUnit.h"
 #include "ui/StyledControlsUnit.h"
 #include "ui/animations/TLoadingAnimationUnit.h"
+#include "ui/auth/TAuthOverlayUnit.h"
 #include "ui/tracklists/TLocalAudioListBoxUnit.h"
 #include "ui/tracklists/TPlaylistListBoxUnit.h"
 #include "ui/tracklists/TVKAudioListBoxUnit.h"
@@ -82,6 +83,8 @@ TMainForm::TMainForm() : FUi(std::make_unique<Ui::TMainFormLayout>())
 
 TMainForm::~TMainForm()
 {
+    // The account views are bound to the clients.
+    delete FAuthOverlay;
     // The lists show the data below, and the data uses the clients.
     delete FVKUserAudioListBox;
     delete FVKSearchAudioListBox;
@@ -113,8 +116,8 @@ void TMainForm::FormCreate()
     SetStyleLookup(FUi->SaveButton, QStringLiteral("savedisabledButtonstyle"));
     SetStyleLookup(FUi->AddToMyMusicButton, QStringLiteral("addtrackbluedisButtonstyle"));
     RestoreWindowState();
-    // Signs in with the stored cookies; the outcome comes through the events.
-    FVKEmulationManager->AuthManager().Authorize();
+    // Signs in with the stored cookies; the overlay asks for what is missing.
+    FAuthOverlay->Authorize();
     // Last step: the window fills its texts in the active language.
     QEvent message(WM_LOCALIZATIONCHANGED);
     QCoreApplication::sendEvent(this, &message);
@@ -156,8 +159,9 @@ void TMainForm::InitializeClients()
     FVKEmulationManager->RequestManager().SetOnRequestEnd(requestEnd);
     TVKEmulationAuthManager &auth = FVKEmulationManager->AuthManager();
     FAuthSuccessHandler = auth.OnAuthSuccessList().Add([this](TObject *) { AuthSuccessEvent(); });
-    auth.OnAuthDataRequired = [this](TObject *) { AuthDataRequiredEvent(); };
-    auth.OnUnexpectedError = [this](TObject *) { AuthDataRequiredEvent(); };
+    FVKEmulationManager->OnLogoutNotStored = [this](TObject *, const QString &Message) {
+        FNote->ShowNote(Text(QStringLiteral("MF_LogoutNotStored_Note")).replace(QStringLiteral("%s"), Message));
+    };
     FTrackAddedHandler = FVKEmulationManager->MyMusicManager().OnTrackAddedEventsList().Add(
         [this](TObject *, const TVKAudioPlaylistItem &AddedTrack, int, int, const QString &) {
             TrackAddedToMyMusicEvent(AddedTrack);
@@ -183,18 +187,10 @@ void TMainForm::InitializeClients()
 void TMainForm::InitializeVisualControls()
 {
     Ui::TMainFormLayout &ui = *FUi;
-    EnsureStyleApplied(ui.WindowBorder);
-    FSettingsButton = FindStylePart<QAbstractButton>(
-        ui.WindowBorder, QStringLiteral("settings"), QStringLiteral(" not found inside of style"));
-    FLogoutButton = FindStylePart<QAbstractButton>(
-        ui.WindowBorder, QStringLiteral("logouttitlebutton"), QStringLiteral(" not found inside of style"));
-    FWindowTitleCaptionText = FindStylePart<QLabel>(
-        ui.WindowBorder, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
-    connect(
-        FSettingsButton, &QAbstractButton::clicked, this, Application::Guarded([this] { SettingsButtonClickEvent(); }));
-    connect(FLogoutButton, &QAbstractButton::clicked, this, Application::Guarded([this] { LogoutButtonClickEvent(); }));
-    FLogoutButton->hide();
-    FWindowTitleCaptionText->setText(windowTitle());
+    // A style applied again builds the title parts anew: they are found again then.
+    OnStyleApplied(ui.WindowBorder, this, [this] { FindTitleParts(); });
+    if (!EnsureStyleApplied(ui.WindowBorder))
+        FindTitleParts();
 
     // The artist becomes a link to the artist's page once the pages are here.
     FTitleLabel = std::make_unique<TTitleLabelWrapper>(this, false, ui.TitleLabelControl);
@@ -227,15 +223,6 @@ void TMainForm::InitializeVisualControls()
     FSearchEdit = std::make_unique<TSearchEditWrapper>(this, indicator, ui.SearchEditControl);
     connect(ui.SearchEditControl, &QLineEdit::textChanged, this,
         Application::Guarded([this] { SearchEditControlChange(); }));
-
-    // Until the sign-in views are here, a plain prompt stands in for them.
-    FSignInPrompt = new QLabel(ui.UserAudioTabItem);
-    FSignInPrompt->setObjectName(QStringLiteral("SignInPrompt"));
-    FSignInPrompt->setProperty(StyleLookupProperty, QStringLiteral("signinpromptstyle"));
-    FSignInPrompt->setTextFormat(Qt::PlainText);
-    FSignInPrompt->setAlignment(Qt::AlignCenter);
-    FSignInPrompt->setWordWrap(true);
-    FSignInPrompt->hide();
 
     FPlaylistPopup = new TPlaylistPopup(this);
     FPlaylistPopup->OnClosePopup = [this] { PlaylistPopupClosePopup(); };
@@ -270,8 +257,29 @@ void TMainForm::InitializeVisualControls()
     bind(ui.AddToMyMusicButton, [this] { AddToMyMusicButtonClick(); });
 
     FNote = new TWindowNote(centralWidget());
+    // Over the whole client area, the header strip too; the notes stay in front.
+    FAuthOverlay = new TAuthOverlay(centralWidget(), *FVKEmulationManager, *FVKAPIManager);
+    FNote->raise();
     InitializeListBoxes();
     InitializeKeyboard();
+}
+
+void TMainForm::FindTitleParts()
+{
+    QWidget *border = FUi->WindowBorder;
+    FSettingsButton = FindStylePart<QAbstractButton>(
+        border, QStringLiteral("settings"), QStringLiteral(" not found inside of style"));
+    FLogoutButton = FindStylePart<QAbstractButton>(
+        border, QStringLiteral("logouttitlebutton"), QStringLiteral(" not found inside of style"));
+    FWindowTitleCaptionText = FindStylePart<QLabel>(
+        border, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
+    connect(
+        FSettingsButton, &QAbstractButton::clicked, this, Application::Guarded([this] { SettingsButtonClickEvent(); }));
+    connect(FLogoutButton, &QAbstractButton::clicked, this, Application::Guarded([this] { LogoutButtonClickEvent(); }));
+    FSettingsButton->setAccessibleName(Text(QStringLiteral("MF_SettingsButton_Caption")));
+    FLogoutButton->setAccessibleName(Text(QStringLiteral("MF_LogoutButton_Caption")));
+    FLogoutButton->setVisible(FIsSignedIn && !FVKAPIManager->UserName().isEmpty());
+    FWindowTitleCaptionText->setText(windowTitle());
 }
 
 void TMainForm::InitializeListBoxes()
@@ -769,22 +777,12 @@ bool TMainForm::IsSaved(const TVKAudioPlaylistItem &Item) const
 void TMainForm::AuthSuccessEvent()
 {
     FIsSignedIn = true;
-    FSignInPrompt->hide();
     FVKAPIManager->RequestUserName(FVKEmulationManager->UserID());
     // One load: the reset's, still waiting in the queue, gives way to the
     // owner's under the list's one operation.
     FUserAudioData->Reset();
     FUserAudioData->SetOwnerID(FVKEmulationManager->UserID());
     FSearchAudioData->Reset();
-}
-
-void TMainForm::AuthDataRequiredEvent()
-{
-    FIsSignedIn = false;
-    FSignInPrompt->setText(Text(QStringLiteral("MF_SignInPrompt_Text")));
-    FSignInPrompt->setGeometry(FUi->UserAudioTabItem->rect());
-    FSignInPrompt->show();
-    FSignInPrompt->raise();
 }
 
 void TMainForm::UserNameGetEvent()
@@ -800,7 +798,7 @@ void TMainForm::LogoutEvent()
     UpdateCaption();
     FSearchAudioData->Clear();
     FUserAudioData->Clear();
-    FVKEmulationManager->AuthManager().Authorize();
+    FAuthOverlay->LoggedOut();
 }
 
 void TMainForm::UpdateCaption()
@@ -981,8 +979,7 @@ void TMainForm::LanguageChangedMessage()
             control->setAccessibleName(Text(QString::fromLatin1(key)));
     SetBothPlayPauseStates(FPlayerControls->PlayPauseButtonState() == pbPause);
     UpdateTrackButtons();
-    if (FSignInPrompt->isVisible())
-        FSignInPrompt->setText(Text(QStringLiteral("MF_SignInPrompt_Text")));
+    FAuthOverlay->LanguageChanged();
     PlaceTabPointers();
 }
 
@@ -1006,8 +1003,6 @@ void TMainForm::resizeEvent(QResizeEvent *Event)
     THandleCreateExceptionForm::resizeEvent(Event);
     PlaceTabPointers();
     PlaceSearchIndicator();
-    if (FSignInPrompt)
-        FSignInPrompt->setGeometry(FUi->UserAudioTabItem->rect());
 }
 
 void TMainForm::showEvent(QShowEvent *Event)

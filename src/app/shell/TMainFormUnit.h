@@ -13,6 +13,7 @@ class QAbstractButton;
 class QLabel;
 class QWidget;
 class TArtistImageWrapper;
+class TAuthOverlay;
 class TCustomPlaylistItem;
 class TLastFMAPIRequestManager;
 class TLastFMArtistImageSource;
@@ -78,6 +79,7 @@ public:
     TSearchEditWrapper *SearchEdit() const { return FSearchEdit.get(); }
     TPlaylistPopup *PlaylistPopup() const { return FPlaylistPopup; }
     TWindowNote *Note() const { return FNote; }
+    TAuthOverlay &AuthOverlay() const { return *FAuthOverlay; }
     const Ui::TMainFormLayout &Layout() const { return *FUi; }
     // Lets go of the audio player before it is freed: the window outlives it.
     void ReleasePlayer();
@@ -105,6 +107,8 @@ private:
     void InitializeDB();
     void InitializeClients();
     void InitializeVisualControls();
+    // The header strip's settings and logout buttons and its caption.
+    void FindTitleParts();
     void InitializeListBoxes();
     void InitializeKeyboard();
     void ApplySettingValues();
@@ -149,7 +153,6 @@ private:
 
     // Sign-in and the account
     void AuthSuccessEvent();
-    void AuthDataRequiredEvent();
     void UserNameGetEvent();
     void LogoutEvent();
     void TrackAddedToMyMusicEvent(const TVKAudioPlaylistItem &AddedTrack);
@@ -211,7 +214,7 @@ private:
     std::unique_ptr<TPlaylistControlsPanelWrapper> FPlaylistControls;
     TPlaylistPopup *FPlaylistPopup = nullptr;
     TWindowNote *FNote = nullptr;
-    QLabel *FSignInPrompt = nullptr;
+    TAuthOverlay *FAuthOverlay = nullptr;
     QPointer<QAbstractButton> FSettingsButton;
     QPointer<QAbstractButton> FLogoutButton;
     QPointer<QLabel> FWindowTitleCaptionText;
