@@ -586,11 +586,17 @@ TEST_F(MainFormTest, TheFormsKeepThePlaceholderEnterAndTabRules)
     }
     Panel().AuthTabButton->click();
     Panel().AuthTabButton->setFocus();
-    for (QWidget *field : {static_cast<QWidget *>(Panel().SignupTabButton), static_cast<QWidget *>(Panel().LoginEdit),
-             static_cast<QWidget *>(Panel().PasswordEdit), static_cast<QWidget *>(Panel().LoginButton)}) {
+    // The tabs are one group: Tab reaches the chosen one, the arrows the other.
+    for (QWidget *field : {static_cast<QWidget *>(Panel().LoginEdit), static_cast<QWidget *>(Panel().PasswordEdit),
+             static_cast<QWidget *>(Panel().LoginButton)}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        EXPECT_EQ(QApplication::focusWidget(), field) << field->objectName().toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), field)
+            << field->objectName().toStdString() << " " << QApplication::focusWidget()->objectName().toStdString();
     }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(Panel().isAncestorOf(QApplication::focusWidget())
+        || Layout().WindowBorder->isAncestorOf(QApplication::focusWidget()))
+        << "nothing under the overlay takes the focus: " << QApplication::focusWidget()->objectName().toStdString();
 }
 
 // The captcha account: its picture on the captcha overlay, then signed in.
@@ -692,8 +698,9 @@ TEST_F(MainFormTest, TheSignupMarksSayTheirStatusInWordsAndRefusedFieldsWarnOnce
     EXPECT_EQ(view.PConfirmationFieldStatusIndicator().Words(), text("EM_InvalidPasswordConfirmation"));
 
     Type(Panel().PhoneEdit, QStringLiteral("+79990000001"));
-    ASSERT_TRUE(WaitFor([&] { return view.PhoneFieldStatusIndicator().Status() == fsError; }));
-    EXPECT_EQ(view.PhoneFieldStatusIndicator().Words(), text("EM_UsedPhone"));
+    EXPECT_TRUE(WaitFor([&] { return view.PhoneFieldStatusIndicator().Words() == text("EM_UsedPhone"); }))
+        << view.PhoneFieldStatusIndicator().Words().toStdString();
+    EXPECT_EQ(view.PhoneFieldStatusIndicator().Status(), fsError);
     EXPECT_TRUE(Panel().PhoneStatusText->isVisible());
 }
 

@@ -15,8 +15,10 @@
 #include <QEvent>
 #include <QWidget>
 
-TAuthOverlay::TAuthOverlay(QWidget *AWindow, TVKEmulationManager &AEmulationManager, TVKAPIManager &AAPIManager) :
-      QObject(AWindow), FWindow(AWindow), FPanel(new TAuthSignupPanel(AWindow)),
+TAuthOverlay::TAuthOverlay(
+    QWidget *AWindow, QWidget *AHeader, TVKEmulationManager &AEmulationManager, TVKAPIManager &AAPIManager) :
+      QObject(AWindow),
+      FWindow(AWindow), FHeader(AHeader), FPanel(new TAuthSignupPanel(AWindow)),
       FCaptchaPanel(new TCaptchaPanel(AWindow)), FAuthView(new TVKAPIAuthManagerView(this, *FPanel)),
       FEmulationAuthView(new TVKEmulationAuthManagerView(this, *FPanel)),
       FSignupView(new TVKAPISignupDataView(this, *FPanel)), FCaptchaView(new TCaptchaManagerView(this, *FCaptchaPanel))
@@ -65,6 +67,7 @@ bool TAuthOverlay::IsShown() const
 void TAuthOverlay::ShowPanel()
 {
     FPanel->setGeometry(FWindow->rect());
+    SetBehindEnabled(false);
     FPanel->show();
     FPanel->raise();
     // A captcha asked meanwhile stays in front of the form it belongs to.
@@ -75,6 +78,14 @@ void TAuthOverlay::ShowPanel()
 void TAuthOverlay::HidePanel()
 {
     FPanel->hide();
+    SetBehindEnabled(true);
+}
+
+void TAuthOverlay::SetBehindEnabled(bool Value)
+{
+    for (QWidget *child : FWindow->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (child != FPanel && child != FCaptchaPanel && child != FHeader && !child->isWindow())
+            child->setEnabled(Value);
 }
 
 bool TAuthOverlay::eventFilter(QObject *Watched, QEvent *Event)

@@ -19,7 +19,10 @@ class TVKEmulationManager;
 class TAuthOverlay : public QObject
 {
 public:
-    TAuthOverlay(QWidget *AWindow, TVKEmulationManager &AEmulationManager, TVKAPIManager &AAPIManager);
+    // AHeader (a child of AWindow) stays usable under the overlay; the rest
+    // of the window is out of reach of the pointer and the Tab key.
+    TAuthOverlay(
+        QWidget *AWindow, QWidget *AHeader, TVKEmulationManager &AEmulationManager, TVKAPIManager &AAPIManager);
     ~TAuthOverlay() override;
 
     // Checks the stored session; the overlay shows when a password is needed
@@ -43,8 +46,10 @@ protected:
 private:
     void ShowPanel();
     void HidePanel();
+    void SetBehindEnabled(bool Value);
 
     QWidget *FWindow;
+    QWidget *FHeader;
     TAuthSignupPanel *FPanel;
     TCaptchaPanel *FCaptchaPanel;
     TVKAPIAuthManagerView *FAuthView;

@@ -40,9 +40,9 @@ TVKEmulationAuthManagerView::~TVKEmulationAuthManagerView()
     if (!FAuthManager)
         return;
     FAuthManager->OnAuthSuccessList().Remove(FAuthSuccessHandler);
-    for (TNotifyEvent *event : {&FAuthManager->OnUnexpectedError, &FAuthManager->OnAuthDataRequired,
-             &FAuthManager->OnInvalidAuthData, &FAuthManager->OnVerificationCodeRequired,
-             &FAuthManager->OnInvalidVerificationCode})
+    for (TNotifyEvent *event :
+        {&FAuthManager->OnUnexpectedError, &FAuthManager->OnAuthDataRequired, &FAuthManager->OnInvalidAuthData,
+            &FAuthManager->OnVerificationCodeRequired, &FAuthManager->OnInvalidVerificationCode})
         *event = nullptr;
 }
 
