@@ -56,7 +56,7 @@ TEST(LocalizationFiles, BothFilesHoldTheSameKeysAndCommentsInOrder)
         = std::count_if(skeleton.begin(), skeleton.end(), [](const QString &s) { return !s.startsWith(u'#'); });
     EXPECT_EQ(keys, 140);
     EXPECT_EQ(skeleton.count(QStringLiteral("##auth/signup panel controls")), 1);
-    EXPECT_EQ(skeleton.last(), QStringLiteral("Update_UpdateProgress_Text"));
+    EXPECT_EQ(skeleton.last(), QStringLiteral("MF_LogoutNotStored_Note"));
 }
 
 TEST(LocalizationFiles, ResourcesLoadInNameOrderWithTheirTexts)
