@@ -4,6 +4,7 @@
 #include "app/helpers/TQelmPathManagerUnit.h"
 #include "app/helpers/TVersionInfoUnit.h"
 #include "app/shell/ProgramUnit.h"
+#include "app/shell/TMainFormTooltipUnit.h"
 #include "app/shell/TMainFormUnit.h"
 #include "app/shell/TPlaylistPopupUnit.h"
 #include "app/shell/TWindowNoteUnit.h"
@@ -34,6 +35,7 @@
 #include "ui/wrappers/TPlayerControlsPanelWrapperUnit.h"
 #include "ui/wrappers/TPlaylistControlsPanelWrapperUnit.h"
 #include "ui/wrappers/TSearchEditWrapperUnit.h"
+#include "ui/wrappers/TTooltipUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
@@ -756,6 +758,55 @@ TEST_F(MainFormTest, TheOverlaysFollowTheLanguage)
     EXPECT_EQ(Panel().FirstNameEdit->width(), TAuthSignupPanel::EnglishWidths.FirstNameEdit);
     EXPECT_EQ(Panel().AuthTabButton->text(), QStringLiteral("Log In"));
     EXPECT_EQ(Form->AuthOverlay().CaptchaPanel().EnterButton->text(), QStringLiteral("Input"));
+}
+
+// The tooltip's text over each kind of control, its distance, and its place
+// inside the window over controls at the window's edges.
+TEST_F(MainFormTest, TooltipsSayWhatTheControlsDoAndStayInsideTheWindow)
+{
+    Open();
+    TMainFormTooltip &tooltip = Form->Tooltip();
+    auto *settings = Layout().WindowBorder->findChild<QWidget *>(QStringLiteral("settings"));
+    auto *row = Row<TVKAudioListBoxItem>(Form->VKUserAudioListBox(), 0);
+    ASSERT_TRUE(settings && row);
+    struct TCase
+    {
+        QWidget *Control;
+        const char *Key;
+        int Offset;
+    };
+    const TCase idle[] = {
+        {Layout().SaveButton, "SaveTrackButton_SaveTrack_Hint", 2},
+        {Layout().AddToMyMusicButton, "AddToMyMusicButton_AddTrack_Hint", 2},
+        {Form->PlayerControls()->PlaylistButton(), "PC_CurrentPlaylistButton_Caption", 3},
+        {Form->PlayerControls()->RepeatButton(), "PC_RepeatButton_Caption", 2},
+        {Form->PlayerControls()->ShuffleButton(), "PC_ShuffleButton_Caption", 2},
+        {settings, "MF_SettingsButton_Caption", 2},
+        {row->DownloadButton, "ALCI_DownloadButton_Hint", 2},
+        {Layout().SearchEditControl, "", 2},
+    };
+    for (const TCase &c : idle) {
+        int offset = -1;
+        EXPECT_EQ(tooltip.KeyFor(c.Control, offset), QLatin1String(c.Key)) << c.Key;
+        EXPECT_EQ(offset, c.Offset) << c.Key;
+    }
+    // A track of My Music plays: it is in My Music already.
+    ASSERT_TRUE(PlayLongTrack());
+    int offset = 0;
+    EXPECT_EQ(
+        tooltip.KeyFor(Layout().AddToMyMusicButton, offset), QStringLiteral("AddToMyMusicButton_AddedTrack_Hint"));
+    EXPECT_EQ(tooltip.KeyFor(Layout().SaveButton, offset), QStringLiteral("SaveTrackButton_SaveTrack_Hint"));
+
+    const QRect window = Form->rect();
+    for (QWidget *control : {settings, static_cast<QWidget *>(row->DownloadButton),
+             static_cast<QWidget *>(Form->PlayerControls()->PlaylistButton())}) {
+        tooltip.TooltipControl().Show(control, QStringLiteral("A text long enough to reach past an edge"));
+        const QRect shown = tooltip.TooltipControl().Control()->geometry();
+        EXPECT_TRUE(window.contains(shown)) << control->objectName().toStdString();
+    }
+    tooltip.TooltipControl().Show(settings, QStringLiteral("Settings"));
+    EXPECT_GT(tooltip.TooltipControl().Control()->y(), settings->mapTo(Form.get(), QPoint()).y())
+        << "no room above the header: below it";
 }
 
 TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)

@@ -5,6 +5,7 @@
 #include "app/helpers/TextUtilsUnit.h"
 #include "app/shell/TLastFMArtistImageSourceUnit.h"
 #include "app/shell/TListAnimationsUnit.h"
+#include "app/shell/TMainFormTooltipUnit.h"
 #include "app/shell/TPlaylistPopupUnit.h"
 #include "app/shell/TWindowNoteUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
@@ -233,6 +234,11 @@ void TMainForm::InitializeVisualControls()
     FPlaylistControls->setNextButtonClickEvent([this](QObject *) { NextTrackButtonClickEvent(); });
     FPlaylistControls->setPlaybackTrackBarChangeEvent([this](QObject *Sender) { PlaybackTrackBarChangeEvent(Sender); });
 
+    FTooltip = new TMainFormTooltip(this,
+        {ui.SaveButton, ui.AddToMyMusicButton, FPlayerControls->PlaylistButton(), FPlayerControls->RepeatButton(),
+            FPlayerControls->ShuffleButton(), FSettingsButton, FLogoutButton,
+            [] { return AudioPlayer->CurrentPlaylistItem() != nullptr; }});
+
     // The pointers under the tab buttons: only the chosen tab's shows.
     const auto pointer = [&ui](const char *Name) {
         auto *shape = new QWidget(ui.TabStrip);
@@ -280,6 +286,8 @@ void TMainForm::FindTitleParts()
     FLogoutButton->setAccessibleName(Text(QStringLiteral("MF_LogoutButton_Caption")));
     FLogoutButton->setVisible(FIsSignedIn && !FVKAPIManager->UserName().isEmpty());
     FWindowTitleCaptionText->setText(windowTitle());
+    if (FTooltip)
+        FTooltip->SetHeaderButtons(FSettingsButton, FLogoutButton);
 }
 
 void TMainForm::InitializeListBoxes()

@@ -18,6 +18,7 @@ class TCustomPlaylistItem;
 class TLastFMAPIRequestManager;
 class TLastFMArtistImageSource;
 class TListAnimations;
+class TMainFormTooltip;
 class TLoadingProgressBarWrapper;
 class TLocalAudioData;
 class TLocalAudioListBox;
@@ -80,6 +81,7 @@ public:
     TPlaylistPopup *PlaylistPopup() const { return FPlaylistPopup; }
     TWindowNote *Note() const { return FNote; }
     TAuthOverlay &AuthOverlay() const { return *FAuthOverlay; }
+    TMainFormTooltip &Tooltip() const { return *FTooltip; }
     const Ui::TMainFormLayout &Layout() const { return *FUi; }
     // Lets go of the audio player before it is freed: the window outlives it.
     void ReleasePlayer();
@@ -215,6 +217,7 @@ private:
     TPlaylistPopup *FPlaylistPopup = nullptr;
     TWindowNote *FNote = nullptr;
     TAuthOverlay *FAuthOverlay = nullptr;
+    TMainFormTooltip *FTooltip = nullptr;
     QPointer<QAbstractButton> FSettingsButton;
     QPointer<QAbstractButton> FLogoutButton;
     QPointer<QLabel> FWindowTitleCaptionText;
