@@ -744,8 +744,8 @@ TEST_F(MainFormTest, ASuccessfulSignupLeadsToTheLoginPageWithThePhone)
     EXPECT_TRUE(Panel().AuthTabButton->isChecked());
 }
 
-// The overlay's captions and widths follow the language.
-TEST_F(MainFormTest, TheOverlaysFollowTheLanguage)
+// The overlays' captions, the tabs' least widths and the form's widths follow the language.
+TEST_F(MainFormTest, TheOverlaysAndTabWidthsFollowTheLanguage)
 {
     Open(false);
     ASSERT_TRUE(WaitForOverlay(true));
@@ -754,7 +754,12 @@ TEST_F(MainFormTest, TheOverlaysFollowTheLanguage)
     EXPECT_EQ(Panel().AuthTabButton->text(), QString::fromUtf8("Вход"));
     EXPECT_EQ(Panel().LoginEdit->accessibleName(),
         LocalizationManager->getValue(QStringLiteral("APC_LoginEdit_Placeholder")));
+    EXPECT_EQ(Layout().UserTabButton->minimumWidth(), 117);
+    EXPECT_EQ(Layout().SearchTabButtonsRectangle->minimumWidth(), 160);
+    EXPECT_GE(Layout().UserTabButton->width(), 117);
     SelectLanguage(QStringLiteral("en"));
+    EXPECT_EQ(Layout().UserTabButton->minimumWidth(), 90);
+    EXPECT_EQ(Layout().SearchTabButtonsRectangle->minimumWidth(), 140);
     EXPECT_EQ(Panel().FirstNameEdit->width(), TAuthSignupPanel::EnglishWidths.FirstNameEdit);
     EXPECT_EQ(Panel().AuthTabButton->text(), QStringLiteral("Log In"));
     EXPECT_EQ(Form->AuthOverlay().CaptchaPanel().EnterButton->text(), QStringLiteral("Input"));

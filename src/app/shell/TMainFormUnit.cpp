@@ -69,6 +69,15 @@ constexpr int SearchIndicatorHeight = 16;
 constexpr int SearchIndicatorRightMargin = 8;
 constexpr int TabPointerHeight = 3;
 
+// The least widths of the controls whose captions differ most in length, by
+// language identifier: My Music, Search and Downloads tabs, the search modes.
+struct TLanguageWidths
+{
+    quint32 LanguageID;
+    int UserTab, SearchTab, LocalTab, SearchModes;
+};
+constexpr TLanguageWidths LanguageWidths[] = {{1049, 117, 82, 91, 160}, {1033, 90, 82, 110, 140}};
+
 } // namespace
 
 TMainForm::TMainForm() : FUi(std::make_unique<Ui::TMainFormLayout>())
@@ -988,6 +997,15 @@ void TMainForm::LanguageChangedMessage()
     SetBothPlayPauseStates(FPlayerControls->PlayPauseButtonState() == pbPause);
     UpdateTrackButtons();
     FAuthOverlay->LanguageChanged();
+    // Least widths: a caption longer than the table allows still shows whole.
+    // Any other language keeps the widths it found.
+    for (const TLanguageWidths &widths : LanguageWidths)
+        if (widths.LanguageID == LocalizationManager->GetActiveLCID()) {
+            ui.UserTabButton->setMinimumWidth(widths.UserTab);
+            ui.SearchTabButton->setMinimumWidth(widths.SearchTab);
+            ui.LocalTabButton->setMinimumWidth(widths.LocalTab);
+            ui.SearchTabButtonsRectangle->setMinimumWidth(widths.SearchModes);
+        }
     PlaceTabPointers();
 }
 
