@@ -88,20 +88,23 @@ QWidget *MakeErrorStrip(QWidget *Parent, const char *Name, const char *TextName,
     return strip;
 }
 
-// A field with its status mark and the mark's words beside it.
-QHBoxLayout *StatusRow(QLineEdit *Edit, QWidget *&Mark, const char *MarkName, QLabel *&Words, const char *WordsName)
+// A field with its status mark under it and the mark's words beside the mark.
+QVBoxLayout *StatusRow(QLineEdit *Edit, QWidget *&Mark, const char *MarkName, QLabel *&Words, const char *WordsName)
 {
-    auto *row = new QHBoxLayout;
-    row->addWidget(Edit, 1);
+    auto *field = new QVBoxLayout;
+    field->setSpacing(2);
+    field->addWidget(Edit);
+    auto *status = new QHBoxLayout;
+    status->setContentsMargins(2, 0, 0, 0);
     Mark = Named(new QLabel(Edit->parentWidget()), MarkName);
     Mark->setFixedSize(StatusMarkSize, StatusMarkSize);
     Mark->hide();
-    row->addWidget(Mark);
+    status->addWidget(Mark);
     Words = MakeText(Edit->parentWidget(), WordsName, "fieldstatusoktextstyle");
-    Words->setWordWrap(false);
     Words->hide();
-    row->addWidget(Words);
-    return row;
+    status->addWidget(Words, 1);
+    field->addLayout(status);
+    return field;
 }
 
 } // namespace
