@@ -812,6 +812,8 @@ TEST_F(MainFormTest, TooltipsSayWhatTheControlsDoAndStayInsideTheWindow)
     tooltip.TooltipControl().Show(settings, QStringLiteral("Settings"));
     EXPECT_GT(tooltip.TooltipControl().Control()->y(), settings->mapTo(Form.get(), QPoint()).y())
         << "no room above the header: below it";
+    QTest::mouseClick(Layout().SearchTabButton, Qt::LeftButton);
+    EXPECT_FALSE(tooltip.TooltipControl().IsVisible()) << "a click puts it away";
 }
 
 TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)

@@ -6,6 +6,8 @@
 #include "ui/tracklists/TLoadingIndicatorUnit.h"
 #include "ui/wrappers/TTooltipUnit.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QWidget>
 
 namespace {
@@ -32,6 +34,7 @@ TMainFormTooltip::TMainFormTooltip(QWidget *AForm, TSubjects ASubjects) :
     FTooltipControl = new TTooltipControlWrapper(AForm, panel);
     FTooltip = new TTooltip(this, FTooltipControl);
     FTooltip->BeforeShow = [this](TObject *) { BeforeShow(); };
+    qApp->installEventFilter(this);
 }
 
 TMainFormTooltip::~TMainFormTooltip() = default;
@@ -76,6 +79,15 @@ QString TMainFormTooltip::KeyFor(const QWidget *Control, int &VerticalOffset) co
         if (look == QLatin1String(lookup))
             return QString::fromLatin1(key);
     return {};
+}
+
+bool TMainFormTooltip::eventFilter(QObject *Watched, QEvent *Event)
+{
+    // A click or a key changes what is under the pointer (a page, an
+    // overlay): the text shown may no longer be of anything there.
+    if (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::KeyPress)
+        FTooltipControl->Hide();
+    return QObject::eventFilter(Watched, Event);
 }
 
 void TMainFormTooltip::BeforeShow()

@@ -42,6 +42,9 @@ public:
     TTooltip &Tooltip() const { return *FTooltip; }
     TTooltipControlWrapper &TooltipControl() const { return *FTooltipControl; }
 
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
 private:
     void BeforeShow();
 
