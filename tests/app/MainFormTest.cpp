@@ -51,6 +51,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -814,6 +815,27 @@ TEST_F(MainFormTest, TooltipsSayWhatTheControlsDoAndStayInsideTheWindow)
         << "no room above the header: below it";
     QTest::mouseClick(Layout().SearchTabButton, Qt::LeftButton);
     EXPECT_FALSE(tooltip.TooltipControl().IsVisible()) << "a click puts it away";
+}
+
+// A style applied again builds the header's parts anew: the window finds the
+// new ones at once, with no clock of its own.
+TEST_F(MainFormTest, TheHeaderPartsAreFoundAgainWhenTheStyleIsApplied)
+{
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Form->windowTitle().contains(QStringLiteral(" | ")); }));
+    QPointer<QAbstractButton> old
+        = Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"));
+    ApplyStyle(Layout().WindowBorder);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(old.isNull());
+    auto *title = Layout().WindowBorder->findChild<QLabel *>(QStringLiteral("title"));
+    auto *logout = Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"));
+    ASSERT_TRUE(title && logout);
+    EXPECT_EQ(title->text(), Form->windowTitle());
+    EXPECT_TRUE(logout->isVisible());
+    EXPECT_FALSE(logout->accessibleName().isEmpty());
+    logout->click();
+    EXPECT_TRUE(WaitForOverlay(true));
 }
 
 TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
