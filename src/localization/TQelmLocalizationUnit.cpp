@@ -51,8 +51,6 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
         u"сохранения музыки в настройках."},
     {u"CancelButton_Caption", u"Отмена"},
     {u"LoggedAs_String", u"Вы вошли как:"},
-    {u"MF_SignInPrompt_Text",
-        u"Войдите, чтобы увидеть свою музыку. Пока формы входа нет, войдите из терминала: marvane-cli login."},
     {u"MF_SavedTracksRestored_Note",
         u"Файл сохранённых треков был повреждён и восстановлен из резервной копии: треки, скачанные после неё, больше "
         u"не показаны."},
