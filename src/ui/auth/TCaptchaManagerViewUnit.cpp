@@ -13,6 +13,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <utility>
+
 TCaptchaManagerView::TCaptchaManagerView(QObject *AOwner, TCaptchaPanel &APanel) :
       QObject(AOwner), FSurface(APanel), FCaptchaEdit(new TPlaceholderEditWrapper(
                                              this, APanel.CaptchaEdit, QStringLiteral("CMVC_CaptchaEdit_Placeholder")))

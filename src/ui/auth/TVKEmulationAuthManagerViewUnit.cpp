@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 
+#include <utility>
+
 TVKEmulationAuthManagerView::TVKEmulationAuthManagerView(QObject *AOwner, TAuthSignupPanel &ASurface) :
       QObject(AOwner), FSurface(ASurface),
       FLoginEdit(new TPlaceholderEditWrapper(this, ASurface.LoginEdit, QStringLiteral("APC_LoginEdit_Placeholder"))),
@@ -81,11 +83,10 @@ void TVKEmulationAuthManagerView::SubmitCode()
     StartIndicator(FSurface.VerifyAniIndicator);
 }
 
-void TVKEmulationAuthManagerView::StartIndicator(QWidget *Indicator)
+void TVKEmulationAuthManagerView::StartIndicator(THorizontalLoadingAnimation *Indicator)
 {
-    auto *animation = static_cast<THorizontalLoadingAnimation *>(Indicator);
-    animation->show();
-    animation->Start();
+    Indicator->show();
+    Indicator->Start();
 }
 
 void TVKEmulationAuthManagerView::StopIndicators()

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 
+class QWidget;
 class TAuthSignupPanel;
+class THorizontalLoadingAnimation;
 class TPlaceholderEditWrapper;
 class TVKEmulationAuthManager;
 
@@ -53,7 +55,7 @@ private:
     void VerificationCodeRequired();
     void InvalidVerificationCode();
     void ShowError(QWidget *Strip, const QString &Key, bool Retry = false);
-    void StartIndicator(QWidget *Indicator);
+    static void StartIndicator(THorizontalLoadingAnimation *Indicator);
 
     TAuthSignupPanel &FSurface;
     TPlaceholderEditWrapper *FLoginEdit;
