@@ -602,7 +602,8 @@ TEST_F(MainFormTest, TheFormsKeepThePlaceholderEnterAndTabRules)
         << "nothing under the overlay takes the focus: " << QApplication::focusWidget()->objectName().toStdString();
 }
 
-// The captcha account: its picture on the captcha overlay, then signed in.
+// The captcha account: its picture on the captcha overlay, left with Esc,
+// asked again and answered, then signed in.
 TEST_F(MainFormTest, ACaptchaOfTheSignInIsAnsweredOnTheCaptchaOverlay)
 {
     Open(false);
@@ -614,6 +615,13 @@ TEST_F(MainFormTest, ACaptchaOfTheSignInIsAnsweredOnTheCaptchaOverlay)
     EXPECT_EQ(captcha.CaptchaImage->pixmap().size(), QSize(130, 50));
     EXPECT_EQ(captcha.CaptchaImageBorderRectangle->size(), QSize(132, 52));
     EXPECT_TRUE(captcha.CaptchaEdit->hasFocus());
+    // Esc leaves it unanswered: the form is ready for another try.
+    QTest::keyClick(captcha.CaptchaEdit, Qt::Key_Escape);
+    EXPECT_FALSE(captcha.isVisible());
+    EXPECT_FALSE(Panel().LoginAniIndicator->isVisible());
+    EXPECT_TRUE(Form->AuthOverlay().IsShown());
+    Panel().LoginButton->click();
+    ASSERT_TRUE(WaitFor([&] { return captcha.isVisible(); }));
     QTest::keyClicks(captcha.CaptchaEdit, QStringLiteral("38516"));
     QTest::keyClick(captcha.CaptchaEdit, Qt::Key_Return);
     EXPECT_FALSE(captcha.isVisible());
