@@ -846,6 +846,25 @@ TEST_F(MainFormTest, TheHeaderPartsAreFoundAgainWhenTheStyleIsApplied)
     EXPECT_TRUE(WaitForOverlay(true));
 }
 
+// A logout whose cookie file can be neither rewritten nor removed says so
+// over the form it returns to.
+TEST_F(MainFormTest, ALogoutThatCannotForgetTheSessionSaysSoOverTheForm)
+{
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Form->windowTitle().contains(QStringLiteral(" | ")); }));
+    ASSERT_TRUE(QFile::remove(GetCookiesFilePath()));
+    ASSERT_TRUE(QDir().mkpath(GetCookiesFilePath() + QStringLiteral("/in-the-way")));
+    Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"))->click();
+    ASSERT_TRUE(WaitForOverlay(true));
+    EXPECT_TRUE(Form->Note()->isVisible());
+    EXPECT_TRUE(Form->Note()->Text().startsWith(
+        LocalizationManager->getValue(QStringLiteral("MF_LogoutNotStored_Note")).section(QStringLiteral("%s"), 0, 0)))
+        << Form->Note()->Text().toStdString();
+    const QObjectList layers = Form->centralWidget()->children();
+    EXPECT_GT(layers.indexOf(Form->Note()), layers.indexOf(&Panel())) << "the note is read over the form";
+    QDir(GetCookiesFilePath()).removeRecursively();
+}
+
 TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
 {
     // A fresh profile: the user signs in through the overlay.

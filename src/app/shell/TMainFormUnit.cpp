@@ -273,7 +273,7 @@ void TMainForm::InitializeVisualControls()
 
     FNote = new TWindowNote(centralWidget());
     // Over the whole client area, the header strip too; the notes stay in front.
-    FAuthOverlay = new TAuthOverlay(centralWidget(), ui.WindowBorder, *FVKEmulationManager, *FVKAPIManager);
+    FAuthOverlay = new TAuthOverlay(centralWidget(), ui.WindowBorder, FNote, *FVKEmulationManager, *FVKAPIManager);
     FNote->raise();
     InitializeListBoxes();
     InitializeKeyboard();

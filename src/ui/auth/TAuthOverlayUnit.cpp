@@ -15,10 +15,10 @@
 #include <QEvent>
 #include <QWidget>
 
-TAuthOverlay::TAuthOverlay(
-    QWidget *AWindow, QWidget *AHeader, TVKEmulationManager &AEmulationManager, TVKAPIManager &AAPIManager) :
+TAuthOverlay::TAuthOverlay(QWidget *AWindow, QWidget *AHeader, QWidget *ANote, TVKEmulationManager &AEmulationManager,
+    TVKAPIManager &AAPIManager) :
       QObject(AWindow),
-      FWindow(AWindow), FHeader(AHeader), FPanel(new TAuthSignupPanel(AWindow)),
+      FWindow(AWindow), FHeader(AHeader), FNote(ANote), FPanel(new TAuthSignupPanel(AWindow)),
       FCaptchaPanel(new TCaptchaPanel(AWindow)), FAuthView(new TVKAPIAuthManagerView(this, *FPanel)),
       FEmulationAuthView(new TVKEmulationAuthManagerView(this, *FPanel)),
       FSignupView(new TVKAPISignupDataView(this, *FPanel)), FCaptchaView(new TCaptchaManagerView(this, *FCaptchaPanel))
@@ -73,6 +73,9 @@ void TAuthOverlay::ShowPanel()
     // A captcha asked meanwhile stays in front of the form it belongs to.
     if (!FCaptchaPanel->isHidden())
         FCaptchaPanel->raise();
+    // A note of what just happened (a logout that could not be stored) is
+    // read over the form.
+    FNote->raise();
 }
 
 void TAuthOverlay::HidePanel()
@@ -84,7 +87,7 @@ void TAuthOverlay::HidePanel()
 void TAuthOverlay::SetBehindEnabled(bool Value)
 {
     for (QWidget *child : FWindow->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-        if (child != FPanel && child != FCaptchaPanel && child != FHeader && !child->isWindow())
+        if (child != FPanel && child != FCaptchaPanel && child != FHeader && child != FNote && !child->isWindow())
             child->setEnabled(Value);
 }
 

@@ -20,9 +20,10 @@ class TAuthOverlay : public QObject
 {
 public:
     // AHeader (a child of AWindow) stays usable under the overlay; the rest
-    // of the window is out of reach of the pointer and the Tab key.
-    TAuthOverlay(
-        QWidget *AWindow, QWidget *AHeader, TVKEmulationManager &AEmulationManager, TVKAPIManager &AAPIManager);
+    // of the window is out of reach of the pointer and the Tab key. ANote
+    // (the window's notes) stays in front of the overlays.
+    TAuthOverlay(QWidget *AWindow, QWidget *AHeader, QWidget *ANote, TVKEmulationManager &AEmulationManager,
+        TVKAPIManager &AAPIManager);
     ~TAuthOverlay() override;
 
     // Checks the stored session; the overlay shows when a password is needed
@@ -50,6 +51,7 @@ private:
 
     QWidget *FWindow;
     QWidget *FHeader;
+    QWidget *FNote;
     TAuthSignupPanel *FPanel;
     TCaptchaPanel *FCaptchaPanel;
     TVKAPIAuthManagerView *FAuthView;
