@@ -51,8 +51,6 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
         u"сохранения музыки в настройках."},
     {u"CancelButton_Caption", u"Отмена"},
     {u"LoggedAs_String", u"Вы вошли как:"},
-    {u"MF_SignInPrompt_Text",
-        u"Войдите, чтобы увидеть свою музыку. Пока формы входа нет, войдите из терминала: marvane-cli login."},
     {u"MF_SavedTracksRestored_Note",
         u"Файл сохранённых треков был повреждён и восстановлен из резервной копии: треки, скачанные после неё, больше "
         u"не показаны."},
@@ -169,6 +167,14 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"Update_NoNewVersions_Text", u"Новых версий программы не обнаружено!"},
     {u"Update_CheckFailed_Text", u"Не удалось проверить обновление программы"},
     {u"Update_CheckFailed_Hint", u"Проверьте подключение к сети"},
+    {u"APC_RetryButton_Caption", u"Повторить"},
+    {u"APC_SessionCheckFailed_Text",
+        u"Не удалось связаться с VK, чтобы проверить вход. Проверьте подключение и повторите попытку."},
+    {u"APC_SignedUp_Note", u"Аккаунт создан. Войдите, указав номер телефона и пароль."},
+    {u"AVP_DescriptionText_Text", u"Введите код из сообщения VK или из приложения для генерации кодов."},
+    {u"SPC_FieldStatusOK_Text", u"Подходит"},
+    {u"MF_LogoutNotStored_Note",
+        u"Не удалось удалить сеанс с диска (%s): при следующем запуске вход может выполниться снова."},
 };
 
 } // namespace

@@ -270,6 +270,7 @@ void TVKAPISignupData::Confirmed(TObject *Sender)
         SetState(mdsLoaded);
         SetStage(ssSignup);
         SetState(mdsReady);
+        Fire(OnAccountCreated, this);
         return;
     }
     switch (ParserCode(*invoker)) {

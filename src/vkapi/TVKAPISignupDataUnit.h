@@ -149,6 +149,9 @@ public:
     TNotifyEvent OnPasswordWarning;
     TNotifyEvent OnPasswordConfirmationWarning;
     TNotifyEvent OnAuthCodeWarning;
+    // The account was confirmed; raised once the form is back in the
+    // sign-up stage, its phone and password still in place.
+    TNotifyEvent OnAccountCreated;
 
 private:
     void SetStage(TSignupStage Value);

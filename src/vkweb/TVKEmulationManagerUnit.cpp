@@ -114,17 +114,36 @@ TVKEmulationSession TVKEmulationManager::Session() const
 
 bool TVKEmulationManager::StoreCookies()
 {
-    const std::shared_ptr<TCookieManager> jar = CookieManager();
-    const quint64 changeCount = jar->ChangeCount();
-    const QString error = WriteOwnerOnlyFile(FCookieFilePath, CookiesToJSONText(jar->Cookies()));
+    const QString error = WriteCookieFile();
     if (!error.isEmpty()) {
         if (OnCookieFileWriteFailed)
             OnCookieFileWriteFailed(this, error);
         return false;
     }
-    FStoredJar = jar.get();
-    FStoredChangeCount = changeCount;
     return true;
+}
+
+QString TVKEmulationManager::WriteCookieFile()
+{
+    const std::shared_ptr<TCookieManager> jar = CookieManager();
+    const quint64 changeCount = jar->ChangeCount();
+    const QString error = WriteOwnerOnlyFile(FCookieFilePath, CookiesToJSONText(jar->Cookies()));
+    if (error.isEmpty()) {
+        FStoredJar = jar.get();
+        FStoredChangeCount = changeCount;
+    }
+    return error;
+}
+
+void TVKEmulationManager::ForgetStoredSession()
+{
+    const QString error = WriteCookieFile();
+    // The old file would sign the user in again at the next start; without
+    // it the next start asks for the password, as an empty file would.
+    if (error.isEmpty() || !QFileInfo::exists(FCookieFilePath) || QFile::remove(FCookieFilePath))
+        return;
+    if (OnLogoutNotStored)
+        OnLogoutNotStored(this, error);
 }
 
 void TVKEmulationManager::LoadCookies()
@@ -151,7 +170,7 @@ void TVKEmulationManager::Logout()
         FCookieManager = std::make_shared<TCookieManager>();
         FUserID = 0;
     }
-    StoreCookies();
+    ForgetStoredSession();
     FRequestManager->Reset();
     FAuthManager->Reset();
     FMyMusicManager->Reset();

@@ -73,7 +73,8 @@ public:
     bool StoreCookies();
     // Reads the cookie file into the jar; a missing or damaged file loads nothing.
     void LoadCookies();
-    // A new, empty jar; the empty file; the queue emptied; then OnLogout.
+    // A new, empty jar; the empty file (or none, when it cannot be
+    // rewritten); the queue emptied; then OnLogout.
     void Logout();
 
     const QString &CookieFilePath() const { return FCookieFilePath; }
@@ -85,6 +86,9 @@ public:
     // The cookie file could not be written, with the system's message: the
     // session may not survive a restart.
     std::function<void(TObject *Sender, const QString &Message)> OnCookieFileWriteFailed;
+    // A logout could neither rewrite nor remove the cookie file, with the
+    // system's message: the next start signs the old user in again.
+    std::function<void(TObject *Sender, const QString &Message)> OnLogoutNotStored;
 
     // Every URL look-up for playback shares it: a newer one replaces one
     // still waiting.
@@ -93,6 +97,10 @@ public:
 private:
     // Installed as the playlist items' URL requester while this client lives.
     void RequestPlaybackURL(const TVKAudioPlaylistItem &Track, TAudioPlaylist *Owner);
+    // The jar into the cookie file; the system's message on failure.
+    QString WriteCookieFile();
+    // Leaves no usable session in the cookie file.
+    void ForgetStoredSession();
 
     QString FCookieFilePath;
     mutable QMutex FLock;

@@ -5,6 +5,7 @@
 #include "app/helpers/TQelmPathManagerUnit.h"
 #include "app/helpers/TVersionInfoUnit.h"
 #include "app/shell/ProgramUnit.h"
+#include "app/shell/TMainFormTooltipUnit.h"
 #include "app/shell/TMainFormUnit.h"
 #include "app/shell/TPlaylistPopupUnit.h"
 #include "app/shell/TWindowNoteUnit.h"
@@ -20,6 +21,15 @@
 #include "tracks/lists/TVKAudioDataUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/StyledControlsUnit.h"
+#include "ui/animations/TLoadingAnimationUnit.h"
+#include "ui/auth/TAuthOverlayUnit.h"
+#include "ui/auth/TAuthSignupPanelUnit.h"
+#include "ui/auth/TCaptchaManagerViewUnit.h"
+#include "ui/auth/TCaptchaPanelUnit.h"
+#include "ui/auth/TFieldStatusIndicatorWrapperUnit.h"
+#include "ui/auth/TPlaceholderEditWrapperUnit.h"
+#include "ui/auth/TVKAPISignupDataViewUnit.h"
+#include "ui/auth/TVKEmulationAuthManagerViewUnit.h"
 #include "ui/tracklists/TLocalAudioListBoxUnit.h"
 #include "ui/tracklists/TPlaylistListBoxUnit.h"
 #include "ui/tracklists/TVKAudioListBoxUnit.h"
@@ -27,6 +37,8 @@
 #include "ui/wrappers/TPlayerControlsPanelWrapperUnit.h"
 #include "ui/wrappers/TPlaylistControlsPanelWrapperUnit.h"
 #include "ui/wrappers/TSearchEditWrapperUnit.h"
+#include "ui/wrappers/TTooltipUnit.h"
+#include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
 #include "vkweb/TVKEmulationManagerUnit.h"
 #include "vkweb/VKWebTestSupport.h"
@@ -46,7 +58,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -175,6 +190,39 @@ protected:
     }
 
     const Ui::TMainFormLayout &Layout() const { return Form->Layout(); }
+    TAuthSignupPanel &Panel() const { return Form->AuthOverlay().Panel(); }
+
+    // Types into the edit as the user would, replacing what it holds.
+    static void Type(QLineEdit *Edit, const QString &Text)
+    {
+        Edit->setFocus();
+        Edit->selectAll();
+        QTest::keyClick(Edit, Qt::Key_Delete);
+        QTest::keyClicks(Edit, Text);
+    }
+
+    bool WaitForOverlay(bool Shown)
+    {
+        return WaitFor([&] { return Form->AuthOverlay().IsShown() == Shown; });
+    }
+
+    void LogIn(const QString &ALogin, const QString &APassword)
+    {
+        Type(Panel().LoginEdit, ALogin);
+        Type(Panel().PasswordEdit, APassword);
+        QTest::keyClick(Panel().PasswordEdit, Qt::Key_Return);
+    }
+
+    // The requests the stand-in served on one of its hosts.
+    int Requests(const char *Host, const char *Path = "") const
+    {
+        int count = 0;
+        for (const QString &line : User->Standin->LogLines())
+            if (line.contains(QStringLiteral("\"host\":\"%1\"").arg(QLatin1String(Host)))
+                && line.contains(QLatin1String(Path)))
+                ++count;
+        return count;
+    }
 
     std::unique_ptr<TUserWithSession> User;
     std::unique_ptr<TGlobalObjects> Globals;
@@ -185,13 +233,16 @@ protected:
 
 } // namespace
 
-TEST_F(MainFormTest, WithoutASessionTheWindowOpensOnAnEmptyMyMusicWithASignInPrompt)
+TEST_F(MainFormTest, WithoutASessionTheWindowOpensOnTheLoginPage)
 {
     Open(false);
-    auto *prompt = Form->findChild<QLabel *>(QStringLiteral("SignInPrompt"));
-    ASSERT_NE(prompt, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return prompt->isVisible(); }));
-    EXPECT_FALSE(prompt->text().isEmpty());
+    ASSERT_TRUE(WaitForOverlay(true));
+    EXPECT_EQ(Panel().TabControl->currentWidget(), Panel().AuthTabControl);
+    EXPECT_EQ(Panel().AuthTabControl->currentIndex(), TVKEmulationAuthManagerView::LoginTabIndex);
+    EXPECT_TRUE(Panel().LoginEdit->hasFocus());
+    EXPECT_TRUE(Panel().AuthTabButton->isChecked());
+    EXPECT_FALSE(Panel().SignupTabButton->isChecked());
+    EXPECT_EQ(Panel().geometry(), Form->centralWidget()->rect()) << "over the whole window";
     EXPECT_EQ(Layout().MainTabControl->currentWidget(), Layout().UserAudioTabItem);
     EXPECT_EQ(Form->UserAudioData().Count(), 0);
     EXPECT_EQ(Form->windowTitle(), QStringLiteral("Marvane Player ") + GetProgramVersionString());
@@ -200,7 +251,7 @@ TEST_F(MainFormTest, WithoutASessionTheWindowOpensOnAnEmptyMyMusicWithASignInPro
 TEST_F(MainFormTest, ASignedInStartListsMyMusicAndNamesTheUser)
 {
     Open();
-    EXPECT_FALSE(Form->findChild<QLabel *>(QStringLiteral("SignInPrompt"))->isVisible());
+    EXPECT_FALSE(Form->AuthOverlay().IsShown());
     EXPECT_TRUE(WaitFor([&] { return Form->windowTitle().contains(QStringLiteral(" | ")); }))
         << Form->windowTitle().toStdString();
     auto *row = Row<TVKAudioListBoxItem>(Form->VKUserAudioListBox(), 0);
@@ -459,10 +510,378 @@ TEST_F(MainFormTest, SizePositionAndTheLastTabAreRemembered)
 // Sign in through the cookie file, play, download, find the download on top
 // of Downloads, play it from the file, delete it into the trash and exit 0:
 // the program body with its real window.
+// The web sign-in's events as the overlay shows them: a wrong password, the
+// right one, the title with the name and the logout button after it, a logout
+// back to the form with the password gone, and the next user's two-step check
+// with a wrong and then the right code, whose own list then loads.
+TEST_F(MainFormTest, TheOverlaySignsInLogsOutAndSignsTheNextUserInWithACode)
+{
+    Open(false);
+    ASSERT_TRUE(WaitForOverlay(true));
+    QLabel *errorText = Panel().LoginErrorText;
+
+    LogIn(Login, QStringLiteral("wrong"));
+    ASSERT_TRUE(WaitFor([&] { return Panel().LoginErrorLayout->isVisible(); }));
+    EXPECT_EQ(errorText->text(), LocalizationManager->getValue(QStringLiteral("EM_IncorrectPassword")));
+    EXPECT_FALSE(Panel().LoginAniIndicator->isVisible());
+    EXPECT_FALSE(Panel().RetryButton->isVisible());
+
+    LogIn(Login, Password);
+    EXPECT_TRUE(Panel().LoginAniIndicator->isVisible()) << "busy while the sign-in runs";
+    ASSERT_TRUE(WaitForOverlay(false));
+    ASSERT_TRUE(WaitFor([&] { return Form->UserAudioData().Count() == MyMusicSize; }));
+    ASSERT_TRUE(WaitFor([&] { return Form->windowTitle().endsWith(QStringLiteral("Ivan Petrov")); }))
+        << Form->windowTitle().toStdString();
+    auto *title = Layout().WindowBorder->findChild<QLabel *>(QStringLiteral("title"));
+    auto *logout = Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"));
+    ASSERT_TRUE(title && logout);
+    EXPECT_EQ(title->text(), Form->windowTitle());
+    EXPECT_TRUE(logout->isVisible());
+    EXPECT_GE(logout->x(), title->geometry().right()) << "right after the caption";
+    EXPECT_LE(logout->x(), title->geometry().right() + 12);
+
+    logout->click();
+    ASSERT_TRUE(WaitForOverlay(true));
+    EXPECT_TRUE(Panel().PasswordEdit->text().isEmpty());
+    EXPECT_EQ(Panel().LoginEdit->text(), Login) << "the login is kept for the next sign-in";
+    EXPECT_FALSE(logout->isVisible());
+    EXPECT_FALSE(Form->windowTitle().contains(QStringLiteral(" | ")));
+    EXPECT_EQ(Form->UserAudioData().Count(), 0);
+
+    LogIn(QStringLiteral("twostep@marvane.test"), QStringLiteral("twostep-pass"));
+    ASSERT_TRUE(
+        WaitFor([&] { return Panel().AuthTabControl->currentIndex() == TVKEmulationAuthManagerView::VerifyTabIndex; }));
+    EXPECT_TRUE(Panel().VerifyCodeEdit->hasFocus());
+    QTest::keyClick(Panel().VerifyCodeEdit, Qt::Key_Return);
+    EXPECT_FALSE(Panel().VerifyAniIndicator->isVisible()) << "an empty code is not sent";
+    Type(Panel().VerifyCodeEdit, QStringLiteral("000000"));
+    QTest::keyClick(Panel().VerifyCodeEdit, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return Panel().VerifyErrorLayout->isVisible(); }));
+    EXPECT_EQ(Panel().VerifyErrorText->text(), LocalizationManager->getValue(QStringLiteral("EM_IncorrectAuthCode")));
+    Type(Panel().VerifyCodeEdit, QStringLiteral("123456"));
+    Panel().VerifyButton->click();
+    ASSERT_TRUE(WaitForOverlay(false));
+    EXPECT_TRUE(WaitFor([&] { return Form->UserAudioData().Count() == 6; })) << "the next user's own list";
+    EXPECT_TRUE(WaitFor([&] { return Form->windowTitle().endsWith(QStringLiteral("Oleg Sokolov")); }));
+}
+
+// Enter in an empty password sends nothing; a placeholder goes with the focus
+// and comes back when its field is left empty; every field is named by its
+// placeholder and the Tab key walks the form in reading order.
+TEST_F(MainFormTest, TheFormsKeepThePlaceholderEnterAndTabRules)
+{
+    Open(false);
+    ASSERT_TRUE(WaitForOverlay(true));
+    TVKEmulationAuthManagerView &view = Form->AuthOverlay().EmulationAuthView();
+    Type(Panel().LoginEdit, Login);
+    Panel().PasswordEdit->setFocus();
+    QTest::keyClick(Panel().PasswordEdit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Requests("login"), 0) << "an empty password is not sent";
+    EXPECT_FALSE(Panel().LoginAniIndicator->isVisible());
+
+    EXPECT_FALSE(view.PasswordEdit().IsPlaceholderShown()) << "focused";
+    Panel().LoginEdit->setFocus();
+    EXPECT_TRUE(view.PasswordEdit().IsPlaceholderShown()) << "left empty";
+    EXPECT_FALSE(view.LoginEdit().IsPlaceholderShown()) << "holds text";
+
+    Panel().SignupTabButton->click();
+    EXPECT_EQ(Panel().TabControl->currentWidget(), Panel().SignupDataViewTabControl);
+    const QList<QWidget *> order = {Panel().FirstNameEdit, Panel().LastNameEdit, Panel().PhoneEdit,
+        Panel().SignupPasswordEdit, Panel().PasswordConfirmationEdit, Panel().SexMaleRadioButton, Panel().SignupButton};
+    for (QWidget *field : order)
+        EXPECT_FALSE(field->accessibleName().isEmpty() && qobject_cast<QLineEdit *>(field))
+            << field->objectName().toStdString();
+    EXPECT_EQ(Panel().PhoneEdit->accessibleName(),
+        LocalizationManager->getValue(QStringLiteral("SPC_PhoneEdit_Placeholder")));
+    order.front()->setFocus();
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << i;
+    }
+    Panel().AuthTabButton->click();
+    Panel().AuthTabButton->setFocus();
+    // The tabs are one group: Tab reaches the chosen one, the arrows the other.
+    for (QWidget *field : {static_cast<QWidget *>(Panel().LoginEdit), static_cast<QWidget *>(Panel().PasswordEdit),
+             static_cast<QWidget *>(Panel().LoginButton)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), field)
+            << field->objectName().toStdString() << " " << QApplication::focusWidget()->objectName().toStdString();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(Panel().isAncestorOf(QApplication::focusWidget())
+        || Layout().WindowBorder->isAncestorOf(QApplication::focusWidget()))
+        << "nothing under the overlay takes the focus: " << QApplication::focusWidget()->objectName().toStdString();
+}
+
+// The captcha account: its picture on the captcha overlay, left with Esc,
+// asked again and answered, then signed in.
+TEST_F(MainFormTest, ACaptchaOfTheSignInIsAnsweredOnTheCaptchaOverlay)
+{
+    Open(false);
+    ASSERT_TRUE(WaitForOverlay(true));
+    LogIn(QStringLiteral("captcha@marvane.test"), QStringLiteral("captcha-pass"));
+    TCaptchaPanel &captcha = Form->AuthOverlay().CaptchaPanel();
+    ASSERT_TRUE(WaitFor([&] { return captcha.isVisible(); }));
+    EXPECT_EQ(Form->AuthOverlay().CaptchaView().Asker(), TCaptchaManagerView::caVKEmulation);
+    EXPECT_EQ(captcha.CaptchaImage->pixmap().size(), QSize(130, 50));
+    EXPECT_EQ(captcha.CaptchaImageBorderRectangle->size(), QSize(132, 52));
+    EXPECT_TRUE(captcha.CaptchaEdit->hasFocus());
+    // Esc leaves it unanswered: the form is ready for another try.
+    QTest::keyClick(captcha.CaptchaEdit, Qt::Key_Escape);
+    EXPECT_FALSE(captcha.isVisible());
+    EXPECT_FALSE(Panel().LoginAniIndicator->isVisible());
+    EXPECT_TRUE(Form->AuthOverlay().IsShown());
+    Panel().LoginButton->click();
+    ASSERT_TRUE(WaitFor([&] { return captcha.isVisible(); }));
+    QTest::keyClicks(captcha.CaptchaEdit, QStringLiteral("38516"));
+    QTest::keyClick(captcha.CaptchaEdit, Qt::Key_Return);
+    EXPECT_FALSE(captcha.isVisible());
+    ASSERT_TRUE(WaitForOverlay(false));
+    EXPECT_TRUE(WaitFor([&] { return Form->windowTitle().endsWith(QString::fromUtf8("Анна Смирнова")); }));
+}
+
+// A captcha the VK API asks for (here by a user-name request) is answered to
+// the VK API: the name comes, and no login is posted with its answer.
+TEST_F(MainFormTest, ACaptchaOfTheVKAPIIsAnsweredToTheVKAPIOnly)
+{
+    Open();
+    const int logins = Requests("login");
+    Form->VKAPIManager().RequestUserName(1014);
+    TCaptchaPanel &captcha = Form->AuthOverlay().CaptchaPanel();
+    ASSERT_TRUE(WaitFor([&] { return captcha.isVisible(); }));
+    EXPECT_EQ(Form->AuthOverlay().CaptchaView().Asker(), TCaptchaManagerView::caVKAPI);
+    QTest::keyClicks(captcha.CaptchaEdit, QStringLiteral("38516"));
+    captcha.EnterButton->click();
+    EXPECT_TRUE(WaitFor([&] { return Form->VKAPIManager().UserName() == QStringLiteral("Captcha Keeper"); }))
+        << Form->VKAPIManager().UserName().toStdString();
+    EXPECT_EQ(Requests("login"), logins) << "the answer went into the web sign-in";
+    EXPECT_FALSE(Form->AuthOverlay().IsShown());
+}
+
+// The stored session cannot be checked (the site is down at the start): the
+// login page with the reason and a retry, not an empty player.
+TEST_F(MainFormTest, AFailedCheckOfTheStoredSessionOffersARetry)
+{
+    User = std::make_unique<TUserWithSession>(true);
+    ASSERT_TRUE(User->SignedInOK);
+    User->Standin.reset();
+    InitializeLocalizationManager();
+    Globals = std::make_unique<TGlobalObjects>();
+    Form = THandleCreateExceptionForm::CreateForm<TMainForm>();
+    Form->show();
+    ASSERT_TRUE(WaitForOverlay(true));
+    EXPECT_EQ(Panel().AuthTabControl->currentIndex(), TVKEmulationAuthManagerView::LoginTabIndex);
+    EXPECT_TRUE(Panel().LoginErrorLayout->isVisible());
+    EXPECT_EQ(
+        Panel().LoginErrorText->text(), LocalizationManager->getValue(QStringLiteral("APC_SessionCheckFailed_Text")));
+    ASSERT_TRUE(Panel().RetryButton->isVisible());
+
+    // The site is back (elsewhere, so the old session is unknown there): the
+    // retry checks again and asks for the password.
+    User->Standin = std::make_unique<TStandin>();
+    ASSERT_TRUE(User->Standin->IsReady());
+    Panel().RetryButton->click();
+    EXPECT_FALSE(Panel().LoginErrorLayout->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return Requests("web", "/feed") > 0; }));
+    EXPECT_TRUE(WaitFor([&] { return !Panel().LoginAniIndicator->isVisible(); }));
+    EXPECT_TRUE(Form->AuthOverlay().IsShown());
+    EXPECT_FALSE(Panel().LoginErrorLayout->isVisible());
+}
+
+// The marks of the sign-up fields with their words; a form sent empty warns
+// once for each refused field and sends nothing.
+TEST_F(MainFormTest, TheSignupMarksSayTheirStatusInWordsAndRefusedFieldsWarnOnce)
+{
+    Open(false);
+    ASSERT_TRUE(WaitForOverlay(true));
+    Panel().SignupTabButton->click();
+    TVKAPISignupDataView &view = Form->AuthOverlay().SignupView();
+    const auto text = [](const char *Key) { return LocalizationManager->getValue(QString::fromLatin1(Key)); };
+
+    Panel().SignupButton->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.PhoneEdit().WarningCount(), 1);
+    EXPECT_EQ(view.PasswordEdit().WarningCount(), 1);
+    EXPECT_EQ(view.PasswordConfirmationEdit().WarningCount(), 1);
+    EXPECT_EQ(view.FirstNameEdit().WarningCount(), 0);
+    EXPECT_EQ(Requests("relay", "auth.signup"), 0);
+
+    Type(Panel().SignupPasswordEdit, QStringLiteral("12345"));
+    EXPECT_EQ(view.PasswordFieldStatusIndicator().Status(), fsError);
+    EXPECT_EQ(view.PasswordFieldStatusIndicator().Words(),
+        text("EM_PasswordTooShort").replace(QStringLiteral("%d"), QStringLiteral("6")));
+    EXPECT_EQ(Panel().PasswordStatusPanel->toolTip(), view.PasswordFieldStatusIndicator().Words());
+    QTest::keyClicks(Panel().SignupPasswordEdit, QStringLiteral("6"));
+    EXPECT_EQ(view.PasswordFieldStatusIndicator().Status(), fsOK);
+    EXPECT_EQ(view.PasswordFieldStatusIndicator().Words(), text("SPC_FieldStatusOK_Text"));
+
+    Type(Panel().PasswordConfirmationEdit, QStringLiteral("123457"));
+    EXPECT_EQ(view.PConfirmationFieldStatusIndicator().Status(), fsError);
+    EXPECT_EQ(view.PConfirmationFieldStatusIndicator().Words(), text("EM_InvalidPasswordConfirmation"));
+
+    Type(Panel().PhoneEdit, QStringLiteral("+79990000001"));
+    EXPECT_TRUE(WaitFor([&] { return view.PhoneFieldStatusIndicator().Words() == text("EM_UsedPhone"); }))
+        << view.PhoneFieldStatusIndicator().Words().toStdString();
+    EXPECT_EQ(view.PhoneFieldStatusIndicator().Status(), fsError);
+    EXPECT_TRUE(Panel().PhoneStatusText->isVisible());
+}
+
+// A new account: the confirmation page, a code again by call, then the Log
+// In page with the phone filled in and a note of success.
+TEST_F(MainFormTest, ASuccessfulSignupLeadsToTheLoginPageWithThePhone)
+{
+    Open(false);
+    ASSERT_TRUE(WaitForOverlay(true));
+    Panel().SignupTabButton->click();
+    const QString phone = QStringLiteral("+79990004242");
+    Type(Panel().FirstNameEdit, QStringLiteral("Nina"));
+    Type(Panel().LastNameEdit, QStringLiteral("Orlova"));
+    Type(Panel().PhoneEdit, phone);
+    Type(Panel().SignupPasswordEdit, QStringLiteral("secret-pass"));
+    Type(Panel().PasswordConfirmationEdit, QStringLiteral("secret-pass"));
+    TVKAPISignupDataView &view = Form->AuthOverlay().SignupView();
+    ASSERT_TRUE(WaitFor([&] { return view.PhoneFieldStatusIndicator().Status() == fsOK; }));
+    QTest::keyClick(Panel().PasswordConfirmationEdit, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return Panel().SignupDataViewTabControl->currentIndex() == 1; }));
+    EXPECT_TRUE(Panel().AuthCodeEdit->text().isEmpty());
+
+    Panel().RepeatTypeCallRadioButton->click();
+    Panel().RepeatCodeButton->click();
+    EXPECT_TRUE(
+        WaitFor([&] { return Requests("relay", "auth.signup") == 2 && Panel().RepeatCodeButton->isEnabled(); }));
+    EXPECT_FALSE(Panel().ConfirmErrorLayout->isVisible());
+
+    Type(Panel().AuthCodeEdit, QStringLiteral("11111"));
+    Panel().ConfirmButton->click();
+    ASSERT_TRUE(WaitFor([&] { return Panel().ConfirmErrorLayout->isVisible(); }));
+    Type(Panel().AuthCodeEdit, QStringLiteral("24680"));
+    QTest::keyClick(Panel().AuthCodeEdit, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return Panel().TabControl->currentWidget() == Panel().AuthTabControl; }));
+    EXPECT_EQ(Panel().LoginEdit->text(), phone);
+    EXPECT_TRUE(Panel().PasswordEdit->hasFocus());
+    EXPECT_TRUE(Panel().LoginNoteText->isVisible());
+    EXPECT_EQ(Panel().LoginNoteText->text(), LocalizationManager->getValue(QStringLiteral("APC_SignedUp_Note")));
+    EXPECT_TRUE(Panel().AuthTabButton->isChecked());
+}
+
+// The overlays' captions, the tabs' least widths and the form's widths follow the language.
+TEST_F(MainFormTest, TheOverlaysAndTabWidthsFollowTheLanguage)
+{
+    Open(false);
+    ASSERT_TRUE(WaitForOverlay(true));
+    SelectLanguage(QStringLiteral("ru"));
+    EXPECT_EQ(Panel().FirstNameEdit->width(), TAuthSignupPanel::RussianWidths.FirstNameEdit);
+    EXPECT_EQ(Panel().AuthTabButton->text(), QString::fromUtf8("Вход"));
+    EXPECT_EQ(Panel().LoginEdit->accessibleName(),
+        LocalizationManager->getValue(QStringLiteral("APC_LoginEdit_Placeholder")));
+    EXPECT_EQ(Layout().UserTabButton->minimumWidth(), 117);
+    EXPECT_EQ(Layout().SearchTabButtonsRectangle->minimumWidth(), 160);
+    EXPECT_GE(Layout().UserTabButton->width(), 117);
+    SelectLanguage(QStringLiteral("en"));
+    EXPECT_EQ(Layout().UserTabButton->minimumWidth(), 90);
+    EXPECT_EQ(Layout().SearchTabButtonsRectangle->minimumWidth(), 140);
+    EXPECT_EQ(Panel().FirstNameEdit->width(), TAuthSignupPanel::EnglishWidths.FirstNameEdit);
+    EXPECT_EQ(Panel().AuthTabButton->text(), QStringLiteral("Log In"));
+    EXPECT_EQ(Form->AuthOverlay().CaptchaPanel().EnterButton->text(), QStringLiteral("Input"));
+}
+
+// The tooltip's text over each kind of control, its distance, and its place
+// inside the window over controls at the window's edges.
+TEST_F(MainFormTest, TooltipsSayWhatTheControlsDoAndStayInsideTheWindow)
+{
+    Open();
+    TMainFormTooltip &tooltip = Form->Tooltip();
+    auto *settings = Layout().WindowBorder->findChild<QWidget *>(QStringLiteral("settings"));
+    auto *row = Row<TVKAudioListBoxItem>(Form->VKUserAudioListBox(), 0);
+    ASSERT_TRUE(settings && row);
+    struct TCase
+    {
+        QWidget *Control;
+        const char *Key;
+        int Offset;
+    };
+    const TCase idle[] = {
+        {Layout().SaveButton, "SaveTrackButton_SaveTrack_Hint", 2},
+        {Layout().AddToMyMusicButton, "AddToMyMusicButton_AddTrack_Hint", 2},
+        {Form->PlayerControls()->PlaylistButton(), "PC_CurrentPlaylistButton_Caption", 3},
+        {Form->PlayerControls()->RepeatButton(), "PC_RepeatButton_Caption", 2},
+        {Form->PlayerControls()->ShuffleButton(), "PC_ShuffleButton_Caption", 2},
+        {settings, "MF_SettingsButton_Caption", 2},
+        {row->DownloadButton, "ALCI_DownloadButton_Hint", 2},
+        {Layout().SearchEditControl, "", 2},
+    };
+    for (const TCase &c : idle) {
+        int offset = -1;
+        EXPECT_EQ(tooltip.KeyFor(c.Control, offset), QLatin1String(c.Key)) << c.Key;
+        EXPECT_EQ(offset, c.Offset) << c.Key;
+    }
+    // A track of My Music plays: it is in My Music already.
+    ASSERT_TRUE(PlayLongTrack());
+    int offset = 0;
+    EXPECT_EQ(
+        tooltip.KeyFor(Layout().AddToMyMusicButton, offset), QStringLiteral("AddToMyMusicButton_AddedTrack_Hint"));
+    EXPECT_EQ(tooltip.KeyFor(Layout().SaveButton, offset), QStringLiteral("SaveTrackButton_SaveTrack_Hint"));
+
+    const QRect window = Form->rect();
+    for (QWidget *control : {settings, static_cast<QWidget *>(row->DownloadButton),
+             static_cast<QWidget *>(Form->PlayerControls()->PlaylistButton())}) {
+        tooltip.TooltipControl().Show(control, QStringLiteral("A text long enough to reach past an edge"));
+        const QRect shown = tooltip.TooltipControl().Control()->geometry();
+        EXPECT_TRUE(window.contains(shown)) << control->objectName().toStdString();
+    }
+    tooltip.TooltipControl().Show(settings, QStringLiteral("Settings"));
+    EXPECT_GT(tooltip.TooltipControl().Control()->y(), settings->mapTo(Form.get(), QPoint()).y())
+        << "no room above the header: below it";
+    QTest::mouseClick(Layout().SearchTabButton, Qt::LeftButton);
+    EXPECT_FALSE(tooltip.TooltipControl().IsVisible()) << "a click puts it away";
+}
+
+// A style applied again builds the header's parts anew: the window finds the
+// new ones at once, with no clock of its own.
+TEST_F(MainFormTest, TheHeaderPartsAreFoundAgainWhenTheStyleIsApplied)
+{
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Form->windowTitle().contains(QStringLiteral(" | ")); }));
+    QPointer<QAbstractButton> old
+        = Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"));
+    ApplyStyle(Layout().WindowBorder);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(old.isNull());
+    auto *title = Layout().WindowBorder->findChild<QLabel *>(QStringLiteral("title"));
+    auto *logout = Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"));
+    ASSERT_TRUE(title && logout);
+    EXPECT_EQ(title->text(), Form->windowTitle());
+    EXPECT_TRUE(logout->isVisible());
+    EXPECT_FALSE(logout->accessibleName().isEmpty());
+    logout->click();
+    EXPECT_TRUE(WaitForOverlay(true));
+}
+
+// A logout whose cookie file can be neither rewritten nor removed says so
+// over the form it returns to.
+TEST_F(MainFormTest, ALogoutThatCannotForgetTheSessionSaysSoOverTheForm)
+{
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return Form->windowTitle().contains(QStringLiteral(" | ")); }));
+    ASSERT_TRUE(QFile::remove(GetCookiesFilePath()));
+    ASSERT_TRUE(QDir().mkpath(GetCookiesFilePath() + QStringLiteral("/in-the-way")));
+    Layout().WindowBorder->findChild<QAbstractButton *>(QStringLiteral("logouttitlebutton"))->click();
+    ASSERT_TRUE(WaitForOverlay(true));
+    EXPECT_TRUE(Form->Note()->isVisible());
+    EXPECT_TRUE(Form->Note()->Text().startsWith(
+        LocalizationManager->getValue(QStringLiteral("MF_LogoutNotStored_Note")).section(QStringLiteral("%s"), 0, 0)))
+        << Form->Note()->Text().toStdString();
+    const QObjectList layers = Form->centralWidget()->children();
+    EXPECT_GT(layers.indexOf(Form->Note()), layers.indexOf(&Panel())) << "the note is read over the form";
+    QDir(GetCookiesFilePath()).removeRecursively();
+}
+
 TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
 {
-    TUserWithSession user;
-    ASSERT_TRUE(user.SignedInOK);
+    // A fresh profile: the user signs in through the overlay.
+    TUserWithSession user(false);
+    ASSERT_TRUE(user.Standin->IsReady());
     QStringList steps;
     QString trashed;
     QTimer::singleShot(0, [&] {
@@ -477,6 +896,14 @@ TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
         };
         const auto run = [&] {
             if (!step("window", form != nullptr))
+                return;
+            TAuthOverlay &overlay = form->AuthOverlay();
+            if (!step("overlay", WaitFor([&] { return overlay.IsShown(); })))
+                return;
+            QTest::keyClicks(overlay.Panel().LoginEdit, Login);
+            QTest::keyClicks(overlay.Panel().PasswordEdit, Password);
+            overlay.Panel().LoginButton->click();
+            if (!step("signed in", WaitFor([&] { return !overlay.IsShown(); })))
                 return;
             if (!step("my music", WaitFor([&] { return form->UserAudioData().Count() == MyMusicSize; })))
                 return;
@@ -522,7 +949,7 @@ TEST(MainFormEndToEnd, PlayDownloadPlayOfflineDeleteAndExit)
     EXPECT_EQ(RunPlayer(), 0);
     FinalizeLocalizationManager();
     EXPECT_EQ(steps.join(u','),
-        QStringLiteral("window,my music,row,playing,downloaded,on top of downloads,"
+        QStringLiteral("window,overlay,signed in,my music,row,playing,downloaded,on top of downloads,"
                        "playing offline,deleted"));
     EXPECT_TRUE(QFile::exists(TrashedFile(trashed))) << "the deleted file is in the trash";
 }

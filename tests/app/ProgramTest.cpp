@@ -155,14 +155,14 @@ protected:
 
 } // namespace
 
-TEST(HandleCreateExceptionForm, ShowsTheErrorAndStopsWithExitCodeZero)
+TEST(HandleCreateExceptionForm, ShowsTheErrorAndStopsWithExitCodeOne)
 {
     TShownErrors shown;
     try {
         THandleCreateExceptionForm::CreateForm<TFailingForm>();
         ADD_FAILURE() << "the program should stop";
     } catch (const EProgramHalt &halt) {
-        EXPECT_EQ(halt.ExitCode, 0);
+        EXPECT_EQ(halt.ExitCode, 1);
     }
     EXPECT_EQ(shown.Messages, QStringList {QStringLiteral("Can't initialize device")});
 }
@@ -297,7 +297,7 @@ TEST(GlobalObjects, NoAudioOutputStopsTheStartWithItsMessage)
     const QByteArray sink = qgetenv("MARVANE_AUDIO_SINK");
     qputenv("MARVANE_AUDIO_SINK", "nosuchsink");
     TShownErrors shown;
-    EXPECT_EQ(RunPlayer(), 0);
+    EXPECT_EQ(RunPlayer(), 1);
     qputenv("MARVANE_AUDIO_SINK", sink);
     EXPECT_EQ(shown.Messages, QStringList {QStringLiteral("Can't initialize device")});
     EXPECT_EQ(ThreadedObjectsManager, nullptr);
@@ -342,7 +342,7 @@ TEST(Program, ADamagedSavedTracksTableWithoutBackupStopsTheStartWithItsMessage)
     }
     InitializeLocalizationManager();
     TShownErrors shown;
-    EXPECT_EQ(RunPlayer(), 0);
+    EXPECT_EQ(RunPlayer(), 1);
     FinalizeLocalizationManager();
     EXPECT_EQ(shown.Messages, QStringList {QStringLiteral("Saved tracks database file corrupted")});
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
@@ -361,7 +361,7 @@ TEST(Program, ASavedTracksTableThatCannotBeReadStopsTheStartWithTheReason)
     ASSERT_TRUE(QDir().mkpath(GetSavedTracksDBPath())); // a folder in its place
     InitializeLocalizationManager();
     TShownErrors shown;
-    EXPECT_EQ(RunPlayer(), 0);
+    EXPECT_EQ(RunPlayer(), 1);
     FinalizeLocalizationManager();
     ASSERT_EQ(shown.Messages.size(), 1);
     EXPECT_TRUE(shown.Messages[0].startsWith(QStringLiteral("Saved tracks database file could not be opened: ")))
@@ -693,7 +693,7 @@ TEST(Program, ALogoutSignalClosesAFailedStartsMessage)
               QMessageBox::critical(nullptr, QString(), Message);
               messageClosed = !guard.Fired();
           });
-    EXPECT_EQ(RunPlayer(), 0);
+    EXPECT_EQ(RunPlayer(), 1);
     Application::SetExceptionHandler(saved);
     FinalizeLocalizationManager();
     EXPECT_TRUE(messageClosed);

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -324,4 +327,74 @@ TEST_F(CookieFile, LogoutLeavesAnEmptyFileAndANewJarWhileTasksKeepTheOldOne)
     EXPECT_EQ(manager.CookieManager()->Count(), 0);
     manager.StoreCookies();
     EXPECT_EQ(Read(), QByteArray("[]"));
+}
+
+namespace {
+
+// Files up to Bytes long, as a nearly full disk allows; a longer write fails
+// with EFBIG instead of ending the process.
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t Bytes)
+    {
+        FPreviousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &FPrevious);
+        rlimit limit = FPrevious;
+        limit.rlim_cur = Bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &FPrevious);
+        std::signal(SIGXFSZ, FPreviousHandler);
+    }
+
+private:
+    rlimit FPrevious {};
+    void (*FPreviousHandler)(int) = nullptr;
+};
+
+} // namespace
+
+// A logout never leaves a session the next start would sign in with: a file
+// that cannot be rewritten goes, and when it cannot go either, the caller
+// hears it.
+TEST_F(CookieFile, ALogoutThatCannotRewriteTheFileLeavesNoSessionOrSaysSo)
+{
+    // A larger jar than the empty one, so that the limit lets it be written.
+    const QByteArray session = "[ " + CookieObject("remixsid", "3000000000000") + " ]";
+    {
+        SCOPED_TRACE("a full disk");
+        Write(session);
+        TVKEmulationManager manager;
+        QStringList told;
+        manager.OnLogoutNotStored = [&](TObject *, const QString &Message) { told << Message; };
+        {
+            TFileSizeLimit full(1);
+            manager.Logout();
+        }
+        EXPECT_FALSE(QFile::exists(Path())) << Read().toStdString();
+        EXPECT_TRUE(told.isEmpty());
+        TVKEmulationManager restarted;
+        EXPECT_EQ(restarted.CookieManager()->Count(), 0);
+    }
+    {
+        SCOPED_TRACE("neither written nor removed");
+        QFile::remove(Path());
+        ASSERT_TRUE(QDir().mkpath(Path() + QStringLiteral("/in-the-way")));
+        TVKEmulationManager manager;
+        QStringList told;
+        manager.OnLogoutNotStored = [&](TObject *Sender, const QString &Message) {
+            EXPECT_EQ(Sender, &manager);
+            told << Message;
+        };
+        int logouts = 0;
+        manager.OnLogout = [&](TObject *) { ++logouts; };
+        manager.Logout();
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_FALSE(told[0].isEmpty());
+        EXPECT_EQ(logouts, 1) << "the user is logged out in this run all the same";
+        ASSERT_TRUE(QDir(Path()).removeRecursively());
+    }
 }

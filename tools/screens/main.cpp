@@ -3,14 +3,16 @@
 // window's object names, each state grabbed from the screen. A step whose
 // controls are not there is noted as missing and the rest go on.
 //
-//   marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES]
+//   marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES] [--scene account]
 //
 // Writes OUT_DIR/NAME.png and OUT_DIR/screens.txt: one line per picture,
 // "file<TAB>caption<TAB>note". The stand-in's plain account is signed in
 // (its cookie file) with a My Music of 60 tracks, audio at 16,000 bytes a
 // second, track 1001_50 broken, and a newer version on its update host
-// (scripts/screens starts it so). With --only, only the pictures whose names
-// begin with one of the PREFIXES (separated by commas) are taken.
+// (scripts/screens starts it so). The scene "account" starts from a fresh
+// profile instead: the sign-in, two-step, captcha and sign-up overlays, the
+// title with the user, and the tooltips. With --only, only the pictures whose
+// names begin with one of the PREFIXES (separated by commas) are taken.
 #include "app/application/ApplicationUnit.h"
 #include "app/shell/TSettingsFormUnit.h"
 #include "app/shell/TUpdateDialogUnit.h"
@@ -22,10 +24,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
@@ -200,7 +204,7 @@ public:
         std::fflush(stdout);
     }
 
-    void Run()
+    void Run(bool Account)
     {
         QFile index(FFolder + QStringLiteral("/screens.txt"));
         index.open(QIODevice::WriteOnly | QIODevice::Truncate);
@@ -208,9 +212,13 @@ public:
         Application::SetExceptionHandler([this](const QString &Message) { FErrors << Message; });
         WaitUntil(
             [] { return Find(QStringLiteral("MainForm")) && Find(QStringLiteral("MainForm"))->isVisible(); }, 20s);
-        // The stored session signs in and My Music loads.
-        WaitUntil([] { return HasRows(QStringLiteral("VKUserAudioListBox")); }, 20s);
-        TakeAll();
+        if (Account) {
+            TakeAccount();
+        } else {
+            // The stored session signs in and My Music loads.
+            WaitUntil([] { return HasRows(QStringLiteral("VKUserAudioListBox")); }, 20s);
+            TakeAll();
+        }
         FIndex.flush();
         Application::SetExceptionHandler({});
     }
@@ -219,6 +227,8 @@ private:
     void TakeAll();
     void TakeSettings();
     void TakeUpdateCheck();
+    void TakeAccount();
+    void TakeSignup();
     bool Grab(const QString &File);
 
     // What later steps build on: they wait for it only when it began.
@@ -464,6 +474,138 @@ void TShooter::TakeUpdateCheck()
     qputenv("MARVANE_UPDATE_URL", host);
 }
 
+// Types into a field of the overlays, replacing what it holds.
+void Fill(const QString &Edit, const QString &Text)
+{
+    auto *edit = qobject_cast<QLineEdit *>(Need(Edit));
+    PlayerHarness::Click(edit);
+    edit->clear();
+    PlayerHarness::Type(edit, Text);
+}
+
+// The tooltip follows the pointer itself, not the events a hover sends.
+void PointAt(QWidget *Control)
+{
+    Control->window()->activateWindow();
+    PlayerHarness::Hover(Control);
+    QCursor::setPos(Control->mapToGlobal(Control->rect().center()));
+    PlayerHarness::Pass(700ms);
+}
+
+bool Shown(const QString &Name)
+{
+    QWidget *widget = Find(Name);
+    return widget && widget->isVisible();
+}
+
+void LogIn(const QString &Login, const QString &Password)
+{
+    Fill(QStringLiteral("AuthPanelLoginEdit"), Login);
+    Fill(QStringLiteral("AuthPanelPasswordEdit"), Password);
+    PlayerHarness::Click(Need(QStringLiteral("AuthPanelButton")));
+}
+
+void LogOut()
+{
+    PlayerHarness::Click(Need(QStringLiteral("logouttitlebutton")));
+    NeedThat(QStringLiteral("the sign-in overlay"), [] { return Shown(QStringLiteral("AuthPanelLoginEdit")); });
+}
+
+void TShooter::TakeAccount()
+{
+    const QString overlay = QStringLiteral("AuthSignupTabControlSurfaceScrollBox");
+    Shoot(QStringLiteral("account-login"), QStringLiteral("A fresh profile: the login overlay"),
+        [&] { NeedThat(QStringLiteral("the sign-in overlay"), [&] { return Shown(overlay); }); });
+    Shoot(QStringLiteral("account-wrong-password"), QStringLiteral("A wrong password"), [&] {
+        LogIn(QStringLiteral("plain@marvane.test"), QStringLiteral("not-the-password"));
+        NeedThat(QStringLiteral("the login error"), [] { return Shown(QStringLiteral("AuthPanelErrorText")); });
+    });
+    Shoot(QStringLiteral("account-captcha"), QStringLiteral("The captcha account: its picture"), [&] {
+        LogIn(QStringLiteral("captcha@marvane.test"), QStringLiteral("captcha-pass"));
+        NeedThat(QStringLiteral("the captcha overlay"), [] { return Shown(QStringLiteral("CaptchaPanelImage")); });
+    });
+    Shoot(QStringLiteral("account-signed-in"),
+        QStringLiteral("Signed in: the user's name in the title, the logout button after it"), [&] {
+            Fill(QStringLiteral("CaptchaPanelEdit"), QStringLiteral("38516"));
+            PlayerHarness::Click(Need(QStringLiteral("CaptchaPanelEnterButton")));
+            NeedThat(QStringLiteral("the logout button"), [] { return Shown(QStringLiteral("logouttitlebutton")); });
+            NeedThat(QStringLiteral("My Music"), [] { return HasRows(QStringLiteral("VKUserAudioListBox")); });
+        });
+    Shoot(QStringLiteral("account-tooltip-edge"), QStringLiteral("A tooltip at the window's right edge"), [&] {
+        PointAt(Need(QStringLiteral("settings")));
+        NeedThat(
+            QStringLiteral("TooltipPanel shown"), [] { return Shown(QStringLiteral("TooltipPanel")); }, 3s);
+    });
+    Shoot(QStringLiteral("account-tooltip-row"), QStringLiteral("A tooltip over a row's download button"), [&] {
+        TDynamicListPanel *row = Row(QStringLiteral("VKUserAudioListBox"), 0);
+        PlayerHarness::Hover(row, QPoint(row->width() / 3, row->height() / 2));
+        PointAt(RowButton(row, QStringLiteral("downloadButtonstyle")));
+        NeedThat(
+            QStringLiteral("TooltipPanel shown"), [] { return Shown(QStringLiteral("TooltipPanel")); }, 3s);
+    });
+    Shoot(QStringLiteral("account-logged-out"), QStringLiteral("After logout: the overlay again"), [&] { LogOut(); });
+    Shoot(QStringLiteral("account-two-step"), QStringLiteral("The two-step account: a wrong code"), [&] {
+        LogIn(QStringLiteral("twostep@marvane.test"), QStringLiteral("twostep-pass"));
+        NeedThat(QStringLiteral("the two-step page"), [] { return Shown(QStringLiteral("AuthVerifyCodeEdit")); });
+        Fill(QStringLiteral("AuthVerifyCodeEdit"), QStringLiteral("000000"));
+        PlayerHarness::Click(Need(QStringLiteral("AuthVerifyButton")));
+        NeedThat(QStringLiteral("the code error"), [] { return Shown(QStringLiteral("AuthVerifyErrorText")); });
+    });
+    Shoot(QStringLiteral("account-two-step-signed-in"), QStringLiteral("The two-step account: the right code"), [&] {
+        Fill(QStringLiteral("AuthVerifyCodeEdit"), QStringLiteral("123456"));
+        PlayerHarness::Click(Need(QStringLiteral("AuthVerifyButton")));
+        NeedThat(QStringLiteral("the logout button"), [] { return Shown(QStringLiteral("logouttitlebutton")); });
+    });
+    TakeSignup();
+}
+
+void TShooter::TakeSignup()
+{
+    const auto words = [](const char *Panel) {
+        return [Panel] {
+            QWidget *text = Find(QString::fromLatin1(Panel));
+            return text && text->isVisible() && !qobject_cast<QLabel *>(text)->text().isEmpty();
+        };
+    };
+    Shoot(QStringLiteral("signup-marks"),
+        QStringLiteral("Sign-up: a used phone, a 5-character password, mismatched passwords"), [&] {
+            LogOut();
+            PlayerHarness::Click(Need(QStringLiteral("AuthSignupSignupTabButton")));
+            Fill(QStringLiteral("SignupPanelFirstNameEdit"), QStringLiteral("Nina"));
+            Fill(QStringLiteral("SignupPanelLastNameEdit"), QStringLiteral("Orlova"));
+            Fill(QStringLiteral("SignupPanelPhoneEdit"), QStringLiteral("+79990000001"));
+            Fill(QStringLiteral("SignupPanelPasswordEdit"), QStringLiteral("12345"));
+            Fill(QStringLiteral("SignupPanelPasswordConfirmationEdit"), QStringLiteral("12346"));
+            NeedThat(QStringLiteral("the phone's mark"), words("SignupPanelPhoneStatusText"));
+        });
+    Shoot(QStringLiteral("signup-marks-ok"), QStringLiteral("Sign-up: every field accepted"), [&] {
+        Fill(QStringLiteral("SignupPanelPhoneEdit"), QStringLiteral("+79990004343"));
+        Fill(QStringLiteral("SignupPanelPasswordEdit"), QStringLiteral("secret-pass"));
+        Fill(QStringLiteral("SignupPanelPasswordConfirmationEdit"), QStringLiteral("secret-pass"));
+        NeedThat(QStringLiteral("the phone accepted"), [] {
+            auto *text = Find<QLabel>(QStringLiteral("SignupPanelPhoneStatusText"));
+            return text && text->isVisible() && text->property("styleLookup").toString() == u"fieldstatusoktextstyle";
+        });
+    });
+    Shoot(QStringLiteral("signup-confirm"), QStringLiteral("The confirmation page"), [&] {
+        PlayerHarness::Click(Need(QStringLiteral("SignupPanelButton")));
+        NeedThat(
+            QStringLiteral("the confirmation page"), [] { return Shown(QStringLiteral("ConfirmPanelAuthCodeEdit")); });
+    });
+    Shoot(QStringLiteral("signup-code-by-call"), QStringLiteral("The code again, by a call"), [&] {
+        PlayerHarness::Click(Need(QStringLiteral("ConfirmPanelRepeatTypeCallRadioButton")));
+        PlayerHarness::Click(Need(QStringLiteral("ConfirmPanelRepeatCodeButton")));
+        NeedThat(QStringLiteral("the request answered"),
+            [] { return Find(QStringLiteral("ConfirmPanelRepeatCodeButton"))->isEnabled(); });
+    });
+    Shoot(
+        QStringLiteral("signup-success"), QStringLiteral("The account created: Log In with the phone and a note"), [&] {
+            Fill(QStringLiteral("ConfirmPanelAuthCodeEdit"), QStringLiteral("24680"));
+            PlayerHarness::Click(Need(QStringLiteral("ConfirmPanelConfirmButton")));
+            NeedThat(QStringLiteral("the note of success"), [] { return Shown(QStringLiteral("AuthPanelNoteText")); });
+        });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -475,7 +617,7 @@ int main(int argc, char **argv)
     const int lang = arguments.indexOf(QStringLiteral("--lang")), music = arguments.indexOf(QStringLiteral("--music"));
     const int only = arguments.indexOf(QStringLiteral("--only"));
     if (folder.isEmpty() || lang < 0 || music < 0) {
-        std::fprintf(stderr, "usage: marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES]\n");
+        std::fprintf(stderr, "usage: marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES] [--scene account]\n");
         return 2;
     }
     QDir().mkpath(folder);
@@ -486,7 +628,7 @@ int main(int argc, char **argv)
     settings->SetCustomMusicFolderPath(QDir(arguments.value(music + 1)).absolutePath() + u'/');
     TShooter shooter(folder, arguments.value(music + 1), only < 0 ? QString() : arguments.value(only + 1));
     const int exitCode = PlayerHarness::Run(argc, argv, {}, [&] {
-        shooter.Run();
+        shooter.Run(arguments.value(arguments.indexOf(QStringLiteral("--scene")) + 1) == u"account");
         QCoreApplication::quit();
     });
     return exitCode;

@@ -61,5 +61,5 @@ public:
 // ExitCode.
 struct EProgramHalt
 {
-    int ExitCode = 0;
+    int ExitCode = 1;
 };

@@ -99,6 +99,7 @@ int RunPlayer(TSingleInstance *Instance)
     } catch (const std::exception &e) {
         // The global objects failed (no audio output): shown, then the end.
         Application::HandleException(e);
+        exitCode = 1;
     }
     if (Instance)
         Instance->OnActivationRequested = nullptr;

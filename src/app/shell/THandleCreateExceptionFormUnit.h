@@ -8,7 +8,7 @@
 
 // Base of the program's windows. An error that escapes a window's construction
 // or its creation handler is shown to the user, and the program then stops
-// with exit code 0.
+// with exit code 1, so that whoever started it can tell the start failed.
 class THandleCreateExceptionForm : public QMainWindow
 {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
         } catch (const std::exception &e) {
             Application::HandleException(e);
         }
-        throw EProgramHalt {0};
+        throw EProgramHalt {1};
     }
 
 protected:

@@ -5,6 +5,7 @@
 #include "app/helpers/TextUtilsUnit.h"
 #include "app/shell/TLastFMArtistImageSourceUnit.h"
 #include "app/shell/TListAnimationsUnit.h"
+#include "app/shell/TMainFormTooltipUnit.h"
 #include "app/shell/TPlaylistPopupUnit.h"
 #include "app/shell/TWindowNoteUnit.h"
 #include "foundation/THierarchicalSingletonUnit.h"
@@ -19,6 +20,7 @@
 #include "tracks/lists/TVKAudioDataUnit.h"
 #include "ui/StyledControlsUnit.h"
 #include "ui/animations/TLoadingAnimationUnit.h"
+#include "ui/auth/TAuthOverlayUnit.h"
 #include "ui/tracklists/TLocalAudioListBoxUnit.h"
 #include "ui/tracklists/TPlaylistListBoxUnit.h"
 #include "ui/tracklists/TVKAudioListBoxUnit.h"
@@ -67,6 +69,15 @@ constexpr int SearchIndicatorHeight = 16;
 constexpr int SearchIndicatorRightMargin = 8;
 constexpr int TabPointerHeight = 3;
 
+// The least widths of the controls whose captions differ most in length, by
+// language identifier: My Music, Search and Downloads tabs, the search modes.
+struct TLanguageWidths
+{
+    quint32 LanguageID;
+    int UserTab, SearchTab, LocalTab, SearchModes;
+};
+constexpr TLanguageWidths LanguageWidths[] = {{1049, 117, 82, 91, 160}, {1033, 90, 82, 110, 140}};
+
 } // namespace
 
 TMainForm::TMainForm() : FUi(std::make_unique<Ui::TMainFormLayout>())
@@ -82,6 +93,8 @@ TMainForm::TMainForm() : FUi(std::make_unique<Ui::TMainFormLayout>())
 
 TMainForm::~TMainForm()
 {
+    // The account views are bound to the clients.
+    delete FAuthOverlay;
     // The lists show the data below, and the data uses the clients.
     delete FVKUserAudioListBox;
     delete FVKSearchAudioListBox;
@@ -105,9 +118,6 @@ void TMainForm::FormCreate()
     UpdateCaption();
     InitializeDB();
     InitializeClients();
-    // Signs in with the stored cookies while the window is built; the outcome
-    // comes through the events, once the event loop runs.
-    FVKEmulationManager->AuthManager().Authorize();
     InitializeVisualControls();
     FHandlePlayingTrackBarChange = true;
     ApplySettingValues();
@@ -116,6 +126,8 @@ void TMainForm::FormCreate()
     SetStyleLookup(FUi->SaveButton, QStringLiteral("savedisabledButtonstyle"));
     SetStyleLookup(FUi->AddToMyMusicButton, QStringLiteral("addtrackbluedisButtonstyle"));
     RestoreWindowState();
+    // Signs in with the stored cookies; the overlay asks for what is missing.
+    FAuthOverlay->Authorize();
     // Last step: the window fills its texts in the active language.
     QEvent message(WM_LOCALIZATIONCHANGED);
     QCoreApplication::sendEvent(this, &message);
@@ -157,8 +169,9 @@ void TMainForm::InitializeClients()
     FVKEmulationManager->RequestManager().SetOnRequestEnd(requestEnd);
     TVKEmulationAuthManager &auth = FVKEmulationManager->AuthManager();
     FAuthSuccessHandler = auth.OnAuthSuccessList().Add([this](TObject *) { AuthSuccessEvent(); });
-    auth.OnAuthDataRequired = [this](TObject *) { AuthDataRequiredEvent(); };
-    auth.OnUnexpectedError = [this](TObject *) { AuthDataRequiredEvent(); };
+    FVKEmulationManager->OnLogoutNotStored = [this](TObject *, const QString &Message) {
+        FNote->ShowNote(Text(QStringLiteral("MF_LogoutNotStored_Note")).replace(QStringLiteral("%s"), Message));
+    };
     FTrackAddedHandler = FVKEmulationManager->MyMusicManager().OnTrackAddedEventsList().Add(
         [this](TObject *, const TVKAudioPlaylistItem &AddedTrack, int, int, const QString &) {
             TrackAddedToMyMusicEvent(AddedTrack);
@@ -184,18 +197,10 @@ void TMainForm::InitializeClients()
 void TMainForm::InitializeVisualControls()
 {
     Ui::TMainFormLayout &ui = *FUi;
-    EnsureStyleApplied(ui.WindowBorder);
-    FSettingsButton = FindStylePart<QAbstractButton>(
-        ui.WindowBorder, QStringLiteral("settings"), QStringLiteral(" not found inside of style"));
-    FLogoutButton = FindStylePart<QAbstractButton>(
-        ui.WindowBorder, QStringLiteral("logouttitlebutton"), QStringLiteral(" not found inside of style"));
-    FWindowTitleCaptionText = FindStylePart<QLabel>(
-        ui.WindowBorder, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
-    connect(
-        FSettingsButton, &QAbstractButton::clicked, this, Application::Guarded([this] { SettingsButtonClickEvent(); }));
-    connect(FLogoutButton, &QAbstractButton::clicked, this, Application::Guarded([this] { LogoutButtonClickEvent(); }));
-    FLogoutButton->hide();
-    FWindowTitleCaptionText->setText(windowTitle());
+    // A style applied again builds the title parts anew: they are found again then.
+    OnStyleApplied(ui.WindowBorder, this, [this] { FindTitleParts(); });
+    if (!EnsureStyleApplied(ui.WindowBorder))
+        FindTitleParts();
 
     // The artist becomes a link to the artist's page once the pages are here.
     FTitleLabel = std::make_unique<TTitleLabelWrapper>(this, false, ui.TitleLabelControl);
@@ -229,15 +234,6 @@ void TMainForm::InitializeVisualControls()
     connect(ui.SearchEditControl, &QLineEdit::textChanged, this,
         Application::Guarded([this] { SearchEditControlChange(); }));
 
-    // Until the sign-in views are here, a plain prompt stands in for them.
-    FSignInPrompt = new QLabel(ui.UserAudioTabItem);
-    FSignInPrompt->setObjectName(QStringLiteral("SignInPrompt"));
-    FSignInPrompt->setProperty(StyleLookupProperty, QStringLiteral("signinpromptstyle"));
-    FSignInPrompt->setTextFormat(Qt::PlainText);
-    FSignInPrompt->setAlignment(Qt::AlignCenter);
-    FSignInPrompt->setWordWrap(true);
-    FSignInPrompt->hide();
-
     FPlaylistPopup = new TPlaylistPopup(this);
     FPlaylistPopup->OnClosePopup = [this] { PlaylistPopupClosePopup(); };
     FPlaylistControls
@@ -246,6 +242,11 @@ void TMainForm::InitializeVisualControls()
     FPlaylistControls->setPrevButtonClickEvent([this](QObject *) { PrevTrackButtonClickEvent(); });
     FPlaylistControls->setNextButtonClickEvent([this](QObject *) { NextTrackButtonClickEvent(); });
     FPlaylistControls->setPlaybackTrackBarChangeEvent([this](QObject *Sender) { PlaybackTrackBarChangeEvent(Sender); });
+
+    FTooltip = new TMainFormTooltip(this,
+        {ui.SaveButton, ui.AddToMyMusicButton, FPlayerControls->PlaylistButton(), FPlayerControls->RepeatButton(),
+            FPlayerControls->ShuffleButton(), FSettingsButton, FLogoutButton,
+            [] { return AudioPlayer->CurrentPlaylistItem() != nullptr; }});
 
     // The pointers under the tab buttons: only the chosen tab's shows.
     const auto pointer = [&ui](const char *Name) {
@@ -271,8 +272,31 @@ void TMainForm::InitializeVisualControls()
     bind(ui.AddToMyMusicButton, [this] { AddToMyMusicButtonClick(); });
 
     FNote = new TWindowNote(centralWidget());
+    // Over the whole client area, the header strip too; the notes stay in front.
+    FAuthOverlay = new TAuthOverlay(centralWidget(), ui.WindowBorder, FNote, *FVKEmulationManager, *FVKAPIManager);
+    FNote->raise();
     InitializeListBoxes();
     InitializeKeyboard();
+}
+
+void TMainForm::FindTitleParts()
+{
+    QWidget *border = FUi->WindowBorder;
+    FSettingsButton = FindStylePart<QAbstractButton>(
+        border, QStringLiteral("settings"), QStringLiteral(" not found inside of style"));
+    FLogoutButton = FindStylePart<QAbstractButton>(
+        border, QStringLiteral("logouttitlebutton"), QStringLiteral(" not found inside of style"));
+    FWindowTitleCaptionText = FindStylePart<QLabel>(
+        border, QStringLiteral("title"), QStringLiteral(" not found inside of windowborderstyle"));
+    connect(
+        FSettingsButton, &QAbstractButton::clicked, this, Application::Guarded([this] { SettingsButtonClickEvent(); }));
+    connect(FLogoutButton, &QAbstractButton::clicked, this, Application::Guarded([this] { LogoutButtonClickEvent(); }));
+    FSettingsButton->setAccessibleName(Text(QStringLiteral("MF_SettingsButton_Caption")));
+    FLogoutButton->setAccessibleName(Text(QStringLiteral("MF_LogoutButton_Caption")));
+    FLogoutButton->setVisible(FIsSignedIn && !FVKAPIManager->UserName().isEmpty());
+    FWindowTitleCaptionText->setText(windowTitle());
+    if (FTooltip)
+        FTooltip->SetHeaderButtons(FSettingsButton, FLogoutButton);
 }
 
 void TMainForm::InitializeListBoxes()
@@ -771,20 +795,10 @@ bool TMainForm::IsSaved(const TVKAudioPlaylistItem &Item) const
 void TMainForm::AuthSuccessEvent()
 {
     FIsSignedIn = true;
-    FSignInPrompt->hide();
     FVKAPIManager->RequestUserName(FVKEmulationManager->UserID());
     // One request: a second would wait out the queue's pause between starts.
     FUserAudioData->LoadOwner(FVKEmulationManager->UserID());
     FSearchAudioData->Reset();
-}
-
-void TMainForm::AuthDataRequiredEvent()
-{
-    FIsSignedIn = false;
-    FSignInPrompt->setText(Text(QStringLiteral("MF_SignInPrompt_Text")));
-    FSignInPrompt->setGeometry(FUi->UserAudioTabItem->rect());
-    FSignInPrompt->show();
-    FSignInPrompt->raise();
 }
 
 void TMainForm::UserNameGetEvent()
@@ -800,7 +814,7 @@ void TMainForm::LogoutEvent()
     UpdateCaption();
     FSearchAudioData->Clear();
     FUserAudioData->Clear();
-    FVKEmulationManager->AuthManager().Authorize();
+    FAuthOverlay->LoggedOut();
 }
 
 void TMainForm::UpdateCaption()
@@ -981,8 +995,16 @@ void TMainForm::LanguageChangedMessage()
             control->setAccessibleName(Text(QString::fromLatin1(key)));
     SetBothPlayPauseStates(FPlayerControls->PlayPauseButtonState() == pbPause);
     UpdateTrackButtons();
-    if (FSignInPrompt->isVisible())
-        FSignInPrompt->setText(Text(QStringLiteral("MF_SignInPrompt_Text")));
+    FAuthOverlay->LanguageChanged();
+    // Least widths: a caption longer than the table allows still shows whole.
+    // Any other language keeps the widths it found.
+    for (const TLanguageWidths &widths : LanguageWidths)
+        if (widths.LanguageID == LocalizationManager->GetActiveLCID()) {
+            ui.UserTabButton->setMinimumWidth(widths.UserTab);
+            ui.SearchTabButton->setMinimumWidth(widths.SearchTab);
+            ui.LocalTabButton->setMinimumWidth(widths.LocalTab);
+            ui.SearchTabButtonsRectangle->setMinimumWidth(widths.SearchModes);
+        }
     PlaceTabPointers();
 }
 
@@ -1006,8 +1028,6 @@ void TMainForm::resizeEvent(QResizeEvent *Event)
     THandleCreateExceptionForm::resizeEvent(Event);
     PlaceTabPointers();
     PlaceSearchIndicator();
-    if (FSignInPrompt)
-        FSignInPrompt->setGeometry(FUi->UserAudioTabItem->rect());
 }
 
 void TMainForm::showEvent(QShowEvent *Event)

@@ -13,10 +13,12 @@ class QAbstractButton;
 class QLabel;
 class QWidget;
 class TArtistImageWrapper;
+class TAuthOverlay;
 class TCustomPlaylistItem;
 class TLastFMAPIRequestManager;
 class TLastFMArtistImageSource;
 class TListAnimations;
+class TMainFormTooltip;
 class TLoadingProgressBarWrapper;
 class TLocalAudioData;
 class TLocalAudioListBox;
@@ -79,6 +81,8 @@ public:
     TSearchEditWrapper *SearchEdit() const { return FSearchEdit.get(); }
     TPlaylistPopup *PlaylistPopup() const { return FPlaylistPopup; }
     TWindowNote *Note() const { return FNote; }
+    TAuthOverlay &AuthOverlay() const { return *FAuthOverlay; }
+    TMainFormTooltip &Tooltip() const { return *FTooltip; }
     const Ui::TMainFormLayout &Layout() const { return *FUi; }
     // Lets go of the audio player before it is freed: the window outlives it.
     void ReleasePlayer();
@@ -106,6 +110,8 @@ private:
     void InitializeDB();
     void InitializeClients();
     void InitializeVisualControls();
+    // The header strip's settings and logout buttons and its caption.
+    void FindTitleParts();
     void InitializeListBoxes();
     void InitializeKeyboard();
     void ApplySettingValues();
@@ -150,7 +156,6 @@ private:
 
     // Sign-in and the account
     void AuthSuccessEvent();
-    void AuthDataRequiredEvent();
     void UserNameGetEvent();
     void LogoutEvent();
     void TrackAddedToMyMusicEvent(const TVKAudioPlaylistItem &AddedTrack);
@@ -212,7 +217,8 @@ private:
     std::unique_ptr<TPlaylistControlsPanelWrapper> FPlaylistControls;
     TPlaylistPopup *FPlaylistPopup = nullptr;
     TWindowNote *FNote = nullptr;
-    QLabel *FSignInPrompt = nullptr;
+    TAuthOverlay *FAuthOverlay = nullptr;
+    TMainFormTooltip *FTooltip = nullptr;
     QPointer<QAbstractButton> FSettingsButton;
     QPointer<QAbstractButton> FLogoutButton;
     QPointer<QLabel> FWindowTitleCaptionText;
