@@ -33,6 +33,11 @@ public:
 
     // One listener: the attached view.
     TNotifyEvent OnStateChanged;
+    // Sets OnStateChanged on behalf of Listener.
+    void Listen(const void *Listener, TNotifyEvent Handler);
+    // Clears OnStateChanged only while Listener is the one that set it: a
+    // pooled view may have handed the block on to another view meanwhile.
+    void StopListening(const void *Listener);
     // One listener: the page navigation, told each time a setter is called,
     // with a new subject or not.
     TNotifyEvent OnDataParamsChanged;
@@ -44,4 +49,5 @@ protected:
 private:
     std::uint8_t FState = mdsInitial;
     std::uint8_t FPreviousState = mdsInitial;
+    const void *FListener = nullptr;
 };
