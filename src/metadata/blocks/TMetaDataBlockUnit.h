@@ -28,6 +28,9 @@ public:
     std::uint8_t State() const { return FState; }
     // The state before the last change.
     std::uint8_t PreviousState() const { return FPreviousState; }
+    // The last request did not complete or the service refused it: the same
+    // subject asked for again is sent again.
+    bool IsFailed() const { return FState == mdsRequestFailed || FState == mdsServiceError; }
     // A repeated value changes nothing and notifies nobody.
     void SetState(std::uint8_t Value);
 
