@@ -161,6 +161,7 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"Update_UpdateSuccess_Text",
         u"Загрузка завершена, нажмите OK, чтобы закрыть программу и запустить установку новой версии"},
     {u"Update_UpdateProgress_Text", u"загрузка"},
+    {u"MDV_Loading_Text", u"загрузка"},
 };
 
 } // namespace

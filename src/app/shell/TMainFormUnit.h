@@ -18,6 +18,7 @@ class TLastFMAPIRequestManager;
 class TLastFMArtistImageSource;
 class TListAnimations;
 class TLoadingProgressBarWrapper;
+class TMetaDataViewsManager;
 class TLocalAudioData;
 class TLocalAudioListBox;
 class TPlayerControlsPanelWrapper;
@@ -78,6 +79,7 @@ public:
     TSearchEditWrapper *SearchEdit() const { return FSearchEdit.get(); }
     TPlaylistPopup *PlaylistPopup() const { return FPlaylistPopup; }
     TWindowNote *Note() const { return FNote; }
+    TMetaDataViewsManager *MetaDataViews() const { return FMetaDataViews; }
     const Ui::TMainFormLayout &Layout() const { return *FUi; }
     // Lets go of the audio player before it is freed: the window outlives it.
     void ReleasePlayer();
@@ -117,6 +119,7 @@ private:
     void SearchTabControlTabButtonClick(QObject *Sender);
     void SearchEditControlChange();
     void SearchResultEvent();
+    void PlayingArtistClick();
     void PlaceTabPointers();
     void PlaceSearchIndicator();
 
@@ -223,6 +226,7 @@ private:
     TVKSearchAudioListBox *FVKSearchAudioListBox = nullptr;
     TLocalAudioListBox *FLocalAudioListBox = nullptr;
     TPlaylistListBox *FAudioPlaylistListBox = nullptr;
+    TMetaDataViewsManager *FMetaDataViews = nullptr;
 
     bool FHandlePlayingTrackBarChange = false;
     bool FIsSignedIn = false;
