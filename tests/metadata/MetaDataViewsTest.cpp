@@ -23,6 +23,9 @@
 #include "support/TestHTTPServer.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -321,34 +324,134 @@ TEST_F(StandinMetaDataViews, APageFailedOnTheNetworkIsVeiledAndLoadsWhenChosenAg
     EXPECT_EQ(page.TitleLabel()->text(), Northern);
 }
 
-// Rows are pooled: scrolling hands the pictures' blocks from row to row while
-// they load, and every row that ends up showing a picture must show it.
-TEST_F(StandinMetaDataViews, SearchRowsShowTheirPicturesWhileTheListScrollsAsTheyLoad)
+// A Last.fm host the test scripts, whose pictures wait at a gate; the rest
+// of the pages has nowhere to go.
+class ScriptedMetaDataViews : public MetaDataViews
 {
+protected:
+    ScriptedMetaDataViews()
+    {
+        FServer.Routes().Get("/2.0/", [this](const httplib::Request &Request, httplib::Response &Response) {
+            Response.set_content(FAnswer(Request.get_param_value("method")), "application/json");
+        });
+        FServer.Routes().Get(R"(/slow/(\d+)\.png)", [this](const httplib::Request &, httplib::Response &Response) {
+            FGate.Wait();
+            QImage image(8, 8, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            Response.set_content(png.toStdString(), "image/png");
+        });
+        FServer.Start();
+        FLastFMHost = std::make_unique<TScopedEnvironment>("MARVANE_LASTFM_URL", FServer.URL(QString()));
+        FVKHost = std::make_unique<TScopedEnvironment>("MARVANE_VK_WEB_URL", FServer.URL(QString()));
+    }
+    ~ScriptedMetaDataViews() override { FGate.Open(); }
+
+    // Count artists, each with its own gated picture.
+    std::string Artists(int Count) const
+    {
+        std::string items;
+        for (int i = 0; i < Count; ++i)
+            items += std::string(i ? "," : "") + R"({"name":"A)" + std::to_string(i) + R"(","image":[{"#text":")"
+                + FServer.URL(QStringLiteral("/slow/%1.png").arg(i)).toStdString() + R"(","size":"large"}]})";
+        return R"({"results":{"opensearch:Query":{"startPage":"1"},"opensearch:totalResults":")" + std::to_string(Count)
+            + R"(","artistmatches":{"artist":[)" + items + "]}}}";
+    }
+
+    TTestHTTPServer FServer;
+    TGate FGate;
+    std::function<std::string(const std::string &Method)> FAnswer;
+    TMetaDataEnvironment FEnvironment;
+    std::unique_ptr<TScopedEnvironment> FLastFMHost;
+    std::unique_ptr<TScopedEnvironment> FVKHost;
+};
+
+// Rows are pooled: scrolling hands the pictures' blocks from row to row while
+// they load, and every row that ends up showing a loaded picture must show it.
+TEST_F(ScriptedMetaDataViews, SearchRowsShowTheirPicturesWhenTheListScrolledAsTheyLoaded)
+{
+    const std::string answer = Artists(12);
+    FAnswer = [&](const std::string &) { return answer; };
     TSeamWindow window(636, 200);
     TMetaDataViewsManager &manager = Manager(FEnvironment, window);
     manager.SwitchToArtistSearchTab();
-    manager.SetSearchQuery(QStringLiteral("а"));
+    manager.SetSearchQuery(QStringLiteral("A"));
     TLastFMArtistSearchListBox &list = *manager.ArtistSearchListBox();
-    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return list.ItemsCount() > 8; }));
-    // Drag the bar down and back while the pictures come in.
-    for (int value : {list.ScrollBar()->maximum(), list.ScrollBar()->maximum() / 2, 0})
-        list.ScrollBar()->setValue(value);
     ASSERT_TRUE(WaitForState(manager.ArtistSearchData(), mdsLoaded));
+    ASSERT_EQ(list.ItemsCount(), 12);
+    // Two rows down at a time: each row takes the picture of a row that then moves on.
+    for (int rows : {2, 4, 2, 4})
+        list.ScrollBar()->setValue(rows * TLastFMSearchListBox::RowHeight);
+    FGate.Open();
     const TSearchArtistsData &data = manager.ArtistSearchData();
-    TestEnvironment::WaitFor([&] {
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] {
         for (int i = 0; i < data.ActiveItemsCount(); ++i)
-            if (data.getItem(i).ImageData.State() == mdsLoading)
+            if (data.getItem(i).ImageData.State() != mdsLoaded)
                 return false;
         return true;
-    });
+    }));
     const QImage fallback = GetInstance<TCoverImageDefaultBitmapData>()->FDefaultBitmap.toImage();
+    int shown = 0;
     for (TDynamicListPanel *panel : list.ActualItems()) {
         if (!panel->isVisible())
             continue;
         auto &row = static_cast<TLastFMSearchListBoxItem &>(*panel);
-        if (data.getItem(row.Index()).ImageData.State() != mdsLoaded)
-            continue;
         EXPECT_NE(row.CoverImageDataView->ContentImage()->pixmap().toImage(), fallback) << "row " << row.Index();
+        ++shown;
+    }
+    EXPECT_GE(shown, 3);
+}
+
+// A long listing is scrolled by its page: the list keeps one screen of rows
+// and shows under the page's view the rows that belong there.
+TEST_F(ScriptedMetaDataViews, AHundredTrackListingKeepsAPoolOfOneScreen)
+{
+    std::string tracks;
+    for (int i = 0; i < 100; ++i)
+        tracks += std::string(i ? "," : "") + R"({"name":"T)" + std::to_string(i)
+            + R"(","duration":"180","artist":{"name":"X"}})";
+    const std::string album
+        = R"({"album":{"name":"Long","artist":"X","image":[],"tracks":{"track":[)" + tracks + "]}}}";
+    FAnswer = [&](const std::string &Method) {
+        return Method == "album.getInfo" ? album : std::string(R"({"error":6,"message":"none"})");
+    };
+    TSeamWindow window(636, 400);
+    TMetaDataViewsManager &manager = Manager(FEnvironment, window);
+    manager.AlbumData().SetAlbum(QStringLiteral("X"), QStringLiteral("Long"));
+    ASSERT_TRUE(WaitForState(manager.AlbumData().AlbumTracksData(), mdsLoaded));
+    TTrackDataView &view = *manager.AlbumDataView()->TracksDataView();
+    TMetaVKCompositeAudioListBox &list = *view.TracksListBox();
+    ASSERT_EQ(list.ItemsCount(), 100);
+    EXPECT_EQ(view.Expander()->Mode(), mdemNormal);
+    QApplication::processEvents();
+
+    QScrollArea &page = *manager.AlbumDataView()->ContentScrollBox();
+    const int screenRows = page.viewport()->height() / list.ItemHeight();
+    EXPECT_LE(static_cast<int>(list.ActualItems().size()), screenRows + 2);
+    // The page grows to the listing once its layout has run.
+    ASSERT_TRUE(TestEnvironment::WaitFor([&] { return page.verticalScrollBar()->maximum() > 90 * list.ItemHeight(); }));
+    for (int value : {1000, 1016, 2000, page.verticalScrollBar()->maximum(), 0}) {
+        SCOPED_TRACE(value);
+        page.verticalScrollBar()->setValue(value);
+        QApplication::processEvents();
+        EXPECT_LE(static_cast<int>(list.ActualItems().size()), screenRows + 2);
+        // The row at the middle of the view is the one the page puts there.
+        const QPoint middle(page.viewport()->width() / 2, page.viewport()->height() / 2);
+        QWidget *surface = list.ScrollBox();
+        const QPoint inList = surface->mapFrom(page.viewport(), middle);
+        const QPoint inPlace = surface->parentWidget()->mapFrom(page.viewport(), middle);
+        if (!surface->rect().contains(inList))
+            continue;
+        const int expected = inPlace.y() / list.ItemHeight();
+        bool found = false;
+        for (TDynamicListPanel *row : list.ActualItems())
+            if (row->isVisible() && row->geometry().contains(inList)) {
+                EXPECT_EQ(row->Index(), expected);
+                found = true;
+            }
+        EXPECT_TRUE(found);
     }
 }
