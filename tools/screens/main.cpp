@@ -10,17 +10,26 @@
 // (its cookie file) with a My Music of 60 tracks, audio at 16,000 bytes a
 // second, and track 1001_50 broken (scripts/screens starts it so).
 #include "app/application/ApplicationUnit.h"
+#include "app/shell/TMainFormUnit.h"
 #include "harness/PlayerHarness.h"
+#include "metadata/pages/TAlbumDataUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
+#include "metadata/views/TMetaDataViewsManagerUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/lists/TDynamicListBoxUnit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -203,6 +212,7 @@ public:
 
 private:
     void TakeAll();
+    void TakeMetaDataPages();
     bool Grab(const QString &File);
 
     // What later steps build on: they wait for it only when it began.
@@ -332,6 +342,130 @@ void TShooter::TakeAll()
         PlayerHarness::Click(RowButton(Row(myMusic, BrokenRow), QStringLiteral("downloadButtonstyle")));
         NeedThat(QStringLiteral("WindowNote shown"),
             [] { return Find(QStringLiteral("WindowNote")) && Find(QStringLiteral("WindowNote"))->isVisible(); });
+    });
+
+    TakeMetaDataPages();
+}
+
+// The metadata views of the main window.
+TMetaDataViewsManager &MetaDataViews()
+{
+    auto *window = qobject_cast<TMainForm *>(Find(QStringLiteral("MainForm")));
+    if (!window || !window->MetaDataViews())
+        throw EMissing {QStringLiteral("the metadata views")};
+    return *window->MetaDataViews();
+}
+
+// Takes the stand-in's Last.fm service down or brings it back.
+void SetLastFMUp(bool Up)
+{
+    QNetworkAccessManager network;
+    QNetworkReply *reply = network.post(QNetworkRequest(QUrl(qEnvironmentVariable("MARVANE_LASTFM_URL")
+                                            + (Up ? QStringLiteral("/standin/up") : QStringLiteral("/standin/down")))),
+        QByteArray());
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    const bool done = reply->error() == QNetworkReply::NoError;
+    delete reply;
+    if (!done)
+        throw EMissing {QStringLiteral("the stand-in's Last.fm switch")};
+}
+
+// Every picture of a list block that has one has come.
+bool PicturesLoaded(const TImageMetaDataBlockList &List)
+{
+    for (int i = 0; i < List.ActiveItemsCount(); ++i)
+        if (List.getItem(i).ImageData.State() == mdsLoading)
+            return false;
+    return List.State() == mdsLoaded;
+}
+
+// Every track of a page is matched on the site or known to be missing.
+bool TracksMatched(TCustomTracksData &Tracks)
+{
+    const TVKCompositeAudioData &data = Tracks.TracksData();
+    if (Tracks.State() != mdsLoaded || data.Count() == 0)
+        return false;
+    for (int i = 0; i < data.Count(); ++i)
+        if (const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(data.getTrack(i)); row
+            && (row->State == TCompositeAudioDataItemState::cdiPending
+                || row->State == TCompositeAudioDataItemState::cdiSearching))
+            return false;
+    return true;
+}
+
+void TShooter::TakeMetaDataPages()
+{
+    const auto typeQuery = [](const QString &Text) {
+        auto *edit = qobject_cast<QLineEdit *>(Need(QStringLiteral("SearchEditControl")));
+        if (!edit)
+            throw EMissing {QStringLiteral("the search box's text field")};
+        edit->setText(Text);
+    };
+    const QString artistResults = QStringLiteral("ArtistSearchTabItemListBox");
+
+    Shoot(QStringLiteral("meta-empty-query"), QStringLiteral("Artist search without a query"), [&] {
+        ShowTab(QStringLiteral("SearchTabButton"), QStringLiteral("SearchAudioTabItem"));
+        typeQuery(QString());
+        PlayerHarness::Click(Need(QStringLiteral("SearchArtistButton")));
+        NeedThat(QStringLiteral("ArtistSearchTabItem"),
+            [] { return Find(QStringLiteral("ArtistSearchTabItem"))->isVisible(); });
+    });
+
+    Shoot(QStringLiteral("meta-artist-results"), QStringLiteral("Artist results with their pictures"), [&] {
+        typeQuery(QStringLiteral("о"));
+        NeedThat(QStringLiteral("artist results"), [] { return PicturesLoaded(MetaDataViews().ArtistSearchData()); });
+    });
+
+    Shoot(QStringLiteral("meta-artist-page"),
+        QStringLiteral("An artist page: biography, picture, top albums, top tracks (one not found), similar artists"),
+        [&] {
+            PlayerHarness::Click(Rows(artistResults).at(0));
+            TArtistData &artist = MetaDataViews().ArtistData();
+            NeedThat(QStringLiteral("the artist page loaded"), [&] {
+                return artist.State() == mdsLoaded && artist.ImageData().State() != mdsLoading
+                    && PicturesLoaded(artist.TopAlbumsData()) && PicturesLoaded(artist.SimilarArtistsData())
+                    && TracksMatched(artist.TopTracksData());
+            });
+        });
+
+    Shoot(QStringLiteral("meta-album-page"), QStringLiteral("An album page: its listing and the artist's other albums"),
+        [&] {
+            TArtistData &artist = MetaDataViews().ArtistData();
+            QWidget *page = Need(QStringLiteral("ArtistPageTabItem"));
+            QWidget *firstAlbum = nullptr;
+            for (QWidget *cover : page->findChildren<QWidget *>(QStringLiteral("contentimage")))
+                if (cover->isVisible() && cover->parentWidget()->objectName() != QStringLiteral("CoverImagePanel")
+                    && cover->parentWidget()->property("hint").toString().contains(u" - ")) {
+                    firstAlbum = cover;
+                    break;
+                }
+            if (!firstAlbum)
+                throw EMissing {QStringLiteral("a top album of ") + artist.Artist()};
+            PlayerHarness::Click(firstAlbum);
+            TAlbumData &album = MetaDataViews().AlbumData();
+            NeedThat(QStringLiteral("the album page loaded"), [&] {
+                return album.State() == mdsLoaded && album.CoverImageData().State() != mdsLoading
+                    && PicturesLoaded(album.RelatedAlbumsData()) && TracksMatched(album.AlbumTracksData());
+            });
+        });
+
+    Shoot(QStringLiteral("meta-request-failed"), QStringLiteral("An artist page when Last.fm is down"), [&] {
+        SetLastFMUp(false);
+        MetaDataViews().SetArtist(QStringLiteral("Стеклянный Город"));
+        NeedThat(
+            QStringLiteral("the page failed"), [] { return MetaDataViews().ArtistData().State() == mdsRequestFailed; });
+    });
+
+    Shoot(QStringLiteral("meta-retried"), QStringLiteral("The same artist chosen again once Last.fm is back"), [&] {
+        SetLastFMUp(true);
+        MetaDataViews().SetArtist(QStringLiteral("Стеклянный Город"));
+        TArtistData &artist = MetaDataViews().ArtistData();
+        NeedThat(QStringLiteral("the page loaded"), [&] {
+            return artist.State() == mdsLoaded && PicturesLoaded(artist.TopAlbumsData())
+                && TracksMatched(artist.TopTracksData());
+        });
     });
 }
 
