@@ -14,6 +14,9 @@
 #include "harness/PlayerHarness.h"
 #include "metadata/pages/TAlbumDataUnit.h"
 #include "metadata/pages/TArtistDataUnit.h"
+#include "metadata/views/TCoverImageDataViewUnit.h"
+#include "metadata/views/TMetaDataListViewsUnit.h"
+#include "metadata/views/TMetaDataPageViewsUnit.h"
 #include "metadata/views/TMetaDataViewsManagerUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
@@ -32,6 +35,7 @@
 #include <QNetworkRequest>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTextStream>
 
@@ -406,6 +410,9 @@ void TShooter::TakeMetaDataPages()
     const QString artistResults = QStringLiteral("ArtistSearchTabItemListBox");
 
     Shoot(QStringLiteral("meta-empty-query"), QStringLiteral("Artist search without a query"), [&] {
+        // The failed download's note would cover the pages.
+        if (QWidget *note = Find(QStringLiteral("WindowNote")))
+            note->hide();
         ShowTab(QStringLiteral("SearchTabButton"), QStringLiteral("SearchAudioTabItem"));
         typeQuery(QString());
         PlayerHarness::Click(Need(QStringLiteral("SearchArtistButton")));
@@ -430,19 +437,18 @@ void TShooter::TakeMetaDataPages()
             });
         });
 
+    Shoot(QStringLiteral("meta-artist-sections"),
+        QStringLiteral("The artist page scrolled: top tracks, one not found, and similar artists"), [&] {
+            QScrollArea *page = MetaDataViews().ArtistDataView()->ContentScrollBox();
+            page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+        });
+
     Shoot(QStringLiteral("meta-album-page"), QStringLiteral("An album page: its listing and the artist's other albums"),
         [&] {
-            TArtistData &artist = MetaDataViews().ArtistData();
-            QWidget *page = Need(QStringLiteral("ArtistPageTabItem"));
-            QWidget *firstAlbum = nullptr;
-            for (QWidget *cover : page->findChildren<QWidget *>(QStringLiteral("contentimage")))
-                if (cover->isVisible() && cover->parentWidget()->objectName() != QStringLiteral("CoverImagePanel")
-                    && cover->parentWidget()->property("hint").toString().contains(u" - ")) {
-                    firstAlbum = cover;
-                    break;
-                }
-            if (!firstAlbum)
-                throw EMissing {QStringLiteral("a top album of ") + artist.Artist()};
+            const auto &albums = MetaDataViews().ArtistDataView()->TopAlbumsView()->Items();
+            if (albums.empty() || !albums.front()->Control()->isVisible())
+                throw EMissing {QStringLiteral("a top album")};
+            QWidget *firstAlbum = albums.front()->Control();
             PlayerHarness::Click(firstAlbum);
             TAlbumData &album = MetaDataViews().AlbumData();
             NeedThat(QStringLiteral("the album page loaded"), [&] {
@@ -450,6 +456,11 @@ void TShooter::TakeMetaDataPages()
                     && PicturesLoaded(album.RelatedAlbumsData()) && TracksMatched(album.AlbumTracksData());
             });
         });
+
+    Shoot(QStringLiteral("meta-album-sections"), QStringLiteral("The album page scrolled: its other albums"), [&] {
+        QScrollArea *page = MetaDataViews().AlbumDataView()->ContentScrollBox();
+        page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+    });
 
     Shoot(QStringLiteral("meta-request-failed"), QStringLiteral("An artist page when Last.fm is down"), [&] {
         SetLastFMUp(false);

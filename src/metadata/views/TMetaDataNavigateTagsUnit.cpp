@@ -77,10 +77,12 @@ void TMetaDataNavigateTagWrapper::SetText(const QString &Value)
     FTextControl->setText(fitted);
     const int textWidth = metrics.horizontalAdvance(fitted);
     FTextControl->setFixedWidth(textWidth);
-    // The button's own size hint knows nothing of its parts: the parts' row decides.
-    if (QLayout *row = FControl->layout())
-        FControl->resize(
-            row->sizeHint().width(), std::max(row->sizeHint().height(), FControl->minimumSizeHint().height()));
+    // The button's own size hint knows nothing of its parts: the button is
+    // as wide as the row of its parts.
+    const QMargins margins = FControl->layout() ? FControl->layout()->contentsMargins() : QMargins();
+    const int spacing = FControl->layout() ? FControl->layout()->spacing() : 0;
+    FControl->resize(margins.left() + textWidth + spacing + FDelButton->sizeHint().width() + margins.right(),
+        std::max(FDelButton->sizeHint().height(), FControl->minimumSizeHint().height()));
 }
 
 void TMetaDataNavigateTagWrapper::SetHint(const QString &Value)
