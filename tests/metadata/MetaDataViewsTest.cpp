@@ -455,3 +455,51 @@ TEST_F(ScriptedMetaDataViews, AHundredTrackListingKeepsAPoolOfOneScreen)
         EXPECT_TRUE(found);
     }
 }
+
+TEST_F(MetaDataViews, TagsLineUpAfterEachOtherAndCutLongTitles)
+{
+    QWidget strip;
+    strip.resize(600, 30);
+    strip.show();
+    TMetaDataNavigateTagsPanelWrapper tags(nullptr, &strip);
+    const QString longTitle = QStringLiteral("An Artist Whose Name Is Far Too Long For A Tag");
+    const struct
+    {
+        const char *Name;
+        QString Genre, Artist, Album;
+    } cases[] = {
+        {"nothing", {}, {}, {}},
+        {"an artist", {}, QStringLiteral("Кино"), {}},
+        {"an artist and an album", {}, longTitle, QStringLiteral("Группа крови")},
+        {"an album alone", {}, {}, QStringLiteral("Группа крови")},
+        {"all three", QStringLiteral("Rock"), QStringLiteral("Кино"), QStringLiteral("Звезда")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        tags.GenreTag()->SetText(c.Genre);
+        tags.ArtistTag()->SetText(c.Artist);
+        tags.AlbumTag()->SetText(c.Album);
+        tags.Arrange();
+        EXPECT_EQ(strip.isVisible(), !(c.Genre + c.Artist + c.Album).isEmpty());
+        const QWidget &genre = *tags.GenreTag()->Control(), &artist = *tags.ArtistTag()->Control(),
+                      &album = *tags.AlbumTag()->Control();
+        EXPECT_EQ(genre.pos(), QPoint(6, 6));
+        EXPECT_EQ(artist.x(), c.Genre.isEmpty() ? 6 : genre.width() + 12);
+        EXPECT_EQ(album.x(),
+            !c.Artist.isEmpty()      ? artist.x() + artist.width() + 6
+                : !c.Genre.isEmpty() ? genre.width() + 12
+                                     : 6);
+        for (TMetaDataNavigateTagWrapper *tag : {tags.GenreTag(), tags.ArtistTag(), tags.AlbumTag()}) {
+            EXPECT_EQ(tag->Control()->isVisibleTo(&strip), !tag->Text().isEmpty());
+            if (tag->Text().isEmpty())
+                continue;
+            // The title and the close part both fit in the tag.
+            EXPECT_LE(tag->TextControl()->width(), TMetaDataNavigateTagWrapper::MaxTextWidth);
+            EXPECT_GE(tag->Control()->width(), tag->TextControl()->width() + tag->DelButton()->sizeHint().width());
+        }
+    }
+    EXPECT_EQ(tags.ArtistTag()->TextControl()->text(), QStringLiteral("Кино"));
+    tags.ArtistTag()->SetText(longTitle);
+    EXPECT_TRUE(tags.ArtistTag()->TextControl()->text().endsWith(u'…'));
+    EXPECT_EQ(tags.ArtistTag()->Text(), longTitle);
+}
