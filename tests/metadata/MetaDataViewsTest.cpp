@@ -184,6 +184,11 @@ TEST_F(StandinMetaDataViews, EveryMoveOfTheEventTableShowsItsPageAndTags)
     // A top album opens the album page; both tags show, the album after the artist.
     ASSERT_TRUE(WaitForState(manager.ArtistData().TopAlbumsData(), mdsLoaded));
     ASSERT_GE(artistPage.TopAlbumsView()->Items().size(), 1u);
+    // Square pictures filling their panels.
+    QApplication::processEvents();
+    const TCoverImageDataView &cover = *artistPage.TopAlbumsView()->Items().front();
+    EXPECT_EQ(cover.Control()->width(), cover.Control()->height());
+    EXPECT_EQ(cover.ContentImage()->size(), cover.Control()->size());
     Click(artistPage.TopAlbumsView()->Items().front()->Control());
     EXPECT_EQ(manager.ActiveTab(), atAlbum);
     EXPECT_EQ(manager.AlbumData().Artist(), Northern);

@@ -36,8 +36,11 @@ void TCoverImageDataView::StyleApplied()
     FContentImage = FindStylePart<QLabel>(FControl, QStringLiteral("contentimage"), tail);
     FText = FindStylePart<QLabel>(FControl, QStringLiteral("text"), tail);
     FErrorIndicator = FindStylePart<QWidget>(FControl, QStringLiteral("ErrorIndicatorPanel"), tail);
-    // The parts lie over each other and follow the panel's size, whatever it is.
-    delete FControl->layout();
+    // The parts lie over each other and follow the panel's size, whatever it
+    // is: their own column goes, the holder of the parts keeps filling the panel.
+    QWidget *holder = FContentImage->parentWidget();
+    delete holder->layout();
+    holder->installEventFilter(this);
     FContentImage->setMinimumSize(0, 0);
     FContentImage->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     FContentImage->setScaledContents(true);
@@ -59,7 +62,7 @@ void TCoverImageDataView::PlaceParts()
 {
     if (!FContentImage)
         return;
-    const QRect area = FControl->rect();
+    const QRect area = FContentImage->parentWidget()->rect();
     FContentImage->setGeometry(area);
     FText->setGeometry(0, (area.height() - TextHeight) / 2, area.width(), TextHeight);
     FErrorIndicator->setGeometry(2, 2, ErrorIndicatorSize, ErrorIndicatorSize);
@@ -69,7 +72,7 @@ void TCoverImageDataView::PlaceParts()
 
 bool TCoverImageDataView::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == FControl && Event->type() == QEvent::Resize)
+    if (Event->type() == QEvent::Resize && FContentImage && Watched == FContentImage->parentWidget())
         PlaceParts();
     else if (Event->type() == QEvent::MouseButtonRelease && OnClick
         && static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton)

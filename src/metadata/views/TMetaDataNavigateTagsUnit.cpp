@@ -72,10 +72,12 @@ void TMetaDataNavigateTagWrapper::SetText(const QString &Value)
     if (!FTextControl)
         return;
     bool cropped = false;
+    // Measured in the font the style gives the title.
+    FTextControl->ensurePolished();
     const QFontMetrics metrics(FTextControl->font());
     const QString fitted = CropTextByWidth(metrics, Value, MaxTextWidth, 0, cropped);
     FTextControl->setText(fitted);
-    const int textWidth = metrics.horizontalAdvance(fitted);
+    const int textWidth = metrics.horizontalAdvance(fitted) + 2 * FTextControl->margin() + 1;
     FTextControl->setFixedWidth(textWidth);
     // The button's own size hint knows nothing of its parts: the button is
     // as wide as the row of its parts.
