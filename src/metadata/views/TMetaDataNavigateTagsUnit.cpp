@@ -77,7 +77,8 @@ void TMetaDataNavigateTagWrapper::SetText(const QString &Value)
     const QFontMetrics metrics(FTextControl->font());
     const QString fitted = CropTextByWidth(metrics, Value, MaxTextWidth, 0, cropped);
     FTextControl->setText(fitted);
-    const int textWidth = metrics.horizontalAdvance(fitted) + 2 * FTextControl->margin() + 1;
+    // A little room, so that the title never touches the close part.
+    const int textWidth = metrics.horizontalAdvance(fitted) + 2 * FTextControl->margin() + 4;
     FTextControl->setFixedWidth(textWidth);
     // The button's own size hint knows nothing of its parts: the button is
     // as wide as the row of its parts.

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -95,6 +96,11 @@ TExpander *TMetaDataPageView::AddSection()
     return section;
 }
 
+void TMetaDataPageView::ScrollToTop()
+{
+    FContentScrollBox->verticalScrollBar()->setValue(0);
+}
+
 void TMetaDataPageView::SetTextsDimmed(bool Dimmed)
 {
     for (QGraphicsOpacityEffect *effect : FDimmed)
@@ -156,6 +162,8 @@ void TArtistDataView::SetData(TMetaDataBlock *AData)
 void TArtistDataView::UpdateView()
 {
     const TArtistData &artist = *ArtistData();
+    if (artist.State() == mdsCleared)
+        ScrollToTop();
     FTopAlbumsExpander->SetText(MetaDataText("MDV_ArtistTopAlbumsExpander_Caption"));
     FTopTracksExpander->SetText(MetaDataText("MDV_ArtistTopTracksExpander_Caption"));
     FSimilarArtistsExpander->SetText(MetaDataText("MDV_ArtistSimilarArtistsExpander_Caption"));
@@ -216,6 +224,8 @@ void TAlbumDataView::SetData(TMetaDataBlock *AData)
 void TAlbumDataView::UpdateView()
 {
     const TAlbumData &album = *AlbumData();
+    if (album.State() == mdsCleared)
+        ScrollToTop();
     FTracksExpander->SetText(MetaDataText("MDV_AlbumTracksExpander"));
     TitleLabel()->setText(
         album.State() == mdsCleared ? QString() : album.Artist() + QStringLiteral(" - ") + album.Title());

@@ -38,6 +38,8 @@ protected:
     bool ShowFailure(std::uint8_t State, const char *NotFoundKey);
     // The title and the texts under it dim while the page loads.
     void SetTextsDimmed(bool Dimmed);
+    // A new subject is shown from its top.
+    void ScrollToTop();
     TExpander *AddSection();
     void AddDimmed(QWidget *Control);
     QVBoxLayout *TextColumn() const { return FTextColumn; }
