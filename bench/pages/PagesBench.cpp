@@ -93,13 +93,13 @@ public:
         }
         FWindow->resize(636, 520);
         FWindow->show();
-        FManager = std::make_unique<TMetaDataViewsManager>(nullptr,
-            TMetaDataViewsSeam {tags, tabs, pages[0], pages[1], pages[2], pages[3]}, VK, *FLastFM,
+        FManager = std::make_unique<TMetaDataViewsManager>(
+            nullptr, TMetaDataViewsSeam {tags, tabs, pages[0], pages[1], pages[2], pages[3]}, VK, *FLastFM,
             [](int, int, TTrackState &State, int &Percent) {
                 State = tsNotFound;
                 Percent = 0;
             },
-            [](const TVKAudioPlaylistItem &) { });
+            [](const TVKAudioPlaylistItem &) {});
         FManager->SwitchToArtistSearchTab();
         FManager->SetSearchQuery(QString());
         // The whole catalogue: an empty query is not sent, any one letter is.
