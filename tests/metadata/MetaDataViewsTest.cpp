@@ -508,3 +508,52 @@ TEST_F(MetaDataViews, TagsLineUpAfterEachOtherAndCutLongTitles)
     EXPECT_TRUE(tags.ArtistTag()->TextControl()->text().endsWith(u'…'));
     EXPECT_EQ(tags.ArtistTag()->Text(), longTitle);
 }
+
+// The top albums section for each answer: pictures past the answer's albums
+// are hidden, an answer without albums or a failure closes the section with
+// its reason.
+TEST_F(ScriptedMetaDataViews, ASectionShowsItsAnswerOrWhyThereIsNone)
+{
+    const auto albums = [](int Count) {
+        std::string items;
+        for (int i = 0; i < Count; ++i)
+            items += std::string(i ? "," : "") + R"({"name":"Album )" + std::to_string(i)
+                + R"(","artist":{"name":"X"},"image":[]})";
+        return R"({"topalbums":{"album":[)" + items + R"(],"@attr":{"total":")" + std::to_string(Count) + R"("}}})";
+    };
+    const struct
+    {
+        const char *Name;
+        std::string TopAlbums;
+        int State;
+        TMetaDataBlockExpanderMode Mode;
+        QString Hint;
+        int Shown;
+    } cases[] = {
+        {"three albums", albums(3), mdsLoaded, mdemNormal, {}, 3},
+        {"one album", albums(1), mdsLoaded, mdemNormal, {}, 1},
+        {"none", albums(0), mdsLoaded, mdemError, QStringLiteral("Albums not found"), 0},
+        {"a refusal", R"({"error":8,"message":"Backend"})", mdsServiceError, mdemError, QStringLiteral("Unknown error"),
+            0},
+    };
+    TSeamWindow window;
+    TMetaDataViewsManager &manager = Manager(FEnvironment, window);
+    const TAlbumsDataView &strip = *manager.ArtistDataView()->TopAlbumsView();
+    int artist = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        FAnswer = [&](const std::string &Method) {
+            return Method == "artist.getTopAlbums" ? c.TopAlbums : std::string(R"({"error":6,"message":"none"})");
+        };
+        manager.SetArtist(QStringLiteral("Artist %1").arg(++artist));
+        ASSERT_TRUE(WaitForState(manager.ArtistData().TopAlbumsData(), c.State));
+        EXPECT_EQ(strip.Expander()->Mode(), c.Mode);
+        if (!c.Hint.isEmpty())
+            EXPECT_EQ(strip.Expander()->ErrorIndicatorHint(), c.Hint);
+        EXPECT_EQ(strip.Items().size(), 3u);
+        int shown = 0;
+        for (const TCoverImageDataView *picture : strip.Items())
+            shown += picture->Control()->isVisibleTo(picture->Control()->parentWidget());
+        EXPECT_EQ(shown, c.Shown);
+    }
+}
