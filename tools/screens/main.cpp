@@ -466,8 +466,12 @@ void TShooter::TakeMetaDataPages()
     Shoot(QStringLiteral("meta-request-failed"), QStringLiteral("An artist page when Last.fm is down"), [&] {
         SetLastFMUp(false);
         MetaDataViews().SetArtist(QStringLiteral("Стеклянный Город"));
-        NeedThat(
-            QStringLiteral("the page failed"), [] { return MetaDataViews().ArtistData().State() == mdsRequestFailed; });
+        // Every section of the page has failed too.
+        NeedThat(QStringLiteral("the page failed"), [] {
+            TArtistData &artist = MetaDataViews().ArtistData();
+            return artist.State() == mdsRequestFailed && artist.TopAlbumsData().State() == mdsRequestFailed
+                && artist.TopTracksData().State() == mdsRequestFailed;
+        });
     });
 
     Shoot(QStringLiteral("meta-retried"), QStringLiteral("The same artist chosen again once Last.fm is back"), [&] {
