@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 constexpr int PictureSize = 52;
 constexpr int PictureMargin = 4;

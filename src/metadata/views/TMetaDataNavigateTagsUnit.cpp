@@ -10,6 +10,8 @@
 #include <QLayout>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 const char *TagStyle(TNavigateTagType TagType)

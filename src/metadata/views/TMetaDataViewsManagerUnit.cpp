@@ -17,6 +17,9 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // A search page's list surface with its scroll bar beside it.
@@ -41,8 +44,7 @@ TMetaDataViewsManager::TMetaDataViewsManager(QObject *AOwner, const TMetaDataVie
     TVKEmulationManager &AVKEmulationManager, TLastFMAPIRequestManager &ALastFMRequestManager,
     TGetTrackStateRequestProc AGetTrackStateRequestProc, TSaveTrackRequestProc ASaveTrackRequestProc) :
       QObject(AOwner),
-      FTabControl(ASeam.TabControl), FSeam(ASeam),
-      FArtistSearchData(std::make_unique<TSearchArtistsData>(SearchPageSize, ALastFMRequestManager)),
+      FSeam(ASeam), FArtistSearchData(std::make_unique<TSearchArtistsData>(SearchPageSize, ALastFMRequestManager)),
       FAlbumSearchData(std::make_unique<TSearchAlbumsData>(SearchPageSize, ALastFMRequestManager)),
       FArtistData(std::make_unique<TArtistData>(AVKEmulationManager, ALastFMRequestManager)),
       FAlbumData(std::make_unique<TAlbumData>(AVKEmulationManager, ALastFMRequestManager)),
@@ -159,7 +161,7 @@ void TMetaDataViewsManager::DataParamsChanged(TObject *Sender)
         FActiveTab = page->second;
         QWidget *const widgets[]
             = {FSeam.ArtistSearchPage, nullptr, FSeam.AlbumSearchPage, FSeam.ArtistPage, FSeam.AlbumPage};
-        FTabControl->setCurrentWidget(widgets[FActiveTab]);
+        FSeam.TabControl->setCurrentWidget(widgets[FActiveTab]);
         RepaintCurrentPageTracksActualItems();
     }
     RefreshTags();

@@ -89,7 +89,6 @@ private:
     // The track view of the page on screen, or null.
     TTrackDataView *CurrentTracksView() const;
 
-    QStackedWidget *FTabControl;
     TMetaDataViewsSeam FSeam;
     TMetaDataTabControlActiveTab FActiveTab = atNone;
     TMetaDataViewsManagerMode FMode = mmInactive;
