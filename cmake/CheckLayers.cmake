@@ -13,7 +13,7 @@ cmake_minimum_required(VERSION 3.25)
 # lists the lower layers it may include; a layer may always include itself.
 # The libraries in src/*/CMakeLists.txt link the same way.
 set(layers foundation platform records helpers application settings localization requests lastfm
-    metadatablock vkapi playback vkweb tracks metadata ui tracklists auth globals cli updater desktop shell)
+    metadatablock vkapi playback vkweb tracks metadata ui tracklists metadataviews auth globals cli updater desktop shell)
 
 set(members_foundation foundation)
 set(uses_foundation "")
@@ -53,6 +53,9 @@ set(uses_tracklists foundation platform records helpers application settings loc
     ui)
 set(members_auth ui/auth)
 set(uses_auth foundation platform helpers application settings localization requests metadatablock vkapi vkweb ui)
+set(members_metadataviews metadata/views)
+set(uses_metadataviews foundation platform records helpers application settings localization requests playback vkweb
+    tracks ui lastfm metadatablock metadata tracklists)
 set(members_globals app/globals)
 set(uses_globals foundation platform records playback)
 set(members_cli cli)

@@ -175,6 +175,7 @@ const std::pair<const char16_t *, const char16_t *> BuiltInTexts[] = {
     {u"SPC_FieldStatusOK_Text", u"Подходит"},
     {u"MF_LogoutNotStored_Note",
         u"Не удалось удалить сеанс с диска (%s): при следующем запуске вход может выполниться снова."},
+    {u"MDV_Loading_Text", u"загрузка"},
 };
 
 } // namespace

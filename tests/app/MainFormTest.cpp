@@ -12,6 +12,8 @@
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "foundation/TThreadedObjectsManagerUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
+#include "metadata/views/TMetaDataViewsManagerUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TAudioPlaylistUnit.h"
 #include "settings/TQelmSettingsUnit.h"
@@ -37,6 +39,7 @@
 #include "ui/wrappers/TPlayerControlsPanelWrapperUnit.h"
 #include "ui/wrappers/TPlaylistControlsPanelWrapperUnit.h"
 #include "ui/wrappers/TSearchEditWrapperUnit.h"
+#include "ui/wrappers/TTitleLabelWrapperUnit.h"
 #include "ui/wrappers/TTooltipUnit.h"
 #include "vkapi/TVKAPIManagerUnit.h"
 #include "vkweb/TVKEmulationAuthManagerUnit.h"
@@ -288,6 +291,33 @@ TEST_F(MainFormTest, MainPlayStartsTheVisibleListWhileThePopupsPlayOnlyResumes)
 
 // The window's own moves of the seek slider follow the player and never seek;
 // a drag seeks once, where it was let go.
+// The playing track's artist is a link to the artist's page; Play there plays
+// the page's tracks.
+TEST_F(MainFormTest, ThePlayingArtistOpensItsPageWhoseTracksMainPlayPlays)
+{
+    Open();
+    Form->PlayerControls()->PlayPauseButton()->click();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    const QString artist = Form->TitleLabel()->Artist();
+    ASSERT_FALSE(artist.isEmpty());
+    QTest::mouseClick(Form->TitleLabel()->ArtistText(), Qt::LeftButton);
+    TMetaDataViewsManager &views = *Form->MetaDataViews();
+    EXPECT_EQ(views.Mode(), mmArtistSearch);
+    EXPECT_EQ(views.ActiveTab(), atArtist);
+    EXPECT_EQ(views.ArtistData().Artist(), artist);
+    EXPECT_EQ(Layout().MainTabControl->currentWidget(), Layout().SearchAudioTabItem);
+    EXPECT_EQ(Layout().SearchTabControl->currentWidget(), Layout().MetaSearchTabItem);
+    EXPECT_EQ(Layout().MetaDataTabControl->currentWidget(), Layout().ArtistPageTabItem);
+    ASSERT_TRUE(WaitFor([&] { return views.CurrentPagePlaylist() && views.CurrentPagePlaylist()->Count() > 0; },
+        std::chrono::seconds(20)));
+
+    AudioPlayer->Stop();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psStopped));
+    Form->PlayerControls()->PlayPauseButton()->click();
+    ASSERT_TRUE(WaitForState(TAudioPlayerState::psPlaying));
+    EXPECT_TRUE(AudioPlayer->CurrentPlaylistItem()->EqualsTo(views.CurrentPagePlaylist()->getItem(0)));
+}
+
 TEST_F(MainFormTest, ProgramMovesOfThePositionSliderNeverSeekWhileADragSeeksOnce)
 {
     Open();

@@ -54,3 +54,26 @@ TEST(MetaDataBlock, AViewLetsGoOfItsOldBlockAndOfItsBlockWhenItGoes)
     EXPECT_FALSE(second.OnStateChanged);
     second.SetState(mdsLoaded);
 }
+
+TEST(MetaDataBlock, AViewThatMovesOnLeavesTheListenerOfAViewThatTookItsBlock)
+{
+    // Pooled rows hand blocks around: row one shows the block, row two takes
+    // it over, then row one moves on to another block.
+    TMetaDataBlock shared, other;
+    TRecordingView one, two;
+    one.SetData(&shared);
+    two.SetData(&shared);
+    one.SetData(&other);
+    shared.SetState(mdsLoading);
+    EXPECT_EQ(two.Calls, "SU");
+    EXPECT_EQ(one.Calls, "");
+    {
+        TRecordingView gone;
+        gone.SetData(&other);
+        one.SetData(nullptr);
+    }
+    // The view that took the block last went: nobody listens any more.
+    EXPECT_FALSE(other.OnStateChanged);
+    two.SetData(nullptr);
+    EXPECT_FALSE(shared.OnStateChanged);
+}

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <mutex>
 
 namespace {
@@ -332,4 +333,71 @@ TEST_F(ScriptedMetaData, AnUnreachableServiceFailsEveryBlock)
              &artist, &artist.SimilarArtistsData(), &artist.TopAlbumsData(), &artist.TopTracksData(), &search})
         EXPECT_TRUE(WaitForState(*block, mdsRequestFailed)) << int(block->State());
     EXPECT_EQ(artist.ImageData().State(), mdsCleared);
+}
+
+// After a network blip or a refusal, asking for the same artist, album or
+// query again asks the service again; a subject that loaded is not asked twice.
+TEST_F(ScriptedMetaData, AFailedBlockIsAskedAgainForTheSameSubjectAndALoadedOneIsNot)
+{
+    const std::map<std::string, std::string> answers = {
+        {"artist.getInfo",
+            R"({"artist":{"name":"A","image":[],"similar":{"artist":{"name":"B","image":[]}},"bio":{"summary":"Bio"}}})"},
+        {"artist.getTopAlbums",
+            R"({"topalbums":{"album":[{"name":"Red","artist":{"name":"A"},"image":[]}],"@attr":{"total":"1"}}})"},
+        {"artist.getTopTracks", R"({"toptracks":{"total":"1","track":[{"name":"Song","artist":{"name":"A"}}]}})"},
+        {"album.getInfo", R"({"album":{"name":"Blue","artist":"X","image":[],"tracks":""}})"},
+        {"artist.search",
+            R"({"results":{"opensearch:Query":{"startPage":"1"},"opensearch:totalResults":"1","artistmatches":{"artist":[)"
+            R"({"name":"A","image":[]}]}}})"},
+        {"album.search",
+            R"({"results":{"opensearch:Query":{"startPage":1},"opensearch:totalResults":1,"albummatches":{"album":[)"
+            R"({"name":"Blue","artist":"X","image":[]}]}}})"},
+    };
+    const auto served = [this] { return FServer.Requests().size(); };
+    const struct
+    {
+        const char *Name;
+        int Status;
+        std::string Body;
+        int State;
+    } cases[] = {
+        {"a server error", 503, "Service Unavailable", mdsRequestFailed},
+        {"a refusal of the service", 200, R"({"error":8,"message":"Backend"})", mdsServiceError},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        Script([&](const std::string &) { return std::pair(c.Status, c.Body); });
+        TArtistData artist(FEnvironment.VK(), FEnvironment.LastFM());
+        TAlbumData album(FEnvironment.VK(), FEnvironment.LastFM());
+        TSearchArtistsData artists(30, FEnvironment.LastFM());
+        TSearchAlbumsData albums(30, FEnvironment.LastFM());
+        const auto askAll = [&] {
+            artist.SetArtist(QStringLiteral("A"));
+            album.SetAlbum(QStringLiteral("X"), QStringLiteral("Blue"));
+            artists.SetQuery(QStringLiteral("A"));
+            albums.SetQuery(QStringLiteral("Blue"));
+        };
+        const std::initializer_list<TMetaDataBlock *> blocks
+            = {&artist, &artist.TopAlbumsData(), &artist.TopTracksData(), &album, &artists, &albums};
+        askAll();
+        for (TMetaDataBlock *block : blocks)
+            EXPECT_TRUE(WaitForState(*block, c.State)) << int(block->State());
+
+        Script([&](const std::string &Method) {
+            const auto answer = answers.find(Method);
+            return answer == answers.end() ? std::pair(200, std::string(R"({"error":6,"message":"none"})"))
+                                           : std::pair(200, answer->second);
+        });
+        askAll();
+        for (TMetaDataBlock *block : blocks)
+            EXPECT_TRUE(WaitForState(*block, mdsLoaded)) << int(block->State());
+        EXPECT_TRUE(WaitForState(album.RelatedAlbumsData(), mdsLoaded));
+        EXPECT_EQ(artist.Bio(), QStringLiteral("Bio"));
+
+        const std::size_t asked = served();
+        askAll();
+        TestEnvironment::WaitFor([] { return false; }, std::chrono::milliseconds(300));
+        EXPECT_EQ(served(), asked);
+        TListsEnvironment::TasksHandled();
+    }
 }

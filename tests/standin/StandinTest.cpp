@@ -517,6 +517,22 @@ TEST_F(StandinOptionsTest, BadOptionValuesAreRefused)
     }
 }
 
+TEST_F(StandinTest, TheLastFMHostGoesDownAndComesBackOnRequest)
+{
+    const QString lastFM
+        = Extract(QString::fromLatin1(FProcess.Output()), u"(?m)^MARVANE_LASTFM_URL=(http://127\\.0\\.0\\.1:\\d+)$"_s);
+    ASSERT_FALSE(lastFM.isEmpty());
+    TBrowser browser;
+    const QString search = lastFM + u"/2.0/?method=artist.search&artist=a&format=json"_s;
+    EXPECT_EQ(browser.Get(search).Status, 200);
+    EXPECT_EQ(browser.Post(lastFM + u"/standin/down"_s, {}).Status, 200);
+    EXPECT_EQ(browser.Get(search).Status, 503);
+    EXPECT_EQ(browser.Post(lastFM + u"/standin/up"_s, {}).Status, 200);
+    const TAnswer back = browser.Get(search);
+    EXPECT_EQ(back.Status, 200);
+    EXPECT_TRUE(back.Text().contains(u"artistmatches"_s));
+}
+
 TEST_F(StandinTest, APortInUseIsRefusedNotShared)
 {
     TChildProcess second;

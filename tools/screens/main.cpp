@@ -16,9 +16,17 @@
 #include "app/application/ApplicationUnit.h"
 #include "app/shell/TSettingsFormUnit.h"
 #include "app/shell/TUpdateDialogUnit.h"
+#include "app/shell/TMainFormUnit.h"
 #include "harness/PlayerHarness.h"
+#include "metadata/pages/TAlbumDataUnit.h"
+#include "metadata/pages/TArtistDataUnit.h"
+#include "metadata/views/TCoverImageDataViewUnit.h"
+#include "metadata/views/TMetaDataListViewsUnit.h"
+#include "metadata/views/TMetaDataPageViewsUnit.h"
+#include "metadata/views/TMetaDataViewsManagerUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "settings/TQelmSettingsUnit.h"
+#include "tracks/lists/TVKAudioDataUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/lists/TDynamicListBoxUnit.h"
 
@@ -26,15 +34,20 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTextStream>
 
@@ -229,6 +242,7 @@ private:
     void TakeUpdateCheck();
     void TakeAccount();
     void TakeSignup();
+    void TakeMetaDataPages();
     bool Grab(const QString &File);
 
     // What later steps build on: they wait for it only when it began.
@@ -361,6 +375,7 @@ void TShooter::TakeAll()
             [] { return Find(QStringLiteral("WindowNote")) && Find(QStringLiteral("WindowNote"))->isVisible(); });
     });
 
+    TakeMetaDataPages();
     TakeSettings();
     TakeUpdateCheck();
 }

@@ -1,5 +1,7 @@
 #include "standin/LastFMHandlers.h"
 
+#include <atomic>
+
 #include <QBuffer>
 #include <QColor>
 #include <QCryptographicHash>
@@ -201,7 +203,15 @@ QByteArray CoverPng(const QString &Name)
 void AddLastFMHandlers(httplib::Server &Server, const TCatalogue &Catalogue, const QString &Origin)
 {
     auto data = std::make_shared<const TLastFMData>(Catalogue);
-    Server.Get("/2.0/", [data, &Origin](const httplib::Request &Request, httplib::Response &Response) {
+    auto down = std::make_shared<std::atomic<bool>>(false);
+    Server.Post("/standin/down", [down](const httplib::Request &, httplib::Response &) { *down = true; });
+    Server.Post("/standin/up", [down](const httplib::Request &, httplib::Response &) { *down = false; });
+    Server.Get("/2.0/", [data, down, &Origin](const httplib::Request &Request, httplib::Response &Response) {
+        if (*down) {
+            Response.status = 503;
+            Response.set_content("Service Unavailable", "text/plain");
+            return;
+        }
         Response.set_content(QJsonDocument(Answer(*data, Origin, Request)).toJson(QJsonDocument::Compact).toStdString(),
             "application/json; charset=utf-8");
     });

@@ -11,6 +11,7 @@
 #include "foundation/THierarchicalSingletonUnit.h"
 #include "lastfm/TLastFMAPIRequestManagerUnit.h"
 #include "localization/TQelmLocalizationUnit.h"
+#include "metadata/views/TMetaDataViewsManagerUnit.h"
 #include "platform/ShellUnit.h"
 #include "playback/TAudioPlayerUnit.h"
 #include "playback/TPlaybackOrderUnit.h"
@@ -100,6 +101,7 @@ TMainForm::~TMainForm()
     delete FVKSearchAudioListBox;
     delete FLocalAudioListBox;
     delete FAudioPlaylistListBox;
+    delete FMetaDataViews;
     if (FVKEmulationManager) {
         FVKEmulationManager->AuthManager().OnAuthSuccessList().Remove(FAuthSuccessHandler);
         FVKEmulationManager->MyMusicManager().OnTrackAddedEventsList().Remove(FTrackAddedHandler);
@@ -202,8 +204,9 @@ void TMainForm::InitializeVisualControls()
     if (!EnsureStyleApplied(ui.WindowBorder))
         FindTitleParts();
 
-    // The artist becomes a link to the artist's page once the pages are here.
-    FTitleLabel = std::make_unique<TTitleLabelWrapper>(this, false, ui.TitleLabelControl);
+    // The playing track's artist is a link to the artist's page.
+    FTitleLabel = std::make_unique<TTitleLabelWrapper>(this, true, ui.TitleLabelControl);
+    FTitleLabel->OnArtistTextClick = [this](QObject *) { PlayingArtistClick(); };
 
     FPlayerControls = std::make_unique<TPlayerControlsPanelWrapper>(this, ui.PlayerControlsPanel);
     const auto bind = [this](QAbstractButton *Button, auto Handler) {
@@ -335,6 +338,11 @@ void TMainForm::InitializeListBoxes()
     FAudioPlaylistListBox->SetItemHeight(24);
     FAudioPlaylistListBox->InitializeWhenShown();
     FAudioPlaylistListBox->SetData(AudioPlayer->Playlist());
+
+    FMetaDataViews = new TMetaDataViewsManager(this,
+        {ui.MetaDataNavigateTagsRectangle, ui.MetaDataTabControl, ui.ArtistSearchTabItem, ui.AlbumSearchTabItem,
+            ui.ArtistPageTabItem, ui.AlbumPageTabItem},
+        *FVKEmulationManager, *FLastFMRequestManager, trackState, saveTrack);
 }
 
 void TMainForm::InitializeKeyboard()
@@ -436,15 +444,25 @@ void TMainForm::SearchTabControlTabButtonClick(QObject *Sender)
         ui.SearchTabControl->setCurrentWidget(ui.TrackSearchTabItem);
         return;
     }
-    // The artist and album pages come with their views; their tab is here already.
     ui.SearchTabControl->setCurrentWidget(ui.MetaSearchTabItem);
-    ui.MetaDataTabControl->setCurrentWidget(
-        Sender == ui.SearchArtistButton ? ui.ArtistSearchTabItem : ui.AlbumSearchTabItem);
+    if (Sender == ui.SearchArtistButton)
+        FMetaDataViews->SwitchToArtistSearchTab();
+    else
+        FMetaDataViews->SwitchToAlbumSearchTab();
 }
 
 void TMainForm::SearchEditControlChange()
 {
     FSearchAudioData->SetSearchString(FUi->SearchEditControl->text());
+    FMetaDataViews->SetSearchQuery(FUi->SearchEditControl->text());
+}
+
+void TMainForm::PlayingArtistClick()
+{
+    const QString artist = FTitleLabel->Artist();
+    MainTabControlTabButtonClick(FUi->SearchTabButton);
+    SearchTabControlTabButtonClick(FUi->SearchArtistButton);
+    FMetaDataViews->SetArtist(artist);
 }
 
 void TMainForm::SearchResultEvent()
@@ -476,6 +494,11 @@ void TMainForm::PlayPauseButtonClickEvent(QObject *Sender)
             return;
         if (FUi->MainTabControl->currentWidget() == FUi->UserAudioTabItem)
             AudioPlayer->SetPlaylist(FUserAudioData->Playlist());
+        // An artist or album page plays the tracks it shows.
+        else if (FUi->MainTabControl->currentWidget() == FUi->SearchAudioTabItem
+            && FUi->SearchTabControl->currentWidget() == FUi->MetaSearchTabItem
+            && FMetaDataViews->CurrentPagePlaylist())
+            AudioPlayer->SetPlaylist(FMetaDataViews->CurrentPagePlaylist());
         else if (FUi->MainTabControl->currentWidget() == FUi->SearchAudioTabItem)
             AudioPlayer->SetPlaylist(FSearchAudioData->Playlist());
         else
@@ -752,6 +775,7 @@ void TMainForm::RepaintPlayingItems()
     for (TQelmListBox *list : std::initializer_list<TQelmListBox *> {
              FVKUserAudioListBox, FVKSearchAudioListBox, FLocalAudioListBox, FAudioPlaylistListBox})
         list->RepaintPlayingItem();
+    FMetaDataViews->RepaintCurrentPageTracksActualItems();
 }
 
 void TMainForm::RepaintItemsByAID(int AID)
@@ -759,6 +783,7 @@ void TMainForm::RepaintItemsByAID(int AID)
     FVKUserAudioListBox->RepaintItemByAID(AID);
     FVKSearchAudioListBox->RepaintItemByAID(AID);
     FLocalAudioListBox->RepaintItemByAID(AID);
+    FMetaDataViews->RepaintCurrentPageTrackItemByID(AID);
 }
 
 void TMainForm::UpdateTrackButtons()

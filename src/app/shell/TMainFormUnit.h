@@ -20,6 +20,7 @@ class TLastFMArtistImageSource;
 class TListAnimations;
 class TMainFormTooltip;
 class TLoadingProgressBarWrapper;
+class TMetaDataViewsManager;
 class TLocalAudioData;
 class TLocalAudioListBox;
 class TPlayerControlsPanelWrapper;
@@ -83,6 +84,7 @@ public:
     TWindowNote *Note() const { return FNote; }
     TAuthOverlay &AuthOverlay() const { return *FAuthOverlay; }
     TMainFormTooltip &Tooltip() const { return *FTooltip; }
+    TMetaDataViewsManager *MetaDataViews() const { return FMetaDataViews; }
     const Ui::TMainFormLayout &Layout() const { return *FUi; }
     // Lets go of the audio player before it is freed: the window outlives it.
     void ReleasePlayer();
@@ -124,6 +126,7 @@ private:
     void SearchTabControlTabButtonClick(QObject *Sender);
     void SearchEditControlChange();
     void SearchResultEvent();
+    void PlayingArtistClick();
     void PlaceTabPointers();
     void PlaceSearchIndicator();
 
@@ -230,6 +233,7 @@ private:
     TVKSearchAudioListBox *FVKSearchAudioListBox = nullptr;
     TLocalAudioListBox *FLocalAudioListBox = nullptr;
     TPlaylistListBox *FAudioPlaylistListBox = nullptr;
+    TMetaDataViewsManager *FMetaDataViews = nullptr;
 
     bool FHandlePlayingTrackBarChange = false;
     bool FIsSignedIn = false;

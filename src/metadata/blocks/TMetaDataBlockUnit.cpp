@@ -1,5 +1,7 @@
 #include "metadata/blocks/TMetaDataBlockUnit.h"
 
+#include <utility>
+
 void TMetaDataBlock::SetState(std::uint8_t Value)
 {
     if (Value == FState)
@@ -19,4 +21,18 @@ void TMetaDataBlock::DoDataParamsChanged()
 {
     if (OnDataParamsChanged)
         OnDataParamsChanged(this);
+}
+
+void TMetaDataBlock::Listen(const void *Listener, TNotifyEvent Handler)
+{
+    FListener = Listener;
+    OnStateChanged = std::move(Handler);
+}
+
+void TMetaDataBlock::StopListening(const void *Listener)
+{
+    if (Listener != FListener)
+        return;
+    FListener = nullptr;
+    OnStateChanged = nullptr;
 }

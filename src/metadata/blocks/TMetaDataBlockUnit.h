@@ -28,11 +28,19 @@ public:
     std::uint8_t State() const { return FState; }
     // The state before the last change.
     std::uint8_t PreviousState() const { return FPreviousState; }
+    // The last request did not complete or the service refused it: the same
+    // subject asked for again is sent again.
+    bool IsFailed() const { return FState == mdsRequestFailed || FState == mdsServiceError; }
     // A repeated value changes nothing and notifies nobody.
     void SetState(std::uint8_t Value);
 
     // One listener: the attached view.
     TNotifyEvent OnStateChanged;
+    // Sets OnStateChanged on behalf of Listener.
+    void Listen(const void *Listener, TNotifyEvent Handler);
+    // Clears OnStateChanged only while Listener is the one that set it: a
+    // pooled view may have handed the block on to another view meanwhile.
+    void StopListening(const void *Listener);
     // One listener: the page navigation, told each time a setter is called,
     // with a new subject or not.
     TNotifyEvent OnDataParamsChanged;
@@ -44,4 +52,5 @@ protected:
 private:
     std::uint8_t FState = mdsInitial;
     std::uint8_t FPreviousState = mdsInitial;
+    const void *FListener = nullptr;
 };

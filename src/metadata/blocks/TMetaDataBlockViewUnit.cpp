@@ -5,16 +5,16 @@
 TMetaDataBlockView::~TMetaDataBlockView()
 {
     if (FData)
-        FData->OnStateChanged = nullptr;
+        FData->StopListening(this);
 }
 
 void TMetaDataBlockView::SetData(TMetaDataBlock *AData)
 {
     if (FData)
-        FData->OnStateChanged = nullptr;
+        FData->StopListening(this);
     FData = AData;
     if (FData)
-        FData->OnStateChanged = [this](TObject *Sender) { DataStateChanged(Sender); };
+        FData->Listen(this, [this](TObject *Sender) { DataStateChanged(Sender); });
 }
 
 void TMetaDataBlockView::DataStateChanged(TObject *Sender)

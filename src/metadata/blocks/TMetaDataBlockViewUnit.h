@@ -17,7 +17,8 @@ public:
     TMetaDataBlockView &operator=(const TMetaDataBlockView &) = delete;
 
     TMetaDataBlock *Data() const { return FData; }
-    // Detaches from the previous block and attaches to AData (which may be null).
+    // Detaches from the previous block (unless another view took it meanwhile) and attaches to AData (which may be
+    // null).
     virtual void SetData(TMetaDataBlock *AData);
 
 protected:

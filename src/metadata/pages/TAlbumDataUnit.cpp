@@ -10,7 +10,7 @@ TAlbumData::TAlbumData(TVKEmulationManager &AVKEmulationManager, TLastFMAPIReque
 
 void TAlbumData::SetAlbum(const QString &Artist, const QString &Title)
 {
-    if (Artist != FArtist || Title != FTitle) {
+    if (Artist != FArtist || Title != FTitle || IsFailed()) {
         FArtist = Artist;
         FTitle = Title;
         SetState(mdsCleared);

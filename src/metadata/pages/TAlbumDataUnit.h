@@ -20,8 +20,9 @@ public:
 
     const QString &Artist() const { return FArtist; }
     const QString &Title() const { return FTitle; }
-    // Loads the page of a new album; either way announces the page
-    // (OnDataParamsChanged), so the current album is shown again without a request.
+    // Loads the page of a new album, or of the same one after a failure;
+    // either way announces the page (OnDataParamsChanged), so the current
+    // album is shown again without a request.
     void SetAlbum(const QString &Artist, const QString &Title);
 
     TCoverImageData &CoverImageData() { return FCoverImageData; }

@@ -53,7 +53,7 @@ void TCustomTopArtistAlbumsData::ShowTopAlbums(const TLastFMAlbumsRecord &Albums
 
 void TTopArtistAlbumsData::SetArtist(const QString &Value)
 {
-    if (Value == FArtist)
+    if (Value == FArtist && !IsFailed())
         return;
     FArtist = Value;
     RequestTopAlbums(FArtist, FDesiredCount);
@@ -61,7 +61,7 @@ void TTopArtistAlbumsData::SetArtist(const QString &Value)
 
 void TRelatedAlbumsData::SetAlbum(const QString &Artist, const QString &Title)
 {
-    if (Artist == FArtist && Title == FTitle)
+    if (Artist == FArtist && Title == FTitle && !IsFailed())
         return;
     FArtist = Artist;
     FTitle = Title;
@@ -100,7 +100,7 @@ TSearchAlbumsData::TSearchAlbumsData(int ACount, TLastFMAPIRequestManager &ALast
 
 void TSearchAlbumsData::SetQuery(const QString &Value)
 {
-    if (Value != FQuery) {
+    if (Value != FQuery || IsFailed()) {
         FQuery = Value;
         SetState(mdsLoading);
         FRequests.Send<TLastFMAlbumSearchRequestInvoker>(

@@ -20,7 +20,7 @@ TArtistData::TArtistData(TVKEmulationManager &AVKEmulationManager, TLastFMAPIReq
 
 void TArtistData::SetArtist(const QString &Value)
 {
-    if (Value != FArtist) {
+    if (Value != FArtist || IsFailed()) {
         FArtist = Value;
         SetState(mdsCleared);
         SetState(mdsLoading);

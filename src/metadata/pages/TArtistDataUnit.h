@@ -21,8 +21,9 @@ public:
     TArtistData(TVKEmulationManager &AVKEmulationManager, TLastFMAPIRequestManager &ALastFMRequestManager);
 
     const QString &Artist() const { return FArtist; }
-    // Loads the page of a new artist; either way announces the page
-    // (OnDataParamsChanged), so the current artist is shown again without a request.
+    // Loads the page of a new artist, or of the same one after a failure;
+    // either way announces the page (OnDataParamsChanged), so the current
+    // artist is shown again without a request.
     void SetArtist(const QString &Value);
 
     TCoverImageData &ImageData() { return FImageData; }

@@ -32,7 +32,7 @@ TSearchArtistsData::TSearchArtistsData(int ACount, TLastFMAPIRequestManager &ALa
 
 void TSearchArtistsData::SetQuery(const QString &Value)
 {
-    if (Value != FQuery) {
+    if (Value != FQuery || IsFailed()) {
         FQuery = Value;
         SetState(mdsLoading);
         FRequests.Send<TLastFMArtistSearchRequestInvoker>(

@@ -19,7 +19,7 @@ void TCustomTracksData::SetTracks(const TCompositeTracksLookupData &Tracks)
 
 void TTopArtistTracksData::SetArtist(const QString &Value)
 {
-    if (Value == FArtist)
+    if (Value == FArtist && !IsFailed())
         return;
     FArtist = Value;
     SetState(mdsLoading);
