@@ -14,9 +14,9 @@
 // title with the user, and the tooltips. With --only, only the pictures whose
 // names begin with one of the PREFIXES (separated by commas) are taken.
 #include "app/application/ApplicationUnit.h"
+#include "app/shell/TMainFormUnit.h"
 #include "app/shell/TSettingsFormUnit.h"
 #include "app/shell/TUpdateDialogUnit.h"
-#include "app/shell/TMainFormUnit.h"
 #include "harness/PlayerHarness.h"
 #include "metadata/pages/TAlbumDataUnit.h"
 #include "metadata/pages/TArtistDataUnit.h"
@@ -621,6 +621,140 @@ void TShooter::TakeSignup()
         });
 }
 
+// The metadata views of the main window.
+TMetaDataViewsManager &MetaDataViews()
+{
+    auto *window = qobject_cast<TMainForm *>(Find(QStringLiteral("MainForm")));
+    if (!window || !window->MetaDataViews())
+        throw EMissing {QStringLiteral("the metadata views")};
+    return *window->MetaDataViews();
+}
+
+// Takes the stand-in's Last.fm service down or brings it back.
+void SetLastFMUp(bool Up)
+{
+    QNetworkAccessManager network;
+    QNetworkReply *reply = network.post(QNetworkRequest(QUrl(qEnvironmentVariable("MARVANE_LASTFM_URL")
+                                            + (Up ? QStringLiteral("/standin/up") : QStringLiteral("/standin/down")))),
+        QByteArray());
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    const bool done = reply->error() == QNetworkReply::NoError;
+    delete reply;
+    if (!done)
+        throw EMissing {QStringLiteral("the stand-in's Last.fm switch")};
+}
+
+// Every picture of a list block that has one has come.
+bool PicturesLoaded(const TImageMetaDataBlockList &List)
+{
+    for (int i = 0; i < List.ActiveItemsCount(); ++i)
+        if (List.getItem(i).ImageData.State() == mdsLoading)
+            return false;
+    return List.State() == mdsLoaded;
+}
+
+// Every track of a page is matched on the site or known to be missing.
+bool TracksMatched(TCustomTracksData &Tracks)
+{
+    const TVKCompositeAudioData &data = Tracks.TracksData();
+    if (Tracks.State() != mdsLoaded || data.Count() == 0)
+        return false;
+    for (int i = 0; i < data.Count(); ++i)
+        if (const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(data.getTrack(i)); row
+            && (row->State == TCompositeAudioDataItemState::cdiPending
+                || row->State == TCompositeAudioDataItemState::cdiSearching))
+            return false;
+    return true;
+}
+
+void TShooter::TakeMetaDataPages()
+{
+    const auto typeQuery = [](const QString &Text) {
+        auto *edit = qobject_cast<QLineEdit *>(Need(QStringLiteral("SearchEditControl")));
+        if (!edit)
+            throw EMissing {QStringLiteral("the search box's text field")};
+        edit->setText(Text);
+    };
+    const QString artistResults = QStringLiteral("ArtistSearchTabItemListBox");
+
+    Shoot(QStringLiteral("meta-empty-query"), QStringLiteral("Artist search without a query"), [&] {
+        // The failed download's note would cover the pages.
+        if (QWidget *note = Find(QStringLiteral("WindowNote")))
+            note->hide();
+        ShowTab(QStringLiteral("SearchTabButton"), QStringLiteral("SearchAudioTabItem"));
+        typeQuery(QString());
+        PlayerHarness::Click(Need(QStringLiteral("SearchArtistButton")));
+        NeedThat(QStringLiteral("ArtistSearchTabItem"),
+            [] { return Find(QStringLiteral("ArtistSearchTabItem"))->isVisible(); });
+    });
+
+    Shoot(QStringLiteral("meta-artist-results"), QStringLiteral("Artist results with their pictures"), [&] {
+        typeQuery(QStringLiteral("о"));
+        NeedThat(QStringLiteral("artist results"), [] { return PicturesLoaded(MetaDataViews().ArtistSearchData()); });
+    });
+
+    Shoot(QStringLiteral("meta-artist-page"),
+        QStringLiteral("An artist page: biography, picture, top albums, top tracks (one not found), similar artists"),
+        [&] {
+            PlayerHarness::Click(Rows(artistResults).at(0));
+            TArtistData &artist = MetaDataViews().ArtistData();
+            NeedThat(QStringLiteral("the artist page loaded"), [&] {
+                return artist.State() == mdsLoaded && artist.ImageData().State() != mdsLoading
+                    && PicturesLoaded(artist.TopAlbumsData()) && PicturesLoaded(artist.SimilarArtistsData())
+                    && TracksMatched(artist.TopTracksData());
+            });
+        });
+
+    Shoot(QStringLiteral("meta-artist-sections"),
+        QStringLiteral("The artist page scrolled: top tracks, one not found, and similar artists"), [&] {
+            QScrollArea *page = MetaDataViews().ArtistDataView()->ContentScrollBox();
+            page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+        });
+
+    Shoot(QStringLiteral("meta-album-page"), QStringLiteral("An album page: its listing and the artist's other albums"),
+        [&] {
+            // The second: the stand-in's "Best" album, with a listing of several tracks.
+            const auto &albums = MetaDataViews().ArtistDataView()->TopAlbumsView()->Items();
+            if (albums.size() < 2 || !albums[1]->Control()->isVisible())
+                throw EMissing {QStringLiteral("a second top album")};
+            QWidget *bestAlbum = albums[1]->Control();
+            PlayerHarness::Click(bestAlbum);
+            TAlbumData &album = MetaDataViews().AlbumData();
+            NeedThat(QStringLiteral("the album page loaded"), [&] {
+                return album.State() == mdsLoaded && album.CoverImageData().State() != mdsLoading
+                    && PicturesLoaded(album.RelatedAlbumsData()) && TracksMatched(album.AlbumTracksData());
+            });
+        });
+
+    Shoot(QStringLiteral("meta-album-sections"), QStringLiteral("The album page scrolled: its other albums"), [&] {
+        QScrollArea *page = MetaDataViews().AlbumDataView()->ContentScrollBox();
+        page->verticalScrollBar()->setValue(page->verticalScrollBar()->maximum());
+    });
+
+    Shoot(QStringLiteral("meta-request-failed"), QStringLiteral("An artist page when Last.fm is down"), [&] {
+        SetLastFMUp(false);
+        MetaDataViews().SetArtist(QStringLiteral("Стеклянный Город"));
+        // Every section of the page has failed too.
+        NeedThat(QStringLiteral("the page failed"), [] {
+            TArtistData &artist = MetaDataViews().ArtistData();
+            return artist.State() == mdsRequestFailed && artist.TopAlbumsData().State() == mdsRequestFailed
+                && artist.TopTracksData().State() == mdsRequestFailed;
+        });
+    });
+
+    Shoot(QStringLiteral("meta-retried"), QStringLiteral("The same artist chosen again once Last.fm is back"), [&] {
+        SetLastFMUp(true);
+        MetaDataViews().SetArtist(QStringLiteral("Стеклянный Город"));
+        TArtistData &artist = MetaDataViews().ArtistData();
+        NeedThat(QStringLiteral("the page loaded"), [&] {
+            return artist.State() == mdsLoaded && PicturesLoaded(artist.TopAlbumsData())
+                && TracksMatched(artist.TopTracksData());
+        });
+    });
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -632,7 +766,8 @@ int main(int argc, char **argv)
     const int lang = arguments.indexOf(QStringLiteral("--lang")), music = arguments.indexOf(QStringLiteral("--music"));
     const int only = arguments.indexOf(QStringLiteral("--only"));
     if (folder.isEmpty() || lang < 0 || music < 0) {
-        std::fprintf(stderr, "usage: marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES] [--scene account]\n");
+        std::fprintf(
+            stderr, "usage: marvane-screens OUT_DIR --lang en|ru --music DIR [--only PREFIXES] [--scene account]\n");
         return 2;
     }
     QDir().mkpath(folder);
