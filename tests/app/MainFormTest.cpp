@@ -569,6 +569,7 @@ TEST_F(MainFormTest, TheOverlaySignsInLogsOutAndSignsTheNextUserInWithACode)
     EXPECT_TRUE(logout->isVisible());
     EXPECT_GE(logout->x(), title->geometry().right()) << "right after the caption";
     EXPECT_LE(logout->x(), title->geometry().right() + 12);
+    EXPECT_LE(title->width(), title->sizeHint().width()) << "the caption as wide as its text, not the strip";
 
     logout->click();
     ASSERT_TRUE(WaitForOverlay(true));

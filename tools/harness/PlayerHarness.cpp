@@ -37,13 +37,21 @@ int Run(int argc, char **argv, const std::function<void()> &Prepare, const std::
 
 QWidget *Find(const QString &Name)
 {
+    // Windows share part names (every header strip has its "settings"): the
+    // one on screen wins.
+    QWidget *first = nullptr;
     for (QWidget *window : QApplication::topLevelWidgets()) {
+        QList<QWidget *> found = window->findChildren<QWidget *>(Name);
         if (window->objectName() == Name)
-            return window;
-        if (QWidget *found = window->findChild<QWidget *>(Name))
-            return found;
+            found.prepend(window);
+        for (QWidget *widget : found) {
+            if (widget->isVisible())
+                return widget;
+            if (!first)
+                first = widget;
+        }
     }
-    return nullptr;
+    return first;
 }
 
 bool WaitUntil(const std::function<bool()> &Done, std::chrono::milliseconds Deadline)
