@@ -37,7 +37,7 @@ TLastFMSearchListBox::TLastFMSearchListBox(QObject *Owner, QScrollBar *AScrollBa
     ActiveItemColor = StyleColor(TStyleColor::Surface);
     MouseInItemColor = StyleColor(TStyleColor::Hover);
     SetItemHeight(RowHeight);
-    Initialize();
+    InitializeWhenShown();
 }
 
 TLastFMSearchListBox::~TLastFMSearchListBox()

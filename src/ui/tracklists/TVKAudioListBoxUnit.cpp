@@ -206,7 +206,7 @@ TMetaVKCompositeAudioListBox::TMetaVKCompositeAudioListBox(
     scrollBar->hide();
     SetScrollBar(scrollBar);
     SetItemHeight(32);
-    Initialize();
+    InitializeWhenShown();
 }
 
 // TVKAudioListBoxItem
