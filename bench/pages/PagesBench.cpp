@@ -52,27 +52,6 @@ void WaitUntil(const std::function<bool()> &Done)
     }
 }
 
-bool PicturesDone(const TImageMetaDataBlockList &List)
-{
-    for (int i = 0; i < List.ActiveItemsCount(); ++i)
-        if (List.getItem(i).ImageData.State() == mdsLoading)
-            return false;
-    return List.State() == mdsLoaded;
-}
-
-bool TracksMatched(TCustomTracksData &Tracks)
-{
-    const TVKCompositeAudioData &data = Tracks.TracksData();
-    if (Tracks.State() != mdsLoaded)
-        return false;
-    for (int i = 0; i < data.Count(); ++i)
-        if (const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(data.getTrack(i)); row
-            && (row->State == TCompositeAudioDataItemState::cdiPending
-                || row->State == TCompositeAudioDataItemState::cdiSearching))
-            return false;
-    return true;
-}
-
 // The window's metadata pages over a Last.fm queue of its own.
 class TPages
 {
@@ -104,7 +83,7 @@ public:
         FManager->SetSearchQuery(QString());
         // The whole catalogue: an empty query is not sent, any one letter is.
         FManager->SetSearchQuery(QStringLiteral("а"));
-        WaitUntil([&] { return PicturesDone(FManager->ArtistSearchData()); });
+        WaitUntil([&] { return FManager->ArtistSearchData().IsComplete(); });
     }
     ~TPages()
     {
@@ -123,8 +102,8 @@ public:
         TArtistData &artist = FManager->ArtistData();
         WaitUntil([&] {
             return artist.State() != mdsLoading && artist.ImageData().State() != mdsLoading
-                && PicturesDone(artist.TopAlbumsData()) && PicturesDone(artist.SimilarArtistsData())
-                && TracksMatched(artist.TopTracksData());
+                && artist.TopAlbumsData().IsComplete() && artist.SimilarArtistsData().IsComplete()
+                && artist.TopTracksData().IsMatched();
         });
         return std::chrono::duration<double>(TClock::now() - start).count();
     }

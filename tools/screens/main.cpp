@@ -646,29 +646,6 @@ void SetLastFMUp(bool Up)
         throw EMissing {QStringLiteral("the stand-in's Last.fm switch")};
 }
 
-// Every picture of a list block that has one has come.
-bool PicturesLoaded(const TImageMetaDataBlockList &List)
-{
-    for (int i = 0; i < List.ActiveItemsCount(); ++i)
-        if (List.getItem(i).ImageData.State() == mdsLoading)
-            return false;
-    return List.State() == mdsLoaded;
-}
-
-// Every track of a page is matched on the site or known to be missing.
-bool TracksMatched(TCustomTracksData &Tracks)
-{
-    const TVKCompositeAudioData &data = Tracks.TracksData();
-    if (Tracks.State() != mdsLoaded || data.Count() == 0)
-        return false;
-    for (int i = 0; i < data.Count(); ++i)
-        if (const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(data.getTrack(i)); row
-            && (row->State == TCompositeAudioDataItemState::cdiPending
-                || row->State == TCompositeAudioDataItemState::cdiSearching))
-            return false;
-    return true;
-}
-
 void TShooter::TakeMetaDataPages()
 {
     const auto typeQuery = [](const QString &Text) {
@@ -692,7 +669,7 @@ void TShooter::TakeMetaDataPages()
 
     Shoot(QStringLiteral("meta-artist-results"), QStringLiteral("Artist results with their pictures"), [&] {
         typeQuery(QStringLiteral("о"));
-        NeedThat(QStringLiteral("artist results"), [] { return PicturesLoaded(MetaDataViews().ArtistSearchData()); });
+        NeedThat(QStringLiteral("artist results"), [] { return MetaDataViews().ArtistSearchData().IsComplete(); });
     });
 
     Shoot(QStringLiteral("meta-artist-page"),
@@ -702,8 +679,8 @@ void TShooter::TakeMetaDataPages()
             TArtistData &artist = MetaDataViews().ArtistData();
             NeedThat(QStringLiteral("the artist page loaded"), [&] {
                 return artist.State() == mdsLoaded && artist.ImageData().State() != mdsLoading
-                    && PicturesLoaded(artist.TopAlbumsData()) && PicturesLoaded(artist.SimilarArtistsData())
-                    && TracksMatched(artist.TopTracksData());
+                    && artist.TopAlbumsData().IsComplete() && artist.SimilarArtistsData().IsComplete()
+                    && artist.TopTracksData().IsMatched();
             });
         });
 
@@ -724,7 +701,7 @@ void TShooter::TakeMetaDataPages()
             TAlbumData &album = MetaDataViews().AlbumData();
             NeedThat(QStringLiteral("the album page loaded"), [&] {
                 return album.State() == mdsLoaded && album.CoverImageData().State() != mdsLoading
-                    && PicturesLoaded(album.RelatedAlbumsData()) && TracksMatched(album.AlbumTracksData());
+                    && album.RelatedAlbumsData().IsComplete() && album.AlbumTracksData().IsMatched();
             });
         });
 
@@ -749,8 +726,8 @@ void TShooter::TakeMetaDataPages()
         MetaDataViews().SetArtist(QStringLiteral("Стеклянный Город"));
         TArtistData &artist = MetaDataViews().ArtistData();
         NeedThat(QStringLiteral("the page loaded"), [&] {
-            return artist.State() == mdsLoaded && PicturesLoaded(artist.TopAlbumsData())
-                && TracksMatched(artist.TopTracksData());
+            return artist.State() == mdsLoaded && artist.TopAlbumsData().IsComplete()
+                && artist.TopTracksData().IsMatched();
         });
     });
 }

@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+bool TImageMetaDataBlockList::IsComplete() const
+{
+    for (int i = 0; i < ActiveItemsCount(); ++i)
+        if (getItem(i).ImageData.State() == mdsLoading)
+            return false;
+    return State() == mdsLoaded;
+}
+
 void TImageMetaDataBlockList::DoStateChanged()
 {
     if (State() == mdsCleared || State() == mdsRequestFailed || State() == mdsServiceError

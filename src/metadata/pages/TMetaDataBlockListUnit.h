@@ -44,6 +44,8 @@ class TImageMetaDataBlockList : public TMetaDataBlockList
 {
 public:
     int ActiveItemsCount() const { return FActiveItemsCount; }
+    // Loaded, and every picture of the answer came or failed.
+    bool IsComplete() const;
     TImageMetaDataBlockItem &getItem(int Index) const
     {
         return static_cast<TImageMetaDataBlockItem &>(TMetaDataBlockList::getItem(Index));

@@ -17,6 +17,18 @@ void TCustomTracksData::SetTracks(const TCompositeTracksLookupData &Tracks)
     SetState(mdsLoaded);
 }
 
+bool TCustomTracksData::IsMatched() const
+{
+    if (State() != mdsLoaded)
+        return false;
+    for (int i = 0; i < FTracksData->Count(); ++i)
+        if (const auto *row = dynamic_cast<const TCompositeAudioDataItemViewData *>(FTracksData->getTrack(i)); row
+            && (row->State == TCompositeAudioDataItemState::cdiPending
+                || row->State == TCompositeAudioDataItemState::cdiSearching))
+            return false;
+    return true;
+}
+
 void TTopArtistTracksData::SetArtist(const QString &Value)
 {
     if (Value == FArtist && !IsFailed())

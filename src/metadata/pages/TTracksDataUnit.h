@@ -23,6 +23,8 @@ public:
     TVKCompositeAudioData &TracksData() const { return *FTracksData; }
     // Hands the tracks to the composite list to look up: mdsLoaded.
     void SetTracks(const TCompositeTracksLookupData &Tracks);
+    // Loaded, and every track found on the site or known to be missing.
+    bool IsMatched() const;
 
 protected:
     TLastFMBlockRequests FRequests;
