@@ -28,7 +28,19 @@ std::deque<std::shared_ptr<TPendingCall>> GPending;
 // wake-up. Qt's own locks are invisible to the thread sanitizer, so a call
 // handed over through them alone would look like a race.
 std::mutex GQueuedLock;
-std::deque<std::function<void()>> GQueued;
+
+// Emptied under its lock at exit: a detached worker (the update check) may
+// have queued the last call, and the end must not read the queue behind the
+// lock's back.
+struct TQueuedCalls : std::deque<std::function<void()>>
+{
+    ~TQueuedCalls()
+    {
+        std::lock_guard guard(GQueuedLock);
+        clear();
+    }
+};
+TQueuedCalls GQueued;
 
 void RunQueued()
 {
