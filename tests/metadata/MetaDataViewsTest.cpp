@@ -21,6 +21,7 @@
 
 #include "metadata/MetaDataTestSupport.h"
 #include "support/TestHTTPServer.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -69,17 +70,9 @@ struct TSeamWindow
     std::vector<QWidget *> Pages;
 };
 
-class MetaDataViews : public ::testing::Test
+class MetaDataViews : public TStyledTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static bool installed = false;
-        if (!installed)
-            InstallStyle();
-        installed = true;
-    }
-
     void SetUp() override
     {
         LocalizationManager = new TQelmLocalizationManager();

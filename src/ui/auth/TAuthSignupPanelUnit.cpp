@@ -3,6 +3,7 @@
 #include "localization/TQelmLocalizationUnit.h"
 #include "ui/StyleResourceUnit.h"
 #include "ui/animations/TLoadingAnimationUnit.h"
+#include "ui/auth/FormCardUnit.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -112,13 +113,7 @@ QVBoxLayout *StatusRow(QLineEdit *Edit, QWidget *&Mark, const char *MarkName, QL
 TAuthSignupPanel::TAuthSignupPanel(QWidget *Parent) : QWidget(Parent)
 {
     setObjectName(QStringLiteral("AuthSignupTabControlSurfaceScrollBox"));
-    auto *outer = new QVBoxLayout(this);
-    auto *card = Named(new QWidget(this), "AuthSignupCard", "formcardstyle");
-    card->setAttribute(Qt::WA_StyledBackground);
-    card->setFixedWidth(CardWidth);
-    outer->addStretch();
-    outer->addWidget(card, 0, Qt::AlignHCenter);
-    outer->addStretch();
+    QWidget *card = NewFormCard(this, QStringLiteral("AuthSignupCard"), CardWidth);
 
     auto *layout = new QVBoxLayout(card);
     layout->setContentsMargins(20, 12, 20, 20);

@@ -2,6 +2,7 @@
 
 #include "localization/TQelmLocalizationUnit.h"
 #include "ui/StyleResourceUnit.h"
+#include "ui/auth/FormCardUnit.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -21,15 +22,7 @@ constexpr int LogoSize = 32;
 TCaptchaPanel::TCaptchaPanel(QWidget *Parent) : QWidget(Parent)
 {
     setObjectName(QStringLiteral("CaptchaPanelSurfaceScrollBox"));
-    auto *outer = new QVBoxLayout(this);
-    auto *card = new QWidget(this);
-    card->setObjectName(QStringLiteral("CaptchaPanel"));
-    card->setProperty(StyleLookupProperty, QStringLiteral("formcardstyle"));
-    card->setAttribute(Qt::WA_StyledBackground);
-    card->setFixedWidth(CardWidth);
-    outer->addStretch();
-    outer->addWidget(card, 0, Qt::AlignHCenter);
-    outer->addStretch();
+    QWidget *card = NewFormCard(this, QStringLiteral("CaptchaPanel"), CardWidth);
 
     auto *layout = new QVBoxLayout(card);
     layout->setContentsMargins(20, 16, 20, 20);
